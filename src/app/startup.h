@@ -1,0 +1,18 @@
+#pragma once
+
+namespace forms {
+class Form1;
+}
+
+// Start-up: every picture recorded in the data file is put back on the desktop.
+namespace app {
+
+// The whole start-up, run before the main window is first shown. Hides the main window when
+// the data file was read to its end and at least one picture came back.
+void Form_Load(forms::Form1& form);
+
+// Puts the record in the main window's cur_ fields back on the desktop in a pinned window and
+// appends it to the picture list; false when the picture cannot be shown (nothing is listed).
+bool DispPic(forms::Form1& form);
+
+}  // namespace app

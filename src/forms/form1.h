@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/controls.h"
+#include "platform/form_window.h"
+#include "store/picture_list.h"
+
+class QAction;
+class QLabel;
+
+namespace platform {
+class DriveListBox;
+class DirListBox;
+class FileListBox;
+}  // namespace platform
+
+namespace forms {
+
+// The main window: the picture browser with its preview, and the picture list.
+class Form1 : public platform::FormWindow {
+    Q_OBJECT
+public:
+    Form1();
+
+    // Controls, front-most first.
+    store::PictureList pictureList;  // List1 and List2(0) to List2(3)
+    platform::PictureBox* Picture1;
+    platform::FileListBox* File1;
+    platform::DirListBox* Dir1;
+    platform::DriveListBox* Drive1;
+    QLabel* Label5;
+    QLabel* Label3;
+    QLabel* Label2;
+    platform::HiddenLabel Label1;
+    platform::ImageBox* Image1;
+
+    // Menu "ﾒﾆｭｰ" and "ﾍﾙﾌﾟ".
+    QAction* non_disp;
+    QAction* end_vl;
+    QAction* vl_help;
+    QAction* vl_about;
+
+    // The current picture, and the record being restored at start.
+    QString cur_path;
+    double cur_left = 0, cur_top = 0, cur_width = 0, cur_height = 0;
+
+protected:
+    // Handlers; the browser and the commands are defined with the main window's behaviour.
+    virtual void Drive1_Change() {}
+    virtual void Dir1_Change() {}
+    virtual void File1_Click() {}
+    virtual void Image1_DblClick() {}
+    virtual void non_disp_Click() {}
+    virtual void end_vl_Click() {}
+    virtual void vl_help_Click() {}
+    virtual void vl_about_Click() {}
+
+private:
+    void CreateControls();
+    void CreateMenu();
+    void ConnectHandlers();
+};
+
+}  // namespace forms

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "forms/form3.h"
+
+namespace pinned_window {
+
+// A picture pinned to the desktop; a double-click hands it back to the display window.
+class PinnedWindow : public forms::Form3 {
+    Q_OBJECT
+public:
+    PinnedWindow() = default;
+    void PicCopy() override;
+
+protected:
+    void Image1_DblClick() override;
+    // Unloaded from inside its own double-click handler: the object goes once that has returned.
+    void OnUnload() override { deleteLater(); }
+};
+
+// The reference size handed to the display window: the window's size as 16-bit integers, the
+// aspect ratio kept when either side exceeds 32767 twips.
+struct ReferenceSize {
+    std::int16_t height;
+    std::int16_t width;
+};
+ReferenceSize ReferenceSizeFor(float heightTwips, float widthTwips);
+
+}  // namespace pinned_window

@@ -1,0 +1,86 @@
+#include "platform/controls.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/twips.h"
+
+namespace platform {
+
+float TwipsGeometry::Left() const { return PixelsToTwips(widget_->x()); }
+float TwipsGeometry::Top() const { return PixelsToTwips(widget_->y()); }
+float TwipsGeometry::Width() const { return PixelsToTwips(widget_->width()); }
+float TwipsGeometry::Height() const { return PixelsToTwips(widget_->height()); }
+
+void TwipsGeometry::SetLeft(float twips) { widget_->move(TwipsToPixels(twips), widget_->y()); }
+void TwipsGeometry::SetTop(float twips) { widget_->move(widget_->x(), TwipsToPixels(twips)); }
+
+int ControlPixels(float twips) { return std::clamp(TwipsToPixels(twips), 0, 32767); }
+
+void TwipsGeometry::SetWidth(float twips) { widget_->resize(ControlPixels(twips), widget_->height()); }
+
+void TwipsGeometry::SetHeight(float twips) { widget_->resize(widget_->width(), ControlPixels(twips)); }
+
+void TwipsGeometry::Place(float left, float top, float width, float height) {
+    SetLeft(left);
+    SetTop(top);
+    SetWidth(width);
+    SetHeight(height);
+}
+
+ImageBox::ImageBox(QWidget* parent) : QWidget(parent), TwipsGeometry(this) {
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void ImageBox::SetPicture(Picture picture) {
+    picture_ = std::move(picture);
+    update();
+}
+
+QSize DecodeTargetFor(QSize logical, qreal devicePixelRatio, QSize detailBound) {
+    const QSize shown(int(std::ceil(logical.width() * devicePixelRatio)),
+                      int(std::ceil(logical.height() * devicePixelRatio)));
+    if (shown.isEmpty() || detailBound.isEmpty()) return shown;
+    // Grow uniformly, so that the kept detail has the shape the picture is shown in.
+    const double grow = std::min(double(detailBound.width()) / shown.width(),
+                                 double(detailBound.height()) / shown.height());
+    if (grow <= 1.0) return shown;
+    return QSize(int(shown.width() * grow), int(shown.height() * grow));
+}
+
+QSize ImageBox::DecodeTarget() const {
+    return DecodeTargetFor(size(), devicePixelRatioF(), detailBound_);
+}
+
+void ImageBox::paintEvent(QPaintEvent*) {
+    if (!picture_ || width() <= 0 || height() <= 0) return;
+    // The copy kept is the size it is drawn at, so painting never scales a large source.
+    picture_->FitTo(DecodeTarget());
+    const QImage& pixels = picture_->Pixels();
+    if (pixels.isNull()) return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), pixels);
+}
+
+void ImageBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit DoubleClicked();
+}
+
+PictureLoad LoadPictureFor(const ImageBox& box, const QString& path) {
+    return LoadPicture(path, box.DecodeTarget());
+}
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent), TwipsGeometry(this) { hide(); }
+
+void PictureBox::SetPicture(Picture picture) {
+    picture_ = std::move(picture);
+    if (picture_) {
+        const QSize natural = picture_->NaturalSize();
+        resize(natural.width() + 2 * kBorderPixels, natural.height() + 2 * kBorderPixels);
+    }
+}
+
+}  // namespace platform

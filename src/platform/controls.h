@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "platform/picture.h"
+
+// Controls placed on a window's client area, with Left, Top, Width and Height in twips.
+namespace platform {
+
+// The geometry every control shares; values are kept in whole pixels, as the window platform
+// rounds them, and read back in twips.
+class TwipsGeometry {
+public:
+    explicit TwipsGeometry(QWidget* widget) : widget_(widget) {}
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+    void SetLeft(float twips);
+    void SetTop(float twips);
+    void SetWidth(float twips);
+    void SetHeight(float twips);
+    void Place(float left, float top, float width, float height);
+
+private:
+    QWidget* widget_;
+};
+
+// An image control with Stretch on: its picture is drawn scaled to the control's own size.
+class ImageBox : public QWidget, public TwipsGeometry {
+    Q_OBJECT
+public:
+    explicit ImageBox(QWidget* parent);
+
+    void SetPicture(Picture picture);
+    const Picture& GetPicture() const { return picture_; }
+    bool Visible() const { return !isHidden(); }
+    void SetVisible(bool visible) { setVisible(visible); }
+
+    // Keeps the picture's detail up to this many device pixels even while it is shown smaller,
+    // so that a window the user is widening stays sharp without reading the file again.
+    void KeepDetailUpTo(QSize devicePixels) { detailBound_ = devicePixels; }
+    // The size, in device pixels, at which a picture for this control is best decoded.
+    QSize DecodeTarget() const;
+
+signals:
+    void DoubleClicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    Picture picture_;
+    QSize detailBound_;
+};
+
+// The device pixels at which a picture shown at `logical` pixels is best decoded, with detail
+// kept up to `detailBound` device pixels (empty: as shown).
+QSize DecodeTargetFor(QSize logical, qreal devicePixelRatio, QSize detailBound = {});
+// A control's size in pixels for a size in twips, as controls apply it.
+int ControlPixels(float twips);
+
+// Loads the file at the size the control will show it.
+PictureLoad LoadPictureFor(const ImageBox& box, const QString& path);
+
+// A hidden picture box with AutoSize on: loading a picture makes it the picture's size plus
+// its 3-D border, 2 pixels on each side. It only measures, so it never decodes the picture.
+class PictureBox : public QWidget, public TwipsGeometry {
+    Q_OBJECT
+public:
+    static constexpr int kBorderPixels = 2;
+
+    explicit PictureBox(QWidget* parent);
+    void SetPicture(Picture picture);
+    const Picture& GetPicture() const { return picture_; }
+
+private:
+    Picture picture_;
+};
+
+// A label that is never shown and only holds a text for the program.
+struct HiddenLabel {
+    QString Caption;
+};
+
+}  // namespace platform

@@ -1,0 +1,280 @@
+#include "platform/form_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPointer>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+#include <limits>
+
+#include "platform/twips.h"
+#include "platform/x11_window.h"
+
+namespace platform {
+
+namespace {
+
+Qt::WindowFlags FlagsFor(BorderStyle style) {
+    const Qt::WindowFlags toolTitle =
+        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    switch (style) {
+        case BorderStyle::None: return Qt::Window | Qt::FramelessWindowHint;
+        case BorderStyle::FixedSingle:
+            return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        case BorderStyle::FixedToolWindow: return toolTitle;
+        case BorderStyle::SizableToolWindow: return toolTitle;
+    }
+    return Qt::Window;
+}
+
+qint64 DistanceSquared(const QRect& a, const QRect& b) {
+    const qint64 dx = std::max<qint64>({0, qint64(b.left()) - a.right(), qint64(a.left()) - b.right()});
+    const qint64 dy = std::max<qint64>({0, qint64(b.top()) - a.bottom(), qint64(a.top()) - b.bottom()});
+    return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+// Follows which of the program's windows has the input focus, so that a window learns when the
+// focus moves from it to another window of the program. Focus leaving for another program, or
+// for a menu or message box of ours, is not a loss in that sense.
+class FocusTracker : public QObject {
+public:
+    static void Install() {
+        static FocusTracker* tracker = nullptr;
+        if (tracker || !qGuiApp) return;
+        tracker = new FocusTracker(qGuiApp);
+        QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, tracker,
+                         [](QWindow* window) { tracker->FocusMovedTo(window); });
+    }
+
+private:
+    using QObject::QObject;
+
+    void FocusMovedTo(QWindow* window) {
+        FormWindow* form = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->windowHandle() == window) form = qobject_cast<FormWindow*>(widget);
+        }
+        if (!form) return;
+        QPointer<FormWindow> previous = last_;
+        last_ = form;
+        if (previous && previous != form && previous->Loaded() && previous->isVisible()) {
+            previous->Form_LostFocus();
+        }
+    }
+
+    QPointer<FormWindow> last_;
+};
+
+FormWindow::FormWindow(BorderStyle style, QWidget* parent)
+    : QWidget(parent, FlagsFor(style)), style_(style), client_(new QWidget(this)) {
+    client_->setObjectName(QStringLiteral("ClientArea"));
+    FocusTracker::Install();
+    outer_ = QRect(QPoint(0, 0), size());
+}
+
+FormWindow::~FormWindow() = default;
+
+float FormWindow::Left() const { return PixelsToTwips(outer_.left()); }
+float FormWindow::Top() const { return PixelsToTwips(outer_.top()); }
+float FormWindow::Width() const { return PixelsToTwips(outer_.width()); }
+float FormWindow::Height() const { return PixelsToTwips(outer_.height()); }
+
+void FormWindow::SetLeft(float twips) {
+    QRect outer = outer_;
+    outer.moveLeft(TwipsToPixels(twips));
+    SetOuter(outer, true);
+}
+
+void FormWindow::SetTop(float twips) {
+    QRect outer = outer_;
+    outer.moveTop(TwipsToPixels(twips));
+    SetOuter(outer, true);
+}
+
+void FormWindow::SetWidth(float twips) {
+    QRect outer = outer_;
+    outer.setWidth(TwipsToPixels(twips));
+    SetOuter(outer, true);
+}
+
+void FormWindow::SetHeight(float twips) {
+    QRect outer = outer_;
+    outer.setHeight(TwipsToPixels(twips));
+    SetOuter(outer, true);
+}
+
+QMenuBar* FormWindow::MenuBar() {
+    if (!menuBar_) {
+        menuBar_ = new QMenuBar(this);
+        menuBar_->setNativeMenuBar(false);
+        LayoutClient();
+    }
+    return menuBar_;
+}
+
+int FormWindow::MenuBarHeight() const { return menuBar_ ? menuBar_->sizeHint().height() : 0; }
+
+void FormWindow::SetUserSizableHeight(bool sizable) {
+    heightSizableByUser_ = sizable;
+    ApplyGeometry();
+}
+
+void FormWindow::SetClientSize(float widthTwips, float heightTwips) {
+    const int menuHeight = MenuBarHeight();
+    QRect outer = outer_;
+    outer.setSize(QSize(TwipsToPixels(widthTwips),
+                        TwipsToPixels(heightTwips) + menuHeight + TopAllowancePixels()));
+    SetOuter(outer, true);
+}
+
+void FormWindow::CenterOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect outer = outer_;
+    outer.moveCenter(screen->availableGeometry().center());
+    SetOuter(outer, false);
+}
+
+QRect FormWindow::DisplayedOuterPixels() const { return OntoNearestScreen(LimitedTo16Bit(outer_)); }
+
+QRect FormWindow::WidgetRectFor(const QRect& outer) const {
+    const int allowance = TopAllowancePixels();
+    return QRect(outer.left(), outer.top() + allowance, outer.width(),
+                 std::max(1, outer.height() - allowance));
+}
+
+void FormWindow::SetOuter(const QRect& outer, bool raiseResize) {
+    const bool resized = outer.size() != outer_.size();
+    outer_ = outer;
+    ApplyGeometry();
+    if (resized && raiseResize) RaiseResize();
+}
+
+void FormWindow::ApplyGeometry() {
+    const QRect target = WidgetRectFor(DisplayedOuterPixels());
+    if (style_ == BorderStyle::FixedSingle || style_ == BorderStyle::FixedToolWindow) {
+        setFixedSize(target.size());
+    } else if (!heightSizableByUser_) {
+        setMinimumHeight(target.height());
+        setMaximumHeight(target.height());
+    } else if (minimumHeight() != 0 || maximumHeight() != QWIDGETSIZE_MAX) {
+        setMinimumHeight(0);
+        setMaximumHeight(QWIDGETSIZE_MAX);
+    }
+    if (target != geometry()) {
+        pendingRequests_.push_back(target);
+        if (pendingRequests_.size() > 16) pendingRequests_.pop_front();
+        setGeometry(target);
+    }
+    LayoutClient();
+}
+
+void FormWindow::LayoutClient() {
+    const int menuHeight = MenuBarHeight();
+    if (menuBar_) menuBar_->setGeometry(0, 0, width(), menuHeight);
+    client_->setGeometry(0, menuHeight, width(), std::max(0, height() - menuHeight));
+}
+
+void FormWindow::RaiseResize() {
+    ++resizeCount_;
+    Form_Resize();
+}
+
+void FormWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    const QPoint position = geometry().topLeft();
+    for (const QRect& request : pendingRequests_) {
+        if (request.topLeft() == position) return;
+    }
+    // Moved by the user or the window manager: that is where the window is now.
+    outer_.moveTopLeft(QPoint(position.x(), position.y() - TopAllowancePixels()));
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayoutClient();
+    AdoptSystemGeometry();
+}
+
+void FormWindow::AdoptSystemGeometry() {
+    const QRect actual = geometry();
+    for (auto it = pendingRequests_.begin(); it != pendingRequests_.end(); ++it) {
+        if (it->size() == actual.size()) {
+            pendingRequests_.erase(pendingRequests_.begin(), it + 1);
+            return;
+        }
+    }
+    const QRect displayed = DisplayedOuterPixels();
+    const QRect outer(actual.left(), actual.top() - TopAllowancePixels(), actual.width(),
+                      actual.height() + TopAllowancePixels());
+    if (outer.size() == displayed.size()) return;  // a size we limited for display: keep ours
+    const bool resized = outer.size() != outer_.size();
+    outer_ = outer;
+    if (resized) RaiseResize();
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    OnCloseCommand();
+}
+
+void FormWindow::SetVisible(bool visible) {
+    if (visible) {
+        Show();
+    } else {
+        hide();
+    }
+}
+
+void FormWindow::Show() {
+    loaded_ = true;
+    if (!isVisible()) {
+        winId();  // the native window must exist before its state is set
+        SetSkipTaskbar(this);
+        ApplyGeometry();
+        show();
+    }
+    if (style_ != BorderStyle::None) {
+        raise();
+        activateWindow();
+    }
+}
+
+void FormWindow::Unload() {
+    hide();
+    loaded_ = false;
+    OnUnload();
+}
+
+QRect LimitedTo16Bit(const QRect& rect) {
+    const auto clampInt = [](qint64 value, qint64 low, qint64 high) {
+        return int(std::clamp(value, low, high));
+    };
+    return QRect(clampInt(rect.left(), -32768, 32767), clampInt(rect.top(), -32768, 32767),
+                 clampInt(rect.width(), 1, 32767), clampInt(rect.height(), 1, 32767));
+}
+
+QRect OntoNearestScreen(const QRect& rect) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty()) return rect;
+    QScreen* nearest = nullptr;
+    qint64 best = std::numeric_limits<qint64>::max();
+    for (QScreen* screen : screens) {
+        if (screen->geometry().intersects(rect)) return rect;
+        const qint64 distance = DistanceSquared(screen->geometry(), rect);
+        if (distance < best) best = distance, nearest = screen;
+    }
+    const QRect area = nearest->availableGeometry();
+    QRect moved = rect;
+    moved.moveLeft(std::clamp(rect.left(), area.left(), std::max(area.left(), area.right() - rect.width() + 1)));
+    moved.moveTop(std::clamp(rect.top(), area.top(), std::max(area.top(), area.bottom() - rect.height() + 1)));
+    return moved;
+}
+
+}  // namespace platform

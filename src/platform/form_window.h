@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+#include <deque>
+
+class QMenuBar;
+
+// A top-level window whose Left, Top, Width and Height are read and set in twips. The program's
+// own assignments raise Form_Resize synchronously, nested in the assignment; sizes the window
+// manager or the user bring about raise it when they arrive.
+namespace platform {
+
+enum class BorderStyle {
+    None = 0,               // no frame, no title bar: the window is its picture
+    FixedSingle = 1,        // normal title bar, not resizable
+    FixedToolWindow = 4,    // small title bar with a close button only
+    SizableToolWindow = 5,  // the same, and resizable
+};
+
+class FormWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormWindow(BorderStyle style, QWidget* parent = nullptr);
+    ~FormWindow() override;
+
+    // The window's rectangle in twips as the program sees it (see TopAllowancePixels).
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+    void SetLeft(float twips);
+    void SetTop(float twips);
+    void SetWidth(float twips);
+    void SetHeight(float twips);
+
+    // The rectangle in logical pixels that Left/Top/Width/Height describe, as stored (not
+    // limited to what the windowing system can hold).
+    QRect OuterPixels() const { return outer_; }
+    // What is actually asked of the windowing system: the stored rectangle limited to 16-bit
+    // X geometry, and moved onto the nearest screen when it would lie on none.
+    QRect DisplayedOuterPixels() const;
+
+    bool Visible() const { return isVisible(); }
+    void SetVisible(bool visible);
+    // Shows the window modelessly, without an owner.
+    void Show();
+    // Takes the window off the screen and back to its design state; see OnUnload.
+    void Unload();
+    bool Loaded() const { return loaded_; }
+
+    // The client area below the menu bar, where controls are placed.
+    QWidget* ClientArea() const { return client_; }
+    QMenuBar* MenuBar();
+    int MenuBarHeight() const;
+
+    // A window whose height only the program may set: the user's drags change its width alone.
+    void SetUserSizableHeight(bool sizable);
+
+    // The design size of the client area (below the menu bar), in twips.
+    void SetClientSize(float widthTwips, float heightTwips);
+    // Centres the window on the screen's available area.
+    void CenterOnScreen();
+
+    // The number of Form_Resize notifications raised so far; tests use it to see nesting.
+    int ResizeCount() const { return resizeCount_; }
+
+protected:
+    // Pixels between the window's Top and the top of its Qt widget. Zero by default, so Top and
+    // Height are those of the widget, menu bar included.
+    virtual int TopAllowancePixels() const { return 0; }
+    virtual void Form_Resize() {}
+    virtual void Form_LostFocus() {}
+    // The controls go back to their design state when the window is unloaded.
+    virtual void OnUnload() {}
+
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+    // The close command of the title bar; the default unloads the window.
+    virtual void OnCloseCommand() { Unload(); }
+
+private:
+    friend class FocusTracker;
+    void SetOuter(const QRect& outer, bool raiseResize);
+    void ApplyGeometry();
+    void AdoptSystemGeometry();
+    void LayoutClient();
+    QRect WidgetRectFor(const QRect& outer) const;
+    void RaiseResize();
+
+    BorderStyle style_;
+    QRect outer_;
+    bool loaded_ = true;
+    bool heightSizableByUser_ = true;
+    int resizeCount_ = 0;
+    QWidget* client_ = nullptr;
+    QMenuBar* menuBar_ = nullptr;
+    // Rectangles asked of the windowing system that have not come back yet: a configure event
+    // that matches one of them is our own request arriving, not the user's doing.
+    std::deque<QRect> pendingRequests_;
+};
+
+// The rectangle moved onto the screen nearest to it when it overlaps no screen at all.
+QRect OntoNearestScreen(const QRect& rect);
+// The rectangle limited to what 16-bit X geometry holds: positions within -32768..32767,
+// sizes within 1..32767.
+QRect LimitedTo16Bit(const QRect& rect);
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+#include "platform/mouse_pointer.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace platform {
+
+void SetMousePointer(int pointer) {
+    if (!qGuiApp) return;
+    if (pointer == kBusyPointer) {
+        if (!QGuiApplication::overrideCursor()) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    } else {
+        while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+int MousePointer() {
+    return qGuiApp && QGuiApplication::overrideCursor() ? kBusyPointer : kDefaultPointer;
+}
+
+}  // namespace platform

@@ -1,0 +1,98 @@
+#include "store/data_file.h"
+
+#include <QFile>
+#include <QtGlobal>
+#include <cmath>
+
+#include "platform/sequential_file.h"
+#include "platform/whole_file.h"
+#include "store/picture_list.h"
+
+namespace store {
+
+namespace {
+
+bool NeedsQuotes(const QByteArray& path) {
+    return path.contains(',') ||
+           (!path.isEmpty() && (path.front() == '"' || path.front() == ' ' || path.front() == '\t'));
+}
+
+QByteArray PathLine(const QByteArray& path) {
+    if (!NeedsQuotes(path)) return path + "\r\n";
+    QByteArray quoted = path;
+    quoted.replace("\"", "\"\"");
+    return '"' + quoted + "\"\r\n";
+}
+
+}  // namespace
+
+QByteArray FormatRecords(const PictureList& list) {
+    QByteArray bytes;
+    const int count = list.ListCount();
+    for (int i = 0; i < count; ++i) {
+        const QByteArray path = QFile::encodeName(list.List1()[i]);
+        if (path.contains('\r') || path.contains('\n')) {
+            qWarning("vellora: a picture path holding a line break cannot be saved: %s",
+                     path.constData());
+            continue;
+        }
+        bytes += platform::PrintZoneLine({list.List2(0)[i].toLatin1(), list.List2(1)[i].toLatin1(),
+                                          list.List2(2)[i].toLatin1(), list.List2(3)[i].toLatin1()});
+        bytes += PathLine(path);
+    }
+    return bytes;
+}
+
+bool SaveAll(const PictureList& list, const QString& fileName) {
+    const platform::WriteResult result = platform::WriteWholeFile(fileName, FormatRecords(list));
+    if (!result.ok) {
+        qWarning("vellora: could not save %s: %s; the previous file is kept",
+                 qPrintable(fileName), qPrintable(result.error));
+    }
+    return result.ok;
+}
+
+bool FileExists(QString& path) {
+    if (path.isEmpty()) return false;
+    if (path.endsWith(QLatin1Char('/'))) path.chop(1);
+    return platform::CanOpenForReading(path);
+}
+
+RecordReader::RecordReader(QByteArray data)
+    : reader_(std::make_unique<platform::SequentialReader>(std::move(data))) {}
+
+RecordReader::~RecordReader() = default;
+
+bool RecordReader::AtEnd() const { return reader_->AtEnd(); }
+
+RecordReader::Result RecordReader::Read(Record* record) {
+    using Status = platform::SequentialReader::Status;
+    double* fields[] = {&record->left, &record->top, &record->width, &record->height};
+    bool usable = true;
+    for (double* field : fields) {
+        const auto number = reader_->ReadNumber();
+        if (number.status == Status::EndOfData) return Result::CutShort;
+        if (number.status == Status::NotANumber) {
+            // The rest of this line belongs to the broken record; its path line follows.
+            reader_->SkipLine();
+            usable = false;
+            break;
+        }
+        *field = number.value;
+    }
+    const auto text = reader_->ReadText();
+    if (text.status == Status::EndOfData) return usable ? Result::CutShort : Result::Malformed;
+    record->path = QFile::decodeName(text.bytes);
+    if (!usable || !IsUsableGeometry(*record)) return Result::Malformed;
+    return Result::Record;
+}
+
+bool IsUsableGeometry(const Record& record) {
+    constexpr double kGiant = 2147483648.0;
+    for (double value : {record.left, record.top, record.width, record.height}) {
+        if (!std::isfinite(value) || std::fabs(value) >= kGiant) return false;
+    }
+    return record.width > 0 && record.height > 0;
+}
+
+}  // namespace store
