@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
 
 namespace platform {
 
@@ -12,10 +14,13 @@ WriteResult WriteWholeFile(const QString& fileName, const QByteArray& bytes) {
     const qint64 written = file.write(bytes);
     // QSaveFile::commit() does not notice a write that failed part-way (a full disk, a file-size
     // limit): it would replace the good file with a truncated one. flush() does notice.
+    errno = 0;
     if (written != bytes.size() || !file.flush()) {
-        const QString error = file.errorString();
+        // Qt has no words of its own for a refused write (EFBIG, ENOSPC); the system has.
+        const QString error = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                         : file.errorString();
         file.cancelWriting();
-        return {false, error.isEmpty() ? QStringLiteral("short write") : error};
+        return {false, error};
     }
     if (!file.commit()) return {false, file.errorString()};
     return {};
