@@ -70,9 +70,13 @@ void SetEndAction(std::function<void()> action) {
 bool ProgramEnded() { return TheRegistry().ended; }
 
 void DestroyAllForms() {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (qobject_cast<platform::FormWindow*>(window)) delete window;
+    // Deleting one window deletes its menus, which are top-level widgets too: hold guarded
+    // pointers to the windows first.
+    QList<QPointer<platform::FormWindow>> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<platform::FormWindow*>(widget)) windows.append(window);
     }
+    for (const auto& window : windows) delete window.data();
     Registry& registry = TheRegistry();
     registry.ended = false;
 }

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QThreadPool>
+
+#include "platform/picture.h"
+#include "support/test_files.h"
+
+namespace {
+
+using platform::LoadPicture;
+using platform::MeasurePicture;
+using platform::PictureError;
+using test_support::InTemporaryFolder;
+using test_support::WriteBytes;
+using test_support::WriteJpeg;
+
+TEST(LoadPicture, ReportsEachKindOfFailureAsAValue) {
+    InTemporaryFolder folder;
+    WriteJpeg("good.jpg", {60, 40});
+    const QByteArray good = test_support::ReadBytes("good.jpg");
+    WriteBytes("truncated.jpg", good.chopped(10));  // headers whole, picture data cut
+    WriteBytes("headers-cut.jpg", good.left(good.size() / 2));
+    WriteBytes("text.jpg", "this is not a picture\n");
+    WriteBytes("empty.jpg", "");
+    WriteBytes("truncated.gif", test_support::TinyGif().chopped(3));
+    WriteBytes("claims-huge.gif", test_support::GifClaiming(16000, 16000));
+    WriteBytes("tiny.gif", test_support::TinyGif());
+    QImage png(10, 10, QImage::Format_RGB32);
+    png.fill(Qt::green);
+    png.save("picture.png", "PNG");
+
+    const struct {
+        const char* file;
+        PictureError error;
+    } cases[] = {
+        {"good.jpg", PictureError::None},          {"tiny.gif", PictureError::None},
+        {"missing.jpg", PictureError::Missing},    {".", PictureError::Missing},
+        {"", PictureError::Missing},               {"text.jpg", PictureError::NotAPicture},
+        {"empty.jpg", PictureError::NotAPicture},  {"picture.png", PictureError::NotAPicture},
+        {"truncated.jpg", PictureError::Truncated}, {"truncated.gif", PictureError::Truncated},
+        {"headers-cut.jpg", PictureError::NotAPicture},
+        {"claims-huge.gif", PictureError::TooLarge},
+    };
+    for (const auto& c : cases) {
+        const QString path = c.file[0] ? folder.Path(c.file) : QString();
+        EXPECT_EQ(LoadPicture(path).error, c.error) << c.file;
+        EXPECT_EQ(MeasurePicture(path).error, c.error) << c.file;
+    }
+}
+
+TEST(LoadPicture, DecodesAtTheSizeAskedButNeverAboveTheNaturalSize) {
+    InTemporaryFolder folder;
+    WriteJpeg("photo.jpg", {640, 480});
+    const struct {
+        QSize asked;
+        QSize decoded;
+    } cases[] = {
+        {{}, {640, 480}}, {{320, 240}, {320, 240}}, {{100, 300}, {100, 300}},
+        {{2000, 1000}, {640, 480}}, {{1000, 100}, {640, 100}},
+    };
+    for (const auto& c : cases) {
+        const auto load = LoadPicture(folder.Path("photo.jpg"), c.asked);
+        ASSERT_TRUE(load);
+        EXPECT_EQ(load.picture->Pixels().size(), c.decoded) << c.asked.width();
+        EXPECT_EQ(load.picture->NaturalSize(), QSize(640, 480));
+    }
+}
+
+TEST(LoadPicture, TurnsPhotosUprightByTheirExifOrientation) {
+    InTemporaryFolder folder;
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const QString path = folder.Path(QStringLiteral("o%1.jpg").arg(orientation));
+        WriteJpeg(path, {300, 200}, Qt::blue, orientation);
+        const QSize upright = orientation >= 5 ? QSize(200, 300) : QSize(300, 200);
+        EXPECT_EQ(MeasurePicture(path).picture->NaturalSize(), upright) << orientation;
+        const auto scaled = LoadPicture(path, upright / 2);
+        ASSERT_TRUE(scaled) << orientation;
+        EXPECT_EQ(scaled.picture->Pixels().size(), upright / 2) << orientation;
+    }
+}
+
+TEST(LoadPicture, ALargePhotoLoadsAtTheSizeShownWithinTheDecoderLimit) {
+    InTemporaryFolder folder;
+    // 54 megapixels: a full decode would exceed the decoder's 128 MB allocation limit.
+    WriteJpeg("large.jpg", {9000, 6000}, QColor(20, 120, 200));
+    const auto load = LoadPicture(folder.Path("large.jpg"), {300, 200});
+    ASSERT_TRUE(load);
+    EXPECT_EQ(load.picture->Pixels().size(), QSize(300, 200));
+    EXPECT_EQ(load.picture->NaturalSize(), QSize(9000, 6000));
+}
+
+TEST(PictureData, FitToDropsDetailAndReadsTheFileAgainOnlyForMore) {
+    InTemporaryFolder folder;
+    WriteJpeg("photo.jpg", {800, 600});
+    auto load = LoadPicture(folder.Path("photo.jpg"), {400, 300});
+    ASSERT_TRUE(load);
+    load.picture->FitTo({200, 150});
+    EXPECT_EQ(load.picture->Pixels().size(), QSize(200, 150));
+    load.picture->FitTo({800, 600});
+    EXPECT_EQ(load.picture->Pixels().size(), QSize(800, 600));
+    // With the file gone the copy on hand stays as it is.
+    load.picture->FitTo({100, 75});
+    QFile::remove(folder.Path("photo.jpg"));
+    load.picture->FitTo({400, 300});
+    EXPECT_EQ(load.picture->Pixels().size(), QSize(100, 75));
+}
+
+TEST(DecodeSize, StaysWithinTheNaturalSizeAndTheMemoryBound) {
+    EXPECT_EQ(platform::DecodeSizeFor({100, 50}, {}), QSize(100, 50));
+    EXPECT_EQ(platform::DecodeSizeFor({100, 50}, {400, 10}), QSize(100, 10));
+    const QSize big = platform::DecodeSizeFor({60000, 60000}, {40000, 40000});
+    EXPECT_LE(qint64(big.width()) * big.height(), platform::kMaxDecodedPixels);
+    EXPECT_EQ(platform::DecodeSizeFor({}, {10, 10}), QSize());
+}
+
+TEST(JpegReachesEnd, FindsTheEndMarkerBehindEntropyDataAndTrailingBytes) {
+    InTemporaryFolder folder;
+    WriteJpeg("a.jpg", {64, 48}, Qt::yellow, 6);
+    const QByteArray jpeg = test_support::ReadBytes("a.jpg");
+    EXPECT_TRUE(platform::JpegReachesEnd(jpeg));
+    EXPECT_TRUE(platform::JpegReachesEnd(jpeg + QByteArray("trailing bytes")));
+    for (qsizetype cut = 0; cut < jpeg.size() - 1; cut += 7) {
+        EXPECT_FALSE(platform::JpegReachesEnd(jpeg.left(cut))) << cut;
+    }
+}
+
+TEST(Prefetch, ALaterLoadPicksUpTheDecodeStartedAhead) {
+    InTemporaryFolder folder;
+    WriteJpeg("a.jpg", {400, 300});
+    platform::PrefetchPicture(folder.Path("a.jpg"), {40, 30});
+    platform::PrefetchPicture(folder.Path("a.jpg"), {40, 30});
+    QThreadPool::globalInstance()->waitForDone();
+    QFile::remove(folder.Path("a.jpg"));
+    // Both decodes were done before the file went; a third load has to read it, and fails.
+    const auto first = LoadPicture(folder.Path("a.jpg"), {40, 30});
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first.picture->Pixels().size(), QSize(40, 30));
+    EXPECT_TRUE(LoadPicture(folder.Path("a.jpg"), {40, 30}));
+    EXPECT_FALSE(LoadPicture(folder.Path("a.jpg"), {40, 30}));
+    platform::DropPrefetchedPictures();
+}
+
+}  // namespace
