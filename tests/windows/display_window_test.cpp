@@ -1,0 +1,91 @@
+#include <QTest>
+
+#include "display_window/display_window.h"
+#include "forms/form1.h"
+#include "forms/form3.h"
+#include "forms/forms.h"
+#include "pinned_window/pinned_window.h"
+#include "window_test_support.h"
+
+namespace {
+
+using DisplayWindowTest = WindowsTest;
+
+TEST_F(DisplayWindowTest, StartsLaidOutForTheDesignReferenceSize) {
+    StartWith("");
+    auto& display = Display();
+    EXPECT_EQ(display.ReferenceHeight(), 1455);
+    EXPECT_EQ(display.ReferenceWidth(), 2055);
+    EXPECT_EQ(display.Width(), 2055);
+    EXPECT_EQ(display.Image1->Height(), 1455);
+    EXPECT_EQ(display.Height(), 1455 + 600);
+}
+
+TEST_F(DisplayWindowTest, HeightFollowsWidthAndNestsOneExtraPassOnly) {
+    StartWith("");
+    auto& display = Display();
+    std::int16_t h = 3000, w = 4500;
+    const int before = display.ResizeCount();
+    display.SetWinSize(h, w);
+    EXPECT_EQ(display.Width(), 4500);
+    EXPECT_EQ(display.Image1->Width(), 4500);
+    EXPECT_EQ(display.Image1->Height(), 3000);
+    EXPECT_EQ(display.Height(), 3600);
+    // Two size assignments, each raising one pass and at most one nested pass.
+    EXPECT_LE(display.ResizeCount() - before, 4);
+
+    const struct {
+        float width;
+        float height;  // as the user drags it; the window settles at its own
+        float settled;
+    } drags[] = {
+        {9000, 3600, 6600},  // twice the width, twice the picture's height
+        {9000, 9000, 6600},  // the bottom border alone snaps back
+        {2250, 6600, 2100},
+        {4500, 300, 3600},
+    };
+    for (const auto& drag : drags) {
+        const int count = display.ResizeCount();
+        display.SetWidth(drag.width);
+        display.SetHeight(drag.height);
+        EXPECT_EQ(display.Width(), drag.width);
+        EXPECT_EQ(display.Height(), drag.settled) << drag.width << " x " << drag.height;
+        EXPECT_LE(display.ResizeCount() - count, 4);
+        EXPECT_TRUE(display.Image1->Visible());
+    }
+}
+
+TEST_F(DisplayWindowTest, ThePictureAreaLiesExactly600TwipsBelowTop) {
+    StartWith("");
+    auto& display = Display();
+    std::int16_t h = 3000, w = 4500;
+    display.SetWinSize(h, w);
+    display.SetLeft(1500);
+    display.SetTop(900);
+    const QPoint picture = display.Image1->mapTo(&display, QPoint(0, 0)) + display.geometry().topLeft();
+    EXPECT_EQ(picture, QPoint(100, 100));
+    EXPECT_EQ(display.Image1->size(), QSize(300, 200));
+}
+
+TEST_F(DisplayWindowTest, PictureHeightIsRoundedToSinglePrecisionTwice) {
+    EXPECT_FLOAT_EQ(display_window::PictureHeightFor(2250, 3000, 3000), 2250);
+    EXPECT_FLOAT_EQ(display_window::PictureHeightFor(1455.0, 2055, 4110), 2910);
+    EXPECT_FLOAT_EQ(display_window::PictureHeightFor(1000, 3, 1), 333.33334f);
+}
+
+TEST(ReferenceSize, LimitsOversizedWindowsKeepingTheirShape) {
+    const struct {
+        float height, width;
+        std::int16_t h, w;
+    } cases[] = {
+        {2250, 3000, 2250, 3000},   {32767, 100, 32767, 100},  {40000, 20000, 32767, 16384},
+        {15000, 65534, 7500, 32767}, {2250.5, 3000.5, 2250, 3000}, {0, 3000, 1, 3000},
+    };
+    for (const auto& c : cases) {
+        const auto size = pinned_window::ReferenceSizeFor(c.height, c.width);
+        EXPECT_EQ(size.height, c.h) << c.height << " x " << c.width;
+        EXPECT_EQ(size.width, c.w) << c.height << " x " << c.width;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+#include <QAction>
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+
+#include "display_window/display_window.h"
+#include "forms/form1.h"
+#include "forms/form3.h"
+#include "forms/form4.h"
+#include "forms/forms.h"
+#include "window_test_support.h"
+
+namespace {
+
+using PinUnpin = WindowsTest;
+
+TEST_F(PinUnpin, UnpinningHandsThePictureBackAt600TwipsAboveAndPinningIsItsInverse) {
+    StartWith(Record("1500", "1500", "3000", "2250", P("a.jpg")));
+    forms::Form3* pinned = PinnedAt(1500, 1500);
+    ASSERT_NE(pinned, nullptr);
+    const platform::Picture picture = pinned->Image1->GetPicture();
+    DoubleClick(pinned->Image1);
+
+    auto& display = Display();
+    EXPECT_TRUE(display.isVisible());
+    EXPECT_EQ(display.Left(), 1500);
+    EXPECT_EQ(display.Top(), 900);
+    EXPECT_EQ(display.Width(), 3000);
+    EXPECT_EQ(display.Height(), 2850);
+    EXPECT_EQ(display.ReferenceHeight(), 2250);
+    EXPECT_EQ(display.ReferenceWidth(), 3000);
+    EXPECT_EQ(display.Image1->Width(), 3000);
+    EXPECT_EQ(display.Image1->Height(), 2250);
+    EXPECT_EQ(display.Image1->GetPicture(), picture);  // the same object, not a new read
+    EXPECT_EQ(display.Label1.Caption, P("a.jpg"));
+    EXPECT_EQ(forms::TheForm1().pictureList.ListCount(), 0);
+    EXPECT_EQ(DataFile(), Record("1500", "1500", "3000", "2250", P("a.jpg")));  // not saved yet
+
+    display.hari->trigger();
+    EXPECT_FALSE(display.isVisible());
+    forms::Form3* again = PinnedAt(1500, 1500);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Width(), 3000);
+    EXPECT_EQ(again->Height(), 2250);
+    EXPECT_EQ(again->Image1->Width(), 3000);
+    EXPECT_EQ(again->Image1->Height(), 2250);
+    EXPECT_EQ(again->Image1->GetPicture(), picture);
+    EXPECT_EQ(DataFile(), Record("1500", "1500", "3000", "2250", P("a.jpg")));
+}
+
+TEST_F(PinUnpin, PinningFromWhereTheUserPutTheWindowRecordsThePinnedGeometry) {
+    StartWith(Record("1500", "1500", "3000", "2250", P("a.jpg")));
+    DoubleClick(PinnedAt(1500, 1500)->Image1);
+    auto& display = Display();
+    const struct {
+        int left, top;
+        const char *listLeft, *listTop;
+    } places[] = {{-450, 300, "-450", "900"}, {300, -900, "300", "-300"}, {1500, 900, "1500", "1500"}};
+    for (const auto& place : places) {
+        display.SetLeft(place.left);
+        display.SetTop(place.top);
+        DoubleClick(display.Image1);  // a double-click on the picture pins, as "張り付け" does
+        const store::PictureList& list = forms::TheForm1().pictureList;
+        ASSERT_EQ(list.ListCount(), 1);
+        EXPECT_EQ(list.List2(0)[0], place.listLeft);
+        EXPECT_EQ(list.List2(1)[0], place.listTop);
+        EXPECT_EQ(DataFile(), Record(place.listLeft, place.listTop, "3000", "2250", P("a.jpg")));
+        forms::Form3* pinned = PinnedWindows().at(0);
+        EXPECT_EQ(pinned->Left(), place.left);
+        DoubleClick(pinned->Image1);
+        EXPECT_EQ(display.Left(), place.left);
+        EXPECT_EQ(display.Top(), place.top);
+    }
+}
+
+TEST_F(PinUnpin, UnpinningRemovesExactlyTheClickedWindowsEntryAnywhereInTheList) {
+    QByteArray data;
+    for (int i = 0; i < 14; ++i) {
+        // Two windows of the same file at every place, so paths alone cannot tell them apart.
+        data += Record(QString::number(i * 150), "0", "1500", "1500", P(i % 2 ? "b.jpg" : "a.jpg"));
+    }
+    StartWith(data);
+    const struct {
+        int left;
+        int removedIndex;
+    } unpins[] = {{150 * 12, 12}, {150 * 2, 2}, {150 * 13, 11}, {150 * 1, 1}};
+    for (const auto& unpin : unpins) {
+        store::PictureList& list = forms::TheForm1().pictureList;
+        QStringList lefts = list.List2(0);
+        forms::Form3* window = PinnedAt(unpin.left, 0);
+        ASSERT_NE(window, nullptr) << unpin.left;
+        DoubleClick(window->Image1);
+        lefts.removeAt(unpin.removedIndex);
+        EXPECT_EQ(list.List2(0), lefts) << unpin.left;
+        EXPECT_EQ(list.List1().size(), list.List2(3).size());
+        Display().del_pos->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(PinnedAt(unpin.left, 0), nullptr);
+    }
+}
+
+TEST_F(PinUnpin, UnpinningBOfABCKeepsAThenC) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) + Record("1500", "0", "1500", "1500", P("b.jpg")) +
+              Record("3000", "0", "1500", "1500", P("c.jpg")));
+    DoubleClick(PinnedAt(1500, 0)->Image1);
+    const store::PictureList& list = forms::TheForm1().pictureList;
+    EXPECT_EQ(list.List1(), (QStringList{P("a.jpg"), P("c.jpg")}));
+    EXPECT_EQ(list.List2(0), (QStringList{"0", "3000"}));
+}
+
+TEST_F(PinUnpin, TheDoubleClickedWindowLivesUntilItsHandlerHasReturned) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")));
+    QPointer<forms::Form3> window = PinnedAt(0, 0);
+    DoubleClick(window->Image1);
+    EXPECT_FALSE(window.isNull());
+    EXPECT_FALSE(window->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(PinUnpin, OneDisplayGivesOnePinWhateverTheFocusDoes) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) + Record("3000", "0", "1500", "1500", P("b.jpg")));
+    DoubleClick(PinnedAt(0, 0)->Image1);
+    auto& display = Display();
+    display.activateWindow();
+    QApplication::processEvents();
+    // The focus moving to another window of the program pins; so does every later notice.
+    forms::Form3* other = PinnedAt(3000, 0);
+    other->activateWindow();
+    QApplication::processEvents();
+    EXPECT_FALSE(display.isVisible());  // pinned by the focus moving to a pinned window
+    display.Pic_show();
+    display.hari->trigger();
+    forms::TheForm1().activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(forms::TheForm1().pictureList.ListCount(), 2);
+    EXPECT_EQ(PinnedWindows().size(), 2u);
+    EXPECT_EQ(DataFile().count("\r\n"), 4);
+}
+
+TEST_F(PinUnpin, DeleteRewritesTheFileWithoutThePictureAndShowsTheMainWindowWhenNoneIsLeft) {
+    const QByteArray a = Record("0", "0", "1500", "1500", P("a.jpg"));
+    const QByteArray b = Record("3000", "0", "1500", "1500", P("b.jpg"));
+    StartWith(a + b);
+    forms::Form1& main = forms::TheForm1();
+    ASSERT_FALSE(main.isVisible());
+
+    DoubleClick(PinnedAt(0, 0)->Image1);
+    Display().del_pos->trigger();
+    EXPECT_EQ(DataFile(), b);
+    EXPECT_FALSE(main.isVisible());  // another picture is still pinned
+    EXPECT_FALSE(Display().isVisible());
+
+    DoubleClick(PinnedAt(3000, 0)->Image1);
+    Display().del_pos->trigger();
+    EXPECT_EQ(DataFile(), QByteArray());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(main.non_disp->isEnabled());
+}
+
+TEST_F(PinUnpin, AddPicturePinsThenShowsTheMainWindowWithHideEnabled) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")));
+    forms::Form1& main = forms::TheForm1();
+    main.non_disp->setEnabled(false);
+    DoubleClick(PinnedAt(0, 0)->Image1);
+    Display().disp_vl->trigger();
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(main.non_disp->isEnabled());
+    EXPECT_EQ(main.pictureList.ListCount(), 1);
+    EXPECT_EQ(PinnedWindows().size(), 1u);
+}
+
+TEST_F(PinUnpin, EndLeavesTheFileAsLastSavedAndPinsNothing) {
+    const QByteArray data = Record("0", "0", "1500", "1500", P("a.jpg"));
+    StartWith(data);
+    DoubleClick(PinnedAt(0, 0)->Image1);
+    Display().SetLeft(3000);
+    Display().vl_end->trigger();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(DataFile(), data);
+    EXPECT_TRUE(PinnedWindows().empty());
+}
+
+TEST_F(PinUnpin, HelpAndAboutPinTheDisplayedPictureFirst) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")));
+    DoubleClick(PinnedAt(0, 0)->Image1);
+    Display().vl_ab->trigger();
+    EXPECT_FALSE(Display().isVisible());
+    EXPECT_EQ(forms::TheForm1().pictureList.ListCount(), 1);
+    EXPECT_TRUE(forms::TheForm4().isVisible());
+    EXPECT_EQ(DataFile(), Record("0", "0", "1500", "1500", P("a.jpg")));
+}
+
+TEST_F(PinUnpin, ClosingTheDisplayWindowWithNothingPinnedBringsBackTheMainWindow) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")));
+    DoubleClick(PinnedAt(0, 0)->Image1);
+    Display().close();
+    EXPECT_FALSE(Display().isVisible());
+    EXPECT_TRUE(forms::TheForm1().isVisible());
+    EXPECT_EQ(DataFile(), Record("0", "0", "1500", "1500", P("a.jpg")));  // nothing saved
+}
+
+}  // namespace
