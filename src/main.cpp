@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <xcb/xcb.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -16,11 +18,16 @@ void ChooseWindowSystem() {
     }
 }
 
+// Qt aborts when it cannot reach the X server; a plain message and an exit status are kinder.
 bool HasDisplay() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if (platform && std::string_view(platform) != "xcb") return true;
     const char* display = std::getenv("DISPLAY");
-    return display && *display;
+    if (!display || !*display) return false;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable;
 }
 
 }  // namespace
@@ -28,8 +35,8 @@ bool HasDisplay() {
 int main(int argc, char* argv[]) {
     ChooseWindowSystem();
     if (!HasDisplay()) {
-        std::fprintf(stderr, "vellora: no X display (DISPLAY is not set); start it in an X11 or "
-                             "XWayland desktop session\n");
+        std::fprintf(stderr, "vellora: no X display: start it from an X11 or Wayland desktop "
+                             "session\n");
         return 2;
     }
     QApplication application(argc, argv);
