@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "platform/controls.h"
 
@@ -20,6 +21,17 @@ struct Volume {
 // The volumes to offer: the root file system, a separate /home, and removable or extra volumes
 // under /media, /run/media and /mnt; pseudo file systems are left out.
 QList<Volume> BrowsableVolumes();
+
+// The label of the device a volume is mounted from ("/dev/sdb1"); empty when it has none.
+using DeviceLabelLookup = std::function<QString(const QString& device)>;
+
+// The volumes to offer among the mounts listed in `mountinfo` (the text of
+// /proc/self/mountinfo), sorted by mount point, "/" first and always present. A volume without a
+// device label is labelled with the last part of its mount point; "/" then has no label.
+QList<Volume> VolumesFromMountInfo(const QString& mountinfo, const DeviceLabelLookup& labelOf = {});
+
+// What the drive list shows for a volume: "/media/alice/USB [USB]".
+QString VolumeText(const Volume& volume);
 
 // The volume (from `volumes`) whose mount point holds `path`: the longest matching mount point.
 int VolumeIndexFor(const QList<Volume>& volumes, const QString& path);
@@ -38,6 +50,13 @@ public:
 
 signals:
     void Change();
+
+private:
+    void showPopup() override;
+    void Refill(const QString& keepMountPoint);
+    void Select(int index);
+    QList<Volume> volumes_;
+    int shown_ = -1;
 };
 
 // The folder list: the folders on the path to the current folder, then those directly below it.
@@ -80,8 +99,12 @@ signals:
 
 private:
     void Refill();
+    void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     QString path_;
     QString pattern_ = QStringLiteral("*.*");
+    bool quiet_ = false;  // refilling, or Qt moving the current row on its own
+    int rowBeforePress_ = -1;
 };
 
 // The names of `names` that match one of the ";"-separated wildcard patterns, case ignored,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -17,5 +18,9 @@ bool WinHelp(QWidget* owner, const QString& helpFile, unsigned command, unsigned
 
 // Where the help file is looked for, in order; empty when it is nowhere.
 QString FindHelpFile(const QString& helpFile);
+
+// Replaces the desktop's handler with `opener`, which receives the help file's absolute path and
+// returns whether a viewer started; an empty function puts the desktop's handler back.
+void SetHelpOpenerForTests(std::function<bool(const QString& path)> opener);
 
 }  // namespace platform
