@@ -61,7 +61,7 @@ void MainWindow::File1_Click() {
         return;
     }
     Label1.Caption = File1->List(i);
-    cur_path = File1->Path() + QLatin1Char('/') + File1->List(i);
+    cur_path = PathOfListedFile(File1->Path(), File1->List(i));
     const platform::PictureLoad measured = platform::MeasurePicture(cur_path);
     if (!measured) {
         // Gone, cut short or not a picture: the preview stays hidden.

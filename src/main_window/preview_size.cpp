@@ -13,6 +13,10 @@ PreviewSize PreviewSizeFor(float width, float height) {
     return {kPreviewWidth, static_cast<float>(double(height) * kPreviewWidth / double(width))};
 }
 
+QString PathOfListedFile(const QString& folder, const QString& name) {
+    return folder + QLatin1Char('/') + name;
+}
+
 QSizeF FitWithin(QSizeF measured, QSizeF limit) {
     if (measured.width() <= limit.width() && measured.height() <= limit.height()) return measured;
     const double shrink =

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSizeF>
+#include <QString>
 
 // Sizing a picture for the preview and for opening it: pure arithmetic on twips.
 namespace main_window {
@@ -18,6 +19,10 @@ struct PreviewSize {
 // portrait picture at least 9000 tall, which is 2000 high. Each result is computed in double
 // precision and rounded once to single precision.
 PreviewSize PreviewSizeFor(float width, float height);
+
+// The full path of a file the file list shows: the list's folder, "/", the name. The separator
+// is inserted whatever the folder ends in, so a file at the root gives "//name".
+QString PathOfListedFile(const QString& folder, const QString& name);
 
 // A measured size that fits `limit` (twips), the aspect ratio kept; sizes already within it
 // come back unchanged.

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QDir>
+#include <QtMath>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -63,6 +65,58 @@ TEST_F(MainWindowTest, APictureLargerThanTheScreenOpensScaledDownWithItsShape) {
     EXPECT_LE(display.Width() / 15, screen.width());
     EXPECT_LE(display.Height() / 15, screen.height());
     EXPECT_NEAR(display.Image1->Width() / display.Image1->Height(), 2.0, 0.02);
+}
+
+// Selects the file in the main window's file list as a click would.
+void Select(forms::Form1& main, const QString& folder, const QString& name) {
+    main.Dir1->SetPath(folder);
+    const int row = main.File1->findItems(name, Qt::MatchExactly).value(0)
+                        ? main.File1->row(main.File1->findItems(name, Qt::MatchExactly)[0])
+                        : -1;
+    ASSERT_GE(row, 0) << name.toStdString();
+    main.File1->setCurrentRow(row);
+    emit main.File1->Click();
+}
+
+TEST_F(MainWindowTest, SelectingAFileSizesThePreviewAndRemembersItsPath) {
+    test_support::WriteJpeg(P("wide.jpg"), {296, 196});   // 4500 x 3000 twips measured
+    test_support::WriteJpeg(P("tall.jpg"), {196, 796});   // 3000 x 12000
+    test_support::WriteBytes(P("text.jpg"), "not a picture");
+    test_support::WriteBytes(P("notes.txt"), "not listed");
+    StartWith("");
+    forms::Form1& main = forms::TheForm1();
+    EXPECT_FALSE(main.File1->findItems("notes.txt", Qt::MatchExactly).value(0));
+
+    Select(main, folder.Dir().path(), "wide.jpg");
+    EXPECT_TRUE(main.Image1->Visible());
+    EXPECT_EQ(main.Image1->size(), QSize(100, 67));
+    EXPECT_EQ(main.Image1->pos(), QPoint(152, 40));  // never centred
+    EXPECT_EQ(main.cur_path, P("wide.jpg"));
+    EXPECT_EQ(main.Label1.Caption, QStringLiteral("wide.jpg"));
+    EXPECT_EQ(main.Image1->GetPicture()->Pixels().width(), qCeil(100 * main.devicePixelRatioF()));
+
+    Select(main, folder.Dir().path(), "tall.jpg");
+    EXPECT_EQ(main.Image1->size(), QSize(33, 133));  // 500 x 2000 twips
+
+    // A file that is no picture leaves the preview hidden and the pointer normal.
+    Select(main, folder.Dir().path(), "text.jpg");
+    EXPECT_FALSE(main.Image1->Visible());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(main.isHidden());
+}
+
+TEST_F(MainWindowTest, ChangingFolderKeepsThePreviewAndItsPicture) {
+    test_support::WriteJpeg(P("wide.jpg"), {296, 196});
+    QDir(folder.Dir().path()).mkdir("sub");
+    StartWith("");
+    forms::Form1& main = forms::TheForm1();
+    Select(main, folder.Dir().path(), "wide.jpg");
+    main.Dir1->SetPath(P("sub"));
+    EXPECT_EQ(main.File1->Path(), P("sub"));
+    EXPECT_EQ(main.File1->ListCount(), 0);
+    EXPECT_TRUE(main.Image1->Visible());
+    DoubleClick(main.Image1);
+    EXPECT_EQ(Display().Label1.Caption, P("wide.jpg"));
 }
 
 TEST_F(MainWindowTest, DoubleClickingAnEmptyPreviewOrAPictureThatWentDoesNothing) {

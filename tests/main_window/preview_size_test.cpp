@@ -22,6 +22,12 @@ TEST(PreviewSize, FitsThePreviewByWidthExceptForTallPortraits) {
     }
 }
 
+TEST(PathOfListedFile, AlwaysInsertsTheSeparator) {
+    EXPECT_EQ(main_window::PathOfListedFile("/pics", "a.jpg"), QStringLiteral("/pics/a.jpg"));
+    EXPECT_EQ(main_window::PathOfListedFile("/", "a.jpg"), QStringLiteral("//a.jpg"));
+    EXPECT_EQ(main_window::PathOfListedFile("/写真", "猫.GIF"), QStringLiteral("/写真/猫.GIF"));
+}
+
 TEST(FitWithin, ScalesDownKeepingTheShapeAndLeavesSmallSizesAlone) {
     const struct {
         QSizeF measured, limit, fitted;
