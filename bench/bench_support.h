@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <string>
+
+// Shared pieces of the benchmark programs: photo-like test pictures cached on disk, and running
+// one measured case in a child process so that its peak memory can be read on its own.
+namespace bench {
+
+// Where generated pictures are kept between runs; generating ten 24-megapixel photos takes
+// longer than the measurements themselves.
+QString CacheFolder(QSize size);
+
+// Paths of `count` distinct photo-like JPEGs of `size` (gradients, broad waves and pixel
+// noise, so that they compress like photos rather than to almost nothing), quality 85.
+// Generated on first use in a child process, then reused.
+QStringList PhotoFiles(QSize size, int count);
+
+// The same photo as PhotoFiles(size, 1)[0], with an EXIF block that carries a JPEG thumbnail
+// of `thumbnailSize` in its second image directory, as cameras write it.
+QString PhotoWithExifThumbnail(QSize size, QSize thumbnailSize);
+
+// An EXIF APP1 segment (marker included) with orientation 1 and the given JPEG as thumbnail.
+QByteArray ExifApp1WithThumbnail(const QByteArray& thumbnailJpeg);
+
+// What one child process reports back. Times are measured inside the child around the work
+// itself, so process creation and set-up do not count.
+struct ChildTimes {
+    static constexpr int kSlots = 4;
+    double seconds[kSlots] = {};
+    double megabytes[kSlots] = {};
+    bool ok = false;
+    char error[160] = {};
+
+    void Fail(const std::string& why);
+};
+
+struct ChildResult {
+    ChildTimes times;
+    double startMb = 0;  // resident memory when the child began its work
+    double peakMb = 0;   // the child's peak resident memory (ru_maxrss from wait4)
+    double AddedMb() const { return peakMb - startMb; }
+};
+
+// Forks, runs `work` in the child, and waits for it. The child never returns into the caller:
+// it leaves with _exit, so nothing of the benchmark library runs twice.
+ChildResult RunInChild(const std::function<void(ChildTimes&)>& work);
+
+// Monotonic seconds, for the timing inside children.
+double Now();
+
+// The process's resident memory now, in MiB.
+double ResidentMb();
+
+// Removes `flag` from the command line; true when it was there. The benchmark library rejects
+// flags it does not know, so the programs' own flags are taken out before it sees them.
+bool TakeFlag(int* argc, char** argv, const char* flag);
+
+// Loads Qt's JPEG plug-in in the parent, so that every child starts with it already loaded
+// and no case pays for it.
+void WarmUpImageReaders();
+
+}  // namespace bench

@@ -1,0 +1,142 @@
+// Selecting a 24-megapixel photo in the browser: the preview measures the file and decodes it
+// at the preview's size (100 x 67 pixels for a 3:2 photo), against the plain full-size decode.
+// Run for a photo without EXIF and for one whose EXIF block carries a 160 x 107 thumbnail.
+//
+// Each iteration runs the preview and the full decode, each in a child process of its own, so
+// that each case's peak resident memory can be read from wait4 on its own. Counters (times in
+// milliseconds, memory in MiB):
+//   preview_ms, full_decode_ms   the timed work of each case, measured inside the child
+//   time_ratio                   preview_ms / full_decode_ms
+//   preview_peak_MB, full_decode_peak_MB     the child's peak resident memory
+//   preview_added_MB, full_decode_added_MB   that peak less what the child held when it began
+//   memory_ratio                 preview_added_MB / full_decode_added_MB
+//   exif_thumbnail_ms            (thumbnail photo only) reading the file, finding the EXIF
+//                                thumbnail and decoding and scaling it to the preview size
+//
+// Full run:  preview_bench
+// Smoke run: preview_bench --vellora_smoke --benchmark_min_time=0
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <algorithm>
+#include <cstdlib>
+
+#include "bench_support.h"
+#include "platform/exif.h"
+#include "platform/picture.h"
+
+namespace {
+
+const QSize kPreviewPixels(100, 67);  // 1500 twips wide, a 3:2 photo's height
+const QSize kThumbnailSize(160, 107);
+
+// What the browser does with a selected file: measure it, then decode it for the preview.
+void Preview(const QString& path, bench::ChildTimes& times) {
+    const double start = bench::Now();
+    const platform::PictureLoad measured = platform::MeasurePicture(path);
+    const platform::PictureLoad shown = platform::LoadPicture(path, kPreviewPixels);
+    times.seconds[0] = bench::Now() - start;
+    if (!measured || !shown) return times.Fail("the preview could not load the photo");
+    if (shown.picture->Pixels().size() != kPreviewPixels) return times.Fail("wrong preview size");
+    times.ok = true;
+}
+
+void FullDecode(const QString& path, QSize size, bench::ChildTimes& times) {
+    QImageReader::setAllocationLimit(256);  // 24 megapixels are 92 MiB as 32-bit pixels
+    const double start = bench::Now();
+    const QImage image = QImageReader(path).read();
+    times.seconds[0] = bench::Now() - start;
+    if (image.size() != size) return times.Fail("the full decode failed");
+    times.ok = true;
+}
+
+// What a preview built on the EXIF thumbnail would cost: the file is read whole, as the
+// browser does, and only the thumbnail is decoded.
+void ThumbnailPreview(const QString& path, bench::ChildTimes& times) {
+    const double start = bench::Now();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return times.Fail("cannot read the photo");
+    const QByteArray bytes = file.readAll();
+    const auto thumbnail = platform::ExifThumbnailOf(bytes);
+    if (!thumbnail) return times.Fail("no EXIF thumbnail found");
+    const QImage small =
+        QImage::fromData(thumbnail->jpeg, "JPEG")
+            .scaled(kPreviewPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    times.seconds[0] = bench::Now() - start;
+    if (small.size() != kPreviewPixels) return times.Fail("the thumbnail did not decode");
+    times.ok = true;
+}
+
+void BM_PreviewVsFullDecode(benchmark::State& state) {
+    const bool withThumbnail = state.range(0) != 0;
+    const QSize size(int(state.range(1)), int(state.range(2)));
+    const QStringList photos = bench::PhotoFiles(size, 1);
+    if (photos.isEmpty()) return state.SkipWithError("cannot generate the photo");
+    const QString path =
+        withThumbnail ? bench::PhotoWithExifThumbnail(size, kThumbnailSize) : photos[0];
+    if (path.isEmpty()) return state.SkipWithError("cannot write the photo with a thumbnail");
+
+    double previewSeconds = 0, decodeSeconds = 0, thumbnailSeconds = 0;
+    double previewPeak = 0, previewAdded = 0, decodePeak = 0, decodeAdded = 0;
+    int rounds = 0;
+    for (auto _ : state) {
+        const bench::ChildResult preview =
+            bench::RunInChild([&](bench::ChildTimes& times) { Preview(path, times); });
+        if (!preview.times.ok) return state.SkipWithError(preview.times.error);
+        const bench::ChildResult decode =
+            bench::RunInChild([&](bench::ChildTimes& times) { FullDecode(path, size, times); });
+        if (!decode.times.ok) return state.SkipWithError(decode.times.error);
+        if (withThumbnail) {
+            const bench::ChildResult thumbnail =
+                bench::RunInChild([&](bench::ChildTimes& times) { ThumbnailPreview(path, times); });
+            if (!thumbnail.times.ok) return state.SkipWithError(thumbnail.times.error);
+            thumbnailSeconds += thumbnail.times.seconds[0];
+        }
+        ++rounds;
+        previewSeconds += preview.times.seconds[0];
+        decodeSeconds += decode.times.seconds[0];
+        previewPeak = std::max(previewPeak, preview.peakMb);
+        previewAdded = std::max(previewAdded, preview.AddedMb());
+        decodePeak = std::max(decodePeak, decode.peakMb);
+        decodeAdded = std::max(decodeAdded, decode.AddedMb());
+    }
+    if (rounds == 0) return;
+    state.counters["preview_ms"] = 1000 * previewSeconds / rounds;
+    state.counters["full_decode_ms"] = 1000 * decodeSeconds / rounds;
+    state.counters["time_ratio"] = previewSeconds / decodeSeconds;
+    state.counters["preview_peak_MB"] = previewPeak;
+    state.counters["full_decode_peak_MB"] = decodePeak;
+    state.counters["preview_added_MB"] = previewAdded;
+    state.counters["full_decode_added_MB"] = decodeAdded;
+    state.counters["memory_ratio"] = decodeAdded > 0 ? previewAdded / decodeAdded : 0;
+    if (withThumbnail) state.counters["exif_thumbnail_ms"] = 1000 * thumbnailSeconds / rounds;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool smoke = bench::TakeFlag(&argc, argv, "--vellora_smoke");
+    bench::WarmUpImageReaders();
+    for (int withThumbnail : {0, 1}) {
+        auto* benchmark =
+            benchmark::RegisterBenchmark(withThumbnail ? "BM_PreviewVsFullDecode/exif_thumbnail"
+                                                       : "BM_PreviewVsFullDecode/plain",
+                                         BM_PreviewVsFullDecode);
+        benchmark
+            ->Args(smoke ? std::vector<int64_t>{withThumbnail, 600, 400}
+                         : std::vector<int64_t>{withThumbnail, 6000, 4000})
+            ->ArgNames({"thumbnail", "width", "height"})
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+        // A single round is a few hundred milliseconds; a handful of them evens out the noise.
+        if (!smoke) benchmark->MinTime(3.0);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

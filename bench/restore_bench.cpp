@@ -1,0 +1,181 @@
+// Start-up restore of a data file of pinned 24-megapixel photos, against the plain full-size
+// decode of the same files one after another.
+//
+// Each iteration runs both cases, each in a child process of its own, so that each case's peak
+// resident memory can be read from wait4 on its own. Counters (times in seconds, memory in MiB):
+//   restore_s, full_decode_s   the timed work of each case, measured inside the child
+//   time_ratio                 restore_s / full_decode_s
+//   restore_peak_MB, full_decode_peak_MB     the child's peak resident memory
+//   restore_added_MB, full_decode_added_MB   that peak less what the child held when it began
+//   restore_loaded_MB          what the restore holds when it returns (before any paint),
+//                              above what the application held before it
+//   restore_held_MB            the same after the windows' first paint (window buffers added)
+//   first_paint_s              one round of events after the restore: the windows' first paint
+//   memory_ratio               restore_added_MB / full_decode_added_MB
+//
+// Full run:  restore_bench                 (100 records of 6000x4000 photos)
+// Smoke run: restore_bench --vellora_smoke --benchmark_min_time=0
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/program.h"
+#include "app/startup.h"
+#include "bench_support.h"
+#include "forms/form1.h"
+#include "forms/forms.h"
+#include "platform/number_text.h"
+#include "platform/sequential_file.h"
+
+namespace {
+
+constexpr int kDistinctFiles = 10;
+// Every record is pinned at 400 x 300 pixels.
+constexpr double kPinnedWidthTwips = 6000;
+constexpr double kPinnedHeightTwips = 4500;
+
+QByteArray DataFile(const QStringList& photos, int records) {
+    QByteArray bytes;
+    for (int i = 0; i < records; ++i) {
+        // Spread over a large desktop, a few overlapping, one partly off its left edge.
+        const double left = (i % 10) * 1800.0 - (i == 7 ? 900.0 : 0.0);
+        const double top = (i / 10) * 1350.0 + (i % 3) * 120.0;
+        bytes += platform::PrintZoneLine({platform::NumberText(left).toLatin1(),
+                                          platform::NumberText(top).toLatin1(),
+                                          platform::NumberText(kPinnedWidthTwips).toLatin1(),
+                                          platform::NumberText(kPinnedHeightTwips).toLatin1()});
+        bytes += QFile::encodeName(photos[i % photos.size()]) + "\r\n";
+    }
+    return bytes;
+}
+
+int& ArgcStorage() {
+    static int argc = 1;
+    return argc;
+}
+
+char** ArgvStorage() {
+    static char name[] = "restore_bench";
+    static char* argv[] = {name, nullptr};
+    return argv;
+}
+
+// Case A: what the program does at start, from the data file to the pinned windows.
+void StartupRestore(const QString& folder, const QByteArray& dataFile, int records,
+                    bench::ChildTimes& times) {
+    QApplication application(ArgcStorage(), ArgvStorage());
+    if (!QDir::setCurrent(folder)) return times.Fail("cannot enter the data folder");
+    QFile file(QStringLiteral("zuzerid.dat"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(dataFile) != dataFile.size()) {
+        return times.Fail("cannot write the data file");
+    }
+    file.close();
+
+    const double heldBefore = bench::ResidentMb();
+    const double start = bench::Now();
+    app::InstallWindows();
+    forms::Form1& form = forms::TheForm1();
+    app::Form_Load(form);
+    times.seconds[0] = bench::Now() - start;
+
+    const int restored = form.pictureList.ListCount();
+    times.megabytes[1] = bench::ResidentMb() - heldBefore;
+    // One round of events: the pinned windows get their first paint, as on a real desktop.
+    const double paintStart = bench::Now();
+    QApplication::processEvents();
+    times.seconds[1] = bench::Now() - paintStart;
+    // What the restored windows keep once start-up is over, pictures and backing stores.
+    times.megabytes[0] = bench::ResidentMb() - heldBefore;
+    forms::DestroyAllForms();
+    if (restored != records) {
+        return times.Fail("restored " + std::to_string(restored) + " of " +
+                          std::to_string(records) + " records");
+    }
+    times.ok = true;
+}
+
+// Case B: the same files decoded at full size, one after another, each dropped at once.
+void FullDecodes(const QStringList& photos, int records, QSize size, bench::ChildTimes& times) {
+    QApplication application(ArgcStorage(), ArgvStorage());
+    // 256 MB: a 24-megapixel picture is 92 MiB as 32-bit pixels; the limit only has to let
+    // the plain decode happen.
+    QImageReader::setAllocationLimit(256);
+    const double start = bench::Now();
+    for (int i = 0; i < records; ++i) {
+        const QImage image = QImageReader(photos[i % photos.size()]).read();
+        if (image.size() != size) return times.Fail("a full decode failed");
+    }
+    times.seconds[0] = bench::Now() - start;
+    times.ok = true;
+}
+
+void BM_StartupRestoreVsFullDecode(benchmark::State& state) {
+    const int records = int(state.range(0));
+    const QSize size(int(state.range(1)), int(state.range(2)));
+    const QStringList photos = bench::PhotoFiles(size, std::min(kDistinctFiles, records));
+    if (photos.isEmpty()) return state.SkipWithError("cannot generate the photos");
+    QTemporaryDir folder;
+    if (!folder.isValid()) return state.SkipWithError("no temporary folder");
+    const QByteArray dataFile = DataFile(photos, records);
+
+    double restoreSeconds = 0, paintSeconds = 0, decodeSeconds = 0;
+    double restorePeak = 0, restoreAdded = 0, restoreHeld = 0, restoreLoaded = 0;
+    double decodePeak = 0, decodeAdded = 0;
+    int rounds = 0;
+    for (auto _ : state) {
+        const bench::ChildResult restore = bench::RunInChild([&](bench::ChildTimes& times) {
+            StartupRestore(folder.path(), dataFile, records, times);
+        });
+        if (!restore.times.ok) return state.SkipWithError(restore.times.error);
+        const bench::ChildResult decode = bench::RunInChild(
+            [&](bench::ChildTimes& times) { FullDecodes(photos, records, size, times); });
+        if (!decode.times.ok) return state.SkipWithError(decode.times.error);
+        ++rounds;
+        restoreSeconds += restore.times.seconds[0];
+        paintSeconds += restore.times.seconds[1];
+        decodeSeconds += decode.times.seconds[0];
+        restorePeak = std::max(restorePeak, restore.peakMb);
+        restoreAdded = std::max(restoreAdded, restore.AddedMb());
+        restoreHeld = std::max(restoreHeld, restore.times.megabytes[0]);
+        restoreLoaded = std::max(restoreLoaded, restore.times.megabytes[1]);
+        decodePeak = std::max(decodePeak, decode.peakMb);
+        decodeAdded = std::max(decodeAdded, decode.AddedMb());
+    }
+    if (rounds == 0) return;
+    state.counters["restore_s"] = restoreSeconds / rounds;
+    state.counters["first_paint_s"] = paintSeconds / rounds;
+    state.counters["full_decode_s"] = decodeSeconds / rounds;
+    state.counters["time_ratio"] = restoreSeconds / decodeSeconds;
+    state.counters["restore_peak_MB"] = restorePeak;
+    state.counters["full_decode_peak_MB"] = decodePeak;
+    state.counters["restore_added_MB"] = restoreAdded;
+    state.counters["restore_held_MB"] = restoreHeld;
+    state.counters["restore_loaded_MB"] = restoreLoaded;
+    state.counters["full_decode_added_MB"] = decodeAdded;
+    state.counters["memory_ratio"] = decodeAdded > 0 ? restoreAdded / decodeAdded : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The restore opens windows; offscreen keeps them off any real desktop.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const bool smoke = bench::TakeFlag(&argc, argv, "--vellora_smoke");
+    bench::WarmUpImageReaders();
+    benchmark::RegisterBenchmark("BM_StartupRestoreVsFullDecode", BM_StartupRestoreVsFullDecode)
+        ->Args(smoke ? std::vector<int64_t>{3, 600, 400} : std::vector<int64_t>{100, 6000, 4000})
+        ->ArgNames({"records", "width", "height"})
+        ->UseRealTime()
+        ->Unit(benchmark::kSecond);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
