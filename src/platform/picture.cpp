@@ -1,11 +1,14 @@
 #include "platform/picture.h"
 
+#include "platform/exif.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFuture>
 #include <QHash>
 #include <QImageReader>
+#include <QTransform>
 #include <QtConcurrent/QtConcurrentRun>
 #include <cmath>
 #include <cstring>
@@ -84,13 +87,47 @@ struct Decoded {
     PictureError error = PictureError::None;
 };
 
+// The EXIF orientation applied to a picture decoded as stored: mirror, flip, then a quarter
+// turn clockwise, as the orientation tag's values 2 to 8 describe.
+QImage TurnedUpright(QImage image, int orientation) {
+    const bool mirror = orientation == 2 || orientation == 3 || orientation == 7 || orientation == 8;
+    const bool flip = orientation == 3 || orientation == 4 || orientation == 5 || orientation == 8;
+    const bool quarterTurn = orientation >= 5;
+    if (mirror || flip) image = image.mirrored(mirror, flip);
+    if (quarterTurn) image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
+// A photo's embedded thumbnail serves when the picture is wanted no larger than it and it has
+// the photo's shape (cameras often letterbox a 3:2 photo into a 4:3 thumbnail).
+std::optional<QImage> FromThumbnail(const QByteArray& bytes, QSize natural, QSize upright,
+                                    int orientation) {
+    const std::optional<ExifThumbnail> thumbnail = ExifThumbnailOf(bytes);
+    if (!thumbnail) return std::nullopt;
+    const QSize size = orientation >= 5 ? thumbnail->Size().transposed() : thumbnail->Size();
+    if (size.isEmpty() || upright.width() > size.width() || upright.height() > size.height()) {
+        return std::nullopt;
+    }
+    const double expectedHeight = double(size.width()) * natural.height() / natural.width();
+    if (std::fabs(expectedHeight - size.height()) > 1.0) return std::nullopt;
+    QImage image = QImage::fromData(thumbnail->jpeg, "JPEG");
+    if (image.isNull() || image.size() != thumbnail->Size()) return std::nullopt;
+    return TurnedUpright(std::move(image), orientation)
+        .scaled(upright, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 Decoded DecodeBytes(const QByteArray& bytes, const Header& header, QSize decodeSize) {
+    const QSize upright = DecodeSizeFor(Upright(header), decodeSize);
+    if (header.format == "jpeg") {
+        if (auto image = FromThumbnail(bytes, Upright(header), upright, ExifOrientation(bytes))) {
+            return {std::move(*image), PictureError::None};
+        }
+    }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, header.format);
     reader.setAutoTransform(true);
-    const QSize upright = DecodeSizeFor(Upright(header), decodeSize);
     // The reader scales before it turns the picture upright.
     const QSize stored = header.swapsAxes ? upright.transposed() : upright;
     if (stored != header.stored) reader.setScaledSize(stored);

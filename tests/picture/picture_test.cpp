@@ -90,6 +90,68 @@ TEST(LoadPicture, ALargePhotoLoadsAtTheSizeShownWithinTheDecoderLimit) {
     EXPECT_EQ(load.picture->NaturalSize(), QSize(9000, 6000));
 }
 
+TEST(LoadPicture, APreviewComesFromTheEmbeddedThumbnailWhenItIsLargeEnoughAndOfTheSameShape) {
+    InTemporaryFolder folder;
+    const auto colorAt = [](const platform::PictureLoad& load) {
+        return load.picture->Pixels().pixelColor(load.picture->Pixels().rect().center());
+    };
+    const auto isBlue = [&](const platform::PictureLoad& load) { return colorAt(load).blue() > 200; };
+    test_support::WriteJpegWithThumbnail(folder.Path("same.jpg"), {1500, 1000}, Qt::red, {150, 100},
+                                         Qt::blue);
+    test_support::WriteJpegWithThumbnail(folder.Path("boxed.jpg"), {1500, 1000}, Qt::red, {160, 120},
+                                         Qt::blue);
+    test_support::WriteJpegWithThumbnail(folder.Path("turned.jpg"), {1500, 1000}, Qt::red,
+                                         {150, 100}, Qt::blue, 6);
+    const struct {
+        const char* file;
+        QSize asked;
+        bool fromThumbnail;
+        QSize decoded;
+    } cases[] = {
+        {"same.jpg", {100, 67}, true, {100, 67}},    {"same.jpg", {150, 100}, true, {150, 100}},
+        {"same.jpg", {300, 200}, false, {300, 200}}, {"boxed.jpg", {100, 67}, false, {100, 67}},
+        {"turned.jpg", {67, 100}, true, {67, 100}},  {"turned.jpg", {200, 300}, false, {200, 300}},
+    };
+    for (const auto& c : cases) {
+        const auto load = LoadPicture(folder.Path(c.file), c.asked);
+        ASSERT_TRUE(load) << c.file;
+        EXPECT_EQ(load.picture->Pixels().size(), c.decoded) << c.file << " " << c.asked.width();
+        EXPECT_EQ(isBlue(load), c.fromThumbnail) << c.file << " " << c.asked.width();
+    }
+}
+
+TEST(LoadPicture, AThumbnailIsTurnedUprightAsThePhotoItselfIs) {
+    InTemporaryFolder folder;
+    // Green in the stored top-left quarter, red elsewhere: every orientation moves it elsewhere.
+    const auto marked = [](QSize size) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        for (int y = 0; y < size.height() / 2; ++y) {
+            for (int x = 0; x < size.width() / 2; ++x) image.setPixelColor(x, y, Qt::green);
+        }
+        return image;
+    };
+    const auto greenQuarter = [](const QImage& image) {
+        const int w = image.width(), h = image.height();
+        const QPoint quarters[] = {{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
+        for (int i = 0; i < 4; ++i) {
+            if (image.pixelColor(quarters[i]).green() > 200) return i;
+        }
+        return -1;
+    };
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const QString path = folder.Path(QStringLiteral("o%1.jpg").arg(orientation));
+        test_support::WriteJpegWithThumbnail(path, marked({600, 400}), marked({150, 100}), orientation);
+        const QSize small = orientation >= 5 ? QSize(40, 60) : QSize(60, 40);
+        const auto fromThumbnail = LoadPicture(path, small);
+        const auto fromPhoto = LoadPicture(path, small * 4);
+        ASSERT_TRUE(fromThumbnail && fromPhoto) << orientation;
+        EXPECT_EQ(greenQuarter(fromThumbnail.picture->Pixels()), greenQuarter(fromPhoto.picture->Pixels()))
+            << orientation;
+        EXPECT_NE(greenQuarter(fromPhoto.picture->Pixels()), -1) << orientation;
+    }
+}
+
 TEST(PictureData, FitToDropsDetailAndReadsTheFileAgainOnlyForMore) {
     InTemporaryFolder folder;
     WriteJpeg("photo.jpg", {800, 600});

@@ -27,7 +27,70 @@ QByteArray ExifOrientationSegment(int orientation) {
     return segment + payload;
 }
 
+QByteArray JpegBytes(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    return bytes;
+}
+
+void Put16(QByteArray& bytes, int value) {
+    bytes += char((value >> 8) & 0xFF);
+    bytes += char(value & 0xFF);
+}
+
+void Put32(QByteArray& bytes, quint32 value) {
+    Put16(bytes, int(value >> 16));
+    Put16(bytes, int(value & 0xFFFF));
+}
+
+void PutEntry(QByteArray& bytes, int tag, int type, quint32 value) {
+    Put16(bytes, tag);
+    Put16(bytes, type);
+    Put32(bytes, 1);
+    if (type == 3) {  // SHORT: left-justified in the value field
+        Put16(bytes, int(value));
+        Put16(bytes, 0);
+    } else {
+        Put32(bytes, value);
+    }
+}
+
 }  // namespace
+
+QImage Filled(QSize size, QColor color) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+void WriteJpegWithThumbnail(const QString& path, QSize size, QColor color, QSize thumbnailSize,
+                            QColor thumbnailColor, int exifOrientation) {
+    WriteJpegWithThumbnail(path, Filled(size, color), Filled(thumbnailSize, thumbnailColor),
+                           exifOrientation);
+}
+
+void WriteJpegWithThumbnail(const QString& path, const QImage& picture, const QImage& thumbnailImage,
+                            int exifOrientation) {
+    const QByteArray thumbnail = JpegBytes(thumbnailImage);
+    QByteArray tiff("MM\x00\x2A", 4);
+    Put32(tiff, 8);
+    Put16(tiff, 1);  // the main picture's directory: orientation only
+    PutEntry(tiff, 0x0112, 3, quint32(exifOrientation));
+    Put32(tiff, 26);
+    Put16(tiff, 2);  // the thumbnail's directory
+    PutEntry(tiff, 0x0201, 4, 56);
+    PutEntry(tiff, 0x0202, 4, quint32(thumbnail.size()));
+    Put32(tiff, 0);
+    tiff += thumbnail;
+    const QByteArray payload = QByteArray("Exif\x00\x00", 6) + tiff;
+    QByteArray segment("\xFF\xE1", 2);
+    Put16(segment, int(payload.size() + 2));
+    QByteArray bytes = JpegBytes(picture);
+    bytes.insert(2, segment + payload);
+    WriteBytes(path, bytes);
+}
 
 void WriteJpeg(const QString& path, QSize size, QColor color, int exifOrientation) {
     QImage image(size, QImage::Format_RGB32);

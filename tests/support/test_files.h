@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QImage>
 #include <QSize>
 #include <QString>
 #include <QTemporaryDir>
@@ -11,6 +12,13 @@ namespace test_support {
 
 // Writes a JPEG of the given size, filled with `color`, with an optional EXIF orientation.
 void WriteJpeg(const QString& path, QSize size, QColor color = Qt::red, int exifOrientation = 0);
+
+// Writes a JPEG that carries an EXIF block with this orientation and an embedded JPEG thumbnail
+// of its own size and colour, so that a test can tell which of the two was decoded.
+void WriteJpegWithThumbnail(const QString& path, QSize size, QColor color, QSize thumbnailSize,
+                            QColor thumbnailColor, int exifOrientation = 1);
+void WriteJpegWithThumbnail(const QString& path, const QImage& picture, const QImage& thumbnail,
+                            int exifOrientation);
 
 // A 2 x 1 GIF (one red, one blue pixel) as bytes.
 QByteArray TinyGif();
