@@ -14,9 +14,6 @@ namespace forms {
 namespace {
 constexpr LabelFont kTitleFont{"Times New Roman", 14.25, true, true};
 constexpr LabelFont kVersionFont{"Times New Roman", 12, true, true};
-constexpr unsigned kRed = 0x000000FF;
-constexpr unsigned kBlue = 0x00FF0000;
-constexpr unsigned kLightBlue = 0x00FF8080;
 }  // namespace
 
 Form1::Form1() : FormWindow(platform::BorderStyle::FixedSingle) {

@@ -12,10 +12,6 @@ namespace {
 constexpr LabelFont kGothic{"ＭＳ Ｐゴシック", 9.75, true, false};
 constexpr LabelFont kMincho{"ＭＳ Ｐ明朝", 12, true, false};
 constexpr LabelFont kTitle{"Times New Roman", 21.75, true, true};
-constexpr unsigned kRed = 0x000000FF;
-constexpr unsigned kBlue = 0x00FF0000;
-constexpr unsigned kLightBlue = 0x00FF8080;
-constexpr unsigned kBlack = 0x00000000;
 }  // namespace
 
 Form4::Form4() : FormWindow(platform::BorderStyle::FixedToolWindow) {

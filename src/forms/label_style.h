@@ -11,6 +11,12 @@ namespace forms {
 // A colour written &H00BBGGRR&, blue in the high byte.
 QColor ColorFromBgr(unsigned bgr);
 
+// The colours the windows' labels use.
+inline constexpr unsigned kRed = 0x000000FF;
+inline constexpr unsigned kBlue = 0x00FF0000;
+inline constexpr unsigned kLightBlue = 0x00FF8080;
+inline constexpr unsigned kBlack = 0x00000000;
+
 struct LabelFont {
     const char* face;
     double points;
