@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the program and starts it on the current desktop.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root=$(pwd)
+
+# Checked before the build so that a session without a desktop fails at once, not after minutes.
+if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
+  echo "vellora: no X display: start it from an X11 or Wayland desktop session" >&2
+  exit 1
+fi
+
+tools/install-deps.sh
+# WERROR is set off explicitly: tools/test.sh turns it on in the same build folder, and a
+# warning from a newer compiler must not keep the program from starting.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVELLORA_BENCHMARKS=OFF -DVELLORA_WERROR=OFF
+cmake --build build -j"$(nproc)"
+
+# The pictures are put back where they were pinned, which a native Wayland client cannot do;
+# XWayland can.
+if [[ -n ${WAYLAND_DISPLAY:-} ]]; then
+  export QT_QPA_PLATFORM=xcb
+fi
+
+# The program keeps its data file in its current folder.
+data_dir="${XDG_DATA_HOME:-$HOME/.local/share}/vellora"
+mkdir -p "$data_dir"
+cd "$data_dir"
+exec "$root/build/vellora"
