@@ -1,0 +1,88 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <iostream>
+#include <memory>
+
+#include "e2e_files.h"
+#include "x_session.h"
+
+#ifndef VELLORA_PROGRAM
+#error "VELLORA_PROGRAM must name the program under test"
+#endif
+
+namespace e2e {
+
+// A test with its own X display, window manager and working folder. On failure the program's
+// output, the window manager's log and the window tree are printed, and screenshots saved by
+// the test are kept (their folder is named).
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QStringList missing = XSession::MissingTools();
+        if (!missing.isEmpty()) GTEST_SKIP() << "missing tools: " << missing.join(' ').toStdString();
+        session = std::make_unique<XSession>();
+        ASSERT_TRUE(session->Ok()) << session->Error().toStdString();
+        ASSERT_TRUE(work.isValid());
+    }
+
+    void TearDown() override {
+        if (!session) return;
+        if (HasFailure()) {
+            std::cout << "--- program output ---\n" << session->ProgramOutput().toStdString()
+                      << "--- visible windows ---\n";
+            for (const WindowInfo& window : session->VisibleWindows()) {
+                std::cout << QStringLiteral("  0x%1 \"%2\" %3\n")
+                                 .arg(window.id, 0, 16)
+                                 .arg(window.title, ToString(window.rect))
+                                 .toStdString();
+            }
+            const QByteArray log = ReadBytes(session->TempPath(QStringLiteral("openbox.log")));
+            std::cout << "--- openbox log ---\n" << log.toStdString();
+            if (!keptFolder.isEmpty()) std::cout << "screenshots kept in " << keptFolder.toStdString() << "\n";
+        }
+        session.reset();
+    }
+
+    QString Path(const QString& name) const { return work.filePath(name); }
+    QString DataFile() const { return Path(QStringLiteral("zuzerid.dat")); }
+
+    bool Start() { return session->StartProgram(QStringLiteral(VELLORA_PROGRAM), work.path()); }
+
+    // Waits until the data file holds exactly `expected`; the last content read otherwise.
+    QByteArray WaitForDataFile(const QByteArray& expected, int timeoutMs = 5000) const {
+        QByteArray content;
+        XSession::WaitUntil([&] {
+            content = ReadBytes(DataFile());
+            return QFile::exists(DataFile()) && content == expected;
+        }, timeoutMs, 50);
+        return content;
+    }
+
+    // Expects the data file to come to hold exactly `expected`, showing both texts if not.
+    void ExpectDataFile(const QByteArray& expected, int timeoutMs = 5000) const {
+        const QByteArray content = WaitForDataFile(expected, timeoutMs);
+        EXPECT_EQ(Printable(content).toStdString(), Printable(expected).toStdString())
+            << "the data file differs";
+    }
+
+    // Keeps a screenshot for the failure report in a folder that outlives the test.
+    void Keep(const QImage& image, const QString& name) {
+        if (keptFolder.isEmpty()) {
+            keptFolder = QDir::tempPath() + QStringLiteral("/vellora-e2e-") +
+                         QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name());
+            QDir().mkpath(keptFolder);
+        }
+        image.save(keptFolder + QLatin1Char('/') + name, "PNG");
+    }
+
+    std::unique_ptr<XSession> session;
+    QTemporaryDir work;
+    QString keptFolder;
+};
+
+}  // namespace e2e

@@ -1,0 +1,312 @@
+// Unpinning and pinning again under a real window manager: the picture stays on the same
+// screen pixels throughout, whether it goes into the display window or back, and pinning
+// rewrites the data file with the pinned window's place.
+#include <QThread>
+
+#include "e2e_test.h"
+
+namespace e2e {
+namespace {
+
+const QString kPinned = QStringLiteral("Form3");
+const QString kDisplay = QStringLiteral("画像表示 ");
+const char kFramingRace[] =
+    "known failure: the display window, shown for the first time, took its position from the "
+    "moment the window manager was framing it (frame at 0,0), so the picture was pinned at the "
+    "screen's corner; set VELLORA_E2E_KNOWN_FAILURES=1 to count it as a failure";
+
+// Every pinning is checked through this: the framing race above, which happens now and then,
+// ends the test as skipped rather than failed unless known failures are asked for.
+#define ASSERT_PINNED_AT(rect)                                                 \
+    do {                                                                       \
+        const std::optional<WindowInfo> pinnedWindow_ = ExpectPinnedAt(rect);  \
+        if (framingRace) GTEST_SKIP() << kFramingRace;                         \
+        ASSERT_TRUE(pinnedWindow_);                                            \
+    } while (false)
+
+class PinTest : public ProgramTest {
+protected:
+    // The picture area of `area` in `now` must be pixel for pixel what it was in `before`;
+    // otherwise the failure names the shift that explains the difference best.
+    void ExpectSamePixels(const QImage& before, const QImage& now, const QRect& area,
+                          const QString& step) {
+        const QRect onScreen = area & before.rect();
+        const int differing = DifferingPixels(before, now, onScreen);
+        if (differing == 0) return;
+        Keep(before, step + QStringLiteral("-before.png"));
+        Keep(now, step + QStringLiteral("-after.png"));
+        const Shift shift = BestShift(before, now, onScreen, 100);
+        ADD_FAILURE() << step.toStdString() << ": " << differing << " of "
+                      << onScreen.width() * onScreen.height() << " pixels of "
+                      << ToString(onScreen).toStdString() << " changed; the best match is the "
+                      << "picture moved by (" << shift.offset.x() << ", " << shift.offset.y()
+                      << ") with " << shift.differing << " pixels still different";
+    }
+
+    // The picture that was at `from` in `before` is now at `to` in `now`, pixel for pixel.
+    void ExpectMovedPixels(const QImage& before, const QRect& from, const QImage& now,
+                           const QRect& to, const QString& step) {
+        const QImage was = before.copy(from);
+        const QImage is = now.copy(to);
+        const int differing = DifferingPixels(was, is, was.rect());
+        if (differing == 0) return;
+        Keep(before, step + QStringLiteral("-before.png"));
+        Keep(now, step + QStringLiteral("-after.png"));
+        ADD_FAILURE() << step.toStdString() << ": the picture of " << ToString(from).toStdString()
+                      << " is not at " << ToString(to).toStdString() << " (" << differing
+                      << " pixels differ)";
+    }
+
+    // Moves the display window through the window manager and waits until it is there;
+    // returns its new client rectangle.
+    QRect MoveDisplay(const WindowInfo& display, QPoint by) {
+        const QRect start = session->ClientRect(display.id).value_or(display.rect);
+        const QRect expected = start.translated(by);
+        EXPECT_TRUE(session->MoveWindow(display.id, expected.topLeft()));
+        EXPECT_TRUE(XSession::WaitUntil([&] { return session->ClientRect(display.id) == expected; }, 5000))
+            << "the display window is at " << ToString(session->ClientRect(display.id).value_or(QRect())).toStdString()
+            << ", expected " << ToString(expected).toStdString();
+        return expected;
+    }
+
+    // Tests of misbehaviour that is known and not yet mended run only when asked for.
+    static bool SkipKnownFailure() {
+        return qEnvironmentVariableIsEmpty("VELLORA_E2E_KNOWN_FAILURES");
+    }
+
+    // The single pinned window, at `pixels`, out of the taskbar and without a frame.
+    std::optional<WindowInfo> ExpectPinnedAt(const QRect& pixels) {
+        const QList<WindowInfo> windows = session->WaitForWindows(kPinned, 1, 10000);
+        if (windows.size() != 1) {
+            ADD_FAILURE() << windows.size() << " pinned windows, expected one";
+            return std::nullopt;
+        }
+        const WindowInfo& window = windows.first();
+        const bool raced = window.rect.size() == pixels.size() && window.rect.left() == 0 &&
+                           window.rect.top() >= 0 && window.rect.top() < 40 && pixels.left() != 0;
+        if (raced && SkipKnownFailure()) {
+            framingRace = true;
+            return window;
+        }
+        EXPECT_EQ(ToString(window.rect).toStdString(), ToString(pixels).toStdString())
+            << (raced ? kFramingRace : "");
+        const std::optional<QStringList> state = session->WmState(window.id);
+        EXPECT_TRUE(state && state->contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")))
+            << session->Describe(window.id).toStdString();
+        EXPECT_EQ(session->FrameExtentsOf(window.id), std::optional<FrameExtents>(FrameExtents{}))
+            << session->Describe(window.id).toStdString();
+        return window;
+    }
+
+    // Double-clicks the pinned picture and returns the display window that replaces it, after
+    // checking that its picture area lies where the pinned window was.
+    std::optional<WindowInfo> Unpin(const QRect& pinned) {
+        const QRect visible = pinned & QRect(QPoint(0, 0), session->ScreenSize());
+        EXPECT_TRUE(session->DoubleClick(visible.center()));
+        const std::optional<WindowInfo> display = session->WaitForWindow(kDisplay, 10000);
+        if (!display) {
+            ADD_FAILURE() << "no display window after the double-click";
+            return std::nullopt;
+        }
+        EXPECT_TRUE(session->WaitForNoWindow(kPinned, 5000)) << "the pinned window stayed";
+        // The client area is the menu bar above the picture: same left edge, same width, and
+        // its bottom where the pinned window's bottom was.
+        EXPECT_EQ(display->rect.left(), pinned.left()) << ToString(display->rect).toStdString();
+        EXPECT_EQ(display->rect.width(), pinned.width()) << ToString(display->rect).toStdString();
+        EXPECT_EQ(display->rect.bottom(), pinned.bottom()) << ToString(display->rect).toStdString();
+        EXPECT_LT(display->rect.top(), pinned.top()) << "no room for the menu bar";
+        const std::optional<FrameExtents> frame = session->FrameExtentsOf(display->id);
+        EXPECT_TRUE(frame && frame->top > 0) << "the display window has no title bar";
+        return display;
+    }
+
+    // The point in the middle of the display window's menu bar, at the first menu's title.
+    static QPoint FirstMenuTitle(const WindowInfo& display, const QRect& picture) {
+        return QPoint(display.rect.left() + 15, (display.rect.top() + picture.top()) / 2);
+    }
+
+    void WritePicture(const QString& name, QSize size) {
+        picturePath = Path(name);
+        ASSERT_TRUE(WriteJpeg(picturePath, PatternImage(size)));
+    }
+
+    QString picturePath;
+    bool framingRace = false;
+};
+
+TEST_F(PinTest, UnpinAndPinAgainLeaveThePictureOnTheSamePixels) {
+    WritePicture(QStringLiteral("pattern.jpg"), QSize(300, 200));
+    const QRect pinned(150, 150, 300, 200);
+    const QByteArray record = DataRecord({"2250", "2250", "4500", "3000"}, picturePath);
+    ASSERT_TRUE(WriteBytes(DataFile(), record));
+    ASSERT_TRUE(Start());
+
+    ASSERT_PINNED_AT(pinned);
+    ExpectDataFile(record);
+    const QImage original = session->SettledScreenshot(pinned);
+    ASSERT_FALSE(original.isNull());
+    // The pattern is on screen, not an empty window.
+    ASSERT_GT(DifferingPixels(original, QImage(original.size(), QImage::Format_RGB32), pinned, 20),
+              pinned.width() * pinned.height() / 2);
+
+    // Unpinned into the display window.
+    std::optional<WindowInfo> display = Unpin(pinned);
+    ASSERT_TRUE(display);
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("unpin"));
+    EXPECT_EQ(Printable(ReadBytes(DataFile())).toStdString(), Printable(record).toStdString())
+        << "unpinning wrote the data file";
+
+    // Pinned again with the menu's first item.
+    ASSERT_TRUE(session->TriggerMenuItem(FirstMenuTitle(*display, pinned), 0))
+        << "the menu did not open or close";
+    EXPECT_TRUE(session->WaitForNoWindow(kDisplay, 5000)) << "the display window stayed";
+    ASSERT_PINNED_AT(pinned);
+    ExpectDataFile(record);
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("menu-pin"));
+
+    // Unpinned once more, and pinned by a double-click on the picture.
+    display = Unpin(pinned);
+    ASSERT_TRUE(display);
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("unpin-2"));
+    EXPECT_TRUE(session->DoubleClick(pinned.center()));
+    EXPECT_TRUE(session->WaitForNoWindow(kDisplay, 5000)) << "the display window stayed";
+    ASSERT_PINNED_AT(pinned);
+    ExpectDataFile(record);
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("click-pin"));
+}
+
+TEST_F(PinTest, PictureAboveAndLeftOfTheScreenKeepsItsPlace) {
+    // The display window's title bar and menu bar then lie above the top of the screen.
+    WritePicture(QStringLiteral("corner.jpg"), QSize(200, 100));
+    const QRect pinned(-30, 20, 200, 100);
+    const QByteArray record = DataRecord({"-450", "300", "3000", "1500"}, picturePath);
+    ASSERT_TRUE(WriteBytes(DataFile(), record));
+    ASSERT_TRUE(Start());
+
+    ASSERT_PINNED_AT(pinned);
+    const QImage original = session->SettledScreenshot(pinned);
+    ASSERT_FALSE(original.isNull());
+
+    const std::optional<WindowInfo> display = Unpin(pinned);
+    ASSERT_TRUE(display);
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("unpin"));
+    // Still where it was put when the picture is pinned from it.
+    EXPECT_EQ(session->ClientRect(display->id), std::optional<QRect>(display->rect));
+
+    const QRect visible = pinned & original.rect();
+    EXPECT_TRUE(session->DoubleClick(visible.center()));
+    EXPECT_TRUE(session->WaitForNoWindow(kDisplay, 5000)) << "the display window stayed";
+    ASSERT_PINNED_AT(pinned);
+    ExpectDataFile(record);
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("pin"));
+}
+
+TEST_F(PinTest, DisplayWindowMovedByTheUserPinsWhereItNowIs) {
+    WritePicture(QStringLiteral("moved.jpg"), QSize(300, 200));
+    const QRect pinned(150, 150, 300, 200);
+    ASSERT_TRUE(WriteBytes(DataFile(), DataRecord({"2250", "2250", "4500", "3000"}, picturePath)));
+    ASSERT_TRUE(Start());
+    ASSERT_PINNED_AT(pinned);
+    const QImage original = session->SettledScreenshot(pinned);
+    ASSERT_FALSE(original.isNull());
+
+    const std::optional<WindowInfo> display = Unpin(pinned);
+    ASSERT_TRUE(display);
+    const QPoint by(60, 40);
+    const QRect moved = MoveDisplay(*display, by);
+    const QRect picture = pinned.translated(by);
+    ExpectMovedPixels(original, pinned, session->SettledScreenshot(picture), picture,
+                      QStringLiteral("move"));
+
+    WindowInfo movedDisplay = *display;
+    movedDisplay.rect = moved;
+    ASSERT_TRUE(session->TriggerMenuItem(FirstMenuTitle(movedDisplay, picture), 0));
+    ASSERT_PINNED_AT(picture);
+    const QByteArray record = DataRecord({"3150", "2850", "4500", "3000"}, picturePath);
+    ExpectDataFile(record);
+    ExpectMovedPixels(original, pinned, session->SettledScreenshot(picture), picture,
+                      QStringLiteral("pin"));
+}
+
+TEST_F(PinTest, DisplayWindowMovedAwayAndBackPinsWhereItIs) {
+    if (SkipKnownFailure()) {
+        // The window's own record of its position ignores a move back onto a place it asked
+        // for earlier, so the picture is pinned where the window was before the move back.
+        GTEST_SKIP() << "known failure: a display window moved away and back pins at the "
+                        "intermediate place; set VELLORA_E2E_KNOWN_FAILURES=1 to run";
+    }
+    WritePicture(QStringLiteral("back.jpg"), QSize(300, 200));
+    const QRect pinned(150, 150, 300, 200);
+    const QByteArray record = DataRecord({"2250", "2250", "4500", "3000"}, picturePath);
+    ASSERT_TRUE(WriteBytes(DataFile(), record));
+    ASSERT_TRUE(Start());
+    ASSERT_PINNED_AT(pinned);
+    const QImage original = session->SettledScreenshot(pinned);
+    ASSERT_FALSE(original.isNull());
+
+    const std::optional<WindowInfo> display = Unpin(pinned);
+    ASSERT_TRUE(display);
+    MoveDisplay(*display, QPoint(60, 40));
+    MoveDisplay(*display, QPoint(-60, -40));
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("moved-back"));
+
+    ASSERT_TRUE(session->TriggerMenuItem(FirstMenuTitle(*display, pinned), 0));
+    ASSERT_PINNED_AT(pinned);
+    ExpectDataFile(record);
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("pin"));
+}
+
+TEST_F(PinTest, FocusLeavingForAnotherProgramKeepsTheDisplayWindow) {
+    if (SkipKnownFailure()) {
+        // Focus going to no window of the program is taken, now and then, for focus moving
+        // to another of its windows, and the display window pins itself.
+        GTEST_SKIP() << "known failure: the display window sometimes pins itself when another "
+                        "program takes the focus; set VELLORA_E2E_KNOWN_FAILURES=1 to run";
+    }
+    WritePicture(QStringLiteral("focus.jpg"), QSize(300, 200));
+    const QRect pinned(150, 150, 300, 200);
+    const QByteArray record = DataRecord({"2250", "2250", "4500", "3000"}, picturePath);
+
+    // Whether it happens depends on the order in which Qt lists the program's windows, which
+    // changes from run to run; several runs make a miss unlikely.
+    for (int run = 0; run < 12; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        ASSERT_TRUE(WriteBytes(DataFile(), record));
+        ASSERT_TRUE(Start());
+        ASSERT_PINNED_AT(pinned);
+        ASSERT_TRUE(Unpin(pinned));
+        ASSERT_TRUE(session->OpenForeignWindow(QStringLiteral("Other program %1").arg(run),
+                                               QRect(700, 600, 200, 100)));
+        // Past the 400 ms after which Qt takes the focus as gone from the program.
+        QThread::msleep(1000);
+        ASSERT_FALSE(session->VisibleWindows(kDisplay).isEmpty())
+            << "the display window pinned itself when another program took the focus";
+        EXPECT_TRUE(session->VisibleWindows(kPinned).isEmpty());
+        session->StopProgram();
+    }
+}
+
+TEST_F(PinTest, FirstDisplayWindowTakesItsPlaceFromWhereItIs) {
+    if (SkipKnownFailure()) {
+        GTEST_SKIP() << "the framing race happens in a few runs in a hundred; this stress test "
+                        "runs with VELLORA_E2E_KNOWN_FAILURES=1";
+    }
+    WritePicture(QStringLiteral("race.jpg"), QSize(200, 100));
+    const QRect pinned(-30, 20, 200, 100);
+    const QByteArray record = DataRecord({"-450", "300", "3000", "1500"}, picturePath);
+    // The display window is made and framed once per run; the race is only in that.
+    for (int run = 0; run < 15; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        ASSERT_TRUE(WriteBytes(DataFile(), record));
+        ASSERT_TRUE(Start());
+        ASSERT_PINNED_AT(pinned);
+        ASSERT_TRUE(Unpin(pinned));
+        ASSERT_TRUE(session->DoubleClick((pinned & QRect(QPoint(0, 0), session->ScreenSize())).center()));
+        ASSERT_TRUE(session->WaitForNoWindow(kDisplay, 5000));
+        ASSERT_PINNED_AT(pinned);
+        session->StopProgram();
+    }
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,126 @@
+// Start-up under a real window manager: every stored picture comes back as a borderless
+// window on exactly the stored pixels, out of the taskbar, and the data file is rewritten from
+// what came back.
+#include <QFile>
+#include <QThread>
+
+#include "e2e_test.h"
+
+namespace e2e {
+namespace {
+
+const QString kPinned = QStringLiteral("Form3");
+const QString kMain = QStringLiteral("Vellora");
+
+struct Stored {
+    QStringList geometry;  // as written in the file, twips
+    QString pathInFile;
+    QRect pixels;          // where the window must be: twips / 15
+    QRgb colour;           // the picture's single colour
+};
+
+QString Describe(const QList<WindowInfo>& windows) {
+    QString text;
+    for (const WindowInfo& window : windows) text += QLatin1Char(' ') + ToString(window.rect);
+    return text;
+}
+
+class RestoreTest : public ProgramTest {};
+
+TEST_F(RestoreTest, EveryStoredPictureComesBackOnItsOwnPixels) {
+    // Single-colour pictures, so that the screenshot tells which window shows what and that
+    // each picture is stretched over its whole window.
+    ASSERT_TRUE(WriteJpeg(Path("red.jpg"), [] { QImage i(300, 200, QImage::Format_RGB32); i.fill(qRgb(255, 0, 0)); return i; }()));
+    ASSERT_TRUE(WriteJpeg(Path("blue.jpg"), [] { QImage i(200, 100, QImage::Format_RGB32); i.fill(qRgb(0, 0, 255)); return i; }()));
+    ASSERT_TRUE(WriteJpeg(Path("yellow.jpg"), [] { QImage i(60, 45, QImage::Format_RGB32); i.fill(qRgb(255, 255, 0)); return i; }()));
+    ASSERT_TRUE(WriteJpeg(Path("magenta.jpg"), [] { QImage i(90, 60, QImage::Format_RGB32); i.fill(qRgb(255, 0, 255)); return i; }()));
+    ASSERT_TRUE(WriteGif(Path("green.gif"), QSize(100, 75), {qRgb(0, 255, 0)}, [](int, int) { return 0; }));
+
+    const QList<Stored> kept = {
+        {{"1200", "1500", "4500", "3000"}, Path("red.jpg"), QRect(80, 100, 300, 200), qRgb(255, 0, 0)},
+        // Partly off the left edge.
+        {{"-450", "6000", "3000", "1500"}, Path("blue.jpg"), QRect(-30, 400, 200, 100), qRgb(0, 0, 255)},
+        // Partly off the top edge; a GIF stretched to twice its size.
+        {{"9000", "-300", "3000", "2250"}, Path("green.gif"), QRect(600, -20, 200, 150), qRgb(0, 255, 0)},
+        // A path with a trailing separator, which the probe strips.
+        {{"12000", "9000", "1800", "1350"}, Path("yellow.jpg") + "/", QRect(800, 600, 120, 90), qRgb(255, 255, 0)},
+        // A fractional value, rewritten without its trailing zero.
+        {{"1200.50", "10500", "2700", "1800"}, Path("magenta.jpg"), QRect(80, 700, 180, 120), qRgb(255, 0, 255)},
+    };
+    QByteArray file;
+    for (int i = 0; i < kept.size(); ++i) {
+        file += DataRecord(kept[i].geometry, kept[i].pathInFile);
+        // A record whose picture is missing, between kept ones.
+        if (i == 1) file += DataRecord({"3000", "3000", "1500", "1500"}, Path("missing.jpg"));
+    }
+    ASSERT_TRUE(WriteBytes(DataFile(), file));
+
+    ASSERT_TRUE(Start());
+    const QList<WindowInfo> windows = session->WaitForWindows(kPinned, kept.size(), 20000);
+    ASSERT_EQ(windows.size(), kept.size()) << "pinned windows:" << Describe(windows).toStdString();
+
+    // The data file after start-up: the missing picture's record gone, the separator and the
+    // trailing zero dropped, everything else as stored.
+    QByteArray expected;
+    expected += DataRecord({"1200", "1500", "4500", "3000"}, Path("red.jpg"));
+    expected += DataRecord({"-450", "6000", "3000", "1500"}, Path("blue.jpg"));
+    expected += DataRecord({"9000", "-300", "3000", "2250"}, Path("green.gif"));
+    expected += DataRecord({"12000", "9000", "1800", "1350"}, Path("yellow.jpg"));
+    expected += DataRecord({"1200.5", "10500", "2700", "1800"}, Path("magenta.jpg"));
+    ExpectDataFile(expected);
+
+    // Give the window manager time for anything it might still do to the windows, and the main
+    // window time to appear if it were going to.
+    QThread::msleep(700);
+    const QList<WindowInfo> settled = session->VisibleWindows(kPinned);
+    EXPECT_EQ(settled.size(), kept.size()) << "pinned windows:" << Describe(settled).toStdString();
+    EXPECT_TRUE(session->VisibleWindows(kMain).isEmpty()) << "the main window is on screen";
+
+    QRect everything;
+    for (const Stored& stored : kept) everything |= stored.pixels;
+    const QImage screen = session->SettledScreenshot(everything);
+    ASSERT_FALSE(screen.isNull());
+    for (const Stored& stored : kept) {
+        SCOPED_TRACE(stored.pathInFile.toStdString());
+        std::optional<WindowInfo> match;
+        for (const WindowInfo& window : settled) {
+            if (window.rect == stored.pixels) match = window;
+        }
+        ASSERT_TRUE(match) << "no pinned window at " << ToString(stored.pixels).toStdString()
+                           << "; windows at" << Describe(settled).toStdString();
+        const std::optional<QStringList> state = session->WmState(match->id);
+        ASSERT_TRUE(state);
+        EXPECT_TRUE(state->contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")))
+            << "_NET_WM_STATE = " << state->join(", ").toStdString();
+        EXPECT_EQ(session->FrameExtentsOf(match->id), std::optional<FrameExtents>(FrameExtents{}))
+            << session->Describe(match->id).toStdString();
+        // The picture covers the window's on-screen part and nothing else shows through.
+        int worst = 0;
+        if (!AreaIs(screen, stored.pixels, stored.colour, 24, &worst)) {
+            Keep(screen, QStringLiteral("restore.png"));
+            ADD_FAILURE() << "window " << ToString(stored.pixels).toStdString()
+                          << " does not show its picture everywhere; largest channel difference "
+                          << worst;
+        }
+    }
+}
+
+TEST_F(RestoreTest, NothingRestoredShowsTheMainWindowAndEmptiesTheFile) {
+    ASSERT_TRUE(WriteBytes(DataFile(), DataRecord({"1500", "1500", "3000", "3000"}, Path("gone.jpg"))));
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(session->WaitForWindow(kMain, 20000)) << "the main window did not appear";
+    EXPECT_TRUE(session->VisibleWindows(kPinned).isEmpty());
+    EXPECT_TRUE(QFile::exists(DataFile()));
+    ExpectDataFile(QByteArray());
+}
+
+TEST_F(RestoreTest, MissingDataFileIsCreatedEmptyAndTheMainWindowShown) {
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(session->WaitForWindow(kMain, 20000)) << "the main window did not appear";
+    EXPECT_TRUE(session->VisibleWindows(kPinned).isEmpty());
+    ASSERT_TRUE(XSession::WaitUntil([&] { return QFile::exists(DataFile()); }, 5000));
+    EXPECT_EQ(QFile(DataFile()).size(), 0);
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,172 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+#include <sys/types.h>
+
+// A private X display with a real window manager, for tests that watch the program's windows
+// from the outside: Xvfb on a free display number, openbox with a fixed configuration, and the
+// command-line X tools (xwininfo, xprop, xdotool, import) to inspect and drive it. Everything
+// started here runs in its own process group and is ended by the destructor.
+namespace e2e {
+
+using WindowId = quint64;
+
+// One X window with a name, as seen from outside the program.
+struct WindowInfo {
+    WindowId id = 0;
+    QString title;
+    QRect rect;                  // absolute client rectangle (without any frame)
+    bool viewable = false;       // mapped, with every ancestor mapped
+    bool overrideRedirect = false;  // popups and menus: never framed by the window manager
+};
+
+// The four widths of a window manager frame, in the order of _NET_FRAME_EXTENTS.
+struct FrameExtents {
+    int left = 0, right = 0, top = 0, bottom = 0;
+    bool operator==(const FrameExtents&) const = default;
+};
+
+class XSession {
+public:
+    // The tools this harness needs that are not on PATH; empty when all are there.
+    static QStringList MissingTools();
+
+    // Starts the X server and the window manager; Ok() tells whether both came up.
+    explicit XSession(QSize screen = QSize(1280, 1024));
+    ~XSession();
+    XSession(const XSession&) = delete;
+    XSession& operator=(const XSession&) = delete;
+
+    bool Ok() const { return error_.isEmpty(); }
+    QString Error() const { return error_; }
+    QString Display() const { return display_; }
+    QSize ScreenSize() const { return screen_; }
+    // The environment every X client started here gets: DISPLAY, QT_QPA_PLATFORM=xcb,
+    // LC_ALL=C.UTF-8 and a private XDG_RUNTIME_DIR.
+    QProcessEnvironment Environment() const;
+
+    // Runs an X tool against this display and returns its standard output; `ok` tells whether
+    // it ran and exited with status 0.
+    QByteArray Run(const QString& program, const QStringList& arguments, bool* ok = nullptr,
+                   int timeoutMs = 10000) const;
+
+    // The program under test: started with `workingDirectory` as its current directory, its
+    // output kept in a log file. Stopping it is optional: the destructor does it too.
+    bool StartProgram(const QString& program, const QString& workingDirectory,
+                      const QStringList& arguments = {});
+    bool ProgramRunning() const;
+    void StopProgram();
+    // What the program wrote to stdout and stderr so far.
+    QString ProgramOutput() const;
+
+    // Every window with a name, in the order of the tree (bottom-most first among siblings),
+    // whatever its state; frames of the window manager included.
+    QList<WindowInfo> NamedWindows() const;
+    // The viewable, window-manager-managed windows (no override-redirect popups) titled exactly
+    // `title`; all of them when `title` is empty.
+    QList<WindowInfo> VisibleWindows(const QString& title = {}) const;
+    // Waits until at least `count` such windows are visible and returns them (fewer on timeout).
+    QList<WindowInfo> WaitForWindows(const QString& title, int count, int timeoutMs = 10000) const;
+    std::optional<WindowInfo> WaitForWindow(const QString& title, int timeoutMs = 10000) const;
+    // Waits until no visible window has that title.
+    bool WaitForNoWindow(const QString& title, int timeoutMs = 10000) const;
+    // The viewable override-redirect windows on the screen: Qt's menus and popups.
+    QList<WindowInfo> VisiblePopups() const;
+
+    // State of one window, read with xwininfo -id.
+    std::optional<WindowInfo> Window(WindowId id) const;
+    std::optional<QRect> ClientRect(WindowId id) const;
+    // The atoms of _NET_WM_STATE (empty when unset); nullopt when the window is gone.
+    std::optional<QStringList> WmState(WindowId id) const;
+    std::optional<FrameExtents> FrameExtentsOf(WindowId id) const;
+    // Raw `xprop -id` output for failure messages.
+    QString Describe(WindowId id) const;
+
+    // Input through the XTEST extension (xdotool). Points are in screen pixels.
+    bool MoveMouse(QPoint point) const;
+    bool Click(QPoint point) const;
+    bool DoubleClick(QPoint point) const;
+    // Presses the left button at `from`, moves to `to` in two steps (past the window manager's
+    // drag threshold first) and releases it there: moves a window by its title bar. The window
+    // manager grabs the keyboard meanwhile, so the program sees its focus go for that time.
+    bool Drag(QPoint from, QPoint to) const;
+    // Moves a top-level window's client area to `topLeft` through the window manager (a
+    // configure request from another client, as a pager or a keyboard move makes), without the
+    // pointer and keyboard grabs of a title-bar drag.
+    bool MoveWindow(WindowId id, QPoint topLeft) const;
+    // Opens a window of another program (xev) titled `title` at `rect`; the window manager
+    // gives it the focus. It is closed with the session.
+    bool OpenForeignWindow(const QString& title, const QRect& rect);
+    // Keys by X keysym name, separated by blanks ("Down Return"), with a short pause between.
+    bool Key(const QString& keys) const;
+    // Opens the menu whose title is at `titlePoint` in a Qt menu bar, and triggers the item
+    // `itemIndex` of it (0 is the first, separators not counted), by keyboard once the popup is
+    // up: Qt's menus take the keyboard while open, while Alt and F10 do not reach a Qt menu bar.
+    bool TriggerMenuItem(QPoint titlePoint, int itemIndex, int timeoutMs = 5000) const;
+
+    // The whole screen, as ImageMagick's import captures the root window.
+    QImage Screenshot() const;
+    // A screenshot taken once `area` has stopped changing between two captures in a row, so
+    // that a window that is still being painted is not caught half-way; the last capture when
+    // the time is up.
+    QImage SettledScreenshot(const QRect& area, int timeoutMs = 5000) const;
+    // Saves a screenshot under the session's folder; for failure messages.
+    QString SaveScreenshot(const QImage& image, const QString& name) const;
+
+    // Polls `condition` every few milliseconds until it holds or the time is up.
+    static bool WaitUntil(const std::function<bool()>& condition, int timeoutMs,
+                          int intervalMs = 40);
+    // A folder that lives as long as the session.
+    QString TempPath(const QString& name) const { return temp_.filePath(name); }
+
+private:
+    pid_t Spawn(const QStringList& command, const QString& logFile, int displayFd = -1);
+    bool StartServer();
+    bool StartWindowManager();
+    void EndGroup(pid_t& pid);
+    QString WriteWindowManagerConfig() const;
+
+    QSize screen_;
+    QTemporaryDir temp_;
+    QString display_;
+    QString error_;
+    pid_t server_ = -1;
+    pid_t windowManager_ = -1;
+    std::unique_ptr<QProcess> program_;
+    std::vector<std::unique_ptr<QProcess>> foreign_;
+    QString programLog_;
+};
+
+// Pixel comparison of two screenshots.
+// The number of pixels inside `area` (clipped to both images) whose colours differ by more than
+// `tolerance` in any channel.
+int DifferingPixels(const QImage& a, const QImage& b, const QRect& area, int tolerance = 0);
+// Where the content of `area` in `before` went in `after`: the shift within ±maxShift pixels
+// that best matches a patch from the middle of the area, with the number of pixels of the whole
+// area that still differ at that shift.
+struct Shift {
+    QPoint offset;
+    int differing = 0;
+};
+Shift BestShift(const QImage& before, const QImage& after, const QRect& area, int maxShift);
+// Whether every pixel of `area` (clipped to the image) is within `tolerance` of `colour`;
+// `worst` receives the largest channel difference.
+bool AreaIs(const QImage& image, const QRect& area, QRgb colour, int tolerance,
+            int* worst = nullptr);
+
+QString ToString(const QRect& rect);
+
+}  // namespace e2e
