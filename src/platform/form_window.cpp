@@ -56,9 +56,13 @@ private:
     using QObject::QObject;
 
     void FocusMovedTo(QWindow* window) {
+        // No window of ours has the focus: another program's has, or a grab holds it.
+        if (!window) return;
         FormWindow* form = nullptr;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (widget->windowHandle() == window) form = qobject_cast<FormWindow*>(widget);
+            if (widget->windowHandle() && widget->windowHandle() == window) {
+                form = qobject_cast<FormWindow*>(widget);
+            }
         }
         if (!form) return;
         QPointer<FormWindow> previous = last_;
@@ -189,9 +193,14 @@ void FormWindow::RaiseResize() {
 void FormWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     const QPoint position = geometry().topLeft();
-    for (const QRect& request : pendingRequests_) {
-        if (request.topLeft() == position) return;
+    if (position == WidgetRectFor(DisplayedOuterPixels()).topLeft()) {
+        // Where the program put it: requests up to this one have all arrived.
+        while (!pendingRequests_.empty() && pendingRequests_.front().topLeft() != position) {
+            pendingRequests_.pop_front();
+        }
+        return;
     }
+    if (awaitingMap_) return;
     // Moved by the user or the window manager: that is where the window is now.
     outer_.moveTopLeft(QPoint(position.x(), position.y() - TopAllowancePixels()));
 }
@@ -219,6 +228,15 @@ void FormWindow::AdoptSystemGeometry() {
     if (resized) RaiseResize();
 }
 
+bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Qt reports a window exposed once it is mapped, after the window manager has framed and
+    // placed it.
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+        awaitingMap_ = false;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void FormWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     OnCloseCommand();
@@ -238,6 +256,11 @@ void FormWindow::Show() {
         winId();  // the native window must exist before its state is set
         SetSkipTaskbar(this);
         ApplyGeometry();
+        if (QWindow* window = windowHandle()) {
+            window->removeEventFilter(this);
+            window->installEventFilter(this);
+            awaitingMap_ = true;
+        }
         show();
     }
     if (style_ != BorderStyle::None) {

@@ -77,6 +77,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The close command of the title bar; the default unloads the window.
     virtual void OnCloseCommand() { Unload(); }
@@ -100,6 +101,10 @@ private:
     // Rectangles asked of the windowing system that have not come back yet: a configure event
     // that matches one of them is our own request arriving, not the user's doing.
     std::deque<QRect> pendingRequests_;
+    // From showing until the window is on screen. While the window manager frames a window it
+    // reports passing positions (the corner of a frame not yet placed); moves in that time are
+    // not the user's.
+    bool awaitingMap_ = false;
 };
 
 // The rectangle moved onto the screen nearest to it when it overlaps no screen at all.

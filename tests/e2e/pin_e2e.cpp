@@ -10,19 +10,9 @@ namespace {
 
 const QString kPinned = QStringLiteral("Form3");
 const QString kDisplay = QStringLiteral("画像表示 ");
-const char kFramingRace[] =
-    "known failure: the display window, shown for the first time, took its position from the "
-    "moment the window manager was framing it (frame at 0,0), so the picture was pinned at the "
-    "screen's corner; set VELLORA_E2E_KNOWN_FAILURES=1 to count it as a failure";
 
-// Every pinning is checked through this: the framing race above, which happens now and then,
-// ends the test as skipped rather than failed unless known failures are asked for.
-#define ASSERT_PINNED_AT(rect)                                                 \
-    do {                                                                       \
-        const std::optional<WindowInfo> pinnedWindow_ = ExpectPinnedAt(rect);  \
-        if (framingRace) GTEST_SKIP() << kFramingRace;                         \
-        ASSERT_TRUE(pinnedWindow_);                                            \
-    } while (false)
+// Every pinning is checked through this.
+#define ASSERT_PINNED_AT(rect) ASSERT_TRUE(ExpectPinnedAt(rect))
 
 class PinTest : public ProgramTest {
 protected:
@@ -69,11 +59,6 @@ protected:
         return expected;
     }
 
-    // Tests of misbehaviour that is known and not yet mended run only when asked for.
-    static bool SkipKnownFailure() {
-        return qEnvironmentVariableIsEmpty("VELLORA_E2E_KNOWN_FAILURES");
-    }
-
     // The single pinned window, at `pixels`, out of the taskbar and without a frame.
     std::optional<WindowInfo> ExpectPinnedAt(const QRect& pixels) {
         const QList<WindowInfo> windows = session->WaitForWindows(kPinned, 1, 10000);
@@ -82,14 +67,9 @@ protected:
             return std::nullopt;
         }
         const WindowInfo& window = windows.first();
-        const bool raced = window.rect.size() == pixels.size() && window.rect.left() == 0 &&
-                           window.rect.top() >= 0 && window.rect.top() < 40 && pixels.left() != 0;
-        if (raced && SkipKnownFailure()) {
-            framingRace = true;
-            return window;
-        }
-        EXPECT_EQ(ToString(window.rect).toStdString(), ToString(pixels).toStdString())
-            << (raced ? kFramingRace : "");
+        // A picture pinned in the screen's corner would mean the display window took its place
+        // from the moment the window manager was still framing it.
+        EXPECT_EQ(ToString(window.rect).toStdString(), ToString(pixels).toStdString());
         const std::optional<QStringList> state = session->WmState(window.id);
         EXPECT_TRUE(state && state->contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")))
             << session->Describe(window.id).toStdString();
@@ -131,7 +111,6 @@ protected:
     }
 
     QString picturePath;
-    bool framingRace = false;
 };
 
 TEST_F(PinTest, UnpinAndPinAgainLeaveThePictureOnTheSamePixels) {
@@ -229,12 +208,6 @@ TEST_F(PinTest, DisplayWindowMovedByTheUserPinsWhereItNowIs) {
 }
 
 TEST_F(PinTest, DisplayWindowMovedAwayAndBackPinsWhereItIs) {
-    if (SkipKnownFailure()) {
-        // The window's own record of its position ignores a move back onto a place it asked
-        // for earlier, so the picture is pinned where the window was before the move back.
-        GTEST_SKIP() << "known failure: a display window moved away and back pins at the "
-                        "intermediate place; set VELLORA_E2E_KNOWN_FAILURES=1 to run";
-    }
     WritePicture(QStringLiteral("back.jpg"), QSize(300, 200));
     const QRect pinned(150, 150, 300, 200);
     const QByteArray record = DataRecord({"2250", "2250", "4500", "3000"}, picturePath);
@@ -257,19 +230,13 @@ TEST_F(PinTest, DisplayWindowMovedAwayAndBackPinsWhereItIs) {
 }
 
 TEST_F(PinTest, FocusLeavingForAnotherProgramKeepsTheDisplayWindow) {
-    if (SkipKnownFailure()) {
-        // Focus going to no window of the program is taken, now and then, for focus moving
-        // to another of its windows, and the display window pins itself.
-        GTEST_SKIP() << "known failure: the display window sometimes pins itself when another "
-                        "program takes the focus; set VELLORA_E2E_KNOWN_FAILURES=1 to run";
-    }
     WritePicture(QStringLiteral("focus.jpg"), QSize(300, 200));
     const QRect pinned(150, 150, 300, 200);
     const QByteArray record = DataRecord({"2250", "2250", "4500", "3000"}, picturePath);
 
     // Whether it happens depends on the order in which Qt lists the program's windows, which
     // changes from run to run; several runs make a miss unlikely.
-    for (int run = 0; run < 12; ++run) {
+    for (int run = 0; run < 6; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
         ASSERT_TRUE(WriteBytes(DataFile(), record));
         ASSERT_TRUE(Start());
@@ -287,15 +254,11 @@ TEST_F(PinTest, FocusLeavingForAnotherProgramKeepsTheDisplayWindow) {
 }
 
 TEST_F(PinTest, FirstDisplayWindowTakesItsPlaceFromWhereItIs) {
-    if (SkipKnownFailure()) {
-        GTEST_SKIP() << "the framing race happens in a few runs in a hundred; this stress test "
-                        "runs with VELLORA_E2E_KNOWN_FAILURES=1";
-    }
     WritePicture(QStringLiteral("race.jpg"), QSize(200, 100));
     const QRect pinned(-30, 20, 200, 100);
     const QByteArray record = DataRecord({"-450", "300", "3000", "1500"}, picturePath);
     // The display window is made and framed once per run; the race is only in that.
-    for (int run = 0; run < 15; ++run) {
+    for (int run = 0; run < 8; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
         ASSERT_TRUE(WriteBytes(DataFile(), record));
         ASSERT_TRUE(Start());
