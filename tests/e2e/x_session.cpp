@@ -251,6 +251,9 @@ QString XSession::WriteWindowManagerConfig() const {
     <context name="Client">
       <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
     </context>
+    <context name="Frame">
+      <mousebind button="A-Right" action="Drag"><action name="Resize"/></mousebind>
+    </context>
     <context name="Close">
       <mousebind button="Left" action="Click"><action name="Close"/></mousebind>
     </context>
