@@ -32,6 +32,11 @@ protected:
 
     void TearDown() override {
         if (!session) return;
+        // In the sanitizer build the program reports its own faults on its output.
+        const QString output = session->ProgramOutput();
+        for (const char* report : {"runtime error:", "AddressSanitizer", "LeakSanitizer"}) {
+            EXPECT_FALSE(output.contains(QLatin1String(report))) << "the program reported " << report;
+        }
         if (HasFailure()) {
             std::cout << "--- program output ---\n" << session->ProgramOutput().toStdString()
                       << "--- visible windows ---\n";
