@@ -32,9 +32,9 @@ Form4::Form4() : FormWindow(platform::BorderStyle::FixedToolWindow) {
                        kBlack);
     Command1 = new QPushButton(QStringLiteral("OK"), client);
     Command1->setObjectName(QStringLiteral("Command1"));
-    // Neither the default nor the cancel button: Enter and space press it only while it has the
-    // focus, and Esc does nothing.
-    Command1->setAutoDefault(false);
+    // Neither the default nor the cancel button: Enter and space press it while it has the focus
+    // (a button presses on Enter only when it is auto-default), and Esc does nothing.
+    Command1->setAutoDefault(true);
     Command1->setDefault(false);
     platform::TwipsGeometry(Command1).Place(2745, 1800, 735, 285);
     SetClientSize(3765, 2175);

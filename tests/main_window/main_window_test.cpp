@@ -183,6 +183,9 @@ TEST_F(MainWindowTest, TheAboutBoxIsOneModelessWindowWithOkFocused) {
     EXPECT_TRUE(main.isVisible());
     main.vl_about->trigger();
     EXPECT_EQ(VisibleAboutBoxes(), 1);
+    EXPECT_EQ(about.focusWidget(), about.Command1);
+    QTest::keyClick(about.Command1, Qt::Key_Return);
+    EXPECT_FALSE(about.isVisible());
 }
 
 TEST_F(MainWindowTest, WindowsAreBuiltAsDesigned) {
