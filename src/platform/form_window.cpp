@@ -60,9 +60,8 @@ private:
         if (!window) return;
         FormWindow* form = nullptr;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (widget->windowHandle() && widget->windowHandle() == window) {
-                form = qobject_cast<FormWindow*>(widget);
-            }
+            // Widgets never shown have no window; `window` is never null here.
+            if (widget->windowHandle() == window) form = qobject_cast<FormWindow*>(widget);
         }
         if (!form) return;
         QPointer<FormWindow> previous = last_;
