@@ -26,12 +26,10 @@
 #include <cstdlib>
 
 #include "app/program.h"
-#include "app/startup.h"
 #include "bench_support.h"
-#include "forms/form1.h"
-#include "forms/forms.h"
 #include "platform/number_text.h"
 #include "platform/sequential_file.h"
+#include "store/picture_list.h"
 
 namespace {
 
@@ -79,12 +77,11 @@ void StartupRestore(const QString& folder, const QByteArray& dataFile, int recor
 
     const double heldBefore = bench::ResidentMb();
     const double start = bench::Now();
-    app::InstallWindows();
-    forms::Form1& form = forms::TheForm1();
-    app::Form_Load(form);
+    app::Program program(QStringLiteral("zuzerid.dat"));
+    program.Start();
     times.seconds[0] = bench::Now() - start;
 
-    const int restored = form.pictureList.ListCount();
+    const int restored = program.Pictures().ListCount();
     times.megabytes[1] = bench::ResidentMb() - heldBefore;
     // One round of events: the pinned windows get their first paint, as on a real desktop.
     const double paintStart = bench::Now();
@@ -92,7 +89,6 @@ void StartupRestore(const QString& folder, const QByteArray& dataFile, int recor
     times.seconds[1] = bench::Now() - paintStart;
     // What the restored windows keep once start-up is over, pictures and backing stores.
     times.megabytes[0] = bench::ResidentMb() - heldBefore;
-    forms::DestroyAllForms();
     if (restored != records) {
         return times.Fail("restored " + std::to_string(restored) + " of " +
                           std::to_string(records) + " records");

@@ -1,11 +1,12 @@
-#include <QApplication>
 #include <xcb/xcb.h>
+#include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
 #include "app/program.h"
+#include "store/data_file.h"
 
 namespace {
 
@@ -35,13 +36,15 @@ bool HasDisplay() {
 int main(int argc, char* argv[]) {
     ChooseWindowSystem();
     if (!HasDisplay()) {
-        std::fprintf(stderr, "vellora: no X display: start it from an X11 or Wayland desktop "
-                             "session\n");
+        std::fprintf(stderr,
+                     "vellora: no X display: start it from an X11 or Wayland desktop "
+                     "session\n");
         return 2;
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setQuitOnLastWindowClosed(false);
-    app::Start();
+    app::Program program(store::kDataFileName);
+    program.Start();
     return application.exec();
 }

@@ -12,6 +12,7 @@
 #include "platform/picture.h"
 #include "platform/whole_file.h"
 #include "store/data_file.h"
+#include "store/picture_list.h"
 
 namespace app {
 
@@ -28,7 +29,7 @@ void DecodeAhead(const QByteArray& data) {
         const auto result = reader.Read(&record);
         if (result == store::RecordReader::Result::CutShort) break;
         if (result == store::RecordReader::Result::Malformed) continue;
-        if (record.path.isEmpty()) break;
+        if (record.path.IsEmpty()) break;
         if (!store::FileExists(record.path)) continue;
         const QSize shown(platform::ControlPixels(float(record.width)),
                           platform::ControlPixels(float(record.height)));
@@ -43,16 +44,17 @@ void CountOne(std::int16_t& count) {
 
 }  // namespace
 
-void Form_Load(forms::Form1& form) {
-    QString fileName = store::kDataFileName;
-    if (!store::FileExists(fileName)) platform::CreateIfMissing(fileName);
-    const std::optional<QByteArray> data = platform::ReadWholeFile(fileName);
+bool Form_Load(forms::Form1& form, store::PictureList& pictures) {
+    const QString& fileName = pictures.DataFile();
+    platform::FilePath dataFile = platform::FilePath::FromText(fileName);
+    if (!store::FileExists(dataFile)) platform::CreateIfMissing(fileName);
+    const std::optional<QByteArray> data = platform::ReadWholeFile(dataFile);
     if (!data) {
         // Neither readable nor creatable: start with no pictures, and do not write a file
         // that could replace one we merely failed to read.
         qWarning("vellora: cannot read or create %s; no pictures are restored",
                  qPrintable(fileName));
-        return;
+        return false;
     }
     DecodeAhead(*data);
     store::RecordReader reader(*data);
@@ -64,12 +66,10 @@ void Form_Load(forms::Form1& form) {
         if (result == store::RecordReader::Result::CutShort) {
             // The end of the file, or a last record cut short: the restore ends here.
             platform::DropPrefetchedPictures();
-            store::SaveAll(form.pictureList);
-            if (count >= 1) {
-                form.SetVisible(false);
-                form.non_disp->setEnabled(true);
-            }
-            return;
+            pictures.SaveAll();
+            if (count < 1) return false;
+            form.SetShownWithHide(false, true);
+            return true;
         }
         if (result == store::RecordReader::Result::Malformed) {
             qWarning("vellora: a record of %s with unusable geometry is left out",
@@ -81,16 +81,16 @@ void Form_Load(forms::Form1& form) {
         form.cur_width = record.width;
         form.cur_height = record.height;
         form.cur_path = record.path;
-        if (form.cur_path.isEmpty()) {
+        if (form.cur_path.IsEmpty()) {
             platform::DropPrefetchedPictures();
-            store::SaveAll(form.pictureList);
-            return;
+            pictures.SaveAll();
+            return false;
         }
-        if (DispPic(form)) CountOne(count);
+        if (DispPic(form, pictures)) CountOne(count);
     }
 }
 
-bool DispPic(forms::Form1& form) {
+bool DispPic(forms::Form1& form, store::PictureList& pictures) {
     forms::Form3* window = forms::NewForm3();
     window->SetLeft(float(form.cur_left));
     window->Image1->SetLeft(0);
@@ -106,20 +106,19 @@ bool DispPic(forms::Form1& form) {
     }
     const platform::PictureLoad load = platform::LoadPictureFor(*window->Image1, form.cur_path);
     if (!load) {
-        qWarning("vellora: %s is left out: %s", qPrintable(form.cur_path),
+        qWarning("vellora: %s is left out: %s", qPrintable(form.cur_path.DisplayText()),
                  qPrintable(platform::DescribePictureError(load.error)));
         delete window;
         return false;
     }
     window->Image1->SetPicture(load.picture);
-    window->Image1->SetVisible(true);
+    window->Image1->setVisible(true);
     window->Label2.Caption = form.cur_path;
     window->Show();
     window->entryTexts = {platform::NumberText(form.cur_left), platform::NumberText(form.cur_top),
                           platform::NumberText(form.cur_width),
                           platform::NumberText(form.cur_height)};
-    form.pictureList.AddItem(form.cur_path, window->entryTexts[0], window->entryTexts[1],
-                             window->entryTexts[2], window->entryTexts[3]);
+    pictures.Append({form.cur_path, window->entryTexts});
     return true;
 }
 

@@ -12,7 +12,7 @@
 #include "platform/mouse_pointer.h"
 #include "platform/number_text.h"
 #include "platform/twips.h"
-#include "store/data_file.h"
+#include "store/picture_list.h"
 
 namespace display_window {
 
@@ -21,7 +21,7 @@ float PictureHeightFor(double pic_h, std::int16_t pic_w, float width) {
     return product / static_cast<float>(pic_w);
 }
 
-DisplayWindow::DisplayWindow() {
+DisplayWindow::DisplayWindow(store::PictureList& pictures) : pictures_(pictures) {
     // The user sets the width; the height follows it.
     SetUserSizableHeight(false);
     // Keep the picture's detail up to the screen's size, so that widening stays sharp.
@@ -39,7 +39,7 @@ void DisplayWindow::Form_Initialize() {
     SetHeight(Picture1->Height());
 }
 
-void DisplayWindow::SetWinSize(std::int16_t& height, std::int16_t& width) {
+void DisplayWindow::SetWinSize(std::int16_t height, std::int16_t width) {
     pic_h = height;
     pic_w = width == 0 ? std::int16_t(1) : width;  // the width divides every later resize
     SetWidth(width);
@@ -47,25 +47,26 @@ void DisplayWindow::SetWinSize(std::int16_t& height, std::int16_t& width) {
 }
 
 void DisplayWindow::Form_Resize() {
-    Image1->SetVisible(false);
+    Image1->setVisible(false);
     const float width = Width();
     const float height = PictureHeightFor(pic_h, pic_w, width);
     Image1->SetWidth(Width());
     Image1->SetHeight(height);
     SetHeight(Image1->Height() + kAllowance);
-    Image1->SetVisible(true);
+    Image1->setVisible(true);
 }
 
-void DisplayWindow::Form_LostFocus() { Pic_show(); }
+void DisplayWindow::Form_LostFocus() {
+    Pic_show();
+}
 
 void DisplayWindow::Pic_show() {
     // A lost focus that arrives while a pinning is under way, or after the window has gone,
     // must not pin the picture a second time.
     if (pinning_ || !Loaded() || !Image1->GetPicture()) return;
     pinning_ = true;
+    const platform::BusyPointer busy;
     forms::Form3* pinned = forms::NewForm3();
-    pin_win = pinned;
-    platform::SetMousePointer(platform::kBusyPointer);
     pinned->Image1->SetPicture(Image1->GetPicture());
     pinned->Image1->SetWidth(Width());
     pinned->Image1->SetHeight(Height() - kAllowance);
@@ -75,39 +76,37 @@ void DisplayWindow::Pic_show() {
     pinned->SetHeight(Height() - kAllowance);
     pinned->Label2.Caption = Label1.Caption;
     pinned->entryTexts = {platform::NumberText(Left()), platform::NumberText(Top() + kAllowance),
-                          platform::NumberText(Width()), platform::NumberText(Height() - kAllowance)};
-    store::PictureList& list = forms::TheForm1().pictureList;
-    list.AddItem(Label1.Caption, pinned->entryTexts[0], pinned->entryTexts[1],
-                 pinned->entryTexts[2], pinned->entryTexts[3]);
-    store::SaveAll(list);
+                          platform::NumberText(Width()),
+                          platform::NumberText(Height() - kAllowance)};
+    pictures_.Append({Label1.Caption, pinned->entryTexts});
+    pictures_.SaveAll();
     pinned->Show();
     Unload();
-    platform::SetMousePointer(platform::kDefaultPointer);
     pinning_ = false;
 }
 
-void DisplayWindow::Image1_DblClick() { Pic_show(); }
+void DisplayWindow::Image1_DblClick() {
+    Pic_show();
+}
 
-void DisplayWindow::hari_Click() { Pic_show(); }
+void DisplayWindow::hari_Click() {
+    Pic_show();
+}
 
 void DisplayWindow::del_pos_Click() {
-    forms::Form1& main = forms::TheForm1();
-    store::SaveAll(main.pictureList);
+    pictures_.SaveAll();
     Unload();
-    if (main.pictureList.ListCount() == 0) {
-        main.SetVisible(true);
-        main.non_disp->setEnabled(false);
-    }
+    if (pictures_.ListCount() == 0) forms::TheForm1().SetShownWithHide(true, false);
 }
 
 void DisplayWindow::disp_vl_Click() {
     Pic_show();
-    forms::Form1& main = forms::TheForm1();
-    main.SetVisible(true);
-    main.non_disp->setEnabled(true);
+    forms::TheForm1().SetShownWithHide(true, true);
 }
 
-void DisplayWindow::vl_end_Click() { forms::EndProgram(); }
+void DisplayWindow::vl_end_Click() {
+    forms::EndProgram();
+}
 
 void DisplayWindow::orvik_hlp_Click() {
     Pic_show();
@@ -125,10 +124,7 @@ void DisplayWindow::OnCloseCommand() {
     // window hidden no window would be left to reach the program by, so the main window returns.
     Unload();
     forms::Form1& main = forms::TheForm1();
-    if (main.pictureList.ListCount() == 0 && !main.isVisible()) {
-        main.SetVisible(true);
-        main.non_disp->setEnabled(false);
-    }
+    if (pictures_.ListCount() == 0 && !main.isVisible()) main.SetShownWithHide(true, false);
 }
 
 }  // namespace display_window

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QPointer>
 #include <cstdint>
 
 #include "forms/form2.h"
 
-namespace forms {
-class Form3;
+namespace store {
+class PictureList;
 }
 
 namespace display_window {
@@ -16,9 +15,9 @@ namespace display_window {
 class DisplayWindow : public forms::Form2 {
     Q_OBJECT
 public:
-    DisplayWindow();
+    explicit DisplayWindow(store::PictureList& pictures);
 
-    void SetWinSize(std::int16_t& height, std::int16_t& width) override;
+    void SetWinSize(std::int16_t height, std::int16_t width) override;
     void Pic_show() override;
 
     // The reference size, for tests.
@@ -41,10 +40,10 @@ protected:
 private:
     void Form_Initialize();
 
-    double pic_h = 0;          // single-precision from Form_Initialize, integer from SetWinSize
+    store::PictureList& pictures_;
+    double pic_h = 0;  // single-precision from Form_Initialize, integer from SetWinSize
     std::int16_t pic_w = 1;
-    QPointer<forms::Form3> pin_win;
-    bool pinning_ = false;     // one display gives one pinned window, whatever the focus does
+    bool pinning_ = false;  // one display gives one pinned window, whatever the focus does
 };
 
 // The picture height for a window `width` twips wide, for a reference size pic_h x pic_w:

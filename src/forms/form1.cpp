@@ -6,6 +6,7 @@
 #include <QMenuBar>
 
 #include "forms/label_style.h"
+#include "forms/menus.h"
 #include "forms/program_icon.h"
 #include "platform/file_lists.h"
 
@@ -62,20 +63,19 @@ void Form1::CreateControls() {
 }
 
 void Form1::CreateMenu() {
-    QMenu* menu = MenuBar()->addMenu(QStringLiteral("ﾒﾆｭｰ"));
-    menu->setObjectName(QStringLiteral("menu"));
-    non_disp = menu->addAction(QStringLiteral("非表示"));
-    non_disp->setObjectName(QStringLiteral("non_disp"));
-    menu->addSeparator()->setObjectName(QStringLiteral("aa"));
-    end_vl = menu->addAction(QStringLiteral("終了"));
-    end_vl->setObjectName(QStringLiteral("end_vl"));
+    QMenu* menu = AddMenu(MenuBar(), "menu", QStringLiteral("ﾒﾆｭｰ"));
+    non_disp = AddMenuItem(menu, "non_disp", QStringLiteral("非表示"));
+    AddMenuItem(menu, "aa", {});
+    end_vl = AddMenuItem(menu, "end_vl", QStringLiteral("終了"));
 
-    QMenu* help = MenuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ"));
-    help->setObjectName(QStringLiteral("orvik_help"));
-    vl_help = help->addAction(QStringLiteral("Velloraﾍﾙﾌﾟ..."));
-    vl_help->setObjectName(QStringLiteral("vl_help"));
-    vl_about = help->addAction(QStringLiteral("Velloraについて..."));
-    vl_about->setObjectName(QStringLiteral("vl_about"));
+    QMenu* help = AddMenu(MenuBar(), "orvik_help", QStringLiteral("ﾍﾙﾌﾟ"));
+    vl_help = AddMenuItem(help, "vl_help", QStringLiteral("Velloraﾍﾙﾌﾟ..."));
+    vl_about = AddMenuItem(help, "vl_about", QStringLiteral("Velloraについて..."));
+}
+
+void Form1::SetShownWithHide(bool shown, bool hideEnabled) {
+    SetShown(shown);
+    non_disp->setEnabled(hideEnabled);
 }
 
 void Form1::ConnectHandlers() {

@@ -3,8 +3,8 @@
 #include <QString>
 
 #include "platform/controls.h"
+#include "platform/file_path.h"
 #include "platform/form_window.h"
-#include "store/picture_list.h"
 
 class QAction;
 class QLabel;
@@ -17,14 +17,14 @@ class FileListBox;
 
 namespace forms {
 
-// The main window: the picture browser with its preview, and the picture list.
+// The main window: the picture browser with its preview.
 class Form1 : public platform::FormWindow {
     Q_OBJECT
 public:
     Form1();
 
-    // Controls, front-most first.
-    store::PictureList pictureList;  // List1 and List2(0) to List2(3)
+    // Controls, front-most first. The picture list the hidden list boxes held is a
+    // store::PictureList the program hands to the windows.
     platform::PictureBox* Picture1;
     platform::FileListBox* File1;
     platform::DirListBox* Dir1;
@@ -42,8 +42,12 @@ public:
     QAction* vl_about;
 
     // The current picture, and the record being restored at start.
-    QString cur_path;
+    platform::FilePath cur_path;
     double cur_left = 0, cur_top = 0, cur_width = 0, cur_height = 0;
+
+    // Shows or hides the main window, with "非表示" offered or not: every place outside the
+    // window that brings it back or sends it away goes through here.
+    void SetShownWithHide(bool shown, bool hideEnabled);
 
 protected:
     // Handlers; the browser and the commands are defined with the main window's behaviour.

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "forms/menus.h"
 #include "platform/twips.h"
 
 namespace forms {
@@ -28,24 +29,16 @@ void Form2::CreateControls() {
 }
 
 void Form2::CreateMenu() {
-    QMenu* menu = MenuBar()->addMenu(QStringLiteral("ﾒﾆｭｰ"));
-    menu->setObjectName(QStringLiteral("orvik"));
-    hari = menu->addAction(QStringLiteral("張り付け"));
-    hari->setObjectName(QStringLiteral("hari"));
-    del_pos = menu->addAction(QStringLiteral("削除"));
-    del_pos->setObjectName(QStringLiteral("del_pos"));
-    disp_vl = menu->addAction(QStringLiteral("画像追加..."));
-    disp_vl->setObjectName(QStringLiteral("disp_vl"));
-    menu->addSeparator()->setObjectName(QStringLiteral("aaa"));
-    vl_end = menu->addAction(QStringLiteral("終了"));
-    vl_end->setObjectName(QStringLiteral("vl_end"));
+    QMenu* menu = AddMenu(MenuBar(), "orvik", QStringLiteral("ﾒﾆｭｰ"));
+    hari = AddMenuItem(menu, "hari", QStringLiteral("張り付け"));
+    del_pos = AddMenuItem(menu, "del_pos", QStringLiteral("削除"));
+    disp_vl = AddMenuItem(menu, "disp_vl", QStringLiteral("画像追加..."));
+    AddMenuItem(menu, "aaa", {});
+    vl_end = AddMenuItem(menu, "vl_end", QStringLiteral("終了"));
 
-    QMenu* help = MenuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ"));
-    help->setObjectName(QStringLiteral("vl_help"));
-    orvik_hlp = help->addAction(QStringLiteral("Velloraﾍﾙﾌﾟ..."));
-    orvik_hlp->setObjectName(QStringLiteral("orvik_hlp"));
-    vl_ab = help->addAction(QStringLiteral("Velloraについて..."));
-    vl_ab->setObjectName(QStringLiteral("vl_ab"));
+    QMenu* help = AddMenu(MenuBar(), "vl_help", QStringLiteral("ﾍﾙﾌﾟ"));
+    orvik_hlp = AddMenuItem(help, "orvik_hlp", QStringLiteral("Velloraﾍﾙﾌﾟ..."));
+    vl_ab = AddMenuItem(help, "vl_ab", QStringLiteral("Velloraについて..."));
 }
 
 void Form2::ConnectHandlers() {
@@ -68,7 +61,7 @@ void Form2::OnUnload() {
     // Back to the design state; the picture is let go so that its memory is freed.
     Image1->SetPicture(nullptr);
     Picture1->SetPicture(nullptr);
-    Label1.Caption.clear();
+    Label1.Caption = {};
 }
 
 }  // namespace forms

@@ -31,7 +31,7 @@ public:
     QAction* orvik_hlp;
     QAction* vl_ab;
 
-    virtual void SetWinSize(std::int16_t& height, std::int16_t& width) = 0;
+    virtual void SetWinSize(std::int16_t height, std::int16_t width) = 0;
     virtual void Pic_show() = 0;
 
 protected:

@@ -20,7 +20,6 @@ struct Registry {
     QPointer<Form2> form2;
     QPointer<Form4> form4;
     std::function<void()> endAction = [] { QCoreApplication::exit(0); };
-    bool ended = false;
 };
 
 Registry& TheRegistry() {
@@ -30,7 +29,9 @@ Registry& TheRegistry() {
 
 }  // namespace
 
-void InstallFactories(Factories factories) { TheRegistry().factories = std::move(factories); }
+void InstallFactories(Factories factories) {
+    TheRegistry().factories = std::move(factories);
+}
 
 Form1& TheForm1() {
     Registry& registry = TheRegistry();
@@ -44,7 +45,9 @@ Form2& TheForm2() {
     return *registry.form2;
 }
 
-bool Form2Exists() { return !TheRegistry().form2.isNull(); }
+bool Form2Exists() {
+    return !TheRegistry().form2.isNull();
+}
 
 Form4& TheForm4() {
     Registry& registry = TheRegistry();
@@ -52,22 +55,19 @@ Form4& TheForm4() {
     return *registry.form4;
 }
 
-Form3* NewForm3() { return TheRegistry().factories.form3(); }
+Form3* NewForm3() {
+    return TheRegistry().factories.form3();
+}
 
 void EndProgram() {
     Registry& registry = TheRegistry();
-    registry.ended = true;
     for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
     registry.endAction();
 }
 
 void SetEndAction(std::function<void()> action) {
-    Registry& registry = TheRegistry();
-    registry.endAction = std::move(action);
-    registry.ended = false;
+    TheRegistry().endAction = std::move(action);
 }
-
-bool ProgramEnded() { return TheRegistry().ended; }
 
 void DestroyAllForms() {
     // Deleting one window deletes its menus, which are top-level widgets too: hold guarded
@@ -77,8 +77,6 @@ void DestroyAllForms() {
         if (auto* window = qobject_cast<platform::FormWindow*>(widget)) windows.append(window);
     }
     for (const auto& window : windows) delete window.data();
-    Registry& registry = TheRegistry();
-    registry.ended = false;
 }
 
 void InstallFontSubstitutes() {
@@ -88,8 +86,9 @@ void InstallFontSubstitutes() {
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐ明朝"),
                                {QStringLiteral("IPAPMincho"), QStringLiteral("IPAMincho"),
                                 QStringLiteral("Noto Serif CJK JP")});
-    QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
-                               {QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman")});
+    QFont::insertSubstitutions(
+        QStringLiteral("Times New Roman"),
+        {QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman")});
 }
 
 }  // namespace forms

@@ -31,9 +31,8 @@ Form3* NewForm3();
 void EndProgram();
 // What EndProgram does after taking the windows away; tests replace it to stay alive.
 void SetEndAction(std::function<void()> action);
-bool ProgramEnded();
 
-// Deletes every window object; for tests, between cases, and at exit.
+// Deletes every window object, so that tests start each case from none.
 void DestroyAllForms();
 
 // Japanese and Windows face names mapped onto fonts Linux has, of the same kind.

@@ -8,11 +8,13 @@
 #include "forms/form2.h"
 #include "forms/form4.h"
 #include "forms/forms.h"
-#include "main_window/preview_size.h"
 #include "platform/file_lists.h"
 #include "platform/help_viewer.h"
 #include "platform/mouse_pointer.h"
+#include "platform/picture.h"
 #include "platform/twips.h"
+#include "preview/preview_size.h"
+#include "store/picture_list.h"
 
 namespace main_window {
 
@@ -29,81 +31,71 @@ QSizeF LargestDisplaySize() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         const double width = platform::PixelsToTwips(area.width() - kFrameReservePixels);
-        const double height = platform::PixelsToTwips(area.height() - kFrameReservePixels) -
-                              forms::Form2::kAllowance;
+        const double height =
+            platform::PixelsToTwips(area.height() - kFrameReservePixels) - forms::Form2::kAllowance;
         limit = limit.boundedTo(QSizeF(std::max(width, 150.0), std::max(height, 150.0)));
     }
     return limit;
 }
 
-MainWindow::MainWindow() {
+MainWindow::MainWindow(store::PictureList& pictures) : pictures_(pictures) {
     // The lists start at the process's current folder; nothing here changes that folder.
     Drive1->ShowVolumeOf(QDir::currentPath());
-    Dir1->SetPath(QDir::currentPath());
+    Dir1->SetPath(platform::FilePath::FromText(QDir::currentPath()));
 }
 
 void MainWindow::Drive1_Change() {
     // A volume that cannot be read leaves the lists where they were.
-    if (!Dir1->SetPath(Drive1->FolderToShowFor(Drive1->Drive()))) {
-        Drive1->ShowVolumeOf(Dir1->Path());
+    const QString folder = Drive1->FolderToShowFor(Drive1->Drive());
+    if (!Dir1->SetPath(platform::FilePath::FromText(folder))) {
+        Drive1->ShowVolumeOf(Dir1->Path().DisplayText());
     }
 }
 
-void MainWindow::Dir1_Change() { File1->SetPath(Dir1->Path()); }
+void MainWindow::Dir1_Change() {
+    File1->SetPath(Dir1->Path());
+}
 
 void MainWindow::File1_Click() {
-    Image1->SetVisible(false);
+    Image1->setVisible(false);
     Picture1->setVisible(false);
-    platform::SetMousePointer(platform::kBusyPointer);
+    const platform::BusyPointer busy;
     const int i = File1->ListIndex();
-    if (i < 0) {
-        platform::SetMousePointer(platform::kDefaultPointer);
-        return;
-    }
-    Label1.Caption = File1->List(i);
-    cur_path = PathOfListedFile(File1->Path(), File1->List(i));
+    if (i < 0) return;
+    Label1.Caption = platform::FilePath(File1->List(i));
+    cur_path = File1->Path().Joined(File1->List(i));
     const platform::PictureLoad measured = platform::MeasurePicture(cur_path);
-    if (!measured) {
-        // Gone, cut short or not a picture: the preview stays hidden.
-        platform::SetMousePointer(platform::kDefaultPointer);
-        return;
-    }
+    // Gone, cut short or not a picture: the preview stays hidden.
+    if (!measured) return;
     Picture1->SetPicture(measured.picture);
     const float W = Picture1->Width();
     const float H = Picture1->Height();
-    const PreviewSize preview = PreviewSizeFor(W, H);
-    Image1->SetWidth(preview.width);
-    Image1->SetHeight(preview.height);
+    const preview::PreviewSize size = preview::PreviewSizeFor(W, H);
+    Image1->SetWidth(size.width);
+    Image1->SetHeight(size.height);
     Picture1->SetPicture(nullptr);
     const platform::PictureLoad shown = platform::LoadPictureFor(*Image1, cur_path);
-    if (!shown) {
-        platform::SetMousePointer(platform::kDefaultPointer);
-        return;
-    }
+    if (!shown) return;
     Image1->SetPicture(shown.picture);
-    Image1->SetVisible(true);
-    platform::SetMousePointer(platform::kDefaultPointer);
+    Image1->setVisible(true);
 }
 
 void MainWindow::Image1_DblClick() {
     // Before any file was chosen there is no picture to open; an entry with an empty path would
     // end every later restore at that entry.
-    if (cur_path.isEmpty()) return;
-    platform::SetMousePointer(platform::kBusyPointer);
+    if (cur_path.IsEmpty()) return;
+    const platform::BusyPointer busy;
     forms::Form2& display = forms::TheForm2();
     const platform::PictureLoad measured = platform::MeasurePicture(cur_path);
-    if (!measured) {
-        platform::SetMousePointer(platform::kDefaultPointer);
-        return;
-    }
+    if (!measured) return;
     display.Picture1->SetPicture(measured.picture);
     // A picture larger than 16-bit twips or than the screen opens scaled down to fit.
-    const QSizeF fitted = FitWithin(QSizeF(display.Picture1->Width(), display.Picture1->Height()),
-                                    LargestDisplaySize());
+    const QSizeF fitted = preview::FitWithin(
+        QSizeF(display.Picture1->Width(), display.Picture1->Height()), LargestDisplaySize());
     display.Picture1->SetWidth(float(fitted.width()));
     display.Picture1->SetHeight(float(fitted.height()));
-    std::int16_t h = platform::ToInteger16(display.Picture1->Height()).value_or(32767);
-    std::int16_t w = platform::ToInteger16(display.Picture1->Width()).value_or(32767);
+    const std::int16_t h = platform::ToInteger16(display.Picture1->Height()).value_or(32767);
+    const std::int16_t w = platform::ToInteger16(display.Picture1->Width()).value_or(32767);
     display.SetWinSize(h, w);
     display.SetWidth(display.Picture1->Width());
     display.SetHeight(display.Picture1->Height());
@@ -111,37 +103,37 @@ void MainWindow::Image1_DblClick() {
     display.Image1->SetHeight(display.Picture1->Height());
     display.Picture1->SetPicture(nullptr);
     const platform::PictureLoad shown = platform::LoadPictureFor(*display.Image1, cur_path);
-    if (!shown) {
-        platform::SetMousePointer(platform::kDefaultPointer);
-        return;
-    }
+    if (!shown) return;
     display.Image1->SetPicture(shown.picture);
     Label1.Caption = cur_path;
     display.Label1.Caption = cur_path;
     display.Show();
-    SetVisible(false);
-    platform::SetMousePointer(platform::kDefaultPointer);
+    SetShown(false);
 }
 
 void MainWindow::non_disp_Click() {
     // With nothing pinned there would be no way back to a hidden main window.
-    if (pictureList.ListCount() == 0) return;
-    SetVisible(false);
+    if (pictures_.ListCount() == 0) return;
+    SetShown(false);
 }
 
-void MainWindow::end_vl_Click() { forms::EndProgram(); }
+void MainWindow::end_vl_Click() {
+    forms::EndProgram();
+}
 
 void MainWindow::vl_help_Click() {
     platform::WinHelp(this, QStringLiteral("Orvik.HLP"), platform::kHelpContents, 0);
 }
 
-void MainWindow::vl_about_Click() { forms::TheForm4().ShowAbout(); }
+void MainWindow::vl_about_Click() {
+    forms::TheForm4().ShowAbout();
+}
 
 void MainWindow::OnCloseCommand() {
     // With pictures pinned the window only steps aside, as "非表示" does; with none there is
     // nothing left to show, and the program ends as "終了" does. Nothing is saved either way.
-    if (pictureList.ListCount() > 0) {
-        SetVisible(false);
+    if (pictures_.ListCount() > 0) {
+        SetShown(false);
     } else {
         forms::EndProgram();
     }

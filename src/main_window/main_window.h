@@ -2,13 +2,17 @@
 
 #include "forms/form1.h"
 
+namespace store {
+class PictureList;
+}
+
 namespace main_window {
 
 // The main window's behaviour: the browser, the preview, opening a picture, and the commands.
 class MainWindow : public forms::Form1 {
     Q_OBJECT
 public:
-    MainWindow();
+    explicit MainWindow(store::PictureList& pictures);
 
 protected:
     void Drive1_Change() override;
@@ -20,6 +24,9 @@ protected:
     void vl_help_Click() override;
     void vl_about_Click() override;
     void OnCloseCommand() override;
+
+private:
+    store::PictureList& pictures_;
 };
 
 // The largest size, in twips, at which a picture opens in the display window: within 16-bit

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/forms.h"
 #include "platform/twips.h"
+#include "store/picture_list.h"
 
 namespace pinned_window {
 
@@ -42,14 +42,9 @@ void PinnedWindow::PicCopy() {
     display.Image1->SetPicture(Image1->GetPicture());
     display.Label1.Caption = Label2.Caption;
 
-    // This window's own entry: its path and the geometry texts it was listed with. Should the
-    // texts not be found, the first entry with the same path stands for it.
-    store::PictureList& list = forms::TheForm1().pictureList;
-    int index = list.IndexOf(Label2.Caption, entryTexts[0], entryTexts[1], entryTexts[2],
-                             entryTexts[3]);
-    if (index < 0) index = list.IndexOfPath(Label2.Caption);
-    if (index < 0) return;
-    list.RemoveItem(index);
+    // This window's own entry: its path and the geometry texts it was listed with, so that the
+    // right one goes when several windows show the same file.
+    if (!pictures_.Remove({Label2.Caption, entryTexts})) return;
     Unload();
 }
 

@@ -1,6 +1,5 @@
 #include "store/data_file.h"
 
-#include <QFile>
 #include <QtGlobal>
 #include <cmath>
 
@@ -13,8 +12,8 @@ namespace store {
 namespace {
 
 bool NeedsQuotes(const QByteArray& path) {
-    return path.contains(',') ||
-           (!path.isEmpty() && (path.front() == '"' || path.front() == ' ' || path.front() == '\t'));
+    return path.contains(',') || (!path.isEmpty() && (path.front() == '"' || path.front() == ' ' ||
+                                                      path.front() == '\t'));
 }
 
 QByteArray PathLine(const QByteArray& path) {
@@ -26,35 +25,35 @@ QByteArray PathLine(const QByteArray& path) {
 
 }  // namespace
 
-QByteArray FormatRecords(const PictureList& list) {
+QByteArray FormatRecords(const QList<PictureEntry>& entries) {
     QByteArray bytes;
-    const int count = list.ListCount();
-    for (int i = 0; i < count; ++i) {
-        const QByteArray path = QFile::encodeName(list.List1()[i]);
+    for (const PictureEntry& entry : entries) {
+        const QByteArray& path = entry.path.Bytes();
         if (path.contains('\r') || path.contains('\n')) {
             qWarning("vellora: a picture path holding a line break cannot be saved: %s",
-                     path.constData());
+                     qPrintable(entry.path.DisplayText()));
             continue;
         }
-        bytes += platform::PrintZoneLine({list.List2(0)[i].toLatin1(), list.List2(1)[i].toLatin1(),
-                                          list.List2(2)[i].toLatin1(), list.List2(3)[i].toLatin1()});
+        const auto& [left, top, width, height] = entry.geometry;
+        bytes += platform::PrintZoneLine(
+            {left.toLatin1(), top.toLatin1(), width.toLatin1(), height.toLatin1()});
         bytes += PathLine(path);
     }
     return bytes;
 }
 
-bool SaveAll(const PictureList& list, const QString& fileName) {
-    const platform::WriteResult result = platform::WriteWholeFile(fileName, FormatRecords(list));
+platform::WriteResult SaveAll(const QList<PictureEntry>& entries, const QString& fileName) {
+    const platform::WriteResult result = platform::WriteWholeFile(fileName, FormatRecords(entries));
     if (!result.ok) {
-        qWarning("vellora: could not save %s: %s; the previous file is kept",
-                 qPrintable(fileName), qPrintable(result.error));
+        qWarning("vellora: could not save %s: %s; the previous file is kept", qPrintable(fileName),
+                 qPrintable(result.error));
     }
-    return result.ok;
+    return result;
 }
 
-bool FileExists(QString& path) {
-    if (path.isEmpty()) return false;
-    if (path.endsWith(QLatin1Char('/'))) path.chop(1);
+bool FileExists(platform::FilePath& path) {
+    if (path.IsEmpty()) return false;
+    if (path.EndsWith('/')) path.Chop(1);
     return platform::CanOpenForReading(path);
 }
 
@@ -63,7 +62,9 @@ RecordReader::RecordReader(QByteArray data)
 
 RecordReader::~RecordReader() = default;
 
-bool RecordReader::AtEnd() const { return reader_->AtEnd(); }
+bool RecordReader::AtEnd() const {
+    return reader_->AtEnd();
+}
 
 RecordReader::Result RecordReader::Read(Record* record) {
     using Status = platform::SequentialReader::Status;
@@ -82,7 +83,7 @@ RecordReader::Result RecordReader::Read(Record* record) {
     }
     const auto text = reader_->ReadText();
     if (text.status == Status::EndOfData) return usable ? Result::CutShort : Result::Malformed;
-    record->path = QFile::decodeName(text.bytes);
+    record->path = platform::FilePath(text.bytes);
     if (!usable || !IsUsableGeometry(*record)) return Result::Malformed;
     return Result::Record;
 }

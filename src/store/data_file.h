@@ -1,38 +1,41 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <memory>
 
+#include "platform/file_path.h"
+#include "platform/whole_file.h"
+
 // The data file "zuzerid.dat": two CR LF lines per pinned picture, the geometry in 14-column
-// print zones and then the path.
+// print zones and then the path, as the file system's own bytes.
 namespace platform {
 class SequentialReader;
 }
 
 namespace store {
 
-class PictureList;
+struct PictureEntry;
 
 inline const QString kDataFileName = QStringLiteral("zuzerid.dat");
 
 // The whole file as SaveAll writes it. A path holding a comma, or starting with a blank or a
 // quote, is written in double quotes so that it reads back whole; a path holding a line break
 // cannot be written on one line and is left out.
-QByteArray FormatRecords(const PictureList& list);
+QByteArray FormatRecords(const QList<PictureEntry>& entries);
 
-// Rewrites the data file from the list. The file is replaced only once every byte is written:
-// on failure the previous file stays as it was, a warning goes to standard error, and false is
-// returned (callers carry on either way).
-bool SaveAll(const PictureList& list, const QString& fileName = kDataFileName);
+// Rewrites the data file from the entries. The file is replaced only once every byte is written:
+// on failure the previous file stays as it was and a warning goes to standard error.
+platform::WriteResult SaveAll(const QList<PictureEntry>& entries, const QString& fileName);
 
 // Whether the file can be opened for reading. An empty path gives false. A path ending in "/"
-// loses that last character first, and the caller's text keeps the shortened path.
-bool FileExists(QString& path);
+// loses that last character first, and the caller's path keeps the shortened form.
+bool FileExists(platform::FilePath& path);
 
 struct Record {
     double left = 0, top = 0, width = 0, height = 0;
-    QString path;
+    platform::FilePath path;
 };
 
 // Reads records one after another; the caller tests AtEnd before each.

@@ -1,31 +1,31 @@
 #include "store/picture_list.h"
 
+#include "store/data_file.h"
+
 namespace store {
 
-void PictureList::AddItem(const QString& path, const QString& left, const QString& top,
-                          const QString& width, const QString& height) {
-    paths_.append(path);
-    geometry_[0].append(left);
-    geometry_[1].append(top);
-    geometry_[2].append(width);
-    geometry_[3].append(height);
+PictureList::PictureList(QString dataFile) : dataFile_(std::move(dataFile)) {}
+
+void PictureList::Append(PictureEntry entry) {
+    entries_.append(std::move(entry));
 }
 
-void PictureList::RemoveItem(int index) {
-    if (index < 0 || index >= ListCount()) return;
-    paths_.removeAt(index);
-    for (QStringList& column : geometry_) column.removeAt(index);
-}
-
-int PictureList::IndexOf(const QString& path, const QString& left, const QString& top,
-                         const QString& width, const QString& height) const {
-    for (int i = 0; i < ListCount(); ++i) {
-        if (paths_[i] == path && geometry_[0][i] == left && geometry_[1][i] == top &&
-            geometry_[2][i] == width && geometry_[3][i] == height) {
-            return i;
-        }
+bool PictureList::Remove(const PictureEntry& entry) {
+    qsizetype index = entries_.indexOf(entry);
+    if (index < 0) {
+        const auto samePath = [&entry](const PictureEntry& e) { return e.path == entry.path; };
+        const auto found = std::find_if(entries_.cbegin(), entries_.cend(), samePath);
+        if (found == entries_.cend()) return false;
+        index = found - entries_.cbegin();
     }
-    return -1;
+    entries_.removeAt(index);
+    return true;
+}
+
+SaveResult PictureList::SaveAll() const {
+    const SaveResult result = store::SaveAll(entries_, dataFile_);
+    if (listener_) listener_(dataFile_, result);
+    return result;
 }
 
 }  // namespace store

@@ -1,34 +1,52 @@
 #pragma once
 
+#include <QList>
 #include <QString>
-#include <QStringList>
 #include <array>
+#include <functional>
 
-// The pictures pinned to the desktop, in the order they were added: five parallel text columns,
-// the path in List1 and Left, Top, Width and Height as number text in List2(0) to List2(3).
+#include "platform/file_path.h"
+#include "platform/whole_file.h"
+
+// The pictures pinned to the desktop, in the order they were added, and the data file that keeps
+// them. The program makes one list at start and hands it to the windows that change it.
 namespace store {
+
+// One pinned picture: the path of its file, and Left, Top, Width and Height of its pinned window
+// as number text, exactly as the data file holds them.
+struct PictureEntry {
+    platform::FilePath path;
+    std::array<QString, 4> geometry;
+
+    bool operator==(const PictureEntry&) const = default;
+};
+
+// How a save went: on failure, why, in words for the user.
+using SaveResult = platform::WriteResult;
 
 class PictureList {
 public:
-    int ListCount() const { return int(paths_.size()); }
-    const QStringList& List1() const { return paths_; }
-    const QStringList& List2(int index) const { return geometry_.at(size_t(index)); }
+    using SaveListener = std::function<void(const QString& dataFile, const SaveResult&)>;
 
-    // Appends one entry: the path first, then the four geometry texts in order.
-    void AddItem(const QString& path, const QString& left, const QString& top,
-                 const QString& width, const QString& height);
-    // Removes entry i from all five columns; the later entries move up.
-    void RemoveItem(int index);
+    explicit PictureList(QString dataFile);
 
-    // The position of the first entry whose five texts are these, or -1.
-    int IndexOf(const QString& path, const QString& left, const QString& top,
-                const QString& width, const QString& height) const;
-    // The position of the first entry with this path (exact, case-sensitive), or -1.
-    int IndexOfPath(const QString& path) const { return int(paths_.indexOf(path)); }
+    const QString& DataFile() const { return dataFile_; }
+    int ListCount() const { return int(entries_.size()); }
+    const QList<PictureEntry>& Entries() const { return entries_; }
+
+    void Append(PictureEntry entry);
+    // Removes this entry: the first one equal to it, or failing that the first with its path.
+    // False when neither is listed.
+    bool Remove(const PictureEntry& entry);
+
+    // Rewrites the data file from the list; see store::SaveAll. The listener hears every result.
+    SaveResult SaveAll() const;
+    void SetSaveListener(SaveListener listener) { listener_ = std::move(listener); }
 
 private:
-    QStringList paths_;
-    std::array<QStringList, 4> geometry_;
+    QString dataFile_;
+    QList<PictureEntry> entries_;
+    SaveListener listener_;
 };
 
 }  // namespace store

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QDir>
 #include <QFile>
 #include <csignal>
-#include <sys/resource.h>
 
+#include <array>
 #include "store/data_file.h"
 #include "store/picture_list.h"
 #include "support/test_files.h"
@@ -17,12 +18,11 @@ using test_support::InTemporaryFolder;
 using test_support::ReadBytes;
 using test_support::WriteBytes;
 
-store::PictureList ListOf(std::initializer_list<std::array<const char*, 5>> entries) {
-    store::PictureList list;
-    for (const auto& e : entries) {
-        list.AddItem(QString::fromUtf8(e[4]), e[0], e[1], e[2], e[3]);
-    }
-    return list;
+using Entries = QList<store::PictureEntry>;
+
+store::PictureEntry Entry(const QByteArray& path, const char* left = "1", const char* top = "2",
+                          const char* width = "3", const char* height = "4") {
+    return {platform::FilePath(path), {left, top, width, height}};
 }
 
 std::vector<store::Record> ReadAll(const QByteArray& data, std::vector<Result>* results = nullptr) {
@@ -39,36 +39,34 @@ std::vector<store::Record> ReadAll(const QByteArray& data, std::vector<Result>* 
 }
 
 TEST(DataFile, WritesTwoCrLfLinesPerEntryInListOrder) {
-    const auto list = ListOf({{"1200", "3400", "4500", "6000", "/pics/a.jpg"},
-                              {"-300", "-45", "15", "30", "/pics/b.gif"}});
+    const Entries list = {Entry("/pics/a.jpg", "1200", "3400", "4500", "6000"),
+                          Entry("/pics/b.gif", "-300", "-45", "15", "30")};
     EXPECT_EQ(store::FormatRecords(list),
               QByteArray("1200          3400          4500          6000\r\n/pics/a.jpg\r\n"
                          "-300          -45           15            30\r\n/pics/b.gif\r\n"));
-    EXPECT_EQ(store::FormatRecords(store::PictureList()), QByteArray());
+    EXPECT_EQ(store::FormatRecords({}), QByteArray());
 }
 
-TEST(DataFile, PathsRoundTripWholeAndRecordsAfterThemStayAligned) {
-    const char* const paths[] = {
-        "/写真/フォルダ/猫.jpg", "/pics/with space.jpg", "/pics/a,b,c.gif",
+TEST(DataFile, PathsRoundTripByteForByteAndRecordsAfterThemStayAligned) {
+    const QByteArray paths[] = {
+        "/写真/フォルダ/猫.jpg",   "/pics/with space.jpg", "/pics/a,b,c.gif",
         "/pics/quote\"inside.jpg", "/pics/end,\".jpg",
+        "/pics/\x8e\xca\x90^.jpg",  // Shift-JIS, as old archives leave names behind
+        "/pics/caf\xe9.jpg",        // Latin-1
     };
-    store::PictureList list;
-    for (const char* path : paths) list.AddItem(QString::fromUtf8(path), "1", "2", "3", "4");
-    list.AddItem("/after.jpg", "5", "6", "7", "8");
+    Entries list;
+    for (const QByteArray& path : paths) list.append(Entry(path));
+    list.append(Entry("/after.jpg", "5", "6", "7", "8"));
     const auto records = ReadAll(store::FormatRecords(list));
     ASSERT_EQ(records.size(), std::size(paths) + 1);
-    for (size_t i = 0; i < std::size(paths); ++i) {
-        EXPECT_EQ(records[i].path, QString::fromUtf8(paths[i]));
-    }
-    EXPECT_EQ(records.back().path, QStringLiteral("/after.jpg"));
+    for (size_t i = 0; i < std::size(paths); ++i) EXPECT_EQ(records[i].path.Bytes(), paths[i]);
+    EXPECT_EQ(records.back().path.Bytes(), QByteArray("/after.jpg"));
     EXPECT_EQ(records.back().height, 8);
 }
 
 TEST(DataFile, APathWithALineBreakIsNotWrittenAndCannotBreakLaterRecords) {
-    store::PictureList list;
-    list.AddItem("/bad\nname.jpg", "1", "2", "3", "4");
-    list.AddItem("/good.jpg", "5", "6", "7", "8");
-    const QByteArray bytes = store::FormatRecords(list);
+    const QByteArray bytes =
+        store::FormatRecords({Entry("/bad\nname.jpg"), Entry("/good.jpg", "5", "6", "7", "8")});
     EXPECT_EQ(bytes, QByteArray("5             6             7             8\r\n/good.jpg\r\n"));
 }
 
@@ -80,24 +78,40 @@ TEST(DataFile, ReadsTheClassicLayoutAndItsVariants) {
         int records;
     } cases[] = {
         {"empty", "", {}, 0},
-        {"one record", "1200          3400          4500          3000\r\n/a.jpg\r\n",
-         {Result::Record}, 1},
+        {"one record",
+         "1200          3400          4500          3000\r\n/a.jpg\r\n",
+         {Result::Record},
+         1},
+        {"fractions and exponents",
+         "1200.5  1500  4500.75  3000\r\n/a.jpg\r\n1.5E+3 -2.5e-1 1D2 +4\r\n/b.jpg\r\n",
+         {Result::Record, Result::Record},
+         2},
         {"no final line break", "1 2 3 4\r\n/a.jpg", {Result::Record}, 1},
         {"LF only", "1 2 3 4\n/a.jpg\n5 6 7 8\n/b.jpg\n", {Result::Record, Result::Record}, 2},
         {"trailing blank lines", "1 2 3 4\r\n/a.jpg\r\n\r\n\r\n", {Result::Record}, 1},
         {"commas between numbers", "1,2,3,4\r\n/a.jpg\r\n", {Result::Record}, 1},
-        {"cut inside the numbers", "1 2 3 4\r\n/a.jpg\r\n5 6\r\n",
-         {Result::Record, Result::CutShort}, 1},
+        {"cut inside the numbers",
+         "1 2 3 4\r\n/a.jpg\r\n5 6\r\n",
+         {Result::Record, Result::CutShort},
+         1},
         {"cut before the path", "1 2 3 4\r\n", {Result::CutShort}, 0},
-        {"not a number", "1 x 3 4\r\n/a.jpg\r\n5 6 7 8\r\n/b.jpg\r\n",
-         {Result::Malformed, Result::Record}, 1},
-        {"NaN and Inf", "NaN 2 3 4\r\n/a.jpg\r\n1 2 Inf 4\r\n/b.jpg\r\n",
-         {Result::Malformed, Result::Malformed}, 0},
+        {"not a number",
+         "1 x 3 4\r\n/a.jpg\r\n5 6 7 8\r\n/b.jpg\r\n",
+         {Result::Malformed, Result::Record},
+         1},
+        {"NaN and Inf",
+         "NaN 2 3 4\r\n/a.jpg\r\n1 2 Inf 4\r\n/b.jpg\r\n",
+         {Result::Malformed, Result::Malformed},
+         0},
         {"giant", "1E+300 2 3 4\r\n/a.jpg\r\n", {Result::Malformed}, 0},
-        {"zero or negative size", "1 2 0 4\r\n/a.jpg\r\n1 2 3 -4\r\n/b.jpg\r\n",
-         {Result::Malformed, Result::Malformed}, 0},
-        {"comma in an unquoted path", "1 2 3 4\r\n/a,b.jpg\r\n5 6 7 8\r\n/c.jpg\r\n",
-         {Result::Record, Result::Record}, 2},
+        {"zero or negative size",
+         "1 2 0 4\r\n/a.jpg\r\n1 2 3 -4\r\n/b.jpg\r\n",
+         {Result::Malformed, Result::Malformed},
+         0},
+        {"comma in an unquoted path",
+         "1 2 3 4\r\n/a,b.jpg\r\n5 6 7 8\r\n/c.jpg\r\n",
+         {Result::Record, Result::Record},
+         2},
     };
     for (const auto& c : cases) {
         std::vector<Result> results;
@@ -110,20 +124,32 @@ TEST(DataFile, ReadsTheClassicLayoutAndItsVariants) {
 TEST(DataFile, EmptyPathReadsAsAnEmptyText) {
     const auto records = ReadAll("1 2 3 4\r\n\r\n5 6 7 8\r\n/b.jpg\r\n");
     ASSERT_GE(records.size(), 1u);
-    EXPECT_TRUE(records[0].path.isEmpty());
+    EXPECT_TRUE(records[0].path.IsEmpty());
+}
+
+// Under a decimal-comma locale (this program's tests run again under de_DE.UTF-8) the numbers
+// must read and write with a ".", or a restore would turn 1200.5 into 1200 and save that.
+TEST(DataFile, NumbersReadTheSameInEveryLocale) {
+    const auto records =
+        ReadAll("1200.5 1500 4500.75 3000\r\n/a.jpg\r\n1.5E+3 1E-400 2 3\r\n/b.jpg\r\n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ((std::array{records[0].left, records[0].top, records[0].width, records[0].height}),
+              (std::array{1200.5, 1500.0, 4500.75, 3000.0}));
+    EXPECT_EQ(records[1].left, 1500.0);
+    EXPECT_EQ(records[1].top, 0.0);
 }
 
 TEST(SaveAll, RewritesTheWholeFileAndTwiceGivesTheSameBytes) {
     InTemporaryFolder folder;
     WriteBytes("zuzerid.dat", "old contents that must go\r\n");
-    const auto list = ListOf({{"1", "2", "3", "4", "/a.jpg"}, {"5", "6", "7", "8", "/b.jpg"},
-                              {"9", "10", "11", "12", "/c.jpg"}});
-    ASSERT_TRUE(store::SaveAll(list));
+    const Entries list = {Entry("/a.jpg"), Entry("/b.jpg", "5", "6", "7", "8"),
+                          Entry("/c.jpg", "9", "10", "11", "12")};
+    ASSERT_TRUE(store::SaveAll(list, "zuzerid.dat").ok);
     const QByteArray first = ReadBytes("zuzerid.dat");
     EXPECT_EQ(first.count("\r\n"), 6);
-    ASSERT_TRUE(store::SaveAll(list));
+    ASSERT_TRUE(store::SaveAll(list, "zuzerid.dat").ok);
     EXPECT_EQ(ReadBytes("zuzerid.dat"), first);
-    ASSERT_TRUE(store::SaveAll(store::PictureList()));
+    ASSERT_TRUE(store::SaveAll({}, "zuzerid.dat").ok);
     EXPECT_EQ(QFileInfo("zuzerid.dat").size(), 0);
 }
 
@@ -149,34 +175,58 @@ private:
 
 TEST(SaveAll, AFailedWriteKeepsThePreviousFile) {
     InTemporaryFolder folder;
-    const auto good = ListOf({{"1", "2", "3", "4", "/good.jpg"}});
-    ASSERT_TRUE(store::SaveAll(good));
+    ASSERT_TRUE(store::SaveAll({Entry("/good.jpg")}, "zuzerid.dat").ok);
     const QByteArray before = ReadBytes("zuzerid.dat");
 
-    store::PictureList many;
-    for (int i = 0; i < 20; ++i) many.AddItem(QStringLiteral("/pic%1.jpg").arg(i), "1", "2", "3", "4");
+    Entries many;
+    for (int i = 0; i < 20; ++i) many.append(Entry(QByteArray("/pic") + QByteArray::number(i)));
     {
         FileSizeLimit limit(40);
-        EXPECT_FALSE(store::SaveAll(many));
+        const store::SaveResult result = store::SaveAll(many, "zuzerid.dat");
+        EXPECT_FALSE(result.ok);
+        EXPECT_FALSE(result.error.isEmpty()) << "the reason is told";
     }
     EXPECT_EQ(ReadBytes("zuzerid.dat"), before);
     EXPECT_EQ(QDir(".").entryList(QDir::Files), QStringList{"zuzerid.dat"});  // no leftovers
 }
 
 TEST(SaveAll, AFolderThatCannotBeWrittenReportsFailure) {
-    EXPECT_FALSE(store::SaveAll(store::PictureList(), "/proc/zuzerid.dat"));
+    EXPECT_FALSE(store::SaveAll({}, "/proc/zuzerid.dat").ok);
+}
+
+TEST(PictureList, RemovesTheGivenEntryElseTheFirstWithItsPath) {
+    const auto a1 = Entry("/a.jpg", "1"), a2 = Entry("/a.jpg", "2"), b = Entry("/b.jpg");
+    const struct {
+        const char* name;
+        store::PictureEntry removed;
+        bool found;
+        Entries left;
+    } cases[] = {
+        {"its own entry, not the first with its path", a2, true, {a1, b}},
+        {"geometry changed since: the first with its path", Entry("/a.jpg", "9"), true, {a2, b}},
+        {"not listed", Entry("/c.jpg"), false, {a1, a2, b}},
+    };
+    for (const auto& c : cases) {
+        store::PictureList list(QStringLiteral("unused.dat"));
+        for (const auto& entry : {a1, a2, b}) list.Append(entry);
+        EXPECT_EQ(list.Remove(c.removed), c.found) << c.name;
+        EXPECT_EQ(list.Entries(), c.left) << c.name;
+    }
 }
 
 TEST(FileExists, ProbesWithoutReadingAndShortensATrailingSlash) {
     InTemporaryFolder folder;
     WriteBytes("empty.jpg", "");
     QDir().mkdir("folder");
-    const QString here = QDir::currentPath();
+    const QByteArray here = QFile::encodeName(QDir::currentPath());
+    test_support::RenameToRawName("empty.jpg", here + "/caf\xe9.jpg");
+    WriteBytes("empty.jpg", "");
     const struct {
-        QString path;
+        QByteArray path;
         bool exists;
-        QString afterwards;
+        QByteArray afterwards;
     } cases[] = {
+        {here + "/caf\xe9.jpg", true, here + "/caf\xe9.jpg"},
         {here + "/empty.jpg", true, here + "/empty.jpg"},
         {here + "/empty.jpg/", true, here + "/empty.jpg"},
         {here + "/missing.jpg", false, here + "/missing.jpg"},
@@ -185,9 +235,9 @@ TEST(FileExists, ProbesWithoutReadingAndShortensATrailingSlash) {
         {"/", false, ""},
     };
     for (const auto& c : cases) {
-        QString path = c.path;
+        platform::FilePath path(c.path);
         EXPECT_EQ(store::FileExists(path), c.exists) << c.path.toStdString();
-        EXPECT_EQ(path, c.afterwards) << c.path.toStdString();
+        EXPECT_EQ(path.Bytes(), c.afterwards) << c.path.toStdString();
     }
 }
 

@@ -16,10 +16,16 @@ namespace {
 using test_support::InTemporaryFolder;
 using test_support::WriteBytes;
 
+using platform::FilePath;
+
 // The current folder, with symbolic links in the temporary folder's path resolved as the
 // process sees them.
 QString Here() {
     return QDir::currentPath();
+}
+
+FilePath PathOf(const QString& text) {
+    return FilePath::FromText(text);
 }
 
 QStringList Texts(const QListWidget& list, int from = 0) {
@@ -56,11 +62,22 @@ protected:
 TEST_F(FileListBoxTest, ListsTheMatchingRegularFilesOfTheCurrentFolder) {
     platform::FileListBox list(nullptr);
     list.SetPattern(QStringLiteral("*.jpg;*.gif"));
-    EXPECT_EQ(list.Path(), Here());
+    EXPECT_EQ(list.Path(), PathOf(Here()));
     EXPECT_EQ(Texts(list), (QStringList{"A.JPG", "b.Gif", "e.jpg"}));
     EXPECT_EQ(list.ListIndex(), -1);
-    EXPECT_EQ(list.List(1), QStringLiteral("b.Gif"));
-    EXPECT_EQ(list.List(7), QString());
+    EXPECT_EQ(list.List(1), QByteArray("b.Gif"));
+    EXPECT_EQ(list.List(7), QByteArray());
+}
+
+TEST_F(FileListBoxTest, NamesThatAreNotUtf8AreListedReadablyUnderTheirOwnBytes) {
+    const QByteArray here = QFile::encodeName(Here());
+    test_support::RenameToRawName(folder_.Path("e.jpg"), here + "/\x8e\xca\x90^.jpg");
+    test_support::RenameToRawName(folder_.Path("A.JPG"), here + "/caf\xe9.jpg");
+    platform::FileListBox list(nullptr);
+    list.SetPattern(QStringLiteral("*.jpg;*.gif"));
+    EXPECT_EQ(Texts(list), (QStringList{"b.Gif", "caf\\xe9.jpg", "写真.jpg"}));
+    EXPECT_EQ(list.List(1), QByteArray("caf\xe9.jpg"));
+    EXPECT_EQ(list.List(2), QByteArray("\x8e\xca\x90^.jpg"));
 }
 
 TEST_F(FileListBoxTest, PathEndsInASlashOnlyAtTheRoot) {
@@ -74,9 +91,9 @@ TEST_F(FileListBoxTest, PathEndsInASlashOnlyAtTheRoot) {
         {QStringLiteral("folder.jpg"), Here() + QStringLiteral("/folder.jpg")},
     };
     for (const auto& c : cases) {
-        list.SetPath(Here());
-        list.SetPath(c.set);
-        EXPECT_EQ(list.Path(), c.expected) << c.set.toStdString();
+        list.SetPath(PathOf(Here()));
+        list.SetPath(PathOf(c.set));
+        EXPECT_EQ(list.Path(), PathOf(c.expected)) << c.set.toStdString();
     }
 }
 
@@ -84,7 +101,7 @@ TEST_F(FileListBoxTest, ClickIsRaisedForEveryUserSelectionAndNeverForRefills) {
     platform::FileListBox list(nullptr);
     QSignalSpy clicks(&list, &platform::FileListBox::Click);
     list.SetPattern(QStringLiteral("*.jpg;*.gif"));
-    list.SetPath(Here());
+    list.SetPath(PathOf(Here()));
     Show(list);
     QFocusEvent tabbedIn(QEvent::FocusIn, Qt::TabFocusReason);
     QApplication::sendEvent(&list, &tabbedIn);
@@ -99,9 +116,9 @@ TEST_F(FileListBoxTest, ClickIsRaisedForEveryUserSelectionAndNeverForRefills) {
 
     QTest::keyClick(&list, Qt::Key_Down);
     EXPECT_EQ(clicks.count(), 3);
-    EXPECT_EQ(list.List(list.ListIndex()), QStringLiteral("e.jpg"));
+    EXPECT_EQ(list.List(list.ListIndex()), QByteArray("e.jpg"));
 
-    list.SetPath(Here());
+    list.SetPath(PathOf(Here()));
     EXPECT_EQ(list.ListIndex(), -1);
     ClickRow(list, 0);
     EXPECT_EQ(clicks.count(), 4) << "one click, one Click";
@@ -124,7 +141,7 @@ protected:
 TEST_F(DirListBoxTest, ShowsThePathDownToTheCurrentFolderThenItsSubfolders) {
     platform::DirListBox list(nullptr);
     const QStringList levels = Here().split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    EXPECT_EQ(list.Path(), Here());
+    EXPECT_EQ(list.Path(), PathOf(Here()));
     ASSERT_EQ(list.count(), levels.size() + 1 + 3);
     EXPECT_EQ(list.item(0)->text(), QStringLiteral("/"));
     EXPECT_EQ(Texts(list, 1).mid(0, levels.size()), levels);
@@ -144,8 +161,8 @@ TEST_F(DirListBoxTest, AFolderThatCannotBeReadChangesNothing) {
                               folder_.Path(QStringLiteral("file.jpg")), QString()};
     if (::geteuid() != 0) unreadable.append(folder_.Path(QStringLiteral("locked")));
     for (const QString& path : unreadable) {
-        EXPECT_FALSE(list.SetPath(path)) << path.toStdString();
-        EXPECT_EQ(list.Path(), Here());
+        EXPECT_FALSE(list.SetPath(PathOf(path))) << path.toStdString();
+        EXPECT_EQ(list.Path(), PathOf(Here()));
         EXPECT_EQ(Texts(list), before);
     }
     EXPECT_EQ(changes.count(), 0);
@@ -159,21 +176,21 @@ TEST_F(DirListBoxTest, OpeningAnItemMakesItTheCurrentFolder) {
     Show(list);
     QSignalSpy changes(&list, &platform::DirListBox::Change);
 
-    EXPECT_TRUE(list.SetPath(Here() + QStringLiteral("/beta/../gamma/")));
-    EXPECT_EQ(list.Path(), Here() + QStringLiteral("/gamma"));
+    EXPECT_TRUE(list.SetPath(PathOf(Here() + QStringLiteral("/beta/../gamma/"))));
+    EXPECT_EQ(list.Path(), PathOf(Here() + QStringLiteral("/gamma")));
     EXPECT_EQ(list.currentItem()->text(), QStringLiteral("gamma"));
-    EXPECT_TRUE(list.SetPath(Here()));
+    EXPECT_TRUE(list.SetPath(PathOf(Here())));
     EXPECT_EQ(changes.count(), 2);
 
     list.setCurrentItem(list.findItems(QStringLiteral("beta"), Qt::MatchExactly).value(0));
     QTest::keyClick(&list, Qt::Key_Return);
-    EXPECT_EQ(list.Path(), Here() + QStringLiteral("/beta"));
+    EXPECT_EQ(list.Path(), PathOf(Here() + QStringLiteral("/beta")));
     EXPECT_EQ(changes.count(), 3);
 
     // Through the window, so that the double-click comes with its presses as on a real display.
     const QPoint root = list.viewport()->mapTo(&list, list.visualItemRect(list.item(0)).center());
     QTest::mouseDClick(list.windowHandle(), Qt::LeftButton, {}, root);
-    EXPECT_EQ(list.Path(), QStringLiteral("/"));
+    EXPECT_EQ(list.Path(), PathOf("/"));
     EXPECT_EQ(list.currentRow(), 0);
     EXPECT_EQ(changes.count(), 4);
     EXPECT_EQ(QDir::currentPath(), started);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -10,16 +9,6 @@ namespace {
 
 using platform::Volume;
 
-// One mountinfo line; `optional` stands for the variable run of tagged fields before "-".
-QString Mount(const QString& mountPoint, const QString& type, const QString& device,
-              const QString& optional = QStringLiteral("shared:1")) {
-    static int id = 20;
-    ++id;
-    return QStringLiteral("%1 1 8:%1 / %2 rw,relatime %3 - %4 %5 rw\n")
-        .arg(id)
-        .arg(mountPoint, optional, type, device);
-}
-
 QStringList Describe(const QList<Volume>& volumes) {
     QStringList out;
     for (const Volume& v : volumes) out.append(v.mountPoint + QLatin1Char('|') + v.label);
@@ -28,63 +17,49 @@ QStringList Describe(const QList<Volume>& volumes) {
 
 struct MountCase {
     const char* name;
-    QString mountinfo;
+    QList<platform::Mount> mounts;
     QStringList expected;  // "mount point|label", in list order
 };
 
-const QHash<QString, QString> kLabels = {
-    {QStringLiteral("/dev/sdb1"), QStringLiteral("USB STICK")},
-    {QStringLiteral("/dev/nvme0n1p2"), QStringLiteral("system")},
-};
+class OfferedVolumesTest : public ::testing::TestWithParam<MountCase> {};
 
-class VolumesFromMountInfoTest : public ::testing::TestWithParam<MountCase> {};
-
-TEST_P(VolumesFromMountInfoTest, OffersTheBrowsableVolumes) {
-    const MountCase& c = GetParam();
-    const auto volumes = platform::VolumesFromMountInfo(
-        c.mountinfo, [](const QString& device) { return kLabels.value(device); });
-    EXPECT_EQ(Describe(volumes), c.expected);
+TEST_P(OfferedVolumesTest, OffersTheBrowsableVolumes) {
+    EXPECT_EQ(Describe(platform::OfferedVolumes(GetParam().mounts)), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Mounts, VolumesFromMountInfoTest,
+    Mounts, OfferedVolumesTest,
     ::testing::Values(
         MountCase{"Desktop",
-                  Mount("/", "ext4", "/dev/sda2") + Mount("/proc", "proc", "proc", "") +
-                      Mount("/sys", "sysfs", "sysfs") + Mount("/run", "tmpfs", "tmpfs") +
-                      Mount("/sys/fs/cgroup", "cgroup2", "cgroup2") +
-                      Mount("/home", "ext4", "/dev/sda3") +
-                      Mount("/run/media/alice/STICK", "vfat", "/dev/sdb1", "shared:7 master:3") +
-                      Mount("/media/bob/CAM", "exfat", "/dev/sdc1") +
-                      Mount("/snap/core/123", "squashfs", "/dev/loop0") +
-                      Mount("/mnt/data", "ext4", "/dev/sdd1") +
-                      Mount("/mnt/scratch", "tmpfs", "tmpfs") + Mount("/srv", "ext4", "/dev/sde1") +
-                      Mount("/boot/efi", "vfat", "/dev/sda1"),
+                  {{"/", "ext4", ""},
+                   {"/proc", "proc", ""},
+                   {"/run", "tmpfs", ""},
+                   {"/sys/fs/cgroup", "cgroup2", ""},
+                   {"/home", "ext4", ""},
+                   {"/run/media/alice/STICK", "vfat", "USB STICK"},
+                   {"/media/bob/CAM", "exfat", ""},
+                   {"/snap/core/123", "squashfs", ""},
+                   {"/mnt/data", "ext4", ""},
+                   {"/mnt/scratch", "tmpfs", ""},
+                   {"/srv", "ext4", ""},
+                   {"/boot/efi", "vfat", "EFI"}},
                   {"/|", "/home|home", "/media/bob/CAM|CAM", "/mnt/data|data",
                    "/run/media/alice/STICK|USB STICK"}},
         MountCase{"HomeOnTheRootFileSystem",
-                  Mount("/", "ext4", "/dev/nvme0n1p2") + Mount("/dev", "devtmpfs", "udev") +
-                      Mount("/home/alice", "ext4", "/dev/sdf1"),
+                  {{"/", "ext4", "system"}, {"/dev", "devtmpfs", ""}, {"/home/alice", "ext4", ""}},
                   {"/|system"}},
-        MountCase{"ContainerOverlayRoot",
-                  Mount("/", "overlay", "overlay") + Mount("/mnt/layer", "overlay", "overlay"),
-                  {"/|"}},
-        MountCase{"EscapedBlanksInMountPoints",
-                  Mount("/", "ext4", "/dev/sda2") +
-                      Mount("/media/alice/My\\040Photos", "vfat", "/dev/sdg1") +
-                      Mount("/mnt/back\\134slash", "ext4", "/dev/sdh1"),
-                  {"/|", "/media/alice/My Photos|My Photos", "/mnt/back\\slash|back\\slash"}},
+        MountCase{
+            "ContainerOverlayRoot", {{"/", "overlay", ""}, {"/mnt/layer", "overlay", ""}}, {"/|"}},
         MountCase{"LaterMountOnTheSamePointWins",
-                  Mount("/", "ext4", "/dev/sda2") + Mount("/mnt/net", "autofs", "systemd-1") +
-                      Mount("/mnt/net", "nfs4", "server:/export") +
-                      Mount("/media/usb", "vfat", "/dev/sdb1") +
-                      Mount("/media/usb", "tmpfs", "tmpfs"),
+                  {{"/", "ext4", ""},
+                   {"/mnt/net", "autofs", ""},
+                   {"/mnt/net", "nfs4", ""},
+                   {"/media/usb", "vfat", ""},
+                   {"/media/usb", "tmpfs", ""}},
                   {"/|", "/mnt/net|net"}},
-        MountCase{"RootMissingOrUnreadableText",
-                  QStringLiteral("garbage\n\n12 1 8:1 / /media/x rw\n") +
-                      Mount("/media/stick", "vfat", "/dev/sdb1"),
-                  {"/|", "/media/stick|USB STICK"}},
-        MountCase{"Empty", QString(), {"/|"}}),
+        MountCase{
+            "RootMissing", {{"/media/stick/", "vfat", "STICK"}}, {"/|", "/media/stick|STICK"}},
+        MountCase{"Empty", {}, {"/|"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct IndexCase {
@@ -111,9 +86,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct MatchCase {
     const char* name;
-    QStringList names;
+    QList<QByteArray> names;
     const char* pattern;
-    QStringList expected;
+    QList<QByteArray> expected;
 };
 
 class MatchingFileNamesTest : public ::testing::TestWithParam<MatchCase> {};
@@ -140,7 +115,29 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"NonAsciiCase",
                   {"Öl.jpg", "ärger.jpg", "Ärger.JPG"},
                   "*.jpg",
-                  {"Ärger.JPG", "ärger.jpg", "Öl.jpg"}}),
+                  {"Ärger.JPG", "ärger.jpg", "Öl.jpg"}},
+        // Shift-JIS 写真 and Latin-1 café: listed, under their own bytes.
+        MatchCase{"NamesThatAreNotUtf8",
+                  {"\x8e\xca\x90^.JPG", "caf\xe9.gif", "\xff\xfe.png"},
+                  "*.jpg;*.gif",
+                  {"caf\xe9.gif", "\x8e\xca\x90^.JPG"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct DisplayCase {
+    QByteArray bytes;
+    QString shown;
+};
+
+TEST(DisplayName, Utf8ElseShiftJisElseEscapedBytes) {
+    const DisplayCase cases[] = {
+        {"猫.jpg", QStringLiteral("猫.jpg")},
+        {"\x8e\xca\x90^.jpg", QStringLiteral("写真.jpg")},
+        {"caf\xe9.jpg", QStringLiteral("caf\\xe9.jpg")},
+        {"\xff\xfe猫", QStringLiteral("\\xff\\xfe猫")},
+        {"", QString()},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::DisplayName(c.bytes), c.shown) << c.bytes.toStdString();
+}
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include <QAction>
-#include <QDir>
-#include <QtMath>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QtMath>
 
 #include "display_window/display_window.h"
 #include "forms/form1.h"
@@ -12,11 +12,12 @@
 #include "forms/form4.h"
 #include "forms/forms.h"
 #include "platform/file_lists.h"
-#include "windows/window_test_support.h"
+#include "store/picture_list.h"
+#include "support/program_fixture.h"
 
 namespace {
 
-using MainWindowTest = WindowsTest;
+using MainWindowTest = ProgramTest;
 
 int VisibleAboutBoxes() {
     int count = 0;
@@ -31,7 +32,7 @@ TEST_F(MainWindowTest, OpeningThePreviewShowsThePictureAtItsMeasuredSize) {
     test_support::WriteJpeg(P("p.jpg"), {296, 196});
     StartWith("");
     forms::Form1& main = forms::TheForm1();
-    main.cur_path = P("p.jpg");
+    main.cur_path = PathOf("p.jpg");
     DoubleClick(main.Image1);
     auto& display = Display();
     EXPECT_TRUE(display.isVisible());
@@ -40,24 +41,24 @@ TEST_F(MainWindowTest, OpeningThePreviewShowsThePictureAtItsMeasuredSize) {
     EXPECT_EQ(display.Height(), 3600);
     EXPECT_EQ(display.Image1->Width(), 4500);
     EXPECT_EQ(display.Image1->Height(), 3000);
-    EXPECT_EQ(display.Label1.Caption, P("p.jpg"));
-    EXPECT_EQ(main.Label1.Caption, P("p.jpg"));
-    EXPECT_EQ(main.pictureList.ListCount(), 0);
+    EXPECT_EQ(display.Label1.Caption, PathOf("p.jpg"));
+    EXPECT_EQ(main.Label1.Caption, PathOf("p.jpg"));
+    EXPECT_EQ(Pictures().ListCount(), 0);
     EXPECT_EQ(DataFile(), QByteArray());
 
     // "画像追加..." pins it and brings the browser back.
     display.disp_vl->trigger();
     EXPECT_TRUE(main.isVisible());
-    EXPECT_EQ(main.pictureList.ListCount(), 1);
-    EXPECT_EQ(main.pictureList.List2(2)[0], QStringLiteral("4500"));
-    EXPECT_EQ(main.pictureList.List2(3)[0], QStringLiteral("3000"));
+    EXPECT_EQ(Pictures().ListCount(), 1);
+    EXPECT_EQ(Column(2)[0], QStringLiteral("4500"));
+    EXPECT_EQ(Column(3)[0], QStringLiteral("3000"));
 }
 
 TEST_F(MainWindowTest, APictureLargerThanTheScreenOpensScaledDownWithItsShape) {
     test_support::WriteJpeg(P("wide.jpg"), {3996, 1996});  // 60000 x 30000 twips measured
     StartWith("");
     forms::Form1& main = forms::TheForm1();
-    main.cur_path = P("wide.jpg");
+    main.cur_path = PathOf("wide.jpg");
     DoubleClick(main.Image1);
     auto& display = Display();
     ASSERT_TRUE(display.isVisible());
@@ -69,7 +70,7 @@ TEST_F(MainWindowTest, APictureLargerThanTheScreenOpensScaledDownWithItsShape) {
 
 // Selects the file in the main window's file list as a click would.
 void Select(forms::Form1& main, const QString& folder, const QString& name) {
-    main.Dir1->SetPath(folder);
+    main.Dir1->SetPath(platform::FilePath::FromText(folder));
     const int row = main.File1->findItems(name, Qt::MatchExactly).value(0)
                         ? main.File1->row(main.File1->findItems(name, Qt::MatchExactly)[0])
                         : -1;
@@ -79,8 +80,8 @@ void Select(forms::Form1& main, const QString& folder, const QString& name) {
 }
 
 TEST_F(MainWindowTest, SelectingAFileSizesThePreviewAndRemembersItsPath) {
-    test_support::WriteJpeg(P("wide.jpg"), {296, 196});   // 4500 x 3000 twips measured
-    test_support::WriteJpeg(P("tall.jpg"), {196, 796});   // 3000 x 12000
+    test_support::WriteJpeg(P("wide.jpg"), {296, 196});  // 4500 x 3000 twips measured
+    test_support::WriteJpeg(P("tall.jpg"), {196, 796});  // 3000 x 12000
     test_support::WriteBytes(P("text.jpg"), "not a picture");
     test_support::WriteBytes(P("notes.txt"), "not listed");
     StartWith("");
@@ -91,8 +92,8 @@ TEST_F(MainWindowTest, SelectingAFileSizesThePreviewAndRemembersItsPath) {
     EXPECT_TRUE(main.Image1->Visible());
     EXPECT_EQ(main.Image1->size(), QSize(100, 67));
     EXPECT_EQ(main.Image1->pos(), QPoint(152, 40));  // never centred
-    EXPECT_EQ(main.cur_path, P("wide.jpg"));
-    EXPECT_EQ(main.Label1.Caption, QStringLiteral("wide.jpg"));
+    EXPECT_EQ(main.cur_path, PathOf("wide.jpg"));
+    EXPECT_EQ(main.Label1.Caption.Bytes(), QByteArray("wide.jpg"));
     EXPECT_EQ(main.Image1->GetPicture()->Pixels().width(), qCeil(100 * main.devicePixelRatioF()));
 
     Select(main, folder.Dir().path(), "tall.jpg");
@@ -111,12 +112,12 @@ TEST_F(MainWindowTest, ChangingFolderKeepsThePreviewAndItsPicture) {
     StartWith("");
     forms::Form1& main = forms::TheForm1();
     Select(main, folder.Dir().path(), "wide.jpg");
-    main.Dir1->SetPath(P("sub"));
-    EXPECT_EQ(main.File1->Path(), P("sub"));
+    main.Dir1->SetPath(PathOf("sub"));
+    EXPECT_EQ(main.File1->Path(), PathOf("sub"));
     EXPECT_EQ(main.File1->ListCount(), 0);
     EXPECT_TRUE(main.Image1->Visible());
     DoubleClick(main.Image1);
-    EXPECT_EQ(Display().Label1.Caption, P("wide.jpg"));
+    EXPECT_EQ(Display().Label1.Caption, PathOf("wide.jpg"));
 }
 
 TEST_F(MainWindowTest, DoubleClickingAnEmptyPreviewOrAPictureThatWentDoesNothing) {
@@ -124,8 +125,8 @@ TEST_F(MainWindowTest, DoubleClickingAnEmptyPreviewOrAPictureThatWentDoesNothing
     forms::Form1& main = forms::TheForm1();
     const struct {
         const char* name;
-        QString path;
-    } cases[] = {{"no picture chosen", QString()}, {"gone", P("gone.jpg")}};
+        platform::FilePath path;
+    } cases[] = {{"no picture chosen", {}}, {"gone", PathOf("gone.jpg")}};
     for (const auto& c : cases) {
         main.cur_path = c.path;
         DoubleClick(main.Image1);
@@ -153,7 +154,7 @@ TEST_F(MainWindowTest, HideAndCloseKeepThePicturesAndTheFile) {
     main.close();  // the title bar's close: steps aside while pictures are pinned
     EXPECT_FALSE(main.isVisible());
     EXPECT_FALSE(ended);
-    EXPECT_EQ(main.pictureList.ListCount(), 1);
+    EXPECT_EQ(Pictures().ListCount(), 1);
     EXPECT_EQ(DataFile(), data);
     main.end_vl->trigger();
     EXPECT_TRUE(ended);

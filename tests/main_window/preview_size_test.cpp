@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "main_window/preview_size.h"
+#include "preview/preview_size.h"
 
 namespace {
 
@@ -16,16 +16,10 @@ TEST(PreviewSize, FitsThePreviewByWidthExceptForTallPortraits) {
         {4560, 3060, 1500, 1006.5789f},
     };
     for (const auto& c : cases) {
-        const auto size = main_window::PreviewSizeFor(c.w, c.h);
+        const auto size = preview::PreviewSizeFor(c.w, c.h);
         EXPECT_EQ(size.width, c.width) << c.w << " x " << c.h;
         EXPECT_EQ(size.height, c.height) << c.w << " x " << c.h;
     }
-}
-
-TEST(PathOfListedFile, AlwaysInsertsTheSeparator) {
-    EXPECT_EQ(main_window::PathOfListedFile("/pics", "a.jpg"), QStringLiteral("/pics/a.jpg"));
-    EXPECT_EQ(main_window::PathOfListedFile("/", "a.jpg"), QStringLiteral("//a.jpg"));
-    EXPECT_EQ(main_window::PathOfListedFile("/写真", "猫.GIF"), QStringLiteral("/写真/猫.GIF"));
 }
 
 TEST(FitWithin, ScalesDownKeepingTheShapeAndLeavesSmallSizesAlone) {
@@ -38,7 +32,7 @@ TEST(FitWithin, ScalesDownKeepingTheShapeAndLeavesSmallSizesAlone) {
         {{20000, 1000}, {19000, 16000}, {19000, 950}},
     };
     for (const auto& c : cases) {
-        const QSizeF fitted = main_window::FitWithin(c.measured, c.limit);
+        const QSizeF fitted = preview::FitWithin(c.measured, c.limit);
         EXPECT_NEAR(fitted.width(), c.fitted.width(), 1e-3);
         EXPECT_NEAR(fitted.height(), c.fitted.height(), 1e-3);
     }

@@ -8,8 +8,12 @@
 
 namespace {
 
-using platform::LoadPicture;
-using platform::MeasurePicture;
+platform::PictureLoad LoadPicture(const QString& path, QSize decodeSize = {}) {
+    return platform::LoadPicture(platform::FilePath::FromText(path), decodeSize);
+}
+platform::PictureLoad MeasurePicture(const QString& path) {
+    return platform::MeasurePicture(platform::FilePath::FromText(path));
+}
 using platform::PictureError;
 using test_support::InTemporaryFolder;
 using test_support::WriteBytes;
@@ -34,11 +38,16 @@ TEST(LoadPicture, ReportsEachKindOfFailureAsAValue) {
         const char* file;
         PictureError error;
     } cases[] = {
-        {"good.jpg", PictureError::None},          {"tiny.gif", PictureError::None},
-        {"missing.jpg", PictureError::Missing},    {".", PictureError::Missing},
-        {"", PictureError::Missing},               {"text.jpg", PictureError::NotAPicture},
-        {"empty.jpg", PictureError::NotAPicture},  {"picture.png", PictureError::NotAPicture},
-        {"truncated.jpg", PictureError::Truncated}, {"truncated.gif", PictureError::Truncated},
+        {"good.jpg", PictureError::None},
+        {"tiny.gif", PictureError::None},
+        {"missing.jpg", PictureError::Missing},
+        {".", PictureError::Missing},
+        {"", PictureError::Missing},
+        {"text.jpg", PictureError::NotAPicture},
+        {"empty.jpg", PictureError::NotAPicture},
+        {"picture.png", PictureError::NotAPicture},
+        {"truncated.jpg", PictureError::Truncated},
+        {"truncated.gif", PictureError::Truncated},
         {"headers-cut.jpg", PictureError::NotAPicture},
         {"claims-huge.gif", PictureError::TooLarge},
     };
@@ -56,7 +65,7 @@ TEST(LoadPicture, DecodesAtTheSizeAskedButNeverAboveTheNaturalSize) {
         QSize asked;
         QSize decoded;
     } cases[] = {
-        {{}, {640, 480}}, {{320, 240}, {320, 240}}, {{100, 300}, {100, 300}},
+        {{}, {640, 480}},           {{320, 240}, {320, 240}},  {{100, 300}, {100, 300}},
         {{2000, 1000}, {640, 480}}, {{1000, 100}, {640, 100}},
     };
     for (const auto& c : cases) {
@@ -95,11 +104,13 @@ TEST(LoadPicture, APreviewComesFromTheEmbeddedThumbnailWhenItIsLargeEnoughAndOfT
     const auto colorAt = [](const platform::PictureLoad& load) {
         return load.picture->Pixels().pixelColor(load.picture->Pixels().rect().center());
     };
-    const auto isBlue = [&](const platform::PictureLoad& load) { return colorAt(load).blue() > 200; };
+    const auto isBlue = [&](const platform::PictureLoad& load) {
+        return colorAt(load).blue() > 200;
+    };
     test_support::WriteJpegWithThumbnail(folder.Path("same.jpg"), {1500, 1000}, Qt::red, {150, 100},
                                          Qt::blue);
-    test_support::WriteJpegWithThumbnail(folder.Path("boxed.jpg"), {1500, 1000}, Qt::red, {160, 120},
-                                         Qt::blue);
+    test_support::WriteJpegWithThumbnail(folder.Path("boxed.jpg"), {1500, 1000}, Qt::red,
+                                         {160, 120}, Qt::blue);
     test_support::WriteJpegWithThumbnail(folder.Path("turned.jpg"), {1500, 1000}, Qt::red,
                                          {150, 100}, Qt::blue, 6);
     const struct {
@@ -133,7 +144,8 @@ TEST(LoadPicture, AThumbnailIsTurnedUprightAsThePhotoItselfIs) {
     };
     const auto greenQuarter = [](const QImage& image) {
         const int w = image.width(), h = image.height();
-        const QPoint quarters[] = {{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
+        const QPoint quarters[] = {
+            {w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
         for (int i = 0; i < 4; ++i) {
             if (image.pixelColor(quarters[i]).green() > 200) return i;
         }
@@ -141,12 +153,14 @@ TEST(LoadPicture, AThumbnailIsTurnedUprightAsThePhotoItselfIs) {
     };
     for (int orientation = 1; orientation <= 8; ++orientation) {
         const QString path = folder.Path(QStringLiteral("o%1.jpg").arg(orientation));
-        test_support::WriteJpegWithThumbnail(path, marked({600, 400}), marked({150, 100}), orientation);
+        test_support::WriteJpegWithThumbnail(path, marked({600, 400}), marked({150, 100}),
+                                             orientation);
         const QSize small = orientation >= 5 ? QSize(40, 60) : QSize(60, 40);
         const auto fromThumbnail = LoadPicture(path, small);
         const auto fromPhoto = LoadPicture(path, small * 4);
         ASSERT_TRUE(fromThumbnail && fromPhoto) << orientation;
-        EXPECT_EQ(greenQuarter(fromThumbnail.picture->Pixels()), greenQuarter(fromPhoto.picture->Pixels()))
+        EXPECT_EQ(greenQuarter(fromThumbnail.picture->Pixels()),
+                  greenQuarter(fromPhoto.picture->Pixels()))
             << orientation;
         EXPECT_NE(greenQuarter(fromPhoto.picture->Pixels()), -1) << orientation;
     }
@@ -190,8 +204,8 @@ TEST(JpegReachesEnd, FindsTheEndMarkerBehindEntropyDataAndTrailingBytes) {
 TEST(Prefetch, ALaterLoadPicksUpTheDecodeStartedAhead) {
     InTemporaryFolder folder;
     WriteJpeg("a.jpg", {400, 300});
-    platform::PrefetchPicture(folder.Path("a.jpg"), {40, 30});
-    platform::PrefetchPicture(folder.Path("a.jpg"), {40, 30});
+    platform::PrefetchPicture(platform::FilePath::FromText(folder.Path("a.jpg")), {40, 30});
+    platform::PrefetchPicture(platform::FilePath::FromText(folder.Path("a.jpg")), {40, 30});
     QThreadPool::globalInstance()->waitForDone();
     QFile::remove(folder.Path("a.jpg"));
     // Both decodes were done before the file went; a third load has to read it, and fails.

@@ -3,69 +3,26 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "app/program.h"
 #include "forms/form1.h"
 #include "forms/form3.h"
 #include "forms/forms.h"
-#include "support/test_files.h"
+#include "store/picture_list.h"
+#include "support/program_fixture.h"
 
 namespace {
 
-using test_support::InTemporaryFolder;
 using test_support::ReadBytes;
 using test_support::WriteBytes;
 using test_support::WriteJpeg;
-
-QByteArray Record(const char* left, const char* top, const char* width, const char* height,
-                  const QString& path) {
-    QByteArray line(left);
-    for (const char* item : {top, width, height}) {
-        line.append(14 - line.size() % 14, ' ');
-        line.append(item);
-    }
-    return line + "\r\n" + path.toUtf8() + "\r\n";
-}
-
-std::vector<forms::Form3*> PinnedWindows() {
-    std::vector<forms::Form3*> windows;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* window = qobject_cast<forms::Form3*>(widget);
-        if (window && window->isVisible()) windows.push_back(window);
-    }
-    // Top-level widgets come in no particular order; the list order is the file's.
-    std::sort(windows.begin(), windows.end(), [](auto* a, auto* b) {
-        const QStringList& paths = forms::TheForm1().pictureList.List1();
-        return paths.indexOf(a->Label2.Caption) < paths.indexOf(b->Label2.Caption);
-    });
-    return windows;
-}
-
-class Restore : public ::testing::Test {
-protected:
-    void SetUp() override {
-        WriteJpeg(folder.Path("a.jpg"), {300, 200}, Qt::red);
-        WriteJpeg(folder.Path("b.jpg"), {200, 300}, Qt::green);
-        test_support::WriteBytes(folder.Path("c.gif"), test_support::TinyGif());
-        forms::SetEndAction([] {});
-    }
-    void TearDown() override { forms::DestroyAllForms(); }
-
-    void Start(const QByteArray& data) {
-        WriteBytes("zuzerid.dat", data);
-        app::Start();
-    }
-    bool MainWindowShown() { return forms::TheForm1().isVisible(); }
-    QString P(const char* name) const { return folder.Path(name); }
-
-    InTemporaryFolder folder;
-};
+using Restore = ProgramTest;
 
 TEST_F(Restore, NoDataFileCreatesAnEmptyOneAndShowsTheMainWindow) {
-    app::Start();
+    Start();
     EXPECT_TRUE(QFileInfo::exists("zuzerid.dat"));
     EXPECT_EQ(QFileInfo("zuzerid.dat").size(), 0);
     EXPECT_TRUE(MainWindowShown());
@@ -73,21 +30,20 @@ TEST_F(Restore, NoDataFileCreatesAnEmptyOneAndShowsTheMainWindow) {
 }
 
 TEST_F(Restore, EmptyDataFileStaysEmptyAndShowsTheMainWindow) {
-    Start("");
+    StartWith("");
     EXPECT_EQ(ReadBytes("zuzerid.dat"), QByteArray());
     EXPECT_TRUE(MainWindowShown());
 }
 
 TEST_F(Restore, OneRecordIsPlacedExactlyAndTheMainWindowStaysAway) {
     const QByteArray data = Record("1200", "3400", "4500", "3000", P("a.jpg"));
-    forms::TheForm1().non_disp->setEnabled(false);
-    Start(data);
+    StartWith(data);
     const auto windows = PinnedWindows();
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(windows[0]->OuterPixels(), QRect(80, 227, 300, 200));
     EXPECT_EQ(windows[0]->geometry(), QRect(80, 227, 300, 200));  // no frame, no allowance
     EXPECT_EQ(windows[0]->Image1->geometry(), QRect(0, 0, 300, 200));
-    EXPECT_EQ(windows[0]->Label2.Caption, P("a.jpg"));
+    EXPECT_EQ(windows[0]->Label2.Caption.Bytes(), P("a.jpg").toUtf8());
     EXPECT_FALSE(MainWindowShown());
     EXPECT_TRUE(forms::TheForm1().non_disp->isEnabled());
     EXPECT_EQ(ReadBytes("zuzerid.dat"), data);
@@ -103,27 +59,36 @@ TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
         QByteArray kept;
         bool mainShown;
     } cases[] = {
-        {"all missing", Record("0", "0", "150", "150", P("gone1.jpg")) +
-                            Record("0", "0", "150", "150", P("gone2.jpg")),
+        {"all missing",
+         Record("0", "0", "150", "150", P("gone1.jpg")) +
+             Record("0", "0", "150", "150", P("gone2.jpg")),
          "", true},
         {"second of three missing",
-         Record("15", "15", "150", "150", P("a.jpg")) + Record("30", "30", "150", "150", P("gone.jpg")) +
+         Record("15", "15", "150", "150", P("a.jpg")) +
+             Record("30", "30", "150", "150", P("gone.jpg")) +
              Record("45", "45", "150", "150", P("c.gif")),
-         Record("15", "15", "150", "150", P("a.jpg")) + Record("45", "45", "150", "150", P("c.gif")),
+         Record("15", "15", "150", "150", P("a.jpg")) +
+             Record("45", "45", "150", "150", P("c.gif")),
          false},
         {"empty path ends the restore",
-         Record("15", "15", "150", "150", P("a.jpg")) + Record("30", "30", "150", "150", P("b.jpg")) +
-             Record("45", "45", "150", "150", "") + Record("60", "60", "150", "150", P("c.gif")),
-         Record("15", "15", "150", "150", P("a.jpg")) + Record("30", "30", "150", "150", P("b.jpg")),
+         Record("15", "15", "150", "150", P("a.jpg")) +
+             Record("30", "30", "150", "150", P("b.jpg")) +
+             Record("45", "45", "150", "150", QByteArray()) +
+             Record("60", "60", "150", "150", P("c.gif")),
+         Record("15", "15", "150", "150", P("a.jpg")) +
+             Record("30", "30", "150", "150", P("b.jpg")),
          true},
-        {"not pictures", Record("0", "0", "150", "150", P("text.jpg")) +
-                             Record("0", "0", "150", "150", P("cut.jpg")) +
-                             Record("0", "0", "150", "150", P("a.jpg")),
+        {"not pictures",
+         Record("0", "0", "150", "150", P("text.jpg")) +
+             Record("0", "0", "150", "150", P("cut.jpg")) +
+             Record("0", "0", "150", "150", P("a.jpg")),
          Record("0", "0", "150", "150", P("a.jpg")), false},
         {"malformed records are passed over",
          QByteArray("0 x 150 150\r\n") + P("a.jpg").toUtf8() + "\r\n" +
-             Record("0", "0", "0", "150", P("a.jpg")) + Record("NaN", "0", "150", "150", P("a.jpg")) +
-             Record("1E+300", "0", "150", "150", P("a.jpg")) + Record("15", "0", "150", "150", P("b.jpg")),
+             Record("0", "0", "0", "150", P("a.jpg")) +
+             Record("NaN", "0", "150", "150", P("a.jpg")) +
+             Record("1E+300", "0", "150", "150", P("a.jpg")) +
+             Record("15", "0", "150", "150", P("b.jpg")),
          Record("15", "0", "150", "150", P("b.jpg")), false},
         {"a last record cut short ends the restore as the end of the file",
          Record("15", "0", "150", "150", P("b.jpg")) + "15 0 150\r\n",
@@ -134,7 +99,7 @@ TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Start(c.data);
+        StartWith(c.data);
         EXPECT_EQ(ReadBytes("zuzerid.dat"), c.kept);
         EXPECT_EQ(MainWindowShown(), c.mainShown);
         EXPECT_EQ(int(PinnedWindows().size()), int(c.kept.count("\r\n") / 2));
@@ -145,8 +110,8 @@ TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
 TEST_F(Restore, TheListKeepsStoredValuesWhileTheDisplayIsLimited) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     // 10000 pixels to the right of every screen, and a window larger than X can hold.
-    Start(Record("150000", "-450", "600000", "1500", P("a.jpg")) +
-          Record("-450", "-300", "1500", "1500", P("b.jpg")));
+    StartWith(Record("150000", "-450", "600000", "1500", P("a.jpg")) +
+              Record("-450", "-300", "1500", "1500", P("b.jpg")));
     const auto windows = PinnedWindows();
     ASSERT_EQ(windows.size(), 2u);
     const QRect far = windows[0]->DisplayedOuterPixels();
@@ -155,15 +120,15 @@ TEST_F(Restore, TheListKeepsStoredValuesWhileTheDisplayIsLimited) {
     EXPECT_EQ(windows[0]->OuterPixels(), QRect(10000, -30, 40000, 100));
     // Partly off the left and top edges: placed as stored.
     EXPECT_EQ(windows[1]->DisplayedOuterPixels(), QRect(-30, -20, 100, 100));
-    const store::PictureList& list = forms::TheForm1().pictureList;
-    EXPECT_EQ(list.List2(0), (QStringList{"150000", "-450"}));
-    EXPECT_EQ(list.List2(2), (QStringList{"600000", "1500"}));
+    const auto& entries = Pictures().Entries();
+    EXPECT_EQ(entries[0].geometry, (std::array<QString, 4>{"150000", "-450", "600000", "1500"}));
+    EXPECT_EQ(entries[1].geometry, (std::array<QString, 4>{"-450", "-300", "1500", "1500"}));
 }
 
 TEST_F(Restore, APinnedPictureKeepsNoMorePixelsThanItShows) {
     WriteJpeg(P("large.jpg"), {6000, 4000}, QColor(10, 90, 200));
-    Start(Record("0", "0", "4500", "3000", P("large.jpg")) +
-          Record("0", "0", "4500", "3000", P("large.jpg")));
+    StartWith(Record("0", "0", "4500", "3000", P("large.jpg")) +
+              Record("0", "0", "4500", "3000", P("large.jpg")));
     const auto windows = PinnedWindows();
     ASSERT_EQ(windows.size(), 2u);
     for (auto* window : windows) {
@@ -177,18 +142,31 @@ TEST_F(Restore, APinnedPictureKeepsNoMorePixelsThanItShows) {
 
 TEST_F(Restore, ADataFileThatCannotBeReadLeavesItAloneAndShowsTheMainWindow) {
     QDir().mkdir("zuzerid.dat");  // a folder where the file should be
-    app::Start();
+    Start();
     EXPECT_TRUE(QFileInfo("zuzerid.dat").isDir());
     EXPECT_TRUE(MainWindowShown());
-    EXPECT_EQ(forms::TheForm1().pictureList.ListCount(), 0);
+    EXPECT_EQ(Pictures().ListCount(), 0);
+}
+
+TEST_F(Restore, FileNamesThatAreNotUtf8ComeBackAndKeepTheirBytes) {
+    const QByteArray here = QFile::encodeName(folder.Path({}));
+    const QByteArray shiftJis = here + "/\x8e\xca\x90^.jpg", latin1 = here + "/caf\xe9.jpg";
+    test_support::RenameToRawName(P("a.jpg"), shiftJis);
+    test_support::RenameToRawName(P("b.jpg"), latin1);
+    const QByteArray data =
+        Record("0", "0", "4500", "3000", shiftJis) + Record("4500", "0", "3000", "4500", latin1);
+    StartWith(data);
+    ASSERT_EQ(PinnedWindows().size(), 2u);
+    EXPECT_EQ(PinnedWindows()[1]->Label2.Caption.Bytes(), latin1);
+    EXPECT_EQ(DataFile(), data);
 }
 
 TEST_F(Restore, TheSameFileTwiceGivesTwoWindowsAndTwoEntries) {
     const QByteArray data = Record("0", "0", "1500", "1500", P("a.jpg")) +
                             Record("1500", "0", "3000", "3000", P("a.jpg"));
-    Start(data);
+    StartWith(data);
     EXPECT_EQ(PinnedWindows().size(), 2u);
-    EXPECT_EQ(forms::TheForm1().pictureList.ListCount(), 2);
+    EXPECT_EQ(Pictures().ListCount(), 2);
     EXPECT_EQ(ReadBytes("zuzerid.dat"), data);
 }
 

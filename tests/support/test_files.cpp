@@ -1,5 +1,7 @@
 #include "support/test_files.h"
 
+#include <cstdio>
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -13,7 +15,7 @@ namespace {
 // An APP1 segment holding only an EXIF orientation tag (big-endian TIFF header).
 QByteArray ExifOrientationSegment(int orientation) {
     QByteArray tiff("MM\x00\x2A\x00\x00\x00\x08", 8);
-    tiff += QByteArray("\x00\x01", 2);                      // one entry
+    tiff += QByteArray("\x00\x01", 2);                          // one entry
     tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8);  // orientation, SHORT, count 1
     tiff += char(0);
     tiff += char(orientation);
@@ -71,8 +73,8 @@ void WriteJpegWithThumbnail(const QString& path, QSize size, QColor color, QSize
                            exifOrientation);
 }
 
-void WriteJpegWithThumbnail(const QString& path, const QImage& picture, const QImage& thumbnailImage,
-                            int exifOrientation) {
+void WriteJpegWithThumbnail(const QString& path, const QImage& picture,
+                            const QImage& thumbnailImage, int exifOrientation) {
     const QByteArray thumbnail = JpegBytes(thumbnailImage);
     QByteArray tiff("MM\x00\x2A", 4);
     Put32(tiff, 8);
@@ -106,11 +108,8 @@ void WriteJpeg(const QString& path, QSize size, QColor color, int exifOrientatio
 QByteArray TinyGif() {
     // GIF89a, 2 x 1, global table of 2 colours (red, blue), one image with pixels 0 and 1.
     static const unsigned char kBytes[] = {
-        'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0,
-        0xFF, 0, 0, 0, 0, 0xFF,
-        0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0,
-        2, 2, 0x44, 0x01, 0,
-        0x3B};
+        'G',  'I',  'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0, 0xFF, 0,    0, 0,   0,
+        0xFF, 0x2C, 0,   0,   0,   0,   2, 0, 1, 0, 0,    2, 2, 0x44, 0x01, 0, 0x3B};
     return QByteArray(reinterpret_cast<const char*>(kBytes), sizeof kBytes);
 }
 
@@ -132,6 +131,10 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
     if (file.open(QIODevice::WriteOnly)) file.write(bytes);
 }
 
+void RenameToRawName(const QString& path, const QByteArray& rawPath) {
+    ::rename(QFile::encodeName(path).constData(), rawPath.constData());
+}
+
 QByteArray ReadBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -141,6 +144,8 @@ InTemporaryFolder::InTemporaryFolder() : previous_(QDir::currentPath()) {
     QDir::setCurrent(dir_.path());
 }
 
-InTemporaryFolder::~InTemporaryFolder() { QDir::setCurrent(previous_); }
+InTemporaryFolder::~InTemporaryFolder() {
+    QDir::setCurrent(previous_);
+}
 
 }  // namespace test_support

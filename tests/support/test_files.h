@@ -27,6 +27,8 @@ QByteArray GifClaiming(int width, int height);
 
 void WriteBytes(const QString& path, const QByteArray& bytes);
 QByteArray ReadBytes(const QString& path);
+// Renames a file to a name given as raw bytes, which need not be UTF-8 (QFile cannot make one).
+void RenameToRawName(const QString& path, const QByteArray& rawPath);
 
 // Makes a temporary folder the current directory for the test's lifetime.
 class InTemporaryFolder {

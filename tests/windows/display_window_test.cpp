@@ -5,11 +5,12 @@
 #include "forms/form3.h"
 #include "forms/forms.h"
 #include "pinned_window/pinned_window.h"
-#include "window_test_support.h"
+#include "store/picture_list.h"
+#include "support/program_fixture.h"
 
 namespace {
 
-using DisplayWindowTest = WindowsTest;
+using DisplayWindowTest = ProgramTest;
 
 TEST_F(DisplayWindowTest, StartsLaidOutForTheDesignReferenceSize) {
     StartWith("");
@@ -62,7 +63,8 @@ TEST_F(DisplayWindowTest, ThePictureAreaLiesExactly600TwipsBelowTop) {
     display.SetWinSize(h, w);
     display.SetLeft(1500);
     display.SetTop(900);
-    const QPoint picture = display.Image1->mapTo(&display, QPoint(0, 0)) + display.geometry().topLeft();
+    const QPoint picture =
+        display.Image1->mapTo(&display, QPoint(0, 0)) + display.geometry().topLeft();
     EXPECT_EQ(picture, QPoint(100, 100));
     EXPECT_EQ(display.Image1->size(), QSize(300, 200));
 }
@@ -78,7 +80,7 @@ TEST(ReferenceSize, LimitsOversizedWindowsKeepingTheirShape) {
         float height, width;
         std::int16_t h, w;
     } cases[] = {
-        {2250, 3000, 2250, 3000},   {32767, 100, 32767, 100},  {40000, 20000, 32767, 16384},
+        {2250, 3000, 2250, 3000},    {32767, 100, 32767, 100},     {40000, 20000, 32767, 16384},
         {15000, 65534, 7500, 32767}, {2250.5, 3000.5, 2250, 3000}, {0, 3000, 1, 3000},
     };
     for (const auto& c : cases) {

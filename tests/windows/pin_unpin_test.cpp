@@ -8,11 +8,12 @@
 #include "forms/form3.h"
 #include "forms/form4.h"
 #include "forms/forms.h"
-#include "window_test_support.h"
+#include "store/picture_list.h"
+#include "support/program_fixture.h"
 
 namespace {
 
-using PinUnpin = WindowsTest;
+using PinUnpin = ProgramTest;
 
 TEST_F(PinUnpin, UnpinningHandsThePictureBackAt600TwipsAboveAndPinningIsItsInverse) {
     StartWith(Record("1500", "1500", "3000", "2250", P("a.jpg")));
@@ -32,8 +33,8 @@ TEST_F(PinUnpin, UnpinningHandsThePictureBackAt600TwipsAboveAndPinningIsItsInver
     EXPECT_EQ(display.Image1->Width(), 3000);
     EXPECT_EQ(display.Image1->Height(), 2250);
     EXPECT_EQ(display.Image1->GetPicture(), picture);  // the same object, not a new read
-    EXPECT_EQ(display.Label1.Caption, P("a.jpg"));
-    EXPECT_EQ(forms::TheForm1().pictureList.ListCount(), 0);
+    EXPECT_EQ(display.Label1.Caption, PathOf("a.jpg"));
+    EXPECT_EQ(Pictures().ListCount(), 0);
     EXPECT_EQ(DataFile(), Record("1500", "1500", "3000", "2250", P("a.jpg")));  // not saved yet
 
     display.hari->trigger();
@@ -55,15 +56,15 @@ TEST_F(PinUnpin, PinningFromWhereTheUserPutTheWindowRecordsThePinnedGeometry) {
     const struct {
         int left, top;
         const char *listLeft, *listTop;
-    } places[] = {{-450, 300, "-450", "900"}, {300, -900, "300", "-300"}, {1500, 900, "1500", "1500"}};
+    } places[] = {
+        {-450, 300, "-450", "900"}, {300, -900, "300", "-300"}, {1500, 900, "1500", "1500"}};
     for (const auto& place : places) {
         display.SetLeft(place.left);
         display.SetTop(place.top);
         DoubleClick(display.Image1);  // a double-click on the picture pins, as "張り付け" does
-        const store::PictureList& list = forms::TheForm1().pictureList;
-        ASSERT_EQ(list.ListCount(), 1);
-        EXPECT_EQ(list.List2(0)[0], place.listLeft);
-        EXPECT_EQ(list.List2(1)[0], place.listTop);
+        ASSERT_EQ(Pictures().ListCount(), 1);
+        EXPECT_EQ(Column(0)[0], place.listLeft);
+        EXPECT_EQ(Column(1)[0], place.listTop);
         EXPECT_EQ(DataFile(), Record(place.listLeft, place.listTop, "3000", "2250", P("a.jpg")));
         forms::Form3* pinned = PinnedWindows().at(0);
         EXPECT_EQ(pinned->Left(), place.left);
@@ -85,14 +86,12 @@ TEST_F(PinUnpin, UnpinningRemovesExactlyTheClickedWindowsEntryAnywhereInTheList)
         int removedIndex;
     } unpins[] = {{150 * 12, 12}, {150 * 2, 2}, {150 * 13, 11}, {150 * 1, 1}};
     for (const auto& unpin : unpins) {
-        store::PictureList& list = forms::TheForm1().pictureList;
-        QStringList lefts = list.List2(0);
+        QStringList lefts = Column(0);
         forms::Form3* window = PinnedAt(unpin.left, 0);
         ASSERT_NE(window, nullptr) << unpin.left;
         DoubleClick(window->Image1);
         lefts.removeAt(unpin.removedIndex);
-        EXPECT_EQ(list.List2(0), lefts) << unpin.left;
-        EXPECT_EQ(list.List1().size(), list.List2(3).size());
+        EXPECT_EQ(Column(0), lefts) << unpin.left;
         Display().del_pos->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(PinnedAt(unpin.left, 0), nullptr);
@@ -100,12 +99,15 @@ TEST_F(PinUnpin, UnpinningRemovesExactlyTheClickedWindowsEntryAnywhereInTheList)
 }
 
 TEST_F(PinUnpin, UnpinningBOfABCKeepsAThenC) {
-    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) + Record("1500", "0", "1500", "1500", P("b.jpg")) +
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) +
+              Record("1500", "0", "1500", "1500", P("b.jpg")) +
               Record("3000", "0", "1500", "1500", P("c.jpg")));
     DoubleClick(PinnedAt(1500, 0)->Image1);
-    const store::PictureList& list = forms::TheForm1().pictureList;
-    EXPECT_EQ(list.List1(), (QStringList{P("a.jpg"), P("c.jpg")}));
-    EXPECT_EQ(list.List2(0), (QStringList{"0", "3000"}));
+    const auto& entries = Pictures().Entries();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].path, PathOf("a.jpg"));
+    EXPECT_EQ(entries[1].path, PathOf("c.jpg"));
+    EXPECT_EQ(Column(0), (QStringList{"0", "3000"}));
 }
 
 TEST_F(PinUnpin, TheDoubleClickedWindowLivesUntilItsHandlerHasReturned) {
@@ -119,7 +121,8 @@ TEST_F(PinUnpin, TheDoubleClickedWindowLivesUntilItsHandlerHasReturned) {
 }
 
 TEST_F(PinUnpin, OneDisplayGivesOnePinWhateverTheFocusDoes) {
-    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) + Record("3000", "0", "1500", "1500", P("b.jpg")));
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) +
+              Record("3000", "0", "1500", "1500", P("b.jpg")));
     DoubleClick(PinnedAt(0, 0)->Image1);
     auto& display = Display();
     display.activateWindow();
@@ -133,7 +136,7 @@ TEST_F(PinUnpin, OneDisplayGivesOnePinWhateverTheFocusDoes) {
     display.hari->trigger();
     forms::TheForm1().activateWindow();
     QApplication::processEvents();
-    EXPECT_EQ(forms::TheForm1().pictureList.ListCount(), 2);
+    EXPECT_EQ(Pictures().ListCount(), 2);
     EXPECT_EQ(PinnedWindows().size(), 2u);
     EXPECT_EQ(DataFile().count("\r\n"), 4);
 }
@@ -166,7 +169,7 @@ TEST_F(PinUnpin, AddPicturePinsThenShowsTheMainWindowWithHideEnabled) {
     Display().disp_vl->trigger();
     EXPECT_TRUE(main.isVisible());
     EXPECT_TRUE(main.non_disp->isEnabled());
-    EXPECT_EQ(main.pictureList.ListCount(), 1);
+    EXPECT_EQ(Pictures().ListCount(), 1);
     EXPECT_EQ(PinnedWindows().size(), 1u);
 }
 
@@ -186,7 +189,7 @@ TEST_F(PinUnpin, HelpAndAboutPinTheDisplayedPictureFirst) {
     DoubleClick(PinnedAt(0, 0)->Image1);
     Display().vl_ab->trigger();
     EXPECT_FALSE(Display().isVisible());
-    EXPECT_EQ(forms::TheForm1().pictureList.ListCount(), 1);
+    EXPECT_EQ(Pictures().ListCount(), 1);
     EXPECT_TRUE(forms::TheForm4().isVisible());
     EXPECT_EQ(DataFile(), Record("0", "0", "1500", "1500", P("a.jpg")));
 }

@@ -9,19 +9,37 @@
 
 namespace platform {
 
-float TwipsGeometry::Left() const { return PixelsToTwips(widget_->x()); }
-float TwipsGeometry::Top() const { return PixelsToTwips(widget_->y()); }
-float TwipsGeometry::Width() const { return PixelsToTwips(widget_->width()); }
-float TwipsGeometry::Height() const { return PixelsToTwips(widget_->height()); }
+float TwipsGeometry::Left() const {
+    return PixelsToTwips(widget_->x());
+}
+float TwipsGeometry::Top() const {
+    return PixelsToTwips(widget_->y());
+}
+float TwipsGeometry::Width() const {
+    return PixelsToTwips(widget_->width());
+}
+float TwipsGeometry::Height() const {
+    return PixelsToTwips(widget_->height());
+}
 
-void TwipsGeometry::SetLeft(float twips) { widget_->move(TwipsToPixels(twips), widget_->y()); }
-void TwipsGeometry::SetTop(float twips) { widget_->move(widget_->x(), TwipsToPixels(twips)); }
+void TwipsGeometry::SetLeft(float twips) {
+    widget_->move(TwipsToPixels(twips), widget_->y());
+}
+void TwipsGeometry::SetTop(float twips) {
+    widget_->move(widget_->x(), TwipsToPixels(twips));
+}
 
-int ControlPixels(float twips) { return std::clamp(TwipsToPixels(twips), 0, 32767); }
+int ControlPixels(float twips) {
+    return std::clamp(TwipsToPixels(twips), 0, 32767);
+}
 
-void TwipsGeometry::SetWidth(float twips) { widget_->resize(ControlPixels(twips), widget_->height()); }
+void TwipsGeometry::SetWidth(float twips) {
+    widget_->resize(ControlPixels(twips), widget_->height());
+}
 
-void TwipsGeometry::SetHeight(float twips) { widget_->resize(widget_->width(), ControlPixels(twips)); }
+void TwipsGeometry::SetHeight(float twips) {
+    widget_->resize(widget_->width(), ControlPixels(twips));
+}
 
 void TwipsGeometry::Place(float left, float top, float width, float height) {
     SetLeft(left);
@@ -69,11 +87,13 @@ void ImageBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit DoubleClicked();
 }
 
-PictureLoad LoadPictureFor(const ImageBox& box, const QString& path) {
+PictureLoad LoadPictureFor(const ImageBox& box, const FilePath& path) {
     return LoadPicture(path, box.DecodeTarget());
 }
 
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent), TwipsGeometry(this) { hide(); }
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent), TwipsGeometry(this) {
+    hide();
+}
 
 void PictureBox::SetPicture(Picture picture) {
     picture_ = std::move(picture);

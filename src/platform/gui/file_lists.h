@@ -3,10 +3,10 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QString>
-#include <QStringList>
-#include <functional>
+#include <optional>
 
 #include "platform/controls.h"
+#include "platform/file_path.h"
 
 // The three coupled browser lists: volumes, folders and picture files. None of them changes the
 // process's current directory.
@@ -18,17 +18,22 @@ struct Volume {
     QString label;       // what the list shows beside the mount point; may be empty
 };
 
-// The volumes to offer: the root file system, a separate /home, and removable or extra volumes
-// under /media, /run/media and /mnt; pseudo file systems are left out.
+// One mounted file system as the system lists it.
+struct Mount {
+    QString mountPoint;
+    QByteArray fileSystemType;  // "ext4", "tmpfs", ...
+    QString label;              // the file system's own label; may be empty
+};
+
+// The volumes to offer among `mounts`: the root file system, a separate /home, and removable or
+// extra volumes under /media, /run/media and /mnt; pseudo file systems are left out. Sorted by
+// mount point, "/" first and always present. A later mount on the same point hides an earlier
+// one. A volume without a label is labelled with the last part of its mount point; "/" then has
+// no label.
+QList<Volume> OfferedVolumes(const QList<Mount>& mounts);
+
+// The offered volumes among those mounted now.
 QList<Volume> BrowsableVolumes();
-
-// The label of the device a volume is mounted from ("/dev/sdb1"); empty when it has none.
-using DeviceLabelLookup = std::function<QString(const QString& device)>;
-
-// The volumes to offer among the mounts listed in `mountinfo` (the text of
-// /proc/self/mountinfo), sorted by mount point, "/" first and always present. A volume without a
-// device label is labelled with the last part of its mount point; "/" then has no label.
-QList<Volume> VolumesFromMountInfo(const QString& mountinfo, const DeviceLabelLookup& labelOf = {});
 
 // What the drive list shows for a volume: "/media/alice/USB [USB]".
 QString VolumeText(const Volume& volume);
@@ -66,16 +71,17 @@ class DirListBox : public QListWidget, public TwipsGeometry {
     Q_OBJECT
 public:
     explicit DirListBox(QWidget* parent);
-    QString Path() const { return path_; }
-    // Shows `path` and raises Change. A folder that cannot be read changes nothing: false.
-    bool SetPath(const QString& path);
+    const FilePath& Path() const { return path_; }
+    // Shows `path` (relative paths are taken from the folder shown) and raises Change. A folder
+    // that cannot be read changes nothing: false.
+    bool SetPath(const FilePath& path);
 
 signals:
     void Change();
 
 private:
     void Refill();
-    QString path_;
+    FilePath path_;
 };
 
 // The file list: the names in Path that match Pattern ("*.jpg;*.gif"), letter case ignored,
@@ -87,11 +93,12 @@ public:
     void SetPattern(const QString& pattern);
     QString Pattern() const { return pattern_; }
     // The folder shown; it ends in "/" only at the root.
-    QString Path() const { return path_; }
-    void SetPath(const QString& path);
+    const FilePath& Path() const { return path_; }
+    void SetPath(const FilePath& path);
     int ListIndex() const { return currentRow(); }
     int ListCount() const { return count(); }
-    QString List(int index) const;
+    // The name of entry `index` as the file system holds it; empty outside the list.
+    QByteArray List(int index) const;
 
 signals:
     // The user selected a file (click, or moving the selection with the keyboard).
@@ -101,14 +108,22 @@ private:
     void Refill();
     void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
-    QString path_;
+    FilePath path_;
     QString pattern_ = QStringLiteral("*.*");
     bool quiet_ = false;  // refilling, or Qt moving the current row on its own
     int rowBeforePress_ = -1;
 };
 
+// What a folder holds, names as the file system's bytes, hidden entries ("." first) left out.
+struct FolderEntries {
+    QList<QByteArray> files;    // regular files, symbolic links to them included
+    QList<QByteArray> folders;  // folders, symbolic links to them included
+};
+// Lists the folder; nothing when it cannot be read.
+std::optional<FolderEntries> ListFolder(const FilePath& folder);
+
 // The names of `names` that match one of the ";"-separated wildcard patterns, case ignored,
-// sorted case-insensitively, names with a line break left out.
-QStringList MatchingFileNames(const QStringList& names, const QString& pattern);
+// sorted case-insensitively by the names people see, names with a line break left out.
+QList<QByteArray> MatchingFileNames(const QList<QByteArray>& names, const QString& pattern);
 
 }  // namespace platform

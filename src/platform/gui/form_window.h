@@ -42,7 +42,8 @@ public:
     QRect DisplayedOuterPixels() const;
 
     bool Visible() const { return isVisible(); }
-    void SetVisible(bool visible);
+    // The Visible property: true shows the window as Show does, false hides it.
+    void SetShown(bool shown);
     // Shows the window modelessly, without an owner.
     void Show();
     // Takes the window off the screen and back to its design state; see OnUnload.

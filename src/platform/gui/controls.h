@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "platform/file_path.h"
 #include "platform/picture.h"
 
 // Controls placed on a window's client area, with Left, Top, Width and Height in twips.
@@ -36,7 +37,6 @@ public:
     void SetPicture(Picture picture);
     const Picture& GetPicture() const { return picture_; }
     bool Visible() const { return !isHidden(); }
-    void SetVisible(bool visible) { setVisible(visible); }
 
     // Keeps the picture's detail up to this many device pixels even while it is shown smaller,
     // so that a window the user is widening stays sharp without reading the file again.
@@ -63,7 +63,7 @@ QSize DecodeTargetFor(QSize logical, qreal devicePixelRatio, QSize detailBound =
 int ControlPixels(float twips);
 
 // Loads the file at the size the control will show it.
-PictureLoad LoadPictureFor(const ImageBox& box, const QString& path);
+PictureLoad LoadPictureFor(const ImageBox& box, const FilePath& path);
 
 // A hidden picture box with AutoSize on: loading a picture makes it the picture's size plus
 // its 3-D border, 2 pixels on each side. It only measures, so it never decodes the picture.
@@ -80,9 +80,9 @@ private:
     Picture picture_;
 };
 
-// A label that is never shown and only holds a text for the program.
+// A label that is never shown and only holds a file's path or name for the program.
 struct HiddenLabel {
-    QString Caption;
+    FilePath Caption;
 };
 
 }  // namespace platform

@@ -1,16 +1,22 @@
 #include "platform/sequential_file.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace platform {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -40,6 +46,8 @@ bool ParseNumberField(const QByteArray& token, double* value) {
         while (i < n && IsDigit(token[i])) ++i, ++mantissaDigits;
     }
     if (mantissaDigits == 0) return false;
+    // The numeric text without its exponent letter variants: "D" marks a double-precision
+    // exponent and reads like "E".
     std::string text(token.constData(), static_cast<size_t>(i));
     if (i < n && (token[i] == 'E' || token[i] == 'e' || token[i] == 'D' || token[i] == 'd')) {
         text.push_back('e');
@@ -50,9 +58,17 @@ bool ParseNumberField(const QByteArray& token, double* value) {
         if (exponentDigits == 0) return false;
     }
     if (i != n) return false;
-    // strtod in the "C" locale reading: the program never calls setlocale for numbers.
-    const double parsed = std::strtod(text.c_str(), nullptr);
-    if (!std::isfinite(parsed)) return false;
+    // from_chars reads "." whatever the process locale says; strtod would stop at the "." under
+    // a decimal-comma locale, which QApplication has switched to. It takes no leading "+".
+    const char* first = text.data() + (text.front() == '+' ? 1 : 0);
+    double parsed = 0.0;
+    const auto [end, error] = std::from_chars(first, text.data() + text.size(), parsed);
+    if (end != text.data() + text.size()) return false;
+    if (error == std::errc::result_out_of_range && text.find("e-") != std::string::npos) {
+        parsed = text.front() == '-' ? -0.0 : 0.0;  // too small for a double: zero
+    } else if (error != std::errc() || !std::isfinite(parsed)) {
+        return false;  // too large for a double
+    }
     *value = parsed;
     return true;
 }
@@ -66,7 +82,9 @@ bool SequentialReader::AtEnd() const {
     return true;
 }
 
-bool SequentialReader::AtLineBreak() const { return pos_ < data_.size() && IsLineBreak(data_[pos_]); }
+bool SequentialReader::AtLineBreak() const {
+    return pos_ < data_.size() && IsLineBreak(data_[pos_]);
+}
 
 void SequentialReader::ConsumeLineBreak() {
     // CR LF, or a lone LF or CR: files edited elsewhere may have either.

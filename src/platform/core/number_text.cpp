@@ -15,8 +15,12 @@ QString GeneralText(double value, int significantDigits) {
 
 }  // namespace
 
-QString NumberText(float value) { return GeneralText(static_cast<double>(value), 7); }
+QString NumberText(float value) {
+    return GeneralText(static_cast<double>(value), 7);
+}
 
-QString NumberText(double value) { return GeneralText(value, 15); }
+QString NumberText(double value) {
+    return GeneralText(value, 15);
+}
 
 }  // namespace platform

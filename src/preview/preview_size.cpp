@@ -1,8 +1,8 @@
-#include "main_window/preview_size.h"
+#include "preview/preview_size.h"
 
 #include <algorithm>
 
-namespace main_window {
+namespace preview {
 
 PreviewSize PreviewSizeFor(float width, float height) {
     const bool portrait = height > width;
@@ -13,10 +13,6 @@ PreviewSize PreviewSizeFor(float width, float height) {
     return {kPreviewWidth, static_cast<float>(double(height) * kPreviewWidth / double(width))};
 }
 
-QString PathOfListedFile(const QString& folder, const QString& name) {
-    return folder + QLatin1Char('/') + name;
-}
-
 QSizeF FitWithin(QSizeF measured, QSizeF limit) {
     if (measured.width() <= limit.width() && measured.height() <= limit.height()) return measured;
     const double shrink =
@@ -24,4 +20,4 @@ QSizeF FitWithin(QSizeF measured, QSizeF limit) {
     return QSizeF(measured.width() * shrink, measured.height() * shrink);
 }
 
-}  // namespace main_window
+}  // namespace preview

@@ -35,6 +35,8 @@ int TwipsToPixels(double twips) {
     return static_cast<int>(pixels);
 }
 
-float PixelsToTwips(int pixels) { return static_cast<float>(pixels) * kTwipsPerPixel; }
+float PixelsToTwips(int pixels) {
+    return static_cast<float>(pixels) * kTwipsPerPixel;
+}
 
 }  // namespace platform

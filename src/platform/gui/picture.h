@@ -5,6 +5,8 @@
 #include <QString>
 #include <memory>
 
+#include "platform/file_path.h"
+
 // Pictures: JPEG and GIF files decoded through Qt's readers. A picture object is shared by
 // reference between windows (pinning hands the display window's picture to the pinned window
 // without reading the file again) and keeps one decoded copy, no larger than it is shown.
@@ -22,9 +24,9 @@ QString DescribePictureError(PictureError error);
 
 class PictureData {
 public:
-    PictureData(QString path, QSize naturalSize, QImage pixels);
+    PictureData(FilePath path, QSize naturalSize, QImage pixels);
 
-    const QString& Path() const { return path_; }
+    const FilePath& Path() const { return path_; }
     // The picture's own size in pixels, upright (a photo's EXIF orientation applied).
     QSize NaturalSize() const { return natural_; }
     // The decoded copy, possibly smaller than the natural size; may be null before first use.
@@ -36,7 +38,7 @@ public:
     void FitTo(QSize devicePixels);
 
 private:
-    QString path_;
+    FilePath path_;
     QSize natural_;
     QImage pixels_;
 };
@@ -51,10 +53,10 @@ struct PictureLoad {
 
 // Reads and checks the file, and decodes it at `decodeSize` device pixels (clamped to the
 // natural size and to the memory bound; empty means the natural size).
-PictureLoad LoadPicture(const QString& path, QSize decodeSize = {});
+PictureLoad LoadPicture(const FilePath& path, QSize decodeSize = {});
 // Checks the file as LoadPicture does and learns its size, but decodes nothing yet: the pixels
 // come on the first FitTo. Measuring a 24-megapixel photo this way takes milliseconds.
-PictureLoad MeasurePicture(const QString& path);
+PictureLoad MeasurePicture(const FilePath& path);
 
 // The size a decode of `wanted` device pixels takes for a picture of `natural` pixels: never
 // larger than the natural size on either axis, never more than kMaxDecodedPixels in all.
@@ -66,7 +68,7 @@ bool JpegReachesEnd(const QByteArray& data);
 
 // Decoding ahead: starts the decode of a picture on a worker thread, so that a later
 // LoadPicture of the same path and size picks up the result instead of decoding again.
-void PrefetchPicture(const QString& path, QSize decodeSize);
+void PrefetchPicture(const FilePath& path, QSize decodeSize);
 // Forgets prefetched results that were never picked up.
 void DropPrefetchedPictures();
 

@@ -8,14 +8,11 @@ namespace platform {
 void SetMousePointer(int pointer) {
     if (!qGuiApp) return;
     if (pointer == kBusyPointer) {
-        if (!QGuiApplication::overrideCursor()) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        if (!QGuiApplication::overrideCursor())
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     } else {
         while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
     }
-}
-
-int MousePointer() {
-    return qGuiApp && QGuiApplication::overrideCursor() ? kBusyPointer : kDefaultPointer;
 }
 
 }  // namespace platform

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <QSizeF>
-#include <QString>
 
 // Sizing a picture for the preview and for opening it: pure arithmetic on twips.
-namespace main_window {
+namespace preview {
 
 inline constexpr float kPreviewWidth = 1500;
 inline constexpr float kTallPreviewHeight = 2000;
@@ -20,12 +19,8 @@ struct PreviewSize {
 // precision and rounded once to single precision.
 PreviewSize PreviewSizeFor(float width, float height);
 
-// The full path of a file the file list shows: the list's folder, "/", the name. The separator
-// is inserted whatever the folder ends in, so a file at the root gives "//name".
-QString PathOfListedFile(const QString& folder, const QString& name);
-
 // A measured size that fits `limit` (twips), the aspect ratio kept; sizes already within it
 // come back unchanged.
 QSizeF FitWithin(QSizeF measured, QSizeF limit);
 
-}  // namespace main_window
+}  // namespace preview

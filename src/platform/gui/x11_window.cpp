@@ -1,8 +1,8 @@
 #include "platform/x11_window.h"
 
+#include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <QWidget>
-#include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <cstring>

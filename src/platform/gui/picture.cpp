@@ -1,10 +1,10 @@
 #include "platform/picture.h"
 
 #include "platform/exif.h"
+#include "platform/whole_file.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QFuture>
 #include <QHash>
 #include <QImageReader>
@@ -90,7 +90,8 @@ struct Decoded {
 // The EXIF orientation applied to a picture decoded as stored: mirror, flip, then a quarter
 // turn clockwise, as the orientation tag's values 2 to 8 describe.
 QImage TurnedUpright(QImage image, int orientation) {
-    const bool mirror = orientation == 2 || orientation == 3 || orientation == 7 || orientation == 8;
+    const bool mirror =
+        orientation == 2 || orientation == 3 || orientation == 7 || orientation == 8;
     const bool flip = orientation == 3 || orientation == 4 || orientation == 5 || orientation == 8;
     const bool quarterTurn = orientation >= 5;
     if (mirror || flip) image = image.mirrored(mirror, flip);
@@ -145,11 +146,10 @@ struct Checked {
     PictureError error = PictureError::None;
 };
 
-Checked ReadAndCheck(const QString& path) {
+Checked ReadAndCheck(const FilePath& path) {
     Checked checked;
-    if (path.isEmpty() || QFileInfo(path).isDir()) return {{}, {}, PictureError::Missing};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {{}, {}, PictureError::Missing};
+    QFile file;
+    if (!OpenForReading(path, file)) return {{}, {}, PictureError::Missing};
     checked.bytes = file.readAll();
     QBuffer buffer(&checked.bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -164,7 +164,7 @@ Checked ReadAndCheck(const QString& path) {
     return checked;
 }
 
-PictureLoad LoadNow(const QString& path, QSize decodeSize) {
+PictureLoad LoadNow(const FilePath& path, QSize decodeSize) {
     Checked checked = ReadAndCheck(path);
     if (checked.error != PictureError::None) return {nullptr, checked.error};
     Decoded decoded = DecodeBytes(checked.bytes, checked.header, decodeSize);
@@ -174,13 +174,13 @@ PictureLoad LoadNow(const QString& path, QSize decodeSize) {
 }
 
 struct PrefetchKey {
-    QString path;
+    FilePath path;
     QSize size;
     bool operator==(const PrefetchKey&) const = default;
 };
 
 size_t qHash(const PrefetchKey& key, size_t seed = 0) {
-    return qHashMulti(seed, key.path, key.size.width(), key.size.height());
+    return qHashMulti(seed, key.path.Bytes(), key.size.width(), key.size.height());
 }
 
 // Touched only from the user-interface thread; the futures carry the workers' results.
@@ -193,16 +193,21 @@ QMultiHash<PrefetchKey, QFuture<PictureLoad>>& PrefetchTable() {
 
 QString DescribePictureError(PictureError error) {
     switch (error) {
-        case PictureError::None: return QStringLiteral("no error");
-        case PictureError::Missing: return QStringLiteral("the file cannot be opened");
-        case PictureError::NotAPicture: return QStringLiteral("not a JPEG or GIF picture");
-        case PictureError::Truncated: return QStringLiteral("the picture is cut short");
-        case PictureError::TooLarge: return QStringLiteral("the picture is too large to decode");
+        case PictureError::None:
+            return QStringLiteral("no error");
+        case PictureError::Missing:
+            return QStringLiteral("the file cannot be opened");
+        case PictureError::NotAPicture:
+            return QStringLiteral("not a JPEG or GIF picture");
+        case PictureError::Truncated:
+            return QStringLiteral("the picture is cut short");
+        case PictureError::TooLarge:
+            return QStringLiteral("the picture is too large to decode");
     }
     return {};
 }
 
-PictureData::PictureData(QString path, QSize naturalSize, QImage pixels)
+PictureData::PictureData(FilePath path, QSize naturalSize, QImage pixels)
     : path_(std::move(path)), natural_(naturalSize), pixels_(std::move(pixels)) {}
 
 void PictureData::FitTo(QSize devicePixels) {
@@ -226,7 +231,8 @@ QSize DecodeSizeFor(QSize natural, QSize wanted) {
     const qint64 area = qint64(size.width()) * size.height();
     if (area > kMaxDecodedPixels) {
         const double shrink = std::sqrt(double(kMaxDecodedPixels) / double(area));
-        size = QSize(std::max(1, int(size.width() * shrink)), std::max(1, int(size.height() * shrink)));
+        size = QSize(std::max(1, int(size.width() * shrink)),
+                     std::max(1, int(size.height() * shrink)));
     }
     return size;
 }
@@ -266,14 +272,14 @@ bool JpegReachesEnd(const QByteArray& data) {
     return false;
 }
 
-PictureLoad MeasurePicture(const QString& path) {
+PictureLoad MeasurePicture(const FilePath& path) {
     Checked checked = ReadAndCheck(path);
     if (checked.error != PictureError::None) return {nullptr, checked.error};
     return {std::make_shared<PictureData>(path, Upright(checked.header), QImage()),
             PictureError::None};
 }
 
-PictureLoad LoadPicture(const QString& path, QSize decodeSize) {
+PictureLoad LoadPicture(const FilePath& path, QSize decodeSize) {
     auto& table = PrefetchTable();
     const auto found = table.find(PrefetchKey{path, decodeSize});
     if (found != table.end()) {
@@ -284,7 +290,7 @@ PictureLoad LoadPicture(const QString& path, QSize decodeSize) {
     return LoadNow(path, decodeSize);
 }
 
-void PrefetchPicture(const QString& path, QSize decodeSize) {
+void PrefetchPicture(const FilePath& path, QSize decodeSize) {
     auto& table = PrefetchTable();
     table.insert(PrefetchKey{path, decodeSize},
                  QtConcurrent::run([path, decodeSize] { return LoadNow(path, decodeSize); }));

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "platform/file_path.h"
+#include "support/test_files.h"
+
+namespace app {
+class Program;
+}
+namespace forms {
+class Form3;
+}
+namespace display_window {
+class DisplayWindow;
+}
+namespace store {
+class PictureList;
+}
+
+// The program started in a temporary folder that holds a.jpg (300 x 200), b.jpg (200 x 300),
+// c.jpg (150 x 150) and c.gif (2 x 1); "終了" only sets `ended`.
+class ProgramTest : public ::testing::Test {
+protected:
+    ProgramTest();
+    ~ProgramTest() override;
+    void TearDown() override;
+
+    // Starts the program (again) with these bytes as its data file.
+    void StartWith(const QByteArray& data);
+    // Starts the program (again) on whatever the folder holds.
+    void Start();
+
+    QString P(const char* name) const { return folder.Path(name); }
+    platform::FilePath PathOf(const char* name) const;
+    // One geometry field (0 Left .. 3 Height) of every listed entry, in list order.
+    QStringList Column(int field) const;
+    QByteArray DataFile() const;
+    store::PictureList& Pictures() const;
+    bool MainWindowShown() const;
+    std::vector<forms::Form3*> PinnedWindows() const;  // in picture-list order
+    forms::Form3* PinnedAt(int left, int top) const;
+    display_window::DisplayWindow& Display() const;
+    void DoubleClick(QWidget* widget) const;
+
+    test_support::InTemporaryFolder folder;
+    std::unique_ptr<app::Program> program;
+    bool ended = false;
+};
+
+// One record of the data file: the geometry texts in 14-column print zones, then the path.
+QByteArray Record(const QString& left, const QString& top, const QString& width,
+                  const QString& height, const QString& path);
+QByteArray Record(const QString& left, const QString& top, const QString& width,
+                  const QString& height, const QByteArray& rawPath);
