@@ -40,15 +40,16 @@ void ProgramTest::TearDown() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-void ProgramTest::StartWith(const QByteArray& data) {
+void ProgramTest::StartWith(const QByteArray& data, const QString& file) {
     program.reset();
-    test_support::WriteBytes("zuzerid.dat", data);
-    Start();
+    test_support::WriteBytes(file, data);
+    Start(file);
 }
 
-void ProgramTest::Start() {
+void ProgramTest::Start(const QString& file) {
     program.reset();
-    program = std::make_unique<app::Program>(QStringLiteral("zuzerid.dat"));
+    dataFile = file;
+    program = std::make_unique<app::Program>(file);
     program->Start();
 }
 

@@ -33,9 +33,9 @@ protected:
     void TearDown() override;
 
     // Starts the program (again) with these bytes as its data file.
-    void StartWith(const QByteArray& data);
-    // Starts the program (again) on whatever the folder holds.
-    void Start();
+    void StartWith(const QByteArray& data, const QString& dataFile = QStringLiteral("zuzerid.dat"));
+    // Starts the program (again) on whatever the data file holds.
+    void Start(const QString& dataFile = QStringLiteral("zuzerid.dat"));
 
     QString P(const char* name) const { return folder.Path(name); }
     platform::FilePath PathOf(const char* name) const;
@@ -51,6 +51,7 @@ protected:
 
     test_support::InTemporaryFolder folder;
     std::unique_ptr<app::Program> program;
+    QString dataFile;
     bool ended = false;
 };
 

@@ -1,5 +1,9 @@
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 
@@ -201,6 +205,56 @@ TEST_F(PinUnpin, ClosingTheDisplayWindowWithNothingPinnedBringsBackTheMainWindow
     EXPECT_FALSE(Display().isVisible());
     EXPECT_TRUE(forms::TheForm1().isVisible());
     EXPECT_EQ(DataFile(), Record("0", "0", "1500", "1500", P("a.jpg")));  // nothing saved
+}
+
+// A save that fails is told once, in a box of its own, until a save succeeds again; the
+// pictures stay pinned either way.
+TEST_F(PinUnpin, AFailedSaveIsToldOnceUntilASaveSucceeds) {
+    QDir().mkdir("data");
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")), "data/zuzerid.dat");
+    const auto boxes = [] {
+        QList<QMessageBox*> shown;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (box && box->objectName() == "SaveFailedMessage" && box->isVisible())
+                shown.append(box);
+        }
+        return shown;
+    };
+    const struct {
+        bool folderThere;
+        bool told;
+    } saves[] = {{false, true}, {false, false}, {true, false}, {false, true}};
+    for (const auto& save : saves) {
+        if (save.folderThere)
+            QDir().mkdir("data");
+        else
+            QDir("data").removeRecursively();
+        DoubleClick(PinnedWindows().at(0)->Image1);
+        Display().hari->trigger();
+        QCoreApplication::processEvents();
+        const auto told = boxes();
+        ASSERT_EQ(told.size(), save.told ? 1 : 0);
+        if (save.told) {
+            EXPECT_TRUE(told[0]->text().contains(QFileInfo("data/zuzerid.dat").absoluteFilePath()));
+            EXPECT_EQ(told[0]->windowModality(), Qt::NonModal);
+            told[0]->close();
+        }
+        EXPECT_EQ(PinnedWindows().size(), 1u) << "the picture stays pinned";
+    }
+    EXPECT_EQ(DataFile(), QByteArray());  // the folder went with the last failure
+}
+
+// Names that are not UTF-8 keep their exact bytes through unpinning and pinning again.
+TEST_F(PinUnpin, ANameThatIsNotUtf8KeepsItsBytes) {
+    const QByteArray raw = QFile::encodeName(folder.Path({})) + "/\x8e\xca\x90^.jpg";
+    test_support::RenameToRawName(P("a.jpg"), raw);
+    const QByteArray data = Record("0", "0", "1500", "1500", raw);
+    StartWith(data);
+    DoubleClick(PinnedAt(0, 0)->Image1);
+    EXPECT_EQ(Display().Label1.Caption.Bytes(), raw);
+    Display().hari->trigger();
+    EXPECT_EQ(DataFile(), data);
 }
 
 }  // namespace

@@ -1,0 +1,15 @@
+// Saves picture lists of different lengths again and again into the data file named on the
+// command line, until it is killed: the data file must survive a kill at any moment whole.
+#include <QCoreApplication>
+#include <QString>
+
+#include "kill_lists.h"
+#include "store/data_file.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    const QString dataFile = QString::fromLocal8Bit(argv[1]);
+    for (int round = 0;; ++round) {
+        store::SaveAll(kill_lists::ListNumber(round % kill_lists::kLists), dataFile);
+    }
+}
