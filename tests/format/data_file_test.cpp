@@ -70,7 +70,7 @@ TEST(DataFile, APathWithALineBreakIsNotWrittenAndCannotBreakLaterRecords) {
     EXPECT_EQ(bytes, QByteArray("5             6             7             8\r\n/good.jpg\r\n"));
 }
 
-TEST(DataFile, ReadsTheClassicLayoutAndItsVariants) {
+TEST(DataFile, ReadsTheWrittenLayoutAndItsVariants) {
     const struct {
         const char* name;
         QByteArray data;

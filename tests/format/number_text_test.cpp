@@ -13,7 +13,7 @@ struct DoubleCase {
     const char* text;
 };
 
-TEST(NumberText, DoublePrecisionWritesTheClassicGeneralForm) {
+TEST(NumberText, DoublePrecisionWritesFifteenDigitsThenTheExponentForm) {
     const DoubleCase cases[] = {
         {1200, "1200"},       {-300, "-300"},          {1200.5, "1200.5"},
         {1200.50, "1200.5"},  {1e15, "1E+15"},         {1.5e-5, "1.5E-05"},

@@ -23,7 +23,7 @@ TEST(PrintZones, EachItemAfterTheFirstStartsAtTheNextZone) {
     }
 }
 
-TEST(PrintZones, GeometryLineHasItsClassicLayout) {
+TEST(PrintZones, GeometryLineStartsEachItemAtTheNextZone) {
     EXPECT_EQ(PrintZoneLine({"1200", "3400", "4500", "6000"}),
               QByteArray("1200          3400          4500          6000\r\n"));
     EXPECT_EQ(PrintZoneLine({"-300", "3400", "4500", "6000"}),

@@ -82,10 +82,6 @@ TEST(ProgramIcon, CarriesTheNameInDarkBlueOverRed) {
     EXPECT_EQ(Count(image, 0, 16, 31, 31, kNavy), 0);
 }
 
-TEST(ProgramIcon, IsTheSameEveryTime) {
-    EXPECT_EQ(forms::ProgramIconImage(), forms::ProgramIconImage());
-}
-
 TEST(ProgramIcon, OffersSmallAndLargeSizes) {
     const QIcon icon = forms::ProgramIcon();
     ASSERT_FALSE(icon.isNull());

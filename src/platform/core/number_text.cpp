@@ -9,7 +9,7 @@ namespace {
 QString GeneralText(double value, int significantDigits) {
     if (value == 0.0) return QStringLiteral("0");  // also turns -0 into "0"
     // QString::number ignores the locale, so the separator is always ".", and its 'G' format
-    // writes a signed exponent of at least two digits, as the classic conversion does.
+    // writes a signed exponent of at least two digits ("1E+15", "1.5E-05").
     return QString::number(value, 'G', significantDigits);
 }
 

@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <QList>
 
-// The classic sequential text file: items written in 14-column print zones with CR LF line
-// ends, and read back as numbers and text fields.
+// A sequential text file: each line's items written in 14-column print zones (every item after
+// the first starts at the next multiple of 14 columns), lines ended by CR LF, read back as
+// numbers separated by blanks or commas and as text fields running to the end of the line.
 namespace platform {
 
 inline constexpr int kPrintZoneWidth = 14;

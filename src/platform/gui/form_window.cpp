@@ -49,6 +49,8 @@ qint64 DistanceSquared(const QRect& a, const QRect& b) {
 // for a menu or message box of ours, is not a loss in that sense.
 class FocusTracker : public QObject {
 public:
+    // One per process, owned by the application object: the focus window belongs to the
+    // application as a whole, not to any one window.
     static void Install() {
         static FocusTracker* tracker = nullptr;
         if (tracker || !qGuiApp) return;
