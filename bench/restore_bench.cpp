@@ -43,7 +43,8 @@ QByteArray DataFile(const QStringList& photos, int records) {
     for (int i = 0; i < records; ++i) {
         // Spread over a large desktop, a few overlapping, one partly off its left edge.
         const double left = (i % 10) * 1800.0 - (i == 7 ? 900.0 : 0.0);
-        const double top = (i / 10) * 1350.0 + (i % 3) * 120.0;
+        const int row = i / 10;
+        const double top = row * 1350.0 + (i % 3) * 120.0;
         bytes += platform::PrintZoneLine({platform::NumberText(left).toLatin1(),
                                           platform::NumberText(top).toLatin1(),
                                           platform::NumberText(kPinnedWidthTwips).toLatin1(),

@@ -43,7 +43,7 @@ QByteArray FormatRecords(const QList<PictureEntry>& entries) {
 }
 
 platform::WriteResult SaveAll(const QList<PictureEntry>& entries, const QString& fileName) {
-    const platform::WriteResult result = platform::WriteWholeFile(fileName, FormatRecords(entries));
+    platform::WriteResult result = platform::WriteWholeFile(fileName, FormatRecords(entries));
     if (!result.ok) {
         qWarning("vellora: could not save %s: %s; the previous file is kept", qPrintable(fileName),
                  qPrintable(result.error));

@@ -23,7 +23,7 @@ bool PictureList::Remove(const PictureEntry& entry) {
 }
 
 SaveResult PictureList::SaveAll() const {
-    const SaveResult result = store::SaveAll(entries_, dataFile_);
+    SaveResult result = store::SaveAll(entries_, dataFile_);
     if (listener_) listener_(dataFile_, result);
     return result;
 }

@@ -21,7 +21,8 @@ std::optional<QString> StrictUtf8(const QByteArray& bytes) {
 // glibc's iconv always has CP932, and refuses a byte sequence that is not valid in it.
 std::optional<QString> StrictCp932(const QByteArray& bytes) {
     iconv_t converter = iconv_open("UTF-8", "CP932");
-    if (converter == iconv_t(-1)) return std::nullopt;
+    // iconv_open reports failure as (iconv_t)-1.
+    if (converter == iconv_t(-1)) return std::nullopt;  // NOLINT(performance-no-int-to-ptr)
     QByteArray in = bytes;
     QByteArray out(in.size() * 3 + 4, '\0');
     char* inPointer = in.data();

@@ -171,7 +171,7 @@ void DriveListBox::ShowVolumeOf(const QString& path) {
 }
 
 QString DriveListBox::FolderToShowFor(const QString& mountPoint) const {
-    const QString current = QDir::currentPath();
+    QString current = QDir::currentPath();
     const int index = VolumeIndexFor(volumes_, current);
     if (index >= 0 && volumes_[index].mountPoint == QDir::cleanPath(mountPoint)) return current;
     return mountPoint;
