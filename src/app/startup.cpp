@@ -20,7 +20,7 @@ namespace {
 // Starts decoding every picture the file names, at the size its window will show it, so that
 // the restore below finds most of them decoded when it reaches them. The restore itself still
 // goes record by record, in file order.
-void DecodeAhead(const QByteArray& data) {
+void DecodeAhead(const QByteArray& data, platform::PictureDecodes& decodes) {
     store::RecordReader reader(data);
     const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
     while (!reader.AtEnd()) {
@@ -32,7 +32,7 @@ void DecodeAhead(const QByteArray& data) {
         if (!store::FileExists(record.path)) continue;
         const QSize shown(platform::ControlPixels(float(record.width)),
                           platform::ControlPixels(float(record.height)));
-        platform::PrefetchPicture(record.path, platform::DecodeTargetFor(shown, ratio));
+        decodes.Start(record.path, platform::DecodeTargetFor(shown, ratio));
     }
 }
 
@@ -54,7 +54,8 @@ void Form_Load(forms::Form1& form) {
                  qPrintable(fileName));
         return;
     }
-    DecodeAhead(*data);
+    platform::PictureDecodes decodes;
+    DecodeAhead(*data, decodes);
     store::RecordReader reader(*data);
     std::int16_t count = 0;
     for (;;) {
@@ -63,7 +64,6 @@ void Form_Load(forms::Form1& form) {
         const auto result = atEnd ? store::RecordReader::Result::CutShort : reader.Read(&record);
         if (result == store::RecordReader::Result::CutShort) {
             // The end of the file, or a last record cut short: the restore ends here.
-            platform::DropPrefetchedPictures();
             store::SaveAll(form.pictureList);
             if (count >= 1) {
                 form.SetVisible(false);
@@ -82,15 +82,14 @@ void Form_Load(forms::Form1& form) {
         form.cur_height = record.height;
         form.cur_path = record.path;
         if (form.cur_path.isEmpty()) {
-            platform::DropPrefetchedPictures();
             store::SaveAll(form.pictureList);
             return;
         }
-        if (DispPic(form)) CountOne(count);
+        if (DispPic(form, decodes)) CountOne(count);
     }
 }
 
-bool DispPic(forms::Form1& form) {
+bool DispPic(forms::Form1& form, platform::PictureDecodes& decodes) {
     forms::Form3* window = forms::NewForm3();
     window->SetLeft(float(form.cur_left));
     window->Image1->SetLeft(0);
@@ -104,7 +103,7 @@ bool DispPic(forms::Form1& form) {
         delete window;
         return false;
     }
-    const platform::PictureLoad load = platform::LoadPictureFor(*window->Image1, form.cur_path);
+    const platform::PictureLoad load = decodes.Take(form.cur_path, window->Image1->DecodeTarget());
     if (!load) {
         qWarning("vellora: %s is left out: %s", qPrintable(form.cur_path),
                  qPrintable(platform::DescribePictureError(load.error)));

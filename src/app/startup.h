@@ -3,6 +3,9 @@
 namespace forms {
 class Form1;
 }
+namespace platform {
+class PictureDecodes;
+}
 
 // Start-up: every picture recorded in the data file is put back on the desktop.
 namespace app {
@@ -13,6 +16,7 @@ void Form_Load(forms::Form1& form);
 
 // Puts the record in the main window's cur_ fields back on the desktop in a pinned window and
 // appends it to the picture list; false when the picture cannot be shown (nothing is listed).
-bool DispPic(forms::Form1& form);
+// The picture comes from `decodes` (decoded ahead, or loaded now).
+bool DispPic(forms::Form1& form, platform::PictureDecodes& decodes);
 
 }  // namespace app

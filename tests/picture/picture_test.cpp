@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QThreadPool>
+#include <functional>
 
 #include "platform/picture.h"
 #include "support/test_files.h"
@@ -34,11 +35,16 @@ TEST(LoadPicture, ReportsEachKindOfFailureAsAValue) {
         const char* file;
         PictureError error;
     } cases[] = {
-        {"good.jpg", PictureError::None},          {"tiny.gif", PictureError::None},
-        {"missing.jpg", PictureError::Missing},    {".", PictureError::Missing},
-        {"", PictureError::Missing},               {"text.jpg", PictureError::NotAPicture},
-        {"empty.jpg", PictureError::NotAPicture},  {"picture.png", PictureError::NotAPicture},
-        {"truncated.jpg", PictureError::Truncated}, {"truncated.gif", PictureError::Truncated},
+        {"good.jpg", PictureError::None},
+        {"tiny.gif", PictureError::None},
+        {"missing.jpg", PictureError::Missing},
+        {".", PictureError::Missing},
+        {"", PictureError::Missing},
+        {"text.jpg", PictureError::NotAPicture},
+        {"empty.jpg", PictureError::NotAPicture},
+        {"picture.png", PictureError::NotAPicture},
+        {"truncated.jpg", PictureError::Truncated},
+        {"truncated.gif", PictureError::Truncated},
         {"headers-cut.jpg", PictureError::NotAPicture},
         {"claims-huge.gif", PictureError::TooLarge},
     };
@@ -46,6 +52,14 @@ TEST(LoadPicture, ReportsEachKindOfFailureAsAValue) {
         const QString path = c.file[0] ? folder.Path(c.file) : QString();
         EXPECT_EQ(LoadPicture(path).error, c.error) << c.file;
         EXPECT_EQ(MeasurePicture(path).error, c.error) << c.file;
+        // The same checks on the bytes alone, for every file that can be read.
+        const std::optional<QByteArray> bytes = platform::ReadPictureFile(path);
+        EXPECT_EQ(bytes.has_value(), c.error != PictureError::Missing) << c.file;
+        if (!bytes) continue;
+        EXPECT_EQ(platform::CheckPicture(*bytes).error, c.error) << c.file;
+        const platform::PictureBytes decoded = platform::DecodePicture(*bytes, {10, 10});
+        EXPECT_EQ(decoded.error, c.error) << c.file;
+        EXPECT_EQ(decoded.pixels.isNull(), c.error != PictureError::None) << c.file;
     }
 }
 
@@ -56,7 +70,7 @@ TEST(LoadPicture, DecodesAtTheSizeAskedButNeverAboveTheNaturalSize) {
         QSize asked;
         QSize decoded;
     } cases[] = {
-        {{}, {640, 480}}, {{320, 240}, {320, 240}}, {{100, 300}, {100, 300}},
+        {{}, {640, 480}},           {{320, 240}, {320, 240}},  {{100, 300}, {100, 300}},
         {{2000, 1000}, {640, 480}}, {{1000, 100}, {640, 100}},
     };
     for (const auto& c : cases) {
@@ -95,11 +109,13 @@ TEST(LoadPicture, APreviewComesFromTheEmbeddedThumbnailWhenItIsLargeEnoughAndOfT
     const auto colorAt = [](const platform::PictureLoad& load) {
         return load.picture->Pixels().pixelColor(load.picture->Pixels().rect().center());
     };
-    const auto isBlue = [&](const platform::PictureLoad& load) { return colorAt(load).blue() > 200; };
+    const auto isBlue = [&](const platform::PictureLoad& load) {
+        return colorAt(load).blue() > 200;
+    };
     test_support::WriteJpegWithThumbnail(folder.Path("same.jpg"), {1500, 1000}, Qt::red, {150, 100},
                                          Qt::blue);
-    test_support::WriteJpegWithThumbnail(folder.Path("boxed.jpg"), {1500, 1000}, Qt::red, {160, 120},
-                                         Qt::blue);
+    test_support::WriteJpegWithThumbnail(folder.Path("boxed.jpg"), {1500, 1000}, Qt::red,
+                                         {160, 120}, Qt::blue);
     test_support::WriteJpegWithThumbnail(folder.Path("turned.jpg"), {1500, 1000}, Qt::red,
                                          {150, 100}, Qt::blue, 6);
     const struct {
@@ -133,7 +149,8 @@ TEST(LoadPicture, AThumbnailIsTurnedUprightAsThePhotoItselfIs) {
     };
     const auto greenQuarter = [](const QImage& image) {
         const int w = image.width(), h = image.height();
-        const QPoint quarters[] = {{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
+        const QPoint quarters[] = {
+            {w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
         for (int i = 0; i < 4; ++i) {
             if (image.pixelColor(quarters[i]).green() > 200) return i;
         }
@@ -141,14 +158,69 @@ TEST(LoadPicture, AThumbnailIsTurnedUprightAsThePhotoItselfIs) {
     };
     for (int orientation = 1; orientation <= 8; ++orientation) {
         const QString path = folder.Path(QStringLiteral("o%1.jpg").arg(orientation));
-        test_support::WriteJpegWithThumbnail(path, marked({600, 400}), marked({150, 100}), orientation);
+        test_support::WriteJpegWithThumbnail(path, marked({600, 400}), marked({150, 100}),
+                                             orientation);
         const QSize small = orientation >= 5 ? QSize(40, 60) : QSize(60, 40);
         const auto fromThumbnail = LoadPicture(path, small);
         const auto fromPhoto = LoadPicture(path, small * 4);
         ASSERT_TRUE(fromThumbnail && fromPhoto) << orientation;
-        EXPECT_EQ(greenQuarter(fromThumbnail.picture->Pixels()), greenQuarter(fromPhoto.picture->Pixels()))
+        EXPECT_EQ(greenQuarter(fromThumbnail.picture->Pixels()),
+                  greenQuarter(fromPhoto.picture->Pixels()))
             << orientation;
         EXPECT_NE(greenQuarter(fromPhoto.picture->Pixels()), -1) << orientation;
+    }
+}
+
+TEST(LoadPicture, DamagedExifGivesNoThumbnailButStillThePhoto) {
+    InTemporaryFolder folder;
+    // A red photo with a blue thumbnail that would serve a small preview.
+    test_support::Exif exif;
+    exif.orientation = 1;
+    exif.thumbnail = test_support::JpegBytes(test_support::Filled({150, 100}, Qt::blue));
+    test_support::ExifLayout at;
+    const QByteArray segment = test_support::ExifSegment(exif, &at);
+    const QByteArray photo = test_support::InsertSegment(
+        test_support::JpegBytes(test_support::Filled({600, 400}, Qt::red)), segment);
+    const auto put32 = [](QByteArray& bytes, qsizetype field, quint32 value) {
+        for (int k = 0; k < 4; ++k)
+            bytes[test_support::kSegmentAt + field + k] = char(value >> (24 - 8 * k));
+    };
+    const quint32 length = quint32(exif.thumbnail.size());
+    const struct {
+        const char* damage;
+        std::function<void(QByteArray&)> apply;
+        bool fromThumbnail;
+    } cases[] = {
+        {"none", [](QByteArray&) {}, true},
+        {"offset far outside", [&](QByteArray& b) { put32(b, at.thumbnailOffset, 0xFFFFFFFF); },
+         false},
+        {"offset and length wrap around",
+         [&](QByteArray& b) {
+             put32(b, at.thumbnailOffset, 0xFFFFFF00);
+             put32(b, at.thumbnailLength, 0x200);
+         },
+         false},
+        {"length huge", [&](QByteArray& b) { put32(b, at.thumbnailLength, 0xFFFFFFFF); }, false},
+        {"length one past the block",
+         [&](QByteArray& b) { put32(b, at.thumbnailLength, length + 1); }, false},
+        {"length zero", [&](QByteArray& b) { put32(b, at.thumbnailLength, 0); }, false},
+        {"thumbnail cut short", [&](QByteArray& b) { put32(b, at.thumbnailLength, length - 20); },
+         false},
+        {"thumbnail not a JPEG",
+         [&](QByteArray& b) { b[test_support::kSegmentAt + at.thumbnail + 1] = 0; }, false},
+        {"second directory far outside",
+         [&](QByteArray& b) { put32(b, at.secondDirectoryPointer, 0xFFFFFFF0); }, false},
+        {"byte order unknown", [&](QByteArray& b) { b[test_support::kSegmentAt + at.tiff] = 'X'; },
+         false},
+    };
+    for (const auto& c : cases) {
+        QByteArray bytes = photo;
+        c.apply(bytes);
+        const platform::PictureBytes decoded = platform::DecodePicture(bytes, {60, 40});
+        ASSERT_EQ(decoded.error, PictureError::None) << c.damage;
+        EXPECT_EQ(decoded.pixels.size(), QSize(60, 40)) << c.damage;
+        const QColor color = decoded.pixels.pixelColor(30, 20);
+        EXPECT_EQ(color.blue() > 200 && color.red() < 60, c.fromThumbnail) << c.damage;
     }
 }
 
@@ -187,20 +259,27 @@ TEST(JpegReachesEnd, FindsTheEndMarkerBehindEntropyDataAndTrailingBytes) {
     }
 }
 
-TEST(Prefetch, ALaterLoadPicksUpTheDecodeStartedAhead) {
+TEST(PictureDecodes, ATakePicksUpEachDecodeStartedAheadOnce) {
     InTemporaryFolder folder;
     WriteJpeg("a.jpg", {400, 300});
-    platform::PrefetchPicture(folder.Path("a.jpg"), {40, 30});
-    platform::PrefetchPicture(folder.Path("a.jpg"), {40, 30});
+    WriteJpeg("b.jpg", {400, 300});
+    platform::PictureDecodes decodes;
+    decodes.Start(folder.Path("a.jpg"), {40, 30});
+    decodes.Start(folder.Path("a.jpg"), {40, 30});
+    decodes.Start(folder.Path("b.jpg"), {40, 30});
     QThreadPool::globalInstance()->waitForDone();
     QFile::remove(folder.Path("a.jpg"));
-    // Both decodes were done before the file went; a third load has to read it, and fails.
-    const auto first = LoadPicture(folder.Path("a.jpg"), {40, 30});
+    // Both decodes were done before the file went; a third take has to read it, and fails.
+    const auto first = decodes.Take(folder.Path("a.jpg"), {40, 30});
     ASSERT_TRUE(first);
     EXPECT_EQ(first.picture->Pixels().size(), QSize(40, 30));
-    EXPECT_TRUE(LoadPicture(folder.Path("a.jpg"), {40, 30}));
-    EXPECT_FALSE(LoadPicture(folder.Path("a.jpg"), {40, 30}));
-    platform::DropPrefetchedPictures();
+    EXPECT_TRUE(decodes.Take(folder.Path("a.jpg"), {40, 30}));
+    EXPECT_EQ(decodes.Take(folder.Path("a.jpg"), {40, 30}).error, PictureError::Missing);
+    // Another size was never started: it is loaded now. b.jpg's decode is never taken and goes
+    // with the object.
+    const auto other = decodes.Take(folder.Path("b.jpg"), {80, 60});
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other.picture->Pixels().size(), QSize(80, 60));
 }
 
 }  // namespace
