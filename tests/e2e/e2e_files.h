@@ -6,6 +6,7 @@
 
 #include "support/test_files.h"
 
+// Pictures and data files that the end-to-end tests write for the program to read.
 namespace e2e {
 
 // Pictures and files are written by the shared test support.
