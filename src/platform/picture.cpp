@@ -112,9 +112,11 @@ QImage Turned(QImage image, QImageIOHandler::Transformations transformation) {
     return image;
 }
 
-// The JPEG thumbnail a camera stores in the photo's EXIF block. libexif finds the block among
-// the segments before the picture data and checks the thumbnail's offset and length against
-// it; what it hands back is only a byte string that the JPEG reader still has to accept.
+// The JPEG thumbnail a camera stores in the photo's EXIF block. libexif looks for the block
+// among the application segments at the start of the file, where cameras put it (a file with
+// it elsewhere is decoded from the picture itself), and checks the thumbnail's offset and
+// length against it; what it hands back is only a byte string that the JPEG reader still has
+// to accept.
 QByteArray ExifThumbnail(const QByteArray& jpeg) {
     const std::unique_ptr<ExifData, void (*)(ExifData*)> exif(exif_data_new(), exif_data_unref);
     if (!exif) return {};
