@@ -6,6 +6,10 @@
 # the target is kept in build-fuzz/findings/<target>/.
 #
 # Usage: tools/fuzz.sh [SECONDS]
+#
+# The committed inputs are kept small: a new finding's input goes there as it is; to shrink a
+# folder, run the target with -merge=1 NEW OLD under ASAN_OPTIONS=detect_leaks=0 (in merge mode
+# LeakSanitizer's check at exit crashes here, and libFuzzer reports the empty input as a crash).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 seconds=${1:-60}
