@@ -1,5 +1,7 @@
 #include "bench_support.h"
 
+#include "support/test_files.h"
+
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -66,14 +68,6 @@ QImage PhotoLike(QSize size, int seed) {
     return image;
 }
 
-QByteArray EncodeJpeg(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", kQuality);
-    return bytes;
-}
-
 // Written under a temporary name and renamed, so that a run that is interrupted, or two runs
 // at once, never leave a half-written picture under the real name.
 bool WriteAtomically(const QString& path, const QByteArray& bytes) {
@@ -90,27 +84,6 @@ bool WriteAtomically(const QString& path, const QByteArray& bytes) {
 
 bool IsCached(const QString& path) {
     return QFileInfo(path).size() > 0;
-}
-
-void Append16(QByteArray& out, quint32 value) {  // little-endian TIFF
-    out += char(value & 0xFF);
-    out += char((value >> 8) & 0xFF);
-}
-
-void Append32(QByteArray& out, quint32 value) {
-    for (int k = 0; k < 4; ++k) out += char((value >> (8 * k)) & 0xFF);
-}
-
-void AppendEntry(QByteArray& out, quint32 tag, quint32 type, quint32 value) {
-    Append16(out, tag);
-    Append16(out, type);
-    Append32(out, 1);
-    if (type == 3) {
-        Append16(out, value);
-        Append16(out, 0);
-    } else {
-        Append32(out, value);
-    }
 }
 
 }  // namespace
@@ -138,7 +111,7 @@ QStringList PhotoFiles(QSize size, int count) {
     const ChildResult result = RunInChild([&](ChildTimes& times) {
         for (int k = 0; k < count; ++k) {
             if (IsCached(paths[k])) continue;
-            if (!WriteAtomically(paths[k], EncodeJpeg(PhotoLike(size, k)))) {
+            if (!WriteAtomically(paths[k], test_support::JpegBytes(PhotoLike(size, k), kQuality))) {
                 times.Fail("cannot write " + paths[k].toStdString());
                 return;
             }
@@ -150,31 +123,6 @@ QStringList PhotoFiles(QSize size, int count) {
         return {};
     }
     return paths;
-}
-
-QByteArray ExifApp1WithThumbnail(const QByteArray& thumbnailJpeg) {
-    QByteArray tiff("II*\0", 4);
-    Append32(tiff, 8);  // IFD0 follows the header
-    // IFD0: one entry, the orientation.
-    Append16(tiff, 1);
-    AppendEntry(tiff, 0x0112, 3, 1);
-    const quint32 secondDirectory = quint32(tiff.size() + 4);
-    Append32(tiff, secondDirectory);
-    // IFD1: compression JPEG, the thumbnail's offset and length.
-    Append16(tiff, 3);
-    const quint32 thumbnailOffset = secondDirectory + 2 + 3 * 12 + 4;
-    AppendEntry(tiff, 0x0103, 3, 6);
-    AppendEntry(tiff, 0x0201, 4, thumbnailOffset);
-    AppendEntry(tiff, 0x0202, 4, quint32(thumbnailJpeg.size()));
-    Append32(tiff, 0);
-    tiff += thumbnailJpeg;
-
-    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
-    QByteArray segment("\xFF\xE1", 2);
-    const int length = int(payload.size()) + 2;
-    segment += char((length >> 8) & 0xFF);
-    segment += char(length & 0xFF);
-    return segment + payload;
 }
 
 QString PhotoWithExifThumbnail(QSize size, QSize thumbnailSize) {
@@ -191,10 +139,12 @@ QString PhotoWithExifThumbnail(QSize size, QSize thumbnailSize) {
         QByteArray bytes = source.readAll();
         const QImage full = QImage::fromData(bytes, "JPEG");
         if (full.isNull()) return times.Fail("cannot decode the photo");
-        const QByteArray thumbnail =
-            EncodeJpeg(full.scaled(thumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        // Cameras write the EXIF block first, right after the start-of-image marker.
-        bytes.insert(2, ExifApp1WithThumbnail(thumbnail));
+        test_support::Exif exif;
+        exif.orientation = 1;
+        exif.bigEndian = false;
+        exif.thumbnail = test_support::JpegBytes(
+            full.scaled(thumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), kQuality);
+        bytes = test_support::InsertSegment(bytes, test_support::ExifSegment(exif));
         if (!WriteAtomically(path, bytes)) return times.Fail("cannot write " + path.toStdString());
         times.ok = true;
     });
@@ -305,7 +255,7 @@ bool TakeFlag(int* argc, char** argv, const char* flag) {
 void WarmUpImageReaders() {
     QImage tiny(8, 8, QImage::Format_RGB32);
     tiny.fill(Qt::gray);
-    const QByteArray jpeg = EncodeJpeg(tiny);
+    const QByteArray jpeg = test_support::JpegBytes(tiny);
     QBuffer buffer;
     buffer.setData(jpeg);
     buffer.open(QIODevice::ReadOnly);

@@ -24,9 +24,6 @@ QStringList PhotoFiles(QSize size, int count);
 // of `thumbnailSize` in its second image directory, as cameras write it.
 QString PhotoWithExifThumbnail(QSize size, QSize thumbnailSize);
 
-// An EXIF APP1 segment (marker included) with orientation 1 and the given JPEG as thumbnail.
-QByteArray ExifApp1WithThumbnail(const QByteArray& thumbnailJpeg);
-
 // What one child process reports back. Times are measured inside the child around the work
 // itself, so process creation and set-up do not count.
 struct ChildTimes {

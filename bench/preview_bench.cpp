@@ -10,22 +10,18 @@
 //   preview_peak_MB, full_decode_peak_MB     the child's peak resident memory
 //   preview_added_MB, full_decode_added_MB   that peak less what the child held when it began
 //   memory_ratio                 preview_added_MB / full_decode_added_MB
-//   exif_thumbnail_ms            (thumbnail photo only) reading the file, finding the EXIF
-//                                thumbnail and decoding and scaling it to the preview size
 //
 // Full run:  preview_bench
 // Smoke run: preview_bench --vellora_smoke --benchmark_min_time=0
 
 #include <benchmark/benchmark.h>
 
-#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <algorithm>
 #include <cstdlib>
 
 #include "bench_support.h"
-#include "platform/exif.h"
 #include "platform/picture.h"
 
 namespace {
@@ -54,23 +50,6 @@ void FullDecode(const QString& path, QSize size, bench::ChildTimes& times) {
     times.ok = true;
 }
 
-// What a preview built on the EXIF thumbnail would cost: the file is read whole, as the
-// browser does, and only the thumbnail is decoded.
-void ThumbnailPreview(const QString& path, bench::ChildTimes& times) {
-    const double start = bench::Now();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return times.Fail("cannot read the photo");
-    const QByteArray bytes = file.readAll();
-    const auto thumbnail = platform::ExifThumbnailOf(bytes);
-    if (!thumbnail) return times.Fail("no EXIF thumbnail found");
-    const QImage small =
-        QImage::fromData(thumbnail->jpeg, "JPEG")
-            .scaled(kPreviewPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    times.seconds[0] = bench::Now() - start;
-    if (small.size() != kPreviewPixels) return times.Fail("the thumbnail did not decode");
-    times.ok = true;
-}
-
 void BM_PreviewVsFullDecode(benchmark::State& state) {
     const bool withThumbnail = state.range(0) != 0;
     const QSize size(int(state.range(1)), int(state.range(2)));
@@ -80,7 +59,7 @@ void BM_PreviewVsFullDecode(benchmark::State& state) {
         withThumbnail ? bench::PhotoWithExifThumbnail(size, kThumbnailSize) : photos[0];
     if (path.isEmpty()) return state.SkipWithError("cannot write the photo with a thumbnail");
 
-    double previewSeconds = 0, decodeSeconds = 0, thumbnailSeconds = 0;
+    double previewSeconds = 0, decodeSeconds = 0;
     double previewPeak = 0, previewAdded = 0, decodePeak = 0, decodeAdded = 0;
     int rounds = 0;
     for (auto _ : state) {
@@ -90,12 +69,6 @@ void BM_PreviewVsFullDecode(benchmark::State& state) {
         const bench::ChildResult decode =
             bench::RunInChild([&](bench::ChildTimes& times) { FullDecode(path, size, times); });
         if (!decode.times.ok) return state.SkipWithError(decode.times.error);
-        if (withThumbnail) {
-            const bench::ChildResult thumbnail =
-                bench::RunInChild([&](bench::ChildTimes& times) { ThumbnailPreview(path, times); });
-            if (!thumbnail.times.ok) return state.SkipWithError(thumbnail.times.error);
-            thumbnailSeconds += thumbnail.times.seconds[0];
-        }
         ++rounds;
         previewSeconds += preview.times.seconds[0];
         decodeSeconds += decode.times.seconds[0];
@@ -113,7 +86,6 @@ void BM_PreviewVsFullDecode(benchmark::State& state) {
     state.counters["preview_added_MB"] = previewAdded;
     state.counters["full_decode_added_MB"] = decodeAdded;
     state.counters["memory_ratio"] = decodeAdded > 0 ? previewAdded / decodeAdded : 0;
-    if (withThumbnail) state.counters["exif_thumbnail_ms"] = 1000 * thumbnailSeconds / rounds;
 }
 
 }  // namespace

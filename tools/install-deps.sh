@@ -6,7 +6,9 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6concurrent6 qt6-qpa-plugins libgl-dev libxcb1-dev
+  libexif-dev
   libgtest-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev
   xvfb xauth openbox xdotool x11-utils
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation
   xdg-utils imagemagick

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors and runs every test; then builds again with
 # AddressSanitizer and UndefinedBehaviorSanitizer and runs every test once more, unless
-# VELLORA_SANITIZE_PASS=0.
+# VELLORA_SANITIZE_PASS=0; then fuzzes each fuzz target for VELLORA_FUZZ_SECONDS (60).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
@@ -25,5 +25,8 @@ if [[ ${VELLORA_SANITIZE_PASS:-1} != 0 ]]; then
   fi
   ctest --test-dir build-asan --output-on-failure -j2
 fi
+
+# Fuzzing: the committed inputs replayed, then each target for a bounded time.
+tools/fuzz.sh "${VELLORA_FUZZ_SECONDS:-60}"
 
 echo "all tests passed ($((SECONDS - started)) s)"

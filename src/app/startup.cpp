@@ -21,7 +21,7 @@ namespace {
 // Starts decoding every picture the file names, at the size its window will show it, so that
 // the restore below finds most of them decoded when it reaches them. The restore itself still
 // goes record by record, in file order.
-void DecodeAhead(const QByteArray& data) {
+void DecodeAhead(const QByteArray& data, platform::PictureDecodes& decodes) {
     store::RecordReader reader(data);
     const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
     while (!reader.AtEnd()) {
@@ -33,7 +33,7 @@ void DecodeAhead(const QByteArray& data) {
         if (!store::FileExists(record.path)) continue;
         const QSize shown(platform::ControlPixels(float(record.width)),
                           platform::ControlPixels(float(record.height)));
-        platform::PrefetchPicture(record.path, platform::DecodeTargetFor(shown, ratio));
+        decodes.Start(record.path, platform::DecodeTargetFor(shown, ratio));
     }
 }
 
@@ -56,7 +56,8 @@ bool Form_Load(forms::Form1& form, store::PictureList& pictures) {
                  qPrintable(fileName));
         return false;
     }
-    DecodeAhead(*data);
+    platform::PictureDecodes decodes;
+    DecodeAhead(*data, decodes);
     store::RecordReader reader(*data);
     std::int16_t count = 0;
     for (;;) {
@@ -65,7 +66,6 @@ bool Form_Load(forms::Form1& form, store::PictureList& pictures) {
         const auto result = atEnd ? store::RecordReader::Result::CutShort : reader.Read(&record);
         if (result == store::RecordReader::Result::CutShort) {
             // The end of the file, or a last record cut short: the restore ends here.
-            platform::DropPrefetchedPictures();
             pictures.SaveAll();
             if (count < 1) return false;
             form.SetShownWithHide(false, true);
@@ -82,15 +82,14 @@ bool Form_Load(forms::Form1& form, store::PictureList& pictures) {
         form.cur_height = record.height;
         form.cur_path = record.path;
         if (form.cur_path.IsEmpty()) {
-            platform::DropPrefetchedPictures();
             pictures.SaveAll();
             return false;
         }
-        if (DispPic(form, pictures)) CountOne(count);
+        if (DispPic(form, pictures, decodes)) CountOne(count);
     }
 }
 
-bool DispPic(forms::Form1& form, store::PictureList& pictures) {
+bool DispPic(forms::Form1& form, store::PictureList& pictures, platform::PictureDecodes& decodes) {
     forms::Form3* window = forms::NewForm3();
     window->SetLeft(float(form.cur_left));
     window->Image1->SetLeft(0);
@@ -104,7 +103,7 @@ bool DispPic(forms::Form1& form, store::PictureList& pictures) {
         delete window;
         return false;
     }
-    const platform::PictureLoad load = platform::LoadPictureFor(*window->Image1, form.cur_path);
+    const platform::PictureLoad load = decodes.Take(form.cur_path, window->Image1->DecodeTarget());
     if (!load) {
         qWarning("vellora: %s is left out: %s", qPrintable(form.cur_path.DisplayText()),
                  qPrintable(platform::DescribePictureError(load.error)));

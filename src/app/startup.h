@@ -3,6 +3,9 @@
 namespace forms {
 class Form1;
 }
+namespace platform {
+class PictureDecodes;
+}
 namespace store {
 class PictureList;
 }
@@ -18,6 +21,7 @@ bool Form_Load(forms::Form1& form, store::PictureList& pictures);
 
 // Puts the record in the main window's cur_ fields back on the desktop in a pinned window and
 // appends it to the picture list; false when the picture cannot be shown (nothing is listed).
-bool DispPic(forms::Form1& form, store::PictureList& pictures);
+// The picture comes from `decodes` (decoded ahead, or loaded now).
+bool DispPic(forms::Form1& form, store::PictureList& pictures, platform::PictureDecodes& decodes);
 
 }  // namespace app

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 #include <cmath>
 
+#include "platform/number_text.h"
 #include "platform/sequential_file.h"
 #include "platform/whole_file.h"
 #include "store/picture_list.h"
@@ -92,6 +93,13 @@ bool IsUsableGeometry(const Record& record) {
     constexpr double kGiant = 2147483648.0;
     for (double value : {record.left, record.top, record.width, record.height}) {
         if (!std::isfinite(value) || std::fabs(value) >= kGiant) return false;
+        // Judged as a save writes it too (15 significant digits): 2147483647.999999 is written
+        // as 2147483648, which the next start would refuse, losing the picture then.
+        double written = 0;
+        if (!platform::ParseNumberField(platform::NumberText(value).toLatin1(), &written) ||
+            std::fabs(written) >= kGiant) {
+            return false;
+        }
     }
     return record.width > 0 && record.height > 0;
 }

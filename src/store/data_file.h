@@ -57,7 +57,8 @@ private:
     std::unique_ptr<platform::SequentialReader> reader_;
 };
 
-// Geometry no window could have: a size of zero or less, or a value of 2^31 twips or more.
+// Geometry no window could have: a size of zero or less, or a value of 2^31 twips or more,
+// either as read or as a save would write it.
 bool IsUsableGeometry(const Record& record);
 
 }  // namespace store

@@ -104,6 +104,10 @@ TEST(DataFile, ReadsTheWrittenLayoutAndItsVariants) {
          {Result::Malformed, Result::Malformed},
          0},
         {"giant", "1E+300 2 3 4\r\n/a.jpg\r\n", {Result::Malformed}, 0},
+        // A save writes 15 significant digits: 2147483647.999999 would become 2147483648, so
+        // it is refused now rather than lost at the next start.
+        {"largest left", "2147483647.99999 2 3 4\r\n/a.jpg\r\n", {Result::Record}, 1},
+        {"left written as 2^31", "2147483647.999999 2 3 4\r\n/a.jpg\r\n", {Result::Malformed}, 0},
         {"zero or negative size",
          "1 2 0 4\r\n/a.jpg\r\n1 2 3 -4\r\n/b.jpg\r\n",
          {Result::Malformed, Result::Malformed},

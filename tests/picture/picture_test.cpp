@@ -2,17 +2,22 @@
 
 #include <QFile>
 #include <QThreadPool>
+#include <functional>
 
 #include "platform/picture.h"
+#include "platform/whole_file.h"
 #include "support/test_files.h"
 
 namespace {
 
+platform::FilePath PathOf(const QString& path) {
+    return platform::FilePath::FromText(path);
+}
 platform::PictureLoad LoadPicture(const QString& path, QSize decodeSize = {}) {
-    return platform::LoadPicture(platform::FilePath::FromText(path), decodeSize);
+    return platform::LoadPicture(PathOf(path), decodeSize);
 }
 platform::PictureLoad MeasurePicture(const QString& path) {
-    return platform::MeasurePicture(platform::FilePath::FromText(path));
+    return platform::MeasurePicture(PathOf(path));
 }
 using platform::PictureError;
 using test_support::InTemporaryFolder;
@@ -55,6 +60,14 @@ TEST(LoadPicture, ReportsEachKindOfFailureAsAValue) {
         const QString path = c.file[0] ? folder.Path(c.file) : QString();
         EXPECT_EQ(LoadPicture(path).error, c.error) << c.file;
         EXPECT_EQ(MeasurePicture(path).error, c.error) << c.file;
+        // The same checks on the bytes alone, for every file that can be read.
+        const std::optional<QByteArray> bytes = platform::ReadWholeFile(PathOf(path));
+        EXPECT_EQ(bytes.has_value(), c.error != PictureError::Missing) << c.file;
+        if (!bytes) continue;
+        EXPECT_EQ(platform::CheckPicture(*bytes).error, c.error) << c.file;
+        const platform::PictureBytes decoded = platform::DecodePicture(*bytes, {10, 10});
+        EXPECT_EQ(decoded.error, c.error) << c.file;
+        EXPECT_EQ(decoded.pixels.isNull(), c.error != PictureError::None) << c.file;
     }
 }
 
@@ -166,6 +179,59 @@ TEST(LoadPicture, AThumbnailIsTurnedUprightAsThePhotoItselfIs) {
     }
 }
 
+TEST(LoadPicture, DamagedExifGivesNoThumbnailButStillThePhoto) {
+    InTemporaryFolder folder;
+    // A red photo with a blue thumbnail that would serve a small preview.
+    test_support::Exif exif;
+    exif.orientation = 1;
+    exif.thumbnail = test_support::JpegBytes(test_support::Filled({150, 100}, Qt::blue));
+    test_support::ExifLayout at;
+    const QByteArray segment = test_support::ExifSegment(exif, &at);
+    const QByteArray photo = test_support::InsertSegment(
+        test_support::JpegBytes(test_support::Filled({600, 400}, Qt::red)), segment);
+    const auto put32 = [](QByteArray& bytes, qsizetype field, quint32 value) {
+        for (int k = 0; k < 4; ++k)
+            bytes[test_support::kSegmentAt + field + k] = char(value >> (24 - 8 * k));
+    };
+    const quint32 length = quint32(exif.thumbnail.size());
+    const struct {
+        const char* damage;
+        std::function<void(QByteArray&)> apply;
+        bool fromThumbnail;
+    } cases[] = {
+        {"none", [](QByteArray&) {}, true},
+        {"offset far outside", [&](QByteArray& b) { put32(b, at.thumbnailOffset, 0xFFFFFFFF); },
+         false},
+        {"offset and length wrap around",
+         [&](QByteArray& b) {
+             put32(b, at.thumbnailOffset, 0xFFFFFF00);
+             put32(b, at.thumbnailLength, 0x200);
+         },
+         false},
+        {"length huge", [&](QByteArray& b) { put32(b, at.thumbnailLength, 0xFFFFFFFF); }, false},
+        {"length one past the block",
+         [&](QByteArray& b) { put32(b, at.thumbnailLength, length + 1); }, false},
+        {"length zero", [&](QByteArray& b) { put32(b, at.thumbnailLength, 0); }, false},
+        {"thumbnail cut short", [&](QByteArray& b) { put32(b, at.thumbnailLength, length - 20); },
+         false},
+        {"thumbnail not a JPEG",
+         [&](QByteArray& b) { b[test_support::kSegmentAt + at.thumbnail + 1] = 0; }, false},
+        {"second directory far outside",
+         [&](QByteArray& b) { put32(b, at.secondDirectoryPointer, 0xFFFFFFF0); }, false},
+        {"byte order unknown", [&](QByteArray& b) { b[test_support::kSegmentAt + at.tiff] = 'X'; },
+         false},
+    };
+    for (const auto& c : cases) {
+        QByteArray bytes = photo;
+        c.apply(bytes);
+        const platform::PictureBytes decoded = platform::DecodePicture(bytes, {60, 40});
+        ASSERT_EQ(decoded.error, PictureError::None) << c.damage;
+        EXPECT_EQ(decoded.pixels.size(), QSize(60, 40)) << c.damage;
+        const QColor color = decoded.pixels.pixelColor(30, 20);
+        EXPECT_EQ(color.blue() > 200 && color.red() < 60, c.fromThumbnail) << c.damage;
+    }
+}
+
 TEST(PictureData, FitToDropsDetailAndReadsTheFileAgainOnlyForMore) {
     InTemporaryFolder folder;
     WriteJpeg("photo.jpg", {800, 600});
@@ -201,20 +267,27 @@ TEST(JpegReachesEnd, FindsTheEndMarkerBehindEntropyDataAndTrailingBytes) {
     }
 }
 
-TEST(Prefetch, ALaterLoadPicksUpTheDecodeStartedAhead) {
+TEST(PictureDecodes, ATakePicksUpEachDecodeStartedAheadOnce) {
     InTemporaryFolder folder;
     WriteJpeg("a.jpg", {400, 300});
-    platform::PrefetchPicture(platform::FilePath::FromText(folder.Path("a.jpg")), {40, 30});
-    platform::PrefetchPicture(platform::FilePath::FromText(folder.Path("a.jpg")), {40, 30});
+    WriteJpeg("b.jpg", {400, 300});
+    platform::PictureDecodes decodes;
+    decodes.Start(PathOf(folder.Path("a.jpg")), {40, 30});
+    decodes.Start(PathOf(folder.Path("a.jpg")), {40, 30});
+    decodes.Start(PathOf(folder.Path("b.jpg")), {40, 30});
     QThreadPool::globalInstance()->waitForDone();
     QFile::remove(folder.Path("a.jpg"));
-    // Both decodes were done before the file went; a third load has to read it, and fails.
-    const auto first = LoadPicture(folder.Path("a.jpg"), {40, 30});
+    // Both decodes were done before the file went; a third take has to read it, and fails.
+    const auto first = decodes.Take(PathOf(folder.Path("a.jpg")), {40, 30});
     ASSERT_TRUE(first);
     EXPECT_EQ(first.picture->Pixels().size(), QSize(40, 30));
-    EXPECT_TRUE(LoadPicture(folder.Path("a.jpg"), {40, 30}));
-    EXPECT_FALSE(LoadPicture(folder.Path("a.jpg"), {40, 30}));
-    platform::DropPrefetchedPictures();
+    EXPECT_TRUE(decodes.Take(PathOf(folder.Path("a.jpg")), {40, 30}));
+    EXPECT_EQ(decodes.Take(PathOf(folder.Path("a.jpg")), {40, 30}).error, PictureError::Missing);
+    // Another size was never started: it is loaded now. b.jpg's decode is never taken and goes
+    // with the object.
+    const auto other = decodes.Take(PathOf(folder.Path("b.jpg")), {80, 60});
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other.picture->Pixels().size(), QSize(80, 60));
 }
 
 }  // namespace

@@ -5,59 +5,56 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QtEndian>
+#include <algorithm>
 
 namespace test_support {
 
 namespace {
 
-// An APP1 segment holding only an EXIF orientation tag (big-endian TIFF header).
-QByteArray ExifOrientationSegment(int orientation) {
-    QByteArray tiff("MM\x00\x2A\x00\x00\x00\x08", 8);
-    tiff += QByteArray("\x00\x01", 2);                          // one entry
-    tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8);  // orientation, SHORT, count 1
-    tiff += char(0);
-    tiff += char(orientation);
-    tiff += QByteArray("\x00\x00", 2);
-    tiff += QByteArray("\x00\x00\x00\x00", 4);  // no next IFD
-    QByteArray payload = QByteArray("Exif\x00\x00", 6) + tiff;
-    QByteArray segment("\xFF\xE1", 2);
-    const quint16 length = quint16(payload.size() + 2);
-    segment += char(length >> 8);
-    segment += char(length & 0xFF);
-    return segment + payload;
-}
+// Numbers in one TIFF byte order.
+class TiffBytes {
+public:
+    explicit TiffBytes(bool bigEndian) : bigEndian_(bigEndian) {}
 
-QByteArray JpegBytes(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 90);
-    return bytes;
-}
+    QByteArray& Bytes() { return bytes_; }
+    qsizetype Size() const { return bytes_.size(); }
 
-void Put16(QByteArray& bytes, int value) {
-    bytes += char((value >> 8) & 0xFF);
-    bytes += char(value & 0xFF);
-}
-
-void Put32(QByteArray& bytes, quint32 value) {
-    Put16(bytes, int(value >> 16));
-    Put16(bytes, int(value & 0xFFFF));
-}
-
-void PutEntry(QByteArray& bytes, int tag, int type, quint32 value) {
-    Put16(bytes, tag);
-    Put16(bytes, type);
-    Put32(bytes, 1);
-    if (type == 3) {  // SHORT: left-justified in the value field
-        Put16(bytes, int(value));
-        Put16(bytes, 0);
-    } else {
-        Put32(bytes, value);
+    void U16(quint32 value) {
+        const char high = char((value >> 8) & 0xFF), low = char(value & 0xFF);
+        bytes_ += bigEndian_ ? high : low;
+        bytes_ += bigEndian_ ? low : high;
     }
-}
+    void U32(quint32 value) {
+        for (int k = 0; k < 4; ++k) {
+            const int shift = bigEndian_ ? 24 - 8 * k : 8 * k;
+            bytes_ += char((value >> shift) & 0xFF);
+        }
+    }
+    void Patch32(qsizetype at, quint32 value) {
+        TiffBytes patch(bigEndian_);
+        patch.U32(value);
+        bytes_.replace(at, 4, patch.Bytes());
+    }
+    // One directory entry holding a single SHORT (type 3) or LONG (type 4) value; returns where
+    // the value lies.
+    qsizetype Entry(quint32 tag, quint32 type, quint32 value) {
+        U16(tag);
+        U16(type);
+        U32(1);
+        const qsizetype at = Size();
+        if (type == 3) {  // a SHORT sits left-justified in the 4-byte value field
+            U16(value);
+            U16(0);
+        } else {
+            U32(value);
+        }
+        return at;
+    }
+
+private:
+    bool bigEndian_;
+    QByteArray bytes_;
+};
 
 }  // namespace
 
@@ -67,68 +64,162 @@ QImage Filled(QSize size, QColor color) {
     return image;
 }
 
-void WriteJpegWithThumbnail(const QString& path, QSize size, QColor color, QSize thumbnailSize,
-                            QColor thumbnailColor, int exifOrientation) {
-    WriteJpegWithThumbnail(path, Filled(size, color), Filled(thumbnailSize, thumbnailColor),
-                           exifOrientation);
-}
-
-void WriteJpegWithThumbnail(const QString& path, const QImage& picture,
-                            const QImage& thumbnailImage, int exifOrientation) {
-    const QByteArray thumbnail = JpegBytes(thumbnailImage);
-    QByteArray tiff("MM\x00\x2A", 4);
-    Put32(tiff, 8);
-    Put16(tiff, 1);  // the main picture's directory: orientation only
-    PutEntry(tiff, 0x0112, 3, quint32(exifOrientation));
-    Put32(tiff, 26);
-    Put16(tiff, 2);  // the thumbnail's directory
-    PutEntry(tiff, 0x0201, 4, 56);
-    PutEntry(tiff, 0x0202, 4, quint32(thumbnail.size()));
-    Put32(tiff, 0);
-    tiff += thumbnail;
-    const QByteArray payload = QByteArray("Exif\x00\x00", 6) + tiff;
-    QByteArray segment("\xFF\xE1", 2);
-    Put16(segment, int(payload.size() + 2));
-    QByteArray bytes = JpegBytes(picture);
-    bytes.insert(2, segment + payload);
-    WriteBytes(path, bytes);
-}
-
-void WriteJpeg(const QString& path, QSize size, QColor color, int exifOrientation) {
+QImage PatternImage(QSize size) {
     QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            // 10-pixel blocks, each with a colour of its own, over a fine diagonal texture:
+            // JPEG keeps the blocks apart, and any shift changes most pixels.
+            const int bx = x / 10, by = y / 10;
+            const int red = (bx * 37 + by * 11) % 200 + 40;
+            const int green = (by * 53 + bx * 7) % 200 + 40;
+            const int blue = ((bx + by) % 2) ? 220 : 30;
+            const int texture = ((x + 2 * y) % 7) * 4;
+            image.setPixel(x, y, qRgb(red, std::min(255, green + texture), blue));
+        }
+    }
+    return image;
+}
+
+QByteArray JpegBytes(const QImage& image, int quality) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 90);
-    if (exifOrientation > 0) bytes.insert(2, ExifOrientationSegment(exifOrientation));
-    WriteBytes(path, bytes);
+    image.save(&buffer, "JPEG", quality);
+    return bytes;
+}
+
+QByteArray ExifSegment(const Exif& exif, ExifLayout* layout) {
+    TiffBytes tiff(exif.bigEndian);
+    tiff.Bytes() += exif.bigEndian ? "MM" : "II";
+    tiff.U16(42);
+    tiff.U32(8);  // the first directory follows the header
+    tiff.U16(exif.orientation ? 1 : 0);
+    if (exif.orientation) tiff.Entry(0x0112, 3, quint32(*exif.orientation));
+    ExifLayout at;
+    at.secondDirectoryPointer = tiff.Size();
+    tiff.U32(0);
+    if (!exif.thumbnail.isEmpty()) {
+        tiff.Patch32(at.secondDirectoryPointer, quint32(tiff.Size()));
+        tiff.U16(3);
+        tiff.Entry(0x0103, 3, 6);  // compression: JPEG
+        at.thumbnailOffset = tiff.Entry(0x0201, 4, 0);
+        at.thumbnailLength = tiff.Entry(0x0202, 4, quint32(exif.thumbnail.size()));
+        tiff.U32(0);  // no further directory
+        at.thumbnail = tiff.Size();
+        tiff.Patch32(at.thumbnailOffset, quint32(at.thumbnail));
+        tiff.Bytes() += exif.thumbnail;
+    }
+    // Marker, length, "Exif" and two zero bytes come before the TIFF block.
+    constexpr qsizetype kTiffAt = 2 + 2 + 6;
+    QByteArray segment("\xFF\xE1", 2);
+    const qsizetype length = 2 + 6 + tiff.Size();
+    segment += char((length >> 8) & 0xFF);
+    segment += char(length & 0xFF);
+    segment += QByteArray("Exif\0\0", 6);
+    segment += tiff.Bytes();
+    if (layout) {
+        const auto shift = [&](qsizetype field) { return field ? field + kTiffAt : 0; };
+        *layout = {kTiffAt, shift(at.secondDirectoryPointer), shift(at.thumbnailOffset),
+                   shift(at.thumbnailLength), shift(at.thumbnail)};
+    }
+    return segment;
+}
+
+QByteArray InsertSegment(QByteArray jpeg, const QByteArray& segment) {
+    jpeg.insert(kSegmentAt, segment);
+    return jpeg;
+}
+
+QByteArray JpegWithExif(const QImage& picture, std::optional<int> orientation,
+                        const QImage& thumbnail) {
+    Exif exif;
+    exif.orientation = orientation;
+    if (!thumbnail.isNull()) exif.thumbnail = JpegBytes(thumbnail);
+    return InsertSegment(JpegBytes(picture), ExifSegment(exif));
+}
+
+QByteArray GifBytes(QSize size, const QList<QRgb>& palette,
+                    const std::function<int(int x, int y)>& indexAt) {
+    // LZW with a minimum code size of 2: 3-bit codes, 4 = clear, 5 = end. A clear code before
+    // every pixel keeps the code table from growing, so each pixel is one literal code.
+    QByteArray data("GIF89a");
+    const auto put16 = [&data](int value) {
+        data.append(char(value & 0xFF));
+        data.append(char((value >> 8) & 0xFF));
+    };
+    put16(size.width());
+    put16(size.height());
+    data.append(char(0x91));  // global colour table of 4 entries, 2 bits of colour resolution
+    data.append(char(0));
+    data.append(char(0));
+    for (int i = 0; i < 4; ++i) {
+        const QRgb colour = i < palette.size() ? palette[i] : qRgb(0, 0, 0);
+        data.append(char(qRed(colour)));
+        data.append(char(qGreen(colour)));
+        data.append(char(qBlue(colour)));
+    }
+    data.append(char(0x2C));
+    put16(0);
+    put16(0);
+    put16(size.width());
+    put16(size.height());
+    data.append(char(0));
+    data.append(char(2));
+
+    QByteArray codes;
+    quint32 buffer = 0;
+    int bits = 0;
+    const auto putCode = [&](int code) {
+        buffer |= quint32(code) << bits;
+        bits += 3;
+        while (bits >= 8) {
+            codes.append(char(buffer & 0xFF));
+            buffer >>= 8;
+            bits -= 8;
+        }
+    };
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            putCode(4);
+            putCode(indexAt(x, y) & 3);
+        }
+    }
+    putCode(5);
+    if (bits > 0) codes.append(char(buffer & 0xFF));
+    for (qsizetype offset = 0; offset < codes.size(); offset += 255) {
+        const QByteArray block = codes.mid(offset, 255);
+        data.append(char(block.size()));
+        data.append(block);
+    }
+    data.append(char(0));
+    data.append(char(0x3B));
+    return data;
 }
 
 QByteArray TinyGif() {
-    // GIF89a, 2 x 1, global table of 2 colours (red, blue), one image with pixels 0 and 1.
-    static const unsigned char kBytes[] = {
-        'G',  'I',  'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0, 0xFF, 0,    0, 0,   0,
-        0xFF, 0x2C, 0,   0,   0,   0,   2, 0, 1, 0, 0,    2, 2, 0x44, 0x01, 0, 0x3B};
-    return QByteArray(reinterpret_cast<const char*>(kBytes), sizeof kBytes);
+    return GifBytes({2, 1}, {qRgb(255, 0, 0), qRgb(0, 0, 255)}, [](int x, int) { return x; });
 }
 
 QByteArray GifClaiming(int width, int height) {
     QByteArray gif = TinyGif();
-    const auto put16 = [&](int offset, int value) {
+    const auto put16 = [&](qsizetype offset, int value) {
         gif[offset] = char(value & 0xFF);
         gif[offset + 1] = char((value >> 8) & 0xFF);
     };
+    // The screen's size, then the frame's, behind the header and the 4-colour table.
+    constexpr qsizetype kFrameAt = 13 + 4 * 3 + 1;
     put16(6, width);
     put16(8, height);
-    put16(19 + 5, width);
-    put16(19 + 7, height);
+    put16(kFrameAt + 4, width);
+    put16(kFrameAt + 6, height);
     return gif;
 }
 
-void WriteBytes(const QString& path, const QByteArray& bytes) {
+bool WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 void RenameToRawName(const QString& path, const QByteArray& rawPath) {
@@ -138,6 +229,32 @@ void RenameToRawName(const QString& path, const QByteArray& rawPath) {
 QByteArray ReadBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteJpeg(const QString& path, const QImage& image, int quality) {
+    return WriteBytes(path, JpegBytes(image, quality));
+}
+
+bool WriteJpeg(const QString& path, QSize size, QColor color, int exifOrientation) {
+    const QImage image = Filled(size, color);
+    if (exifOrientation <= 0) return WriteJpeg(path, image);
+    return WriteBytes(path, JpegWithExif(image, exifOrientation));
+}
+
+bool WriteJpegWithThumbnail(const QString& path, QSize size, QColor color, QSize thumbnailSize,
+                            QColor thumbnailColor, int exifOrientation) {
+    return WriteJpegWithThumbnail(path, Filled(size, color), Filled(thumbnailSize, thumbnailColor),
+                                  exifOrientation);
+}
+
+bool WriteJpegWithThumbnail(const QString& path, const QImage& picture, const QImage& thumbnail,
+                            int exifOrientation) {
+    return WriteBytes(path, JpegWithExif(picture, exifOrientation, thumbnail));
+}
+
+bool WriteGif(const QString& path, QSize size, const QList<QRgb>& palette,
+              const std::function<int(int x, int y)>& indexAt) {
+    return WriteBytes(path, GifBytes(size, palette, indexAt));
 }
 
 InTemporaryFolder::InTemporaryFolder() : previous_(QDir::currentPath()) {

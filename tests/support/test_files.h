@@ -3,32 +3,78 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QList>
+#include <QRgb>
 #include <QSize>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
+#include <optional>
 
-// Pictures and files that tests write for themselves.
+// Pictures and files that tests, benchmarks and fuzzing seeds write for themselves: the one
+// place where JPEG, EXIF and GIF files are made.
 namespace test_support {
 
-// Writes a JPEG of the given size, filled with `color`, with an optional EXIF orientation.
-void WriteJpeg(const QString& path, QSize size, QColor color = Qt::red, int exifOrientation = 0);
+// ---- Pictures as bytes
 
-// Writes a JPEG that carries an EXIF block with this orientation and an embedded JPEG thumbnail
-// of its own size and colour, so that a test can tell which of the two was decoded.
-void WriteJpegWithThumbnail(const QString& path, QSize size, QColor color, QSize thumbnailSize,
-                            QColor thumbnailColor, int exifOrientation = 1);
-void WriteJpegWithThumbnail(const QString& path, const QImage& picture, const QImage& thumbnail,
-                            int exifOrientation);
+QImage Filled(QSize size, QColor color);
+// A picture in which every small block has its own colour, so that a copy shifted by any
+// number of pixels is told apart from the original.
+QImage PatternImage(QSize size);
+// The picture as a baseline JPEG file.
+QByteArray JpegBytes(const QImage& image, int quality = 95);
 
-// A 2 x 1 GIF (one red, one blue pixel) as bytes.
+// An EXIF block as cameras write it: the main picture's directory with the orientation, and a
+// second directory with the JPEG thumbnail, which follows at the end of the block.
+struct Exif {
+    std::optional<int> orientation;  // the orientation tag, when set
+    QByteArray thumbnail;            // a JPEG file; no second directory when empty
+    bool bigEndian = true;           // the TIFF byte order
+};
+// Where fields of a built segment lie, counted from its first byte (the FF of its marker), so
+// that tests can damage them. Values are stored in the block's byte order.
+struct ExifLayout {
+    qsizetype tiff = 0;                    // the TIFF header ("MM" or "II")
+    qsizetype secondDirectoryPointer = 0;  // 4 bytes
+    qsizetype thumbnailOffset = 0;         // 4 bytes, the thumbnail offset tag's value
+    qsizetype thumbnailLength = 0;         // 4 bytes, the thumbnail length tag's value
+    qsizetype thumbnail = 0;               // the thumbnail's first byte
+};
+// The "Exif" APP1 segment, marker and length included.
+QByteArray ExifSegment(const Exif& exif, ExifLayout* layout = nullptr);
+// Where InsertSegment puts a segment: right after the start-of-image marker, as cameras do.
+inline constexpr qsizetype kSegmentAt = 2;
+QByteArray InsertSegment(QByteArray jpeg, const QByteArray& segment);
+// A JPEG of the picture with an EXIF block (the orientation and, when not null, the thumbnail).
+QByteArray JpegWithExif(const QImage& picture, std::optional<int> orientation,
+                        const QImage& thumbnail = {});
+
+// A GIF of up to four colours; `indexAt` gives each pixel's palette index.
+QByteArray GifBytes(QSize size, const QList<QRgb>& palette,
+                    const std::function<int(int x, int y)>& indexAt);
+// A 2 x 1 GIF: one red, one blue pixel.
 QByteArray TinyGif();
 // A GIF whose screen and frame claim width x height but which holds almost no data.
 QByteArray GifClaiming(int width, int height);
 
-void WriteBytes(const QString& path, const QByteArray& bytes);
+// ---- Files
+
+bool WriteBytes(const QString& path, const QByteArray& bytes);
 QByteArray ReadBytes(const QString& path);
 // Renames a file to a name given as raw bytes, which need not be UTF-8 (QFile cannot make one).
 void RenameToRawName(const QString& path, const QByteArray& rawPath);
+
+bool WriteJpeg(const QString& path, const QImage& image, int quality = 95);
+// A JPEG of the given size filled with `color`, with an EXIF orientation when it is above 0.
+bool WriteJpeg(const QString& path, QSize size, QColor color = Qt::red, int exifOrientation = 0);
+// A JPEG with an EXIF block holding this orientation and a JPEG thumbnail of its own size and
+// colour, so that a test can tell which of the two was decoded.
+bool WriteJpegWithThumbnail(const QString& path, QSize size, QColor color, QSize thumbnailSize,
+                            QColor thumbnailColor, int exifOrientation = 1);
+bool WriteJpegWithThumbnail(const QString& path, const QImage& picture, const QImage& thumbnail,
+                            int exifOrientation);
+bool WriteGif(const QString& path, QSize size, const QList<QRgb>& palette,
+              const std::function<int(int x, int y)>& indexAt);
 
 // Makes a temporary folder the current directory for the test's lifetime.
 class InTemporaryFolder {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "platform/file_path.h"
 
@@ -51,11 +53,25 @@ struct PictureLoad {
     explicit operator bool() const { return picture != nullptr; }
 };
 
-// Reads and checks the file, and decodes it at `decodeSize` device pixels (clamped to the
-// natural size and to the memory bound; empty means the natural size).
+// A picture file's bytes, checked and possibly decoded: no files, no windows.
+struct PictureBytes {
+    PictureError error = PictureError::None;
+    QSize natural;  // upright; empty when the check failed
+    QImage pixels;  // null when only checked, or when the check or the decode failed
+};
+
+// Checks the bytes as a JPEG or GIF file: the format and header, that the data reaches the
+// picture's end (a cut-short download does not), and that a decode fits in memory. Decodes
+// nothing: measuring a 24-megapixel photo takes milliseconds.
+PictureBytes CheckPicture(const QByteArray& bytes);
+// Checks as CheckPicture does, then decodes at `decodeSize` device pixels (clamped to the
+// natural size and to the memory bound; empty means the natural size), turned upright. A photo
+// wanted no larger than its EXIF thumbnail, and of the same shape, comes from the thumbnail.
+PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize = {});
+
+// Reads the file and decodes it as DecodePicture does.
 PictureLoad LoadPicture(const FilePath& path, QSize decodeSize = {});
-// Checks the file as LoadPicture does and learns its size, but decodes nothing yet: the pixels
-// come on the first FitTo. Measuring a 24-megapixel photo this way takes milliseconds.
+// Reads the file and checks it as CheckPicture does: the pixels come on the first FitTo.
 PictureLoad MeasurePicture(const FilePath& path);
 
 // The size a decode of `wanted` device pixels takes for a picture of `natural` pixels: never
@@ -66,10 +82,25 @@ QSize DecodeSizeFor(QSize natural, QSize wanted);
 // Whether the JPEG data reaches its end-of-image marker (a truncated download does not).
 bool JpegReachesEnd(const QByteArray& data);
 
-// Decoding ahead: starts the decode of a picture on a worker thread, so that a later
-// LoadPicture of the same path and size picks up the result instead of decoding again.
-void PrefetchPicture(const FilePath& path, QSize decodeSize);
-// Forgets prefetched results that were never picked up.
-void DropPrefetchedPictures();
+// Decodes started ahead on worker threads and picked up later by path and size: the start-up
+// restore starts one for every record, then takes them record by record. Decodes not taken are
+// cancelled or waited for when the object goes.
+class PictureDecodes {
+public:
+    PictureDecodes();
+    ~PictureDecodes();
+    PictureDecodes(const PictureDecodes&) = delete;
+    PictureDecodes& operator=(const PictureDecodes&) = delete;
+
+    // Starts loading the file at `decodeSize`, as LoadPicture does, on a worker thread.
+    void Start(const FilePath& path, QSize decodeSize);
+    // The result of a decode started for this path and size (each one is taken once), or,
+    // when none was started, LoadPicture's now.
+    PictureLoad Take(const FilePath& path, QSize decodeSize);
+
+private:
+    struct Started;
+    std::unique_ptr<Started> started_;
+};
 
 }  // namespace platform
