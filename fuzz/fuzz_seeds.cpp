@@ -23,16 +23,18 @@ using test_support::JpegBytes;
 using test_support::PatternImage;
 
 QByteArray DataFileSeed() {
-    store::PictureList list;
-    const auto add = [&](const QString& path, double left, double top, double width,
+    QList<store::PictureEntry> list;
+    const auto add = [&](const QByteArray& path, double left, double top, double width,
                          double height) {
-        list.AddItem(path, platform::NumberText(left), platform::NumberText(top),
-                     platform::NumberText(width), platform::NumberText(height));
+        list.append({platform::FilePath(path),
+                     {platform::NumberText(left), platform::NumberText(top),
+                      platform::NumberText(width), platform::NumberText(height)}});
     };
-    add(QStringLiteral("/home/user/photo.jpg"), 1500, 1200, 6000, 4500);
-    add(QStringLiteral("/pictures/a, b.gif"), -900, 0.5, 15, 1E+15);
-    add(QStringLiteral(" \"quoted\".jpg"), 1.5E-05, 32767, 1, 2);
-    add(QStringLiteral("/写真/猫.jpg"), 0, 0, 150, 100);
+    add("/home/user/photo.jpg", 1500, 1200, 6000, 4500);
+    add("/pictures/a, b.gif", -900, 0.5, 15, 1E+15);
+    add(" \"quoted\".jpg", 1.5E-05, 32767, 1, 2);
+    add("/写真/猫.jpg", 0, 0, 150, 100);
+    add("/pictures/\x8e\xca\x90^.jpg", 15, 15, 150, 100);
     return store::FormatRecords(list);
 }
 
