@@ -1,16 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages needed to build, run and test the program, but only those that
-# are missing, so that a machine that has them all stays quiet and needs no root rights.
+# Installs the Debian 12 packages that the program needs, but only those that are missing, so
+# that a machine that has them all stays quiet and needs no root rights:
+#   tools/install-deps.sh run    what building and running the program needs
+#   tools/install-deps.sh test   that, and what the tests, benchmarks and package build need
 set -euo pipefail
 
-packages=(
+run_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6concurrent6 qt6-qpa-plugins libgl-dev libxcb1-dev
-  libgtest-dev libbenchmark-dev
-  xvfb xauth openbox xdotool x11-utils
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation
-  xdg-utils imagemagick
+  xdg-utils
 )
+test_packages=(
+  libgtest-dev libbenchmark-dev
+  xvfb xauth openbox xdotool x11-utils imagemagick
+  desktop-file-utils appstream dpkg-dev
+)
+
+case ${1:-} in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: tools/install-deps.sh run|test" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
