@@ -10,7 +10,6 @@
 #include "forms/forms.h"
 #include "main_window/preview_size.h"
 #include "platform/file_lists.h"
-#include "platform/help_viewer.h"
 #include "platform/mouse_pointer.h"
 #include "platform/twips.h"
 
@@ -132,7 +131,7 @@ void MainWindow::non_disp_Click() {
 void MainWindow::end_vl_Click() { forms::EndProgram(); }
 
 void MainWindow::vl_help_Click() {
-    platform::WinHelp(this, QStringLiteral("Orvik.HLP"), platform::kHelpContents, 0);
+    help.Open(forms::HelpSection::MainWindow);
 }
 
 void MainWindow::vl_about_Click() { forms::TheForm4().ShowAbout(); }
