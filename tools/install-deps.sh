@@ -14,7 +14,7 @@ run_packages=(
 test_packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth openbox xdotool x11-utils imagemagick
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev file
 )
 
 case ${1:-} in

@@ -6,8 +6,9 @@ build=$1
 cpack=$2
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-# dpkg-dev gives dpkg-shlibdeps, which fills in the libraries the program needs.
-need_tools dpkg-deb dpkg-shlibdeps
+# dpkg-dev gives dpkg-shlibdeps, which fills in the libraries the program needs; CPack picks the
+# programs to hand it with `file`.
+need_tools dpkg-deb dpkg-shlibdeps file
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
