@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (fuzz/) with clang-14, libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer in build-fuzz/, replays the committed inputs in fuzz/corpus/<target>/,
+# UndefinedBehaviorSanitizer in build/fuzz/, replays the committed inputs in fuzz/corpus/<target>/,
 # then fuzzes each target for SECONDS (default 60), starting from the committed inputs and the
 # seeds that the tests' own file makers write. A finding stops the script; the input that broke
-# the target is kept in build-fuzz/findings/<target>/.
+# the target is kept in build/fuzz/findings/<target>/.
 #
 # Usage: tools/fuzz.sh [SECONDS]
 #
@@ -15,22 +15,21 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 seconds=${1:-60}
 targets=(data_file picture)
 
-tools/install-deps.sh
+tools/install-deps.sh test
 
-CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELLORA_FUZZ=ON -DVELLORA_BENCHMARKS=OFF
-cmake --build build-fuzz -j"$(nproc)" --target fuzz_seeds "${targets[@]/%/_fuzzer}"
+cmake --preset fuzz
+cmake --build --preset fuzz -j"$(nproc)" --target fuzz_seeds "${targets[@]/%/_fuzzer}"
 
-seeds=build-fuzz/fuzz/seeds
+seeds=build/fuzz/fuzz/seeds
 rm -rf "$seeds"
-build-fuzz/fuzz/fuzz_seeds "$seeds"
+build/fuzz/fuzz/fuzz_seeds "$seeds"
 
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 for target in "${targets[@]}"; do
-  fuzzer=build-fuzz/fuzz/${target}_fuzzer
+  fuzzer=build/fuzz/fuzz/${target}_fuzzer
   committed=fuzz/corpus/$target
-  findings=build-fuzz/findings/$target
-  work=build-fuzz/corpus/$target
+  findings=build/fuzz/findings/$target
+  work=build/fuzz/corpus/$target
   mkdir -p "$findings" "$work"
 
   # Every committed input once: the regressions of earlier findings among them.
@@ -50,7 +49,7 @@ for target in "${targets[@]}"; do
     options+=(-dict="fuzz/$target.dict")
   fi
   echo "fuzz: $target for $seconds s" >&2
-  # New inputs go into the first folder, which stays in build-fuzz between runs.
+  # New inputs go into the first folder, which stays in build/fuzz between runs.
   "$fuzzer" "${options[@]}" "${corpora[@]}" 2>"$findings/fuzz.log" || {
     tail -n 60 "$findings/fuzz.log" >&2
     exit 1

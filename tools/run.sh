@@ -10,11 +10,11 @@ if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
   exit 1
 fi
 
-tools/install-deps.sh
-# WERROR is set off explicitly: tools/test.sh turns it on in the same build folder, and a
-# warning from a newer compiler must not keep the program from starting.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVELLORA_BENCHMARKS=OFF -DVELLORA_WERROR=OFF
-cmake --build build -j"$(nproc)"
+tools/install-deps.sh run
+# The release build has a folder of its own (build/release), without tests and with warnings
+# left as warnings: one from a newer compiler must not keep the program from starting.
+cmake --preset release
+cmake --build --preset release -j"$(nproc)"
 
 # The pictures are put back where they were pinned, which a native Wayland client cannot do;
 # XWayland can.
@@ -26,4 +26,4 @@ fi
 data_dir="${XDG_DATA_HOME:-$HOME/.local/share}/vellora"
 mkdir -p "$data_dir"
 cd "$data_dir"
-exec "$root/build/vellora"
+exec "$root/build/release/vellora"

@@ -1,29 +1,23 @@
 #!/usr/bin/env bash
-# Builds everything with warnings as errors and runs every test; then builds again with
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs every test once more, unless
-# VELLORA_SANITIZE_PASS=0; then fuzzes each fuzz target for VELLORA_FUZZ_SECONDS (60).
+# Builds everything with warnings as errors and runs every test (build/test); then builds again
+# with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test once more
+# (build/asan), unless VELLORA_SANITIZE_PASS=0; then fuzzes each fuzz target for
+# VELLORA_FUZZ_SECONDS (60). The settings of the builds are the presets of the same names in
+# CMakePresets.json.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-root=$(pwd)
 started=$SECONDS
 
-tools/install-deps.sh
+tools/install-deps.sh test
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLORA_WERROR=ON -DVELLORA_BENCHMARKS=ON
-cmake --build build -j"$(nproc)"
-ctest --test-dir build --output-on-failure -j2
+cmake --preset test
+cmake --build --preset test -j"$(nproc)"
+ctest --preset test
 
 if [[ ${VELLORA_SANITIZE_PASS:-1} != 0 ]]; then
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELLORA_WERROR=ON -DVELLORA_SANITIZE=ON \
-    -DVELLORA_BENCHMARKS=OFF
-  cmake --build build-asan -j"$(nproc)"
-  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  # Leaks inside third-party libraries (never the program's own) may be listed there.
-  if [[ -f tools/lsan.supp ]]; then
-    export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
-  fi
-  ctest --test-dir build-asan --output-on-failure -j2
+  cmake --preset asan
+  cmake --build --preset asan -j"$(nproc)"
+  ctest --preset asan
 fi
 
 # Fuzzing: the committed inputs replayed, then each target for a bounded time.

@@ -8,7 +8,6 @@
 #include "forms/form3.h"
 #include "forms/form4.h"
 #include "forms/forms.h"
-#include "platform/help_viewer.h"
 #include "platform/mouse_pointer.h"
 #include "platform/number_text.h"
 #include "platform/twips.h"
@@ -110,8 +109,7 @@ void DisplayWindow::vl_end_Click() {
 
 void DisplayWindow::orvik_hlp_Click() {
     Pic_show();
-    // The display window is gone by now; the main window owns the viewer's messages.
-    platform::WinHelp(&forms::TheForm1(), QStringLiteral("Orvik.HLP"), platform::kHelpContents, 0);
+    forms::TheForm1().help.Open(forms::HelpSection::DisplayWindow);
 }
 
 void DisplayWindow::vl_ab_Click() {

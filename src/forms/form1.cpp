@@ -7,7 +7,7 @@
 
 #include "forms/label_style.h"
 #include "forms/menus.h"
-#include "forms/program_icon.h"
+#include "icon/program_icon.h"
 #include "platform/file_lists.h"
 
 namespace forms {
@@ -20,7 +20,7 @@ constexpr LabelFont kVersionFont{"Times New Roman", 12, true, true};
 Form1::Form1() : FormWindow(platform::BorderStyle::FixedSingle) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vellora"));
-    setWindowIcon(ProgramIcon());
+    setWindowIcon(icon::ProgramIcon());
     CreateMenu();
     CreateControls();
     SetClientSize(3960, 2835);

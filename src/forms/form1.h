@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "forms/help.h"
 #include "platform/controls.h"
 #include "platform/file_path.h"
 #include "platform/form_window.h"
@@ -40,6 +41,9 @@ public:
     QAction* end_vl;
     QAction* vl_help;
     QAction* vl_about;
+
+    // The help commands of this window and of the display window.
+    Help help;
 
     // The current picture, and the record being restored at start.
     platform::FilePath cur_path;

@@ -9,7 +9,6 @@
 #include "forms/form4.h"
 #include "forms/forms.h"
 #include "platform/file_lists.h"
-#include "platform/help_viewer.h"
 #include "platform/mouse_pointer.h"
 #include "platform/picture.h"
 #include "platform/twips.h"
@@ -122,7 +121,7 @@ void MainWindow::end_vl_Click() {
 }
 
 void MainWindow::vl_help_Click() {
-    platform::WinHelp(this, QStringLiteral("Orvik.HLP"), platform::kHelpContents, 0);
+    help.Open(forms::HelpSection::MainWindow);
 }
 
 void MainWindow::vl_about_Click() {

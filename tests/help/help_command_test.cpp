@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QTextBrowser>
+
+#include "display_window/display_window.h"
+#include "forms/form1.h"
+#include "forms/form3.h"
+#include "forms/forms.h"
+#include "support/program_fixture.h"
+
+namespace {
+
+// With no help file anywhere, the help commands of both windows open the program's manual.
+using HelpCommandTest = ProgramTest;
+
+QWidget* OnlyHelpWindow() {
+    QWidget* found = nullptr;
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("HelpWindow") && widget->isVisible()) {
+            found = widget;
+            ++count;
+        }
+    }
+    return count == 1 ? found : nullptr;
+}
+
+QString SectionShown(QWidget* helpWindow) {
+    return helpWindow->findChild<QTextBrowser*>(QStringLiteral("HelpBrowser"))->source().fragment();
+}
+
+TEST_F(HelpCommandTest, EachWindowsHelpOpensTheManualAtThatWindow) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")));
+    DoubleClick(PinnedAt(0, 0)->Image1);
+    ASSERT_TRUE(Display().isVisible());
+
+    Display().orvik_hlp->trigger();
+    QWidget* help = OnlyHelpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(SectionShown(help), QStringLiteral("display-window"));
+    // The picture was pinned before the help opened.
+    EXPECT_FALSE(Display().isVisible());
+    EXPECT_EQ(PinnedWindows().size(), 1u);
+    EXPECT_EQ(DataFile(), Record("0", "0", "1500", "1500", P("a.jpg")));
+
+    forms::TheForm1().vl_help->trigger();
+    EXPECT_EQ(OnlyHelpWindow(), help);
+    EXPECT_EQ(SectionShown(help), QStringLiteral("main-window"));
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks what desktops read from it:
+#   install_test.sh BUILD_FOLDER CMAKE
+set -euo pipefail
+build=$1
+cmake=$2
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+# desktop-file-utils, appstream, imagemagick
+need_tools desktop-file-validate appstreamcli identify
+
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+"$cmake" --install "$build" --prefix "$prefix" >"$prefix/install.log" ||
+  { cat "$prefix/install.log"; fail "cmake --install"; finish; }
+
+share=$prefix/share
+entry=$share/applications/$app_id.desktop
+metainfo=$share/metainfo/$app_id.metainfo.xml
+
+[[ -x $prefix/bin/vellora ]] || fail "bin/vellora is not installed"
+desktop-file-validate "$entry" || fail "desktop-file-validate $entry"
+appstreamcli validate --no-net --strict "$metainfo" || fail "appstreamcli validate $metainfo"
+# The whole tree: the desktop entry the metainfo launches is installed beside it.
+appstreamcli validate-tree --no-net "$prefix" || fail "appstreamcli validate-tree"
+
+# What the entry starts and shows must be installed.
+exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+[[ -x $prefix/bin/$exec_program ]] || fail "the entry starts \"$exec_program\", not installed"
+icon_name=$(sed -n 's/^Icon=//p' "$entry")
+for size in "${icon_sizes[@]}"; do
+  icon=$share/icons/hicolor/${size}x${size}/apps/$icon_name.png
+  if [[ ! -f $icon ]]; then
+    fail "no ${size}x${size} icon: $icon"
+    continue
+  fi
+  measured=$(identify -format '%wx%h' "$icon")
+  [[ $measured == "${size}x${size}" ]] || fail "$icon is $measured"
+done
+
+# The licence the metainfo declares is the one shipped.
+license=$(sed -n 's:.*<project_license>\(.*\)</project_license>.*:\1:p' "$metainfo")
+[[ -n $license ]] && grep -q "^$license License" "$share/doc/vellora/LICENSE" ||
+  fail "metainfo licence \"$license\" is not the LICENSE file's"
+
+finish
