@@ -68,6 +68,8 @@ public:
     bool StartProgram(const QString& program, const QString& workingDirectory,
                       const QStringList& arguments = {});
     bool ProgramRunning() const;
+    // The program's process id; 0 when none was started.
+    qint64 ProgramPid() const { return program_ ? program_->processId() : 0; }
     void StopProgram();
     // What the program wrote to stdout and stderr so far.
     QString ProgramOutput() const;
