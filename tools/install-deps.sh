@@ -10,6 +10,7 @@ packages=(
   xvfb xauth openbox xdotool x11-utils
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation
   xdg-utils imagemagick
+  trayer
 )
 
 missing=()

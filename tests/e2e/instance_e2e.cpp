@@ -1,11 +1,13 @@
 // One program per data folder on a real desktop: a later start for the same folder hands over
 // to the running one (its main window back, or a picture opened in it) and ends; a folder left
 // locked by a killed program is taken over; different folders run side by side; a running
-// program that does not answer is reported. Start at login writes its entry without a display.
+// program that does not answer is reported. The tray icon, where there is a tray, brings the
+// main window back and ends the program. Start at login writes its entry without a display.
 #include <unistd.h>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 #include <csignal>
 #include <cstdio>
@@ -252,6 +254,47 @@ TEST_F(InstanceTest, AProgramThatDoesNotAnswerIsReportedAndItsFolderLeftAlone) {
     EXPECT_EQ(run.output.trimmed().count(QLatin1Char('\n')), 0) << "more than one line";
     EXPECT_EQ(ReadBytes(DataFile()), data);
     EXPECT_EQ(session->VisibleWindows(kPinned).size(), 2);
+}
+
+TEST_F(InstanceTest, TheTrayIconBringsTheMainWindowBackAndItsMenuEndsTheProgram) {
+    if (QStandardPaths::findExecutable(QStringLiteral("trayer")).isEmpty()) {
+        GTEST_SKIP() << "trayer (a system tray) is not installed";
+    }
+    const QByteArray data = StartWithTwoPinned();
+    // The tray comes after the program, as a panel may at login.
+    ProgramRun tray(QStringLiteral("trayer"), work.path(),
+                    {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "100",
+                     "--height", "24"},
+                    session->Environment());
+    // The icon is a window of the program's, 16 to 32 pixels wide, embedded in the tray (so
+    // not one the window manager manages); the main window is larger.
+    const auto icons = [&](bool wantIcon) {
+        QList<WindowInfo> found;
+        const QList<WindowInfo> windows =
+            wantIcon ? session->NamedWindows() : session->VisibleWindows(kMain);
+        for (const WindowInfo& window : windows) {
+            const bool small = window.rect.width() >= 16 && window.rect.width() <= 32;
+            if (window.title == kMain && small == wantIcon) found << window;
+        }
+        return found;
+    };
+    ASSERT_TRUE(XSession::WaitUntil([&] { return icons(true).size() == 1; }, 15000))
+        << "no tray icon";
+    const QPoint icon = icons(true)[0].rect.center();
+    ASSERT_TRUE(icons(false).isEmpty());
+
+    ASSERT_TRUE(session->Click(icon));
+    ASSERT_TRUE(XSession::WaitUntil([&] { return icons(false).size() == 1; }, 5000))
+        << "a click on the tray icon did not bring the main window back";
+
+    // Its menu's last item, "終了", ends the program as the main window's does.
+    session->Run(QStringLiteral("xdotool"),
+                 {"mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "3"});
+    ASSERT_TRUE(XSession::WaitUntil([&] { return !session->VisiblePopups().isEmpty(); }, 5000));
+    ASSERT_TRUE(session->Key(QStringLiteral("Up Return")));
+    EXPECT_TRUE(XSession::WaitUntil([&] { return !session->ProgramRunning(); }, 5000));
+    EXPECT_EQ(ReadBytes(DataFile()), data);
+    EXPECT_FALSE(QFile::exists(Path(".vellora.lock")));
 }
 
 // Start at login: without a display, and without opening a window.
