@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "app/desktop.h"
+#include "app/launch.h"
 #include "app/program.h"
-#include "store/data_file.h"
 
 namespace {
 
@@ -34,6 +35,10 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Help, the version and start at login end here without a display, as does a start for a
+    // data folder whose program is already running, which hands over to it.
+    app::Launch launch(argc, argv);
+    if (launch.Finished()) return launch.ExitStatus();
     ChooseWindowSystem();
     if (!HasDisplay()) {
         std::fprintf(stderr,
@@ -41,10 +46,12 @@ int main(int argc, char* argv[]) {
                      "session\n");
         return 2;
     }
-    QApplication application(argc, argv);
+    // The arguments were the program's own: none of them is taken for one of Qt's options.
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setQuitOnLastWindowClosed(false);
-    app::Program program(store::kDataFileName);
-    program.Start();
+    app::Program program(launch.DataFile());
+    app::Desktop desktop(program, launch);
     return application.exec();
 }

@@ -18,6 +18,7 @@ test_packages=(
   desktop-file-utils appstream dpkg-dev file
   clang-14 libclang-rt-14-dev
   locales
+  trayer
 )
 
 case ${1:-} in

@@ -22,8 +22,8 @@ if [[ -n ${WAYLAND_DISPLAY:-} ]]; then
   export QT_QPA_PLATFORM=xcb
 fi
 
-# The program keeps its data file in its current folder.
-data_dir="${XDG_DATA_HOME:-$HOME/.local/share}/vellora"
-mkdir -p "$data_dir"
-cd "$data_dir"
-exec "$root/build/release/vellora"
+# The data file is kept in the user's data folder ($XDG_DATA_HOME/vellora); the browser starts
+# in the folder this script was started from ($OLDPWD after the one cd above), where picture
+# arguments are found too.
+cd "$OLDPWD"
+exec "$root/build/release/vellora" --user-data "$@"

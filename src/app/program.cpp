@@ -7,6 +7,7 @@
 #include "forms/forms.h"
 #include "main_window/main_window.h"
 #include "pinned_window/pinned_window.h"
+#include "platform/file_path.h"
 #include "store/picture_list.h"
 
 namespace app {
@@ -26,6 +27,10 @@ Program::~Program() {
 }
 
 void Program::Start() {
+    Start(platform::FilePath());
+}
+
+std::optional<QString> Program::Start(const platform::FilePath& picture) {
     forms::InstallFontSubstitutes();
     store::PictureList& pictures = *pictures_;
     forms::InstallFactories({
@@ -34,7 +39,25 @@ void Program::Start() {
         [&pictures] { return new pinned_window::PinnedWindow(pictures); },
     });
     forms::Form1& form = forms::TheForm1();
-    if (!Form_Load(form, pictures)) form.Show();
+    const bool hidden = Form_Load(form, pictures);
+    std::optional<QString> failure;
+    if (!picture.IsEmpty()) {
+        failure = OpenPicture(picture);
+        if (!failure) return std::nullopt;
+    }
+    if (!hidden) form.Show();
+    return failure;
+}
+
+void Program::ShowMainWindow() {
+    forms::Form1& form = forms::TheForm1();
+    if (form.isMinimized()) form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+    form.SetShownWithHide(true, pictures_->ListCount() > 0);
+}
+
+std::optional<QString> Program::OpenPicture(const platform::FilePath& picture) {
+    // The main window object is always the browser's behaviour (the factory above).
+    return static_cast<main_window::MainWindow&>(forms::TheForm1()).OpenPicture(picture);
 }
 
 }  // namespace app

@@ -2,6 +2,11 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
+
+namespace platform {
+class FilePath;
+}
 
 namespace store {
 class PictureList;
@@ -20,9 +25,18 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // Creates the main window, runs the start-up restore, and shows the main window unless the
-    // restore hid it. Does not enter the event loop.
+    // Creates the main window, runs the start-up restore, then opens `picture` when one is
+    // given (see OpenPicture), and shows the main window unless the restore hid it or the
+    // picture opened. Does not enter the event loop. What kept the picture from opening, if
+    // anything.
+    std::optional<QString> Start(const platform::FilePath& picture);
     void Start();
+
+    // Brings the main window back, raised and activated, with "非表示" offered while pictures
+    // are pinned.
+    void ShowMainWindow();
+    // Opens the picture in the display window as the browser does (MainWindow::OpenPicture).
+    std::optional<QString> OpenPicture(const platform::FilePath& picture);
 
     store::PictureList& Pictures() { return *pictures_; }
 

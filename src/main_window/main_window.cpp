@@ -2,8 +2,14 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QTimer>
 
 #include "forms/form2.h"
 #include "forms/form4.h"
@@ -41,6 +47,45 @@ MainWindow::MainWindow(store::PictureList& pictures) : pictures_(pictures) {
     // The lists start at the process's current folder; nothing here changes that folder.
     Drive1->ShowVolumeOf(QDir::currentPath());
     Dir1->SetPath(platform::FilePath::FromText(QDir::currentPath()));
+    setAcceptDrops(true);
+}
+
+std::optional<QString> MainWindow::OpenPicture(const platform::FilePath& path) {
+    const QByteArray name = path.FileName();
+    if (name.isEmpty() || platform::MatchingFileNames({name}, File1->Pattern()).isEmpty()) {
+        return QStringLiteral("not a picture the browser lists (%1)").arg(File1->Pattern());
+    }
+    if (name.startsWith('.')) return QStringLiteral("the browser does not list hidden files");
+    const platform::PictureLoad measured = platform::MeasurePicture(path);
+    if (!measured) return platform::DescribePictureError(measured.error);
+
+    // As when the display window loses the focus to the main window: its picture stays where
+    // the user put it.
+    if (forms::Form2Exists()) {
+        forms::Form2& display = forms::TheForm2();
+        if (display.Loaded() && display.isVisible()) display.Pic_show();
+    }
+    const platform::FilePath folder(path.Bytes().chopped(name.size()));
+    // The volume is found by its mount point's text; the folder itself goes by its bytes.
+    Drive1->ShowVolumeOf(QFile::decodeName(folder.Bytes()));
+    if (!Dir1->SetPath(folder)) return QStringLiteral("its folder cannot be read");
+    int row = -1;
+    for (int i = 0; i < File1->ListCount() && row < 0; ++i) {
+        if (File1->List(i) == name) row = i;
+    }
+    if (row < 0) return QStringLiteral("the browser does not list it");
+    {
+        // Selected once, and File1_Click run once, whichever entry was selected before.
+        const QSignalBlocker quiet(File1);
+        File1->setCurrentRow(row);
+    }
+    File1_Click();
+    Image1_DblClick();
+    const forms::Form2& display = forms::TheForm2();
+    if (!display.isVisible() || display.Label1.Caption != path) {
+        return QStringLiteral("it could not be opened");
+    }
+    return std::nullopt;
 }
 
 void MainWindow::Drive1_Change() {
@@ -126,6 +171,36 @@ void MainWindow::vl_help_Click() {
 
 void MainWindow::vl_about_Click() {
     forms::TheForm4().ShowAbout();
+}
+
+namespace {
+
+// The first local file a drag carries, if it is one the file list offers.
+std::optional<platform::FilePath> DraggedPicture(const QMimeData* data, const QString& pattern) {
+    if (!data || !data->hasFormat(QStringLiteral("text/uri-list"))) return std::nullopt;
+    const QList<platform::FilePath> files =
+        platform::LocalFilesOfUriList(data->data(QStringLiteral("text/uri-list")));
+    if (files.isEmpty() ||
+        platform::MatchingFileNames({files.first().FileName()}, pattern).isEmpty()) {
+        return std::nullopt;
+    }
+    return files.first();
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (DraggedPicture(event->mimeData(), File1->Pattern())) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::optional<platform::FilePath> picture =
+        DraggedPicture(event->mimeData(), File1->Pattern());
+    if (!picture) return;
+    event->acceptProposedAction();
+    // Opened once the drop is over, so that the file manager is not kept waiting meanwhile. A
+    // file that cannot be opened is passed over as the browser passes over one.
+    QTimer::singleShot(0, this, [this, path = *picture] { OpenPicture(path); });
 }
 
 void MainWindow::OnCloseCommand() {

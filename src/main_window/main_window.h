@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <optional>
+
 #include "forms/form1.h"
 
 namespace store {
@@ -14,6 +17,12 @@ class MainWindow : public forms::Form1 {
 public:
     explicit MainWindow(store::PictureList& pictures);
 
+    // Opens the picture at `path` (absolute) as the user would: a picture on show in the display
+    // window is pinned first, the browser moves to the picture's folder and selects it
+    // (File1_Click), and the preview's double-click opens it (Image1_DblClick). A file the file
+    // list would not offer, or that is not a loadable picture, changes nothing: the reason.
+    std::optional<QString> OpenPicture(const platform::FilePath& path);
+
 protected:
     void Drive1_Change() override;
     void Dir1_Change() override;
@@ -24,6 +33,10 @@ protected:
     void vl_help_Click() override;
     void vl_about_Click() override;
     void OnCloseCommand() override;
+
+    // A JPEG or GIF file dropped from a file manager opens as OpenPicture does.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     store::PictureList& pictures_;

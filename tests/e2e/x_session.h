@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/types.h>
 #include <QByteArray>
 #include <QImage>
 #include <QList>
@@ -14,7 +15,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-#include <sys/types.h>
 
 // A private X display with a real window manager, for tests that watch the program's windows
 // from the outside: Xvfb on a free display number, openbox with a fixed configuration, and the
@@ -28,8 +28,8 @@ using WindowId = quint64;
 struct WindowInfo {
     WindowId id = 0;
     QString title;
-    QRect rect;                  // absolute client rectangle (without any frame)
-    bool viewable = false;       // mapped, with every ancestor mapped
+    QRect rect;                     // absolute client rectangle (without any frame)
+    bool viewable = false;          // mapped, with every ancestor mapped
     bool overrideRedirect = false;  // popups and menus: never framed by the window manager
 };
 
@@ -68,6 +68,8 @@ public:
     bool StartProgram(const QString& program, const QString& workingDirectory,
                       const QStringList& arguments = {});
     bool ProgramRunning() const;
+    // The program's process id; 0 when none was started.
+    qint64 ProgramPid() const { return program_ ? program_->processId() : 0; }
     void StopProgram();
     // What the program wrote to stdout and stderr so far.
     QString ProgramOutput() const;

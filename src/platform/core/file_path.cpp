@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <QSysInfo>
 #include <cerrno>
 
 namespace platform {
@@ -72,6 +73,35 @@ QString FilePath::DisplayText() const {
 QByteArray FilePath::FileName() const {
     const qsizetype slash = bytes_.lastIndexOf('/');
     return slash < 0 ? bytes_ : bytes_.mid(slash + 1);
+}
+
+QList<FilePath> LocalFilesOfUriList(const QByteArray& uriList) {
+    QList<FilePath> files;
+    for (QByteArray line : uriList.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith('#')) continue;
+        if (!line.toLower().startsWith("file:")) continue;
+        QByteArray rest = line.mid(5);
+        // A query or fragment is no part of a file's name; a "?" or "#" in a name is encoded.
+        for (const char end : {'?', '#'}) {
+            const qsizetype at = rest.indexOf(end);
+            if (at >= 0) rest.truncate(at);
+        }
+        if (rest.startsWith("//")) {
+            const qsizetype slash = rest.indexOf('/', 2);
+            if (slash < 0) continue;
+            const QByteArray host = rest.mid(2, slash - 2).toLower();
+            if (!host.isEmpty() && host != "localhost" &&
+                host != QSysInfo::machineHostName().toUtf8().toLower()) {
+                continue;
+            }
+            rest = rest.mid(slash);
+        }
+        const QByteArray path = QByteArray::fromPercentEncoding(rest);
+        if (!path.startsWith('/') || path.contains('\0')) continue;
+        files.append(FilePath(path));
+    }
+    return files;
 }
 
 QString DisplayName(const QByteArray& bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // A file name as the file system holds it: bytes. Linux file names need not be UTF-8 (archives
@@ -39,5 +40,11 @@ private:
 
 // A name's bytes as text for people to read, by the rule of FilePath::DisplayText.
 QString DisplayName(const QByteArray& bytes);
+
+// The local files a text/uri-list names (what a file manager drags), in its order: "file:"
+// URIs without a host or with this machine's, their paths as the bytes the percent-encoding
+// spells, so that names that are not UTF-8 arrive intact. Comments, other schemes and
+// malformed entries are left out.
+QList<FilePath> LocalFilesOfUriList(const QByteArray& uriList);
 
 }  // namespace platform

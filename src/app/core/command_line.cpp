@@ -1,0 +1,123 @@
+#include "app/command_line.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+
+namespace app {
+
+namespace {
+
+// Each byte as the character of the same number, so that a name goes through the parser and
+// comes back as the same bytes whatever its encoding; option names are ASCII and match as they
+// are.
+QString AsLatin1(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes);
+}
+
+platform::FilePath AbsoluteCleaned(const QByteArray& name, const QByteArray& currentFolder) {
+    const QByteArray absolute = name.startsWith('/') ? name : currentFolder + '/' + name;
+    return platform::FilePath(QDir::cleanPath(AsLatin1(absolute)).toLatin1());
+}
+
+CommandLine Usage(const QString& error) {
+    CommandLine line;
+    line.action = CommandLine::Action::Usage;
+    line.error = error;
+    return line;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArray& currentFolder) {
+    QCommandLineParser parser;
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, {});
+    const QCommandLineOption version(QStringLiteral("version"), {});
+    const QCommandLineOption userData(QStringLiteral("user-data"), {});
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"), {}, QStringLiteral("DIR"));
+    const QCommandLineOption autostart(QStringLiteral("autostart"), {}, QStringLiteral("on|off"));
+    parser.addOptions({help, version, userData, dataDir, autostart});
+
+    QStringList texts;
+    for (const QByteArray& argument : arguments) texts.append(AsLatin1(argument));
+    if (texts.isEmpty()) texts.append(QStringLiteral("vellora"));
+    if (!parser.parse(texts)) return Usage(parser.errorText());
+
+    CommandLine line;
+    if (parser.isSet(help)) {
+        line.action = CommandLine::Action::Help;
+        return line;
+    }
+    if (parser.isSet(version)) {
+        line.action = CommandLine::Action::Version;
+        return line;
+    }
+    if (parser.isSet(userData) && parser.isSet(dataDir)) {
+        return Usage(QStringLiteral("--user-data and --data-dir name two data folders; give one"));
+    }
+    if (parser.isSet(userData)) line.place = DataPlace::UserData;
+    if (parser.isSet(dataDir)) {
+        const QByteArray given = parser.value(dataDir).toLatin1();
+        if (given.isEmpty()) return Usage(QStringLiteral("--data-dir needs a folder"));
+        const QByteArray bytes = AbsoluteCleaned(given, currentFolder).Bytes();
+        line.dataDir = QString::fromUtf8(bytes);
+        // The data file's name is kept as text, which holds only a UTF-8 folder name exactly.
+        if (line.dataDir.toUtf8() != bytes) {
+            return Usage(QStringLiteral("--data-dir needs a folder whose name is UTF-8"));
+        }
+        line.place = DataPlace::Folder;
+    }
+    for (const QString& text : parser.positionalArguments()) {
+        const QByteArray name = text.toLatin1();
+        if (name.isEmpty()) return Usage(QStringLiteral("an empty picture name"));
+        line.pictures.append(AbsoluteCleaned(name, currentFolder));
+    }
+    if (parser.isSet(autostart)) {
+        const QString value = parser.value(autostart);
+        if (value != QLatin1String("on") && value != QLatin1String("off")) {
+            return Usage(QStringLiteral("--autostart takes \"on\" or \"off\""));
+        }
+        if (line.place != DataPlace::CurrentFolder || !line.pictures.isEmpty()) {
+            return Usage(
+                QStringLiteral("--autostart takes no data folder and no picture: the program "
+                               "started at login uses --user-data"));
+        }
+        line.action = value == QLatin1String("on") ? CommandLine::Action::AutostartOn
+                                                   : CommandLine::Action::AutostartOff;
+    }
+    return line;
+}
+
+QString HelpText() {
+    return QStringLiteral(
+        "Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]\n"
+        "       vellora --autostart on|off\n"
+        "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
+        "\n"
+        "Vellora pins JPEG and GIF pictures onto the desktop.\n"
+        "Vellora は JPEG と GIF の画像をデスクトップに張り付けます。\n"
+        "\n"
+        "Where the data file \"zuzerid.dat\" is kept / データファイルの場所:\n"
+        "  --user-data      $XDG_DATA_HOME/vellora (~/.local/share/vellora), created when\n"
+        "                   missing; the desktop menu and start at login use it.\n"
+        "                   ユーザーのデータフォルダ (無ければ作成)。\n"
+        "  --data-dir DIR   the folder DIR, created when missing.\n"
+        "                   指定したフォルダ (無ければ作成)。\n"
+        "  (neither)        the current folder, where the program was started.\n"
+        "                   どちらも無いときは現在のフォルダ。\n"
+        "\n"
+        "One Vellora runs for each data folder. Starting it again for the same folder\n"
+        "brings the running one's main window back, or opens PICTURE in it, and ends.\n"
+        "同じデータフォルダで再び起動すると、動いている Vellora のﾒｲﾝｳｨﾝﾄﾞｳを表示するか\n"
+        "画像を開いて終了します。\n"
+        "\n"
+        "  PICTURE          a .jpg or .gif file: opened in the display window as if chosen\n"
+        "                   in the browser and double-clicked. Only the first is opened.\n"
+        "                   画像を画像表示ｳｨﾝﾄﾞｳで開きます (最初の 1 つだけ)。\n"
+        "  --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).\n"
+        "  --autostart off  no longer start at login.\n"
+        "                   ログイン時に起動する / しない。\n"
+        "  --version        the version / バージョン\n"
+        "  -h, --help       this text / このヘルプ\n");
+}
+
+}  // namespace app

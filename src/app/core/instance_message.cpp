@@ -1,0 +1,75 @@
+#include "app/instance_message.h"
+
+#include <QList>
+#include <QtEndian>
+
+namespace app::instance {
+
+namespace {
+
+constexpr char kProtocol[] = "vellora/1";
+// The longest path a Linux system call takes, its terminating NUL included.
+constexpr qsizetype kMaxPath = 4096;
+
+QByteArray Join(const QList<QByteArray>& fields) {
+    return fields.join('\0');
+}
+
+// The fields of a body of this protocol; nothing when it is of another protocol.
+std::optional<QList<QByteArray>> Fields(const QByteArray& body) {
+    if (body.isEmpty() || body.size() > kMaxBody) return std::nullopt;
+    QList<QByteArray> fields = body.split('\0');
+    if (fields.size() < 2 || fields.first() != kProtocol) return std::nullopt;
+    fields.removeFirst();
+    return fields;
+}
+
+}  // namespace
+
+QByteArray Frame(const QByteArray& body) {
+    QByteArray frame(4, '\0');
+    qToBigEndian(quint32(body.size()), frame.data());
+    return frame + body;
+}
+
+FrameState ReadFrame(const QByteArray& received, QByteArray* body) {
+    if (received.size() < 4) return FrameState::Incomplete;
+    const quint32 length = qFromBigEndian<quint32>(received.constData());
+    if (length == 0 || length > quint32(kMaxBody)) return FrameState::Invalid;
+    const qsizetype total = 4 + qsizetype(length);
+    if (received.size() < total) return FrameState::Incomplete;
+    if (received.size() > total) return FrameState::Invalid;
+    *body = received.mid(4);
+    return FrameState::Complete;
+}
+
+QByteArray EncodeRequest(const Request& request) {
+    if (request.kind == Request::Kind::Show) return Join({kProtocol, "show"});
+    return Join({kProtocol, "open", request.picture.Bytes()});
+}
+
+std::optional<Request> DecodeRequest(const QByteArray& body) {
+    const std::optional<QList<QByteArray>> fields = Fields(body);
+    if (!fields) return std::nullopt;
+    if (*fields == QList<QByteArray>{"show"}) return Request{Request::Kind::Show, {}};
+    if (fields->size() != 2 || fields->at(0) != "open") return std::nullopt;
+    const QByteArray& path = fields->at(1);
+    // Absolute, since the running program's current folder is not the sender's.
+    if (!path.startsWith('/') || path.size() >= kMaxPath) return std::nullopt;
+    return Request{Request::Kind::Open, platform::FilePath(path)};
+}
+
+QByteArray EncodeReply(const Reply& reply) {
+    if (reply.ok) return Join({kProtocol, "ok"});
+    return Join({kProtocol, "failed", reply.reason.toUtf8()});
+}
+
+std::optional<Reply> DecodeReply(const QByteArray& body) {
+    const std::optional<QList<QByteArray>> fields = Fields(body);
+    if (!fields) return std::nullopt;
+    if (*fields == QList<QByteArray>{"ok"}) return Reply{};
+    if (fields->size() != 2 || fields->at(0) != "failed") return std::nullopt;
+    return Reply{false, QString::fromUtf8(fields->at(1))};
+}
+
+}  // namespace app::instance

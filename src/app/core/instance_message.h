@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+#include "platform/file_path.h"
+
+// What a later start of the program says to the one already running for the same data folder,
+// and what that one answers. One request and one reply per connection, each framed by its
+// length: a 32-bit big-endian byte count, then the body. A body is fields separated by NUL
+// bytes (a file name never holds one), the first being the protocol's name and version.
+namespace app::instance {
+
+// Requests: ["vellora/1", "show"] brings the main window back; ["vellora/1", "open", PATH]
+// opens the picture at PATH (absolute) as the browser does.
+struct Request {
+    enum class Kind { Show, Open };
+    Kind kind = Kind::Show;
+    platform::FilePath picture;  // Open only
+    bool operator==(const Request&) const = default;
+};
+
+// Replies: ["vellora/1", "ok"], or ["vellora/1", "failed", REASON] with REASON in UTF-8.
+struct Reply {
+    bool ok = true;
+    QString reason;
+    bool operator==(const Reply&) const = default;
+};
+
+// The longest body either side accepts: a path of PATH_MAX bytes with room to spare.
+inline constexpr qsizetype kMaxBody = 8192;
+
+QByteArray Frame(const QByteArray& body);
+
+// What the bytes received so far on a connection hold.
+enum class FrameState {
+    Incomplete,  // wait for more
+    Complete,    // exactly one frame: `body` is set
+    Invalid,     // an empty or oversized frame, or bytes after it: drop the connection
+};
+FrameState ReadFrame(const QByteArray& received, QByteArray* body);
+
+QByteArray EncodeRequest(const Request& request);
+// Nothing for a body that is not exactly one well-formed request.
+std::optional<Request> DecodeRequest(const QByteArray& body);
+
+QByteArray EncodeReply(const Reply& reply);
+std::optional<Reply> DecodeReply(const QByteArray& body);
+
+}  // namespace app::instance

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+
+#include "app/instance_message.h"
+
+namespace app {
+
+class InstanceServer;
+class Launch;
+class Program;
+class TrayIcon;
+
+// The running program's place on the desktop beside its windows: it answers later starts for
+// its data folder, opens the picture its own command line named once the pinned pictures are
+// back, and keeps an icon in the system tray where the desktop has one.
+class Desktop {
+public:
+    // Starts the program (Program::Start) and everything around it.
+    Desktop(Program& program, const Launch& launch);
+    ~Desktop();
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
+
+private:
+    instance::Reply Answer(const instance::Request& request);
+
+    Program& program_;
+    std::unique_ptr<InstanceServer> server_;
+    std::unique_ptr<TrayIcon> tray_;
+};
+
+}  // namespace app

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "platform/file_path.h"
+
+namespace app {
+
+class InstanceLock;
+
+// Everything the program does with its command line before it opens a window: help, the
+// version and start at login, which end there without needing a display; the data folder; and
+// the claim to be that folder's one instance, or else the hand-over to the program that is.
+class Launch {
+public:
+    Launch(int argc, char* argv[]);
+    ~Launch();
+    Launch(const Launch&) = delete;
+    Launch& operator=(const Launch&) = delete;
+
+    // Whether the run ends here, and with which status.
+    bool Finished() const { return exitStatus_.has_value(); }
+    int ExitStatus() const { return exitStatus_.value_or(0); }
+
+    // The data file, in the chosen data folder.
+    QString DataFile() const;
+    // Where this run answers later starts for its folder; empty when it does not.
+    QString ServerPath() const { return serverPath_; }
+    // The picture to open once the pinned pictures are back; empty when none was given.
+    const platform::FilePath& Picture() const { return picture_; }
+
+private:
+    void Claim(const QByteArray& canonicalFolder);
+
+    std::optional<int> exitStatus_;
+    QString folder_;
+    QString serverPath_;
+    platform::FilePath picture_;
+    std::unique_ptr<InstanceLock> lock_;
+};
+
+}  // namespace app
