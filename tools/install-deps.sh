@@ -7,8 +7,8 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6concurrent6 qt6-qpa-plugins libgl-dev libxcb1-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth openbox xdotool x11-utils
-  fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation
+  xvfb xauth openbox icewm xdotool wmctrl x11-utils
+  fontconfig fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation
   xdg-utils imagemagick
 )
 

@@ -8,6 +8,9 @@ root=$(pwd)
 started=$SECONDS
 
 tools/install-deps.sh
+# A font cache that is out of date (a fresh machine, fonts just installed) makes every program
+# that starts rescan the fonts, the window managers of the end-to-end tests included.
+fc-cache >/dev/null 2>&1 || true
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLORA_WERROR=ON -DVELLORA_BENCHMARKS=ON
 cmake --build build -j"$(nproc)"

@@ -24,7 +24,8 @@ class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const QStringList missing = XSession::MissingTools();
-        if (!missing.isEmpty()) GTEST_SKIP() << "missing tools: " << missing.join(' ').toStdString();
+        if (!missing.isEmpty())
+            GTEST_SKIP() << "missing tools: " << missing.join(' ').toStdString();
         session = std::make_unique<XSession>();
         ASSERT_TRUE(session->Ok()) << session->Error().toStdString();
         ASSERT_TRUE(work.isValid());
@@ -35,20 +36,26 @@ protected:
         // In the sanitizer build the program reports its own faults on its output.
         const QString output = session->ProgramOutput();
         for (const char* report : {"runtime error:", "AddressSanitizer", "LeakSanitizer"}) {
-            EXPECT_FALSE(output.contains(QLatin1String(report))) << "the program reported " << report;
+            EXPECT_FALSE(output.contains(QLatin1String(report)))
+                << "the program reported " << report;
         }
         if (HasFailure()) {
-            std::cout << "--- program output ---\n" << session->ProgramOutput().toStdString()
-                      << "--- visible windows ---\n";
+            std::cout << "--- program output ---\n"
+                      << session->ProgramOutput().toStdString() << "--- visible windows ---\n";
             for (const WindowInfo& window : session->VisibleWindows()) {
                 std::cout << QStringLiteral("  0x%1 \"%2\" %3\n")
                                  .arg(window.id, 0, 16)
                                  .arg(window.title, ToString(window.rect))
                                  .toStdString();
             }
-            const QByteArray log = ReadBytes(session->TempPath(QStringLiteral("openbox.log")));
-            std::cout << "--- openbox log ---\n" << log.toStdString();
-            if (!keptFolder.isEmpty()) std::cout << "screenshots kept in " << keptFolder.toStdString() << "\n";
+            // A window the program mapped that never came up shows here rather than nowhere.
+            std::cout << "--- named windows not mapped ---\n"
+                      << session->UnmappedWindowsReport().toStdString()
+                      << "--- the window manager's clients (_NET_CLIENT_LIST) ---\n"
+                      << session->ClientListReport().toStdString() << "--- window manager log ---\n"
+                      << session->WindowManagerLog().toStdString();
+            if (!keptFolder.isEmpty())
+                std::cout << "screenshots kept in " << keptFolder.toStdString() << "\n";
         }
         session.reset();
     }
@@ -61,10 +68,12 @@ protected:
     // Waits until the data file holds exactly `expected`; the last content read otherwise.
     QByteArray WaitForDataFile(const QByteArray& expected, int timeoutMs = 5000) const {
         QByteArray content;
-        XSession::WaitUntil([&] {
-            content = ReadBytes(DataFile());
-            return QFile::exists(DataFile()) && content == expected;
-        }, timeoutMs, 50);
+        XSession::WaitUntil(
+            [&] {
+                content = ReadBytes(DataFile());
+                return QFile::exists(DataFile()) && content == expected;
+            },
+            timeoutMs, 50);
         return content;
     }
 
@@ -79,7 +88,8 @@ protected:
     void Keep(const QImage& image, const QString& name) {
         if (keptFolder.isEmpty()) {
             keptFolder = QDir::tempPath() + QStringLiteral("/vellora-e2e-") +
-                         QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name());
+                         QString::fromLatin1(
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
             QDir().mkpath(keptFolder);
         }
         image.save(keptFolder + QLatin1Char('/') + name, "PNG");

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "support/skip_status.h"
+
 // Window tests drive the real windows on Qt's offscreen platform.
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return test_support::RunAllTestsReportingSkips();
 }
