@@ -21,19 +21,24 @@ Qt::WindowFlags FlagsFor(BorderStyle style) {
     const Qt::WindowFlags toolTitle =
         Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     switch (style) {
-        case BorderStyle::None: return Qt::Window | Qt::FramelessWindowHint;
+        case BorderStyle::None:
+            return Qt::Window | Qt::FramelessWindowHint;
         case BorderStyle::FixedSingle:
             return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-        case BorderStyle::FixedToolWindow: return toolTitle;
-        case BorderStyle::SizableToolWindow: return toolTitle;
+        case BorderStyle::FixedToolWindow:
+            return toolTitle;
+        case BorderStyle::SizableToolWindow:
+            return toolTitle;
     }
     return Qt::Window;
 }
 
 qint64 DistanceSquared(const QRect& a, const QRect& b) {
-    const qint64 dx = std::max<qint64>({0, qint64(b.left()) - a.right(), qint64(a.left()) - b.right()});
-    const qint64 dy = std::max<qint64>({0, qint64(b.top()) - a.bottom(), qint64(a.top()) - b.bottom()});
+    const qint64 dx =
+        std::max<qint64>({0, qint64(b.left()) - a.right(), qint64(a.left()) - b.right()});
+    const qint64 dy =
+        std::max<qint64>({0, qint64(b.top()) - a.bottom(), qint64(a.top()) - b.bottom()});
     return dx * dx + dy * dy;
 }
 
@@ -83,10 +88,18 @@ FormWindow::FormWindow(BorderStyle style, QWidget* parent)
 
 FormWindow::~FormWindow() = default;
 
-float FormWindow::Left() const { return PixelsToTwips(outer_.left()); }
-float FormWindow::Top() const { return PixelsToTwips(outer_.top()); }
-float FormWindow::Width() const { return PixelsToTwips(outer_.width()); }
-float FormWindow::Height() const { return PixelsToTwips(outer_.height()); }
+float FormWindow::Left() const {
+    return PixelsToTwips(outer_.left());
+}
+float FormWindow::Top() const {
+    return PixelsToTwips(outer_.top());
+}
+float FormWindow::Width() const {
+    return PixelsToTwips(outer_.width());
+}
+float FormWindow::Height() const {
+    return PixelsToTwips(outer_.height());
+}
 
 void FormWindow::SetLeft(float twips) {
     QRect outer = outer_;
@@ -121,7 +134,9 @@ QMenuBar* FormWindow::MenuBar() {
     return menuBar_;
 }
 
-int FormWindow::MenuBarHeight() const { return menuBar_ ? menuBar_->sizeHint().height() : 0; }
+int FormWindow::MenuBarHeight() const {
+    return menuBar_ ? menuBar_->sizeHint().height() : 0;
+}
 
 void FormWindow::SetUserSizableHeight(bool sizable) {
     heightSizableByUser_ = sizable;
@@ -144,7 +159,9 @@ void FormWindow::CenterOnScreen() {
     SetOuter(outer, false);
 }
 
-QRect FormWindow::DisplayedOuterPixels() const { return OntoNearestScreen(LimitedTo16Bit(outer_)); }
+QRect FormWindow::DisplayedOuterPixels() const {
+    return OntoNearestScreen(LimitedTo16Bit(outer_));
+}
 
 QRect FormWindow::WidgetRectFor(const QRect& outer) const {
     const int allowance = TopAllowancePixels();
@@ -230,7 +247,8 @@ void FormWindow::AdoptSystemGeometry() {
 bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
     // Qt reports a window exposed once it is mapped, after the window manager has framed and
     // placed it.
-    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+    if (event->type() == QEvent::Expose && watched == windowHandle() &&
+        windowHandle()->isExposed()) {
         awaitingMap_ = false;
     }
     return QWidget::eventFilter(watched, event);
@@ -253,7 +271,7 @@ void FormWindow::Show() {
     loaded_ = true;
     if (!isVisible()) {
         winId();  // the native window must exist before its state is set
-        SetSkipTaskbar(this);
+        PrepareToMap(this, inSwitchers_);
         ApplyGeometry();
         if (QWindow* window = windowHandle()) {
             window->removeEventFilter(this);
@@ -294,8 +312,10 @@ QRect OntoNearestScreen(const QRect& rect) {
     }
     const QRect area = nearest->availableGeometry();
     QRect moved = rect;
-    moved.moveLeft(std::clamp(rect.left(), area.left(), std::max(area.left(), area.right() - rect.width() + 1)));
-    moved.moveTop(std::clamp(rect.top(), area.top(), std::max(area.top(), area.bottom() - rect.height() + 1)));
+    moved.moveLeft(std::clamp(rect.left(), area.left(),
+                              std::max(area.left(), area.right() - rect.width() + 1)));
+    moved.moveTop(std::clamp(rect.top(), area.top(),
+                             std::max(area.top(), area.bottom() - rect.height() + 1)));
     return moved;
 }
 

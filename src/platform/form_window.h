@@ -56,6 +56,9 @@ public:
 
     // A window whose height only the program may set: the user's drags change its width alone.
     void SetUserSizableHeight(bool sizable);
+    // No window is in the taskbar; one that is not in the switchers either is left out of the
+    // pagers and of Alt+Tab too.
+    void SetInWindowSwitchers(bool listed) { inSwitchers_ = listed; }
 
     // The design size of the client area (below the menu bar), in twips.
     void SetClientSize(float widthTwips, float heightTwips);
@@ -95,6 +98,7 @@ private:
     QRect outer_;
     bool loaded_ = true;
     bool heightSizableByUser_ = true;
+    bool inSwitchers_ = true;
     int resizeCount_ = 0;
     QWidget* client_ = nullptr;
     QMenuBar* menuBar_ = nullptr;

@@ -64,6 +64,32 @@ protected:
     QString DataFile() const { return Path(QStringLiteral("zuzerid.dat")); }
 
     bool Start() { return session->StartProgram(QStringLiteral(VELLORA_PROGRAM), work.path()); }
+    // Starts the program through a link of another name, as a packaged or wrapped program runs:
+    // what the program calls itself must not depend on it.
+    bool StartThroughLink(const QString& name) {
+        const QString link = Path(name);
+        return QFile::link(QStringLiteral(VELLORA_PROGRAM), link) &&
+               session->StartProgram(link, work.path());
+    }
+
+    // The program's own class, for window-manager rules, on every window it maps.
+    void ExpectProgramClass(WindowId id) const {
+        EXPECT_EQ(
+            session->Property(id, QStringLiteral("WM_CLASS")).value_or(QString()).toStdString(),
+            "\"vellora\", \"Vellora\"")
+            << session->Describe(id).toStdString();
+    }
+
+    // A pinned picture is no application window: it stays out of the taskbar, the pagers and
+    // the window switchers (Alt+Tab), whatever the window manager did to its state.
+    void ExpectPinnedWindowStates(WindowId id) const {
+        const QStringList state = session->WmState(id).value_or(QStringList());
+        for (const char* atom : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
+            EXPECT_TRUE(state.contains(QLatin1String(atom)))
+                << atom << " missing from _NET_WM_STATE = " << state.join(", ").toStdString();
+        }
+        ExpectProgramClass(id);
+    }
 
     // Waits until the data file holds exactly `expected`; the last content read otherwise.
     QByteArray WaitForDataFile(const QByteArray& expected, int timeoutMs = 5000) const {

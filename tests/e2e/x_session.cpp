@@ -362,6 +362,17 @@ bool XSession::StartIceWM() {
         30000, 50);
 }
 
+bool XSession::AddIceWMWindowOption(const QString& line) const {
+    if (manager_ != WindowManager::IceWM) return false;
+    QFile options(TempPath(QStringLiteral("icewm/winoptions")));
+    if (!options.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    options.write(line.toUtf8() + '\n');
+    options.close();
+    // icesh exits with status 1 after sending the request, whether or not icewm acts on it.
+    Run(QStringLiteral("icesh"), {QStringLiteral("winoptions")});
+    return true;
+}
+
 QString XSession::WindowManagerLog() const {
     return QString::fromLocal8Bit(ReadLog(TempPath(QStringLiteral("wm.log"))));
 }
@@ -562,6 +573,14 @@ std::optional<QStringList> XSession::WmState(WindowId id) const {
     for (const QString& atom : value->split(QLatin1Char(','), Qt::SkipEmptyParts))
         atoms << atom.trimmed();
     return atoms;
+}
+
+std::optional<WindowId> XSession::ActiveWindow() const {
+    bool ok = false;
+    const QByteArray output =
+        Run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}, &ok);
+    if (!ok) return std::nullopt;
+    return ParseId(QString::fromLatin1(output.trimmed()));
 }
 
 std::optional<FrameExtents> XSession::FrameExtentsOf(WindowId id) const {

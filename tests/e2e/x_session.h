@@ -65,6 +65,10 @@ public:
     WindowManager Manager() const { return manager_; }
     // The window manager's output so far.
     QString WindowManagerLog() const;
+    // Adds a line to icewm's window options, as a user writes rules for a program's windows
+    // ("vellora.ignoreQuickSwitch: 1"), and has icewm read them again. For windows mapped
+    // afterwards; false under another window manager.
+    bool AddIceWMWindowOption(const QString& line) const;
     // The environment every X client started here gets: DISPLAY, QT_QPA_PLATFORM=xcb,
     // LC_ALL=C.UTF-8 and a private XDG_RUNTIME_DIR.
     QProcessEnvironment Environment() const;
@@ -102,6 +106,8 @@ public:
     std::optional<QRect> ClientRect(WindowId id) const;
     // The atoms of _NET_WM_STATE (empty when unset); nullopt when the window is gone.
     std::optional<QStringList> WmState(WindowId id) const;
+    // The window that has the focus, as the window manager announces it.
+    std::optional<WindowId> ActiveWindow() const;
     std::optional<FrameExtents> FrameExtentsOf(WindowId id) const;
     // Any property as `xprop -id W NAME` shows its value ("\"vellora\", \"Vellora\"" for WM_CLASS);
     // nullopt when unset or the window is gone.
