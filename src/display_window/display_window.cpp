@@ -28,7 +28,6 @@ DisplayWindow::DisplayWindow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         Image1->KeepDetailUpTo(screen->size() * screen->devicePixelRatio());
     }
-    CenterOnScreen();
     Form_Initialize();
 }
 

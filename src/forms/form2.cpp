@@ -14,6 +14,7 @@ Form2::Form2() : FormWindow(platform::BorderStyle::SizableToolWindow) {
     CreateMenu();
     CreateControls();
     SetClientSize(4680, 3195);
+    OpenAtPlatformDefault();
     ConnectHandlers();
 }
 

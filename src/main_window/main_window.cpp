@@ -10,27 +10,23 @@
 #include "forms/forms.h"
 #include "main_window/preview_size.h"
 #include "platform/file_lists.h"
+#include "platform/form_window.h"
 #include "platform/help_viewer.h"
 #include "platform/mouse_pointer.h"
 #include "platform/twips.h"
 
 namespace main_window {
 
-namespace {
-
-// Frame and title bar the window manager may add around the display window; the 600-twip
-// allowance covers the title and menu bars above the picture.
-constexpr int kFrameReservePixels = 16;
-
-}  // namespace
-
 QSizeF LargestDisplaySize() {
     QSizeF limit(32767, 32767);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Room for the frame on both sides; the 600-twip allowance holds the title and menu
+        // bars above the picture.
+        const int frame = 2 * platform::kFrameReservePixels;
         const QRect area = screen->availableGeometry();
-        const double width = platform::PixelsToTwips(area.width() - kFrameReservePixels);
-        const double height = platform::PixelsToTwips(area.height() - kFrameReservePixels) -
-                              forms::Form2::kAllowance;
+        const double width = platform::PixelsToTwips(area.width() - frame);
+        const double height =
+            platform::PixelsToTwips(area.height() - frame) - forms::Form2::kAllowance;
         limit = limit.boundedTo(QSizeF(std::max(width, 150.0), std::max(height, 150.0)));
     }
     return limit;
@@ -49,7 +45,9 @@ void MainWindow::Drive1_Change() {
     }
 }
 
-void MainWindow::Dir1_Change() { File1->SetPath(Dir1->Path()); }
+void MainWindow::Dir1_Change() {
+    File1->SetPath(Dir1->Path());
+}
 
 void MainWindow::File1_Click() {
     Image1->SetVisible(false);
@@ -129,13 +127,17 @@ void MainWindow::non_disp_Click() {
     SetVisible(false);
 }
 
-void MainWindow::end_vl_Click() { forms::EndProgram(); }
+void MainWindow::end_vl_Click() {
+    forms::EndProgram();
+}
 
 void MainWindow::vl_help_Click() {
     platform::WinHelp(this, QStringLiteral("Orvik.HLP"), platform::kHelpContents, 0);
 }
 
-void MainWindow::vl_about_Click() { forms::TheForm4().ShowAbout(); }
+void MainWindow::vl_about_Click() {
+    forms::TheForm4().ShowAbout();
+}
 
 void MainWindow::OnCloseCommand() {
     // With pictures pinned the window only steps aside, as "非表示" does; with none there is

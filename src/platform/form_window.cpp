@@ -102,12 +102,14 @@ float FormWindow::Height() const {
 }
 
 void FormWindow::SetLeft(float twips) {
+    positionChosen_ = true;
     QRect outer = outer_;
     outer.moveLeft(TwipsToPixels(twips));
     SetOuter(outer, true);
 }
 
 void FormWindow::SetTop(float twips) {
+    positionChosen_ = true;
     QRect outer = outer_;
     outer.moveTop(TwipsToPixels(twips));
     SetOuter(outer, true);
@@ -157,6 +159,27 @@ void FormWindow::CenterOnScreen() {
     QRect outer = outer_;
     outer.moveCenter(screen->availableGeometry().center());
     SetOuter(outer, false);
+}
+
+void FormWindow::PlaceAtPlatformDefault(const QMargins& frame) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    SetOuter(DefaultPlacement(outer_.size(), screen->availableGeometry(), frame), false);
+}
+
+void FormWindow::KeepFrameInArea() {
+    // The frame is known only now that the window manager has framed the window. It is measured
+    // from the client area, which starts TopAllowancePixels below the window's Top.
+    const std::optional<QMargins> extents = FrameExtents(this);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!extents || !screen) return;
+    const QMargins frame(extents->left(), std::max(0, extents->top() - TopAllowancePixels()),
+                         extents->right(), extents->bottom());
+    const QRect area = screen->availableGeometry();
+    const QRect displayed = DisplayedOuterPixels();
+    if (area.contains(displayed.marginsAdded(frame))) return;
+    const QRect placed = DefaultPlacement(displayed.size(), area, frame);
+    if (placed.topLeft() != displayed.topLeft()) SetOuter(placed, false);
 }
 
 QRect FormWindow::DisplayedOuterPixels() const {
@@ -250,6 +273,10 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Expose && watched == windowHandle() &&
         windowHandle()->isExposed()) {
         awaitingMap_ = false;
+        if (checkFrameOnMap_) {
+            checkFrameOnMap_ = false;
+            KeepFrameInArea();
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -270,6 +297,12 @@ void FormWindow::SetVisible(bool visible) {
 void FormWindow::Show() {
     loaded_ = true;
     if (!isVisible()) {
+        if (platformDefault_ && !positionChosen_) {
+            const int reserve = kFrameReservePixels;
+            PlaceAtPlatformDefault(QMargins(reserve, reserve, reserve, reserve));
+            positionChosen_ = true;
+            checkFrameOnMap_ = true;
+        }
         winId();  // the native window must exist before its state is set
         PrepareToMap(this, inSwitchers_);
         ApplyGeometry();
@@ -289,7 +322,27 @@ void FormWindow::Show() {
 void FormWindow::Unload() {
     hide();
     loaded_ = false;
+    positionChosen_ = false;
+    checkFrameOnMap_ = false;
     OnUnload();
+}
+
+QRect DefaultPlacement(QSize size, const QRect& area, const QMargins& frame) {
+    QRect placed(QPoint(0, 0), size);
+    placed.moveCenter(area.center());
+    // Along each axis the frame's near edge stays at or after the area's and its far edge at or
+    // before the area's, the near edge winning when the frame is the longer.
+    const auto within = [](int start, int length, int before, int after, int areaStart,
+                           int areaLength) {
+        const int lowest = areaStart + before;
+        const int highest = areaStart + areaLength - length - after;
+        return std::max(lowest, std::min(start, highest));
+    };
+    placed.moveTo(
+        within(placed.left(), size.width(), frame.left(), frame.right(), area.left(), area.width()),
+        within(placed.top(), size.height(), frame.top(), frame.bottom(), area.top(),
+               area.height()));
+    return placed;
 }
 
 QRect LimitedTo16Bit(const QRect& rect) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QRect>
 #include <QWidget>
 #include <deque>
@@ -64,6 +65,9 @@ public:
     void SetClientSize(float widthTwips, float heightTwips);
     // Centres the window on the screen's available area.
     void CenterOnScreen();
+    // The window opens where the platform puts a new window, at the size it has then, until the
+    // program sets Left or Top; unloading it makes that so again. See DefaultPlacement.
+    void OpenAtPlatformDefault() { platformDefault_ = true; }
 
     // The number of Form_Resize notifications raised so far; tests use it to see nesting.
     int ResizeCount() const { return resizeCount_; }
@@ -88,6 +92,8 @@ protected:
 private:
     friend class FocusTracker;
     void SetOuter(const QRect& outer, bool raiseResize);
+    void PlaceAtPlatformDefault(const QMargins& frame);
+    void KeepFrameInArea();
     void ApplyGeometry();
     void AdoptSystemGeometry();
     void LayoutClient();
@@ -99,6 +105,12 @@ private:
     bool loaded_ = true;
     bool heightSizableByUser_ = true;
     bool inSwitchers_ = true;
+    bool platformDefault_ = false;
+    // Left or Top chosen since the window was loaded, by the program or by the placement.
+    bool positionChosen_ = false;
+    // Placed at the platform default by the latest Show: once mapped, the frame the window
+    // manager drew is checked against the available area.
+    bool checkFrameOnMap_ = false;
     int resizeCount_ = 0;
     QWidget* client_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
@@ -110,6 +122,17 @@ private:
     // not the user's.
     bool awaitingMap_ = false;
 };
+
+// Room left on each side of a window's rectangle for the frame of a window manager that has
+// not said how wide its frame is. The display window's 600-twip allowance above its picture
+// already holds a title bar of up to that height plus this.
+inline constexpr int kFrameReservePixels = 8;
+
+// Where a window of `size` opens at the platform default: centred on the available `area`,
+// then moved the least that keeps the frame (`frame`, widths around the window's rectangle)
+// inside the area. A frame wider or taller than the area keeps its left or top edge, where the
+// title bar and the close button are, inside it.
+QRect DefaultPlacement(QSize size, const QRect& area, const QMargins& frame);
 
 // The rectangle moved onto the screen nearest to it when it overlaps no screen at all.
 QRect OntoNearestScreen(const QRect& rect);

@@ -26,7 +26,7 @@ protected:
         const QStringList missing = XSession::MissingTools();
         if (!missing.isEmpty())
             GTEST_SKIP() << "missing tools: " << missing.join(' ').toStdString();
-        session = std::make_unique<XSession>();
+        session = std::make_unique<XSession>(Screen());
         ASSERT_TRUE(session->Ok()) << session->Error().toStdString();
         ASSERT_TRUE(work.isValid());
     }
@@ -59,6 +59,9 @@ protected:
         }
         session.reset();
     }
+
+    // The size of the test's screen.
+    virtual QSize Screen() const { return QSize(1280, 1024); }
 
     QString Path(const QString& name) const { return work.filePath(name); }
     QString DataFile() const { return Path(QStringLiteral("zuzerid.dat")); }

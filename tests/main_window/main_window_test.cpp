@@ -1,10 +1,10 @@
 #include <QAction>
-#include <QDir>
-#include <QtMath>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QtMath>
 
 #include "display_window/display_window.h"
 #include "forms/form1.h"
@@ -45,12 +45,22 @@ TEST_F(MainWindowTest, OpeningThePreviewShowsThePictureAtItsMeasuredSize) {
     EXPECT_EQ(main.pictureList.ListCount(), 0);
     EXPECT_EQ(DataFile(), QByteArray());
 
+    // The program has not placed it: it opens centred on the screen at its own size.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(display.OuterPixels().center(), area.center());
+
     // "画像追加..." pins it and brings the browser back.
+    display.SetLeft(0);
     display.disp_vl->trigger();
     EXPECT_TRUE(main.isVisible());
     EXPECT_EQ(main.pictureList.ListCount(), 1);
+    EXPECT_EQ(main.pictureList.List2(0)[0], QStringLiteral("0"));
     EXPECT_EQ(main.pictureList.List2(2)[0], QStringLiteral("4500"));
     EXPECT_EQ(main.pictureList.List2(3)[0], QStringLiteral("3000"));
+
+    // The next picture opens centred again, not where the last one was pinned.
+    DoubleClick(main.Image1);
+    EXPECT_EQ(display.OuterPixels().center(), area.center());
 }
 
 TEST_F(MainWindowTest, APictureLargerThanTheScreenOpensScaledDownWithItsShape) {
@@ -79,8 +89,8 @@ void Select(forms::Form1& main, const QString& folder, const QString& name) {
 }
 
 TEST_F(MainWindowTest, SelectingAFileSizesThePreviewAndRemembersItsPath) {
-    test_support::WriteJpeg(P("wide.jpg"), {296, 196});   // 4500 x 3000 twips measured
-    test_support::WriteJpeg(P("tall.jpg"), {196, 796});   // 3000 x 12000
+    test_support::WriteJpeg(P("wide.jpg"), {296, 196});  // 4500 x 3000 twips measured
+    test_support::WriteJpeg(P("tall.jpg"), {196, 796});  // 3000 x 12000
     test_support::WriteBytes(P("text.jpg"), "not a picture");
     test_support::WriteBytes(P("notes.txt"), "not listed");
     StartWith("");

@@ -5,6 +5,7 @@
 #include "forms/form3.h"
 #include "forms/forms.h"
 #include "pinned_window/pinned_window.h"
+#include "platform/form_window.h"
 #include "window_test_support.h"
 
 namespace {
@@ -62,7 +63,8 @@ TEST_F(DisplayWindowTest, ThePictureAreaLiesExactly600TwipsBelowTop) {
     display.SetWinSize(h, w);
     display.SetLeft(1500);
     display.SetTop(900);
-    const QPoint picture = display.Image1->mapTo(&display, QPoint(0, 0)) + display.geometry().topLeft();
+    const QPoint picture =
+        display.Image1->mapTo(&display, QPoint(0, 0)) + display.geometry().topLeft();
     EXPECT_EQ(picture, QPoint(100, 100));
     EXPECT_EQ(display.Image1->size(), QSize(300, 200));
 }
@@ -73,12 +75,43 @@ TEST_F(DisplayWindowTest, PictureHeightIsRoundedToSinglePrecisionTwice) {
     EXPECT_FLOAT_EQ(display_window::PictureHeightFor(1000, 3, 1), 333.33334f);
 }
 
+TEST(DefaultPlacement, CentresAndKeepsTheFrameInsideTheArea) {
+    const QMargins reserve(8, 8, 8, 8);
+    const struct {
+        const char* what;
+        QSize size;
+        QRect area;
+        QMargins frame;
+        QPoint expected;
+    } cases[] = {
+        {"fits: centred", {1404, 1044}, {0, 0, 1600, 1200}, reserve, {98, 78}},
+        {"a panel below", {1404, 1044}, {0, 0, 1600, 1174}, reserve, {98, 65}},
+        {"panels above and left", {300, 240}, {50, 30, 750, 570}, reserve, {275, 195}},
+        {"centred, the frame would cross the top",
+         {1490, 1170},
+         {0, 0, 1600, 1174},
+         reserve,
+         {55, 8}},
+        {"centred, the frame would cross the bottom",
+         {1490, 1158},
+         {0, 0, 1600, 1174},
+         QMargins(5, 0, 5, 20),
+         {55, 0}},
+        {"exactly fits with the frame", {1584, 1184}, {0, 0, 1600, 1200}, reserve, {8, 8}},
+        {"wider and taller than the area", {2000, 1500}, {0, 26, 1600, 1174}, reserve, {8, 34}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::DefaultPlacement(c.size, c.area, c.frame), QRect(c.expected, c.size))
+            << c.what;
+    }
+}
+
 TEST(ReferenceSize, LimitsOversizedWindowsKeepingTheirShape) {
     const struct {
         float height, width;
         std::int16_t h, w;
     } cases[] = {
-        {2250, 3000, 2250, 3000},   {32767, 100, 32767, 100},  {40000, 20000, 32767, 16384},
+        {2250, 3000, 2250, 3000},    {32767, 100, 32767, 100},     {40000, 20000, 32767, 16384},
         {15000, 65534, 7500, 32767}, {2250.5, 3000.5, 2250, 3000}, {0, 3000, 1, 3000},
     };
     for (const auto& c : cases) {
