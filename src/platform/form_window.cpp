@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <limits>
@@ -33,6 +34,13 @@ Qt::WindowFlags FlagsFor(BorderStyle style) {
     }
     return Qt::Window;
 }
+
+// Geometry changes from the window system this close together belong to one action of the window
+// manager; the window manager sends a maximised window's state and size within a few
+// milliseconds.
+constexpr qint64 kOneActionMs = 500;
+// How long a refused maximising may still bring changes from the window manager.
+constexpr int kRefusalSettleMs = 400;
 
 qint64 DistanceSquared(const QRect& a, const QRect& b) {
     const qint64 dx =
@@ -239,8 +247,9 @@ void FormWindow::moveEvent(QMoveEvent* event) {
         }
         return;
     }
-    if (awaitingMap_) return;
+    if (awaitingMap_ || HoldForRefusal()) return;
     // Moved by the user or the window manager: that is where the window is now.
+    NoteSystemChange();
     outer_.moveTopLeft(QPoint(position.x(), position.y() - TopAllowancePixels()));
 }
 
@@ -262,9 +271,57 @@ void FormWindow::AdoptSystemGeometry() {
     const QRect outer(actual.left(), actual.top() - TopAllowancePixels(), actual.width(),
                       actual.height() + TopAllowancePixels());
     if (outer.size() == displayed.size()) return;  // a size we limited for display: keep ours
+    if (HoldForRefusal()) return;
+    NoteSystemChange();
     const bool resized = outer.size() != outer_.size();
     outer_ = outer;
     if (resized) RaiseResize();
+}
+
+bool FormWindow::HoldForRefusal() {
+    if (!refusedTarget_) return false;
+    refusalSettled_->start();
+    return true;
+}
+
+void FormWindow::NoteSystemChange() {
+    if (!lastSystemChange_.isValid() || lastSystemChange_.elapsed() > kOneActionMs) {
+        beforeSystemChange_ = outer_;
+    }
+    lastSystemChange_.start();
+}
+
+void FormWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange &&
+        (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        RefuseMaximising();
+    }
+}
+
+void FormWindow::RefuseMaximising() {
+    if (!refusedTarget_) {
+        // The state may come before the new size or after it.
+        const bool sizedAlready =
+            lastSystemChange_.isValid() && lastSystemChange_.elapsed() <= kOneActionMs;
+        refusedTarget_ = sizedAlready ? beforeSystemChange_ : outer_;
+    }
+    if (!refusalSettled_) {
+        refusalSettled_ = new QTimer(this);
+        refusalSettled_->setSingleShot(true);
+        refusalSettled_->setInterval(kRefusalSettleMs);
+        connect(refusalSettled_, &QTimer::timeout, this, [this] { EndRefusal(); });
+    }
+    // Asks the window manager to take the state back; the size follows once it has settled.
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    refusalSettled_->start();
+}
+
+void FormWindow::EndRefusal() {
+    if (!refusedTarget_) return;
+    const QRect target = *refusedTarget_;
+    refusedTarget_.reset();
+    SetOuter(target, true);
 }
 
 bool FormWindow::eventFilter(QObject* watched, QEvent* event) {

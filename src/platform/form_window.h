@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMargins>
 #include <QRect>
 #include <QWidget>
 #include <deque>
+#include <optional>
 
 class QMenuBar;
+class QTimer;
 
 // A top-level window whose Left, Top, Width and Height are read and set in twips. The program's
 // own assignments raise Form_Resize synchronously, nested in the assignment; sizes the window
@@ -84,6 +87,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The close command of the title bar; the default unloads the window.
@@ -96,6 +100,10 @@ private:
     void KeepFrameInArea();
     void ApplyGeometry();
     void AdoptSystemGeometry();
+    bool HoldForRefusal();
+    void NoteSystemChange();
+    void RefuseMaximising();
+    void EndRefusal();
     void LayoutClient();
     QRect WidgetRectFor(const QRect& outer) const;
     void RaiseResize();
@@ -121,6 +129,16 @@ private:
     // reports passing positions (the corner of a frame not yet placed); moves in that time are
     // not the user's.
     bool awaitingMap_ = false;
+    // No window of the program is maximised or made full-screen (the display window's height
+    // follows its width and would leave the screen). A window manager that offers it anyway
+    // reports the state and the new size in either order: the window goes back to where it was
+    // before the first of those changes. `beforeSystemChange_` is that rectangle for the latest
+    // run of changes the window system made; `refusedTarget_` is set while a refusal settles,
+    // and changes the window manager still sends then are not taken as the user's.
+    QRect beforeSystemChange_;
+    QElapsedTimer lastSystemChange_;
+    std::optional<QRect> refusedTarget_;
+    QTimer* refusalSettled_ = nullptr;
 };
 
 // Room left on each side of a window's rectangle for the frame of a window manager that has

@@ -750,6 +750,14 @@ bool XSession::OpenForeignWindow(const QString& title, const QRect& rect) {
     return WaitForWindow(title, 10000).has_value();
 }
 
+bool XSession::ChangeState(WindowId id, const QString& change) const {
+    bool ok = false;
+    Run(QStringLiteral("wmctrl"),
+        {QStringLiteral("-i"), QStringLiteral("-r"), IdText(id), QStringLiteral("-b"), change},
+        &ok);
+    return ok;
+}
+
 bool XSession::Key(const QString& keys) const {
     bool ok = false;
     QStringList arguments{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60")};

@@ -140,6 +140,10 @@ public:
     // Opens a window of another program (xev) titled `title` at `rect`; the window manager
     // gives it the focus. It is closed with the session.
     bool OpenForeignWindow(const QString& title, const QRect& rect);
+    // Asks the window manager to change a window's state as a pager or a keyboard shortcut does,
+    // by a _NET_WM_STATE client message (wmctrl -b): `change` is "add,maximized_vert,
+    // maximized_horz", "add,fullscreen" and the like.
+    bool ChangeState(WindowId id, const QString& change) const;
     // Keys by X keysym name, separated by blanks ("Down Return"), with a short pause between.
     bool Key(const QString& keys) const;
     // Opens the menu whose title is at `titlePoint` in a Qt menu bar, and triggers the item
