@@ -14,7 +14,7 @@ run_packages=(
 )
 test_packages=(
   libgtest-dev libbenchmark-dev
-  xvfb xauth openbox xdotool x11-utils imagemagick
+  xvfb xauth openbox icewm xdotool wmctrl x11-utils fontconfig imagemagick
   desktop-file-utils appstream dpkg-dev file
   clang-14 libclang-rt-14-dev
   locales

@@ -9,6 +9,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 started=$SECONDS
 
 tools/install-deps.sh test
+# A font cache that is out of date (a fresh machine, fonts just installed) makes every program
+# that starts rescan the fonts, the window managers of the end-to-end tests included.
+fc-cache >/dev/null 2>&1 || true
 
 cmake --preset test
 cmake --build --preset test -j"$(nproc)"

@@ -27,7 +27,6 @@ DisplayWindow::DisplayWindow(store::PictureList& pictures) : pictures_(pictures)
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         Image1->KeepDetailUpTo(screen->size() * screen->devicePixelRatio());
     }
-    CenterOnScreen();
     Form_Initialize();
 }
 

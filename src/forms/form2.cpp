@@ -15,6 +15,7 @@ Form2::Form2() : FormWindow(platform::BorderStyle::SizableToolWindow) {
     CreateMenu();
     CreateControls();
     SetClientSize(4680, 3195);
+    OpenAtPlatformDefault();
     ConnectHandlers();
 }
 

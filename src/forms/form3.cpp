@@ -5,6 +5,8 @@ namespace forms {
 Form3::Form3() : FormWindow(platform::BorderStyle::None) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Form3"));
+    // A pinned picture belongs to the desktop: the user reaches it by clicking it, not by Alt+Tab.
+    SetInWindowSwitchers(false);
     // The system's window background shows wherever the picture does not cover.
     setAutoFillBackground(true);
     QPalette palette = this->palette();

@@ -15,6 +15,7 @@
 #include "forms/form4.h"
 #include "forms/forms.h"
 #include "platform/file_lists.h"
+#include "platform/form_window.h"
 #include "platform/mouse_pointer.h"
 #include "platform/picture.h"
 #include "platform/twips.h"
@@ -23,21 +24,16 @@
 
 namespace main_window {
 
-namespace {
-
-// Frame and title bar the window manager may add around the display window; the 600-twip
-// allowance covers the title and menu bars above the picture.
-constexpr int kFrameReservePixels = 16;
-
-}  // namespace
-
 QSizeF LargestDisplaySize() {
     QSizeF limit(32767, 32767);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Room for the frame on both sides; the 600-twip allowance holds the title and menu
+        // bars above the picture.
+        const int frame = 2 * platform::kFrameReservePixels;
         const QRect area = screen->availableGeometry();
-        const double width = platform::PixelsToTwips(area.width() - kFrameReservePixels);
+        const double width = platform::PixelsToTwips(area.width() - frame);
         const double height =
-            platform::PixelsToTwips(area.height() - kFrameReservePixels) - forms::Form2::kAllowance;
+            platform::PixelsToTwips(area.height() - frame) - forms::Form2::kAllowance;
         limit = limit.boundedTo(QSizeF(std::max(width, 150.0), std::max(height, 150.0)));
     }
     return limit;

@@ -53,8 +53,10 @@ protected:
         const QRect start = session->ClientRect(display.id).value_or(display.rect);
         const QRect expected = start.translated(by);
         EXPECT_TRUE(session->MoveWindow(display.id, expected.topLeft()));
-        EXPECT_TRUE(XSession::WaitUntil([&] { return session->ClientRect(display.id) == expected; }, 5000))
-            << "the display window is at " << ToString(session->ClientRect(display.id).value_or(QRect())).toStdString()
+        EXPECT_TRUE(
+            XSession::WaitUntil([&] { return session->ClientRect(display.id) == expected; }, 5000))
+            << "the display window is at "
+            << ToString(session->ClientRect(display.id).value_or(QRect())).toStdString()
             << ", expected " << ToString(expected).toStdString();
         return expected;
     }
@@ -70,9 +72,7 @@ protected:
         // A picture pinned in the screen's corner would mean the display window took its place
         // from the moment the window manager was still framing it.
         EXPECT_EQ(ToString(window.rect).toStdString(), ToString(pixels).toStdString());
-        const std::optional<QStringList> state = session->WmState(window.id);
-        EXPECT_TRUE(state && state->contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")))
-            << session->Describe(window.id).toStdString();
+        ExpectPinnedWindowStates(window.id);
         EXPECT_EQ(session->FrameExtentsOf(window.id), std::optional<FrameExtents>(FrameExtents{}))
             << session->Describe(window.id).toStdString();
         return window;
@@ -141,17 +141,20 @@ TEST_F(PinTest, UnpinAndPinAgainLeaveThePictureOnTheSamePixels) {
     EXPECT_TRUE(session->WaitForNoWindow(kDisplay, 5000)) << "the display window stayed";
     ASSERT_PINNED_AT(pinned);
     ExpectDataFile(record);
-    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("menu-pin"));
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned,
+                     QStringLiteral("menu-pin"));
 
     // Unpinned once more, and pinned by a double-click on the picture.
     display = Unpin(pinned);
     ASSERT_TRUE(display);
-    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("unpin-2"));
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned,
+                     QStringLiteral("unpin-2"));
     EXPECT_TRUE(session->DoubleClick(pinned.center()));
     EXPECT_TRUE(session->WaitForNoWindow(kDisplay, 5000)) << "the display window stayed";
     ASSERT_PINNED_AT(pinned);
     ExpectDataFile(record);
-    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("click-pin"));
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned,
+                     QStringLiteral("click-pin"));
 }
 
 TEST_F(PinTest, PictureAboveAndLeftOfTheScreenKeepsItsPlace) {
@@ -221,7 +224,8 @@ TEST_F(PinTest, DisplayWindowMovedAwayAndBackPinsWhereItIs) {
     ASSERT_TRUE(display);
     MoveDisplay(*display, QPoint(60, 40));
     MoveDisplay(*display, QPoint(-60, -40));
-    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("moved-back"));
+    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned,
+                     QStringLiteral("moved-back"));
 
     ASSERT_TRUE(session->TriggerMenuItem(FirstMenuTitle(*display, pinned), 0));
     ASSERT_PINNED_AT(pinned);
@@ -264,7 +268,8 @@ TEST_F(PinTest, FirstDisplayWindowTakesItsPlaceFromWhereItIs) {
         ASSERT_TRUE(Start());
         ASSERT_PINNED_AT(pinned);
         ASSERT_TRUE(Unpin(pinned));
-        ASSERT_TRUE(session->DoubleClick((pinned & QRect(QPoint(0, 0), session->ScreenSize())).center()));
+        ASSERT_TRUE(
+            session->DoubleClick((pinned & QRect(QPoint(0, 0), session->ScreenSize())).center()));
         ASSERT_TRUE(session->WaitForNoWindow(kDisplay, 5000));
         ASSERT_PINNED_AT(pinned);
         session->StopProgram();

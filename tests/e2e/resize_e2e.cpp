@@ -1,6 +1,6 @@
 // Sizing the display window under a real window manager: the user drags its width, the height
 // follows the picture's shape without swinging back and forth, a drag of the height alone
-// changes nothing, and pinning keeps the new size.
+// changes nothing, pinning keeps the new size, and the window cannot be maximised.
 #include <QThread>
 
 #include "e2e_test.h"
@@ -17,9 +17,9 @@ protected:
     // from the edge nearest the pointer; samples the window's client rectangle at every step.
     QList<QRect> ResizeDrag(WindowId id, QPoint from, QPoint by, int steps) {
         QList<QRect> seen;
-        session->Run(QStringLiteral("xdotool"), {"mousemove", QString::number(from.x()),
-                                                  QString::number(from.y()), "keydown", "alt",
-                                                  "mousedown", "3"});
+        session->Run(QStringLiteral("xdotool"),
+                     {"mousemove", QString::number(from.x()), QString::number(from.y()), "keydown",
+                      "alt", "mousedown", "3"});
         for (int step = 1; step <= steps; ++step) {
             const QPoint at = from + by * step / steps;
             session->Run(QStringLiteral("xdotool"),
@@ -57,11 +57,14 @@ TEST_F(ResizeTest, HeightFollowsWidthAndTheHeightAloneCannotBeDragged) {
         lastHeight = rect.height();
     }
     QRect settled;
-    ASSERT_TRUE(XSession::WaitUntil([&] {
-        settled = session->ClientRect(display->id).value_or(QRect());
-        return settled.width() > 300 &&
-               settled.height() == menuBar + pictureHeightFor(settled.width());
-    }, 5000)) << "settled at " << ToString(settled).toStdString();
+    ASSERT_TRUE(XSession::WaitUntil(
+        [&] {
+            settled = session->ClientRect(display->id).value_or(QRect());
+            return settled.width() > 300 &&
+                   settled.height() == menuBar + pictureHeightFor(settled.width());
+        },
+        5000))
+        << "settled at " << ToString(settled).toStdString();
     EXPECT_EQ(settled.topLeft(), display->rect.topLeft());
 
     // The bottom edge alone: the window keeps its height.
@@ -76,10 +79,61 @@ TEST_F(ResizeTest, HeightFollowsWidthAndTheHeightAloneCannotBeDragged) {
     const QList<WindowInfo> pinned = session->WaitForWindows(kPinned, 1);
     ASSERT_EQ(pinned.size(), 1);
     EXPECT_EQ(ToString(pinned[0].rect).toStdString(), ToString(area).toStdString());
-    ExpectDataFile(DataRecord({QString::number(area.left() * 15), QString::number(area.top() * 15),
-                               QString::number(area.width() * 15),
-                               QString::number(area.height() * 15)},
-                              picture));
+    ExpectDataFile(
+        DataRecord({QString::number(area.left() * 15), QString::number(area.top() * 15),
+                    QString::number(area.width() * 15), QString::number(area.height() * 15)},
+                   picture));
+}
+
+TEST_F(ResizeTest, MaximisingOrFullScreenIsRefusedAndTheWindowStaysAsItWas) {
+    // A square picture: at the screen's full width its window would be taller than the screen.
+    const QString picture = Path(QStringLiteral("square.jpg"));
+    ASSERT_TRUE(WriteJpeg(picture, PatternImage(QSize(300, 300))));
+    ASSERT_TRUE(WriteBytes(DataFile(), DataRecord({"3000", "3000", "4500", "4500"}, picture)));
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(session->WaitForWindows(kPinned, 1).size(), 1);
+    const QRect pinned(200, 200, 300, 300);
+    ASSERT_TRUE(session->DoubleClick(pinned.center()));
+    const std::optional<WindowInfo> display = session->WaitForWindow(kDisplay);
+    ASSERT_TRUE(display);
+
+    // The window manager offers no maximising where the window's hints can say so (icewm);
+    // openbox offers it to every window it lets the user resize.
+    if (session->Manager() == WindowManager::IceWM) {
+        const QString actions =
+            session->Property(display->id, QStringLiteral("_NET_WM_ALLOWED_ACTIONS"))
+                .value_or(QString());
+        EXPECT_FALSE(actions.contains(QLatin1String("MAXIMIZE"))) << actions.toStdString();
+    }
+
+    // A request from outside, as a pager, a keyboard shortcut or the title bar's button makes.
+    for (const char* change : {"add,maximized_vert,maximized_horz", "add,fullscreen"}) {
+        SCOPED_TRACE(change);
+        ASSERT_TRUE(session->ChangeState(display->id, QString::fromLatin1(change)));
+        QRect now;
+        QStringList state;
+        const bool back = XSession::WaitUntil(
+            [&] {
+                now = session->ClientRect(display->id).value_or(QRect());
+                state = session->WmState(display->id).value_or(QStringList());
+                return now == display->rect &&
+                       !state.join(' ').contains(QLatin1String("MAXIMIZED")) &&
+                       !state.contains(QLatin1String("_NET_WM_STATE_FULLSCREEN"));
+            },
+            5000);
+        EXPECT_TRUE(back) << "the window is at " << ToString(now).toStdString() << ", was at "
+                          << ToString(display->rect).toStdString()
+                          << "; _NET_WM_STATE = " << state.join(", ").toStdString();
+        // and stays there
+        QThread::msleep(300);
+        EXPECT_EQ(session->ClientRect(display->id), std::optional<QRect>(display->rect));
+    }
+
+    // The program's own idea of the window came back too: pinning puts the picture where it was.
+    ASSERT_TRUE(session->DoubleClick(pinned.center()));
+    const QList<WindowInfo> again = session->WaitForWindows(kPinned, 1);
+    ASSERT_EQ(again.size(), 1);
+    EXPECT_EQ(ToString(again[0].rect).toStdString(), ToString(pinned).toStdString());
 }
 
 }  // namespace

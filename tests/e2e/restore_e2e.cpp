@@ -2,6 +2,7 @@
 // window on exactly the stored pixels, out of the taskbar, and the data file is rewritten from
 // what came back.
 #include <QFile>
+#include <QProcess>
 #include <QThread>
 
 #include "e2e_test.h"
@@ -15,8 +16,8 @@ const QString kMain = QStringLiteral("Vellora");
 struct Stored {
     QStringList geometry;  // as written in the file, twips
     QString pathInFile;
-    QRect pixels;          // where the window must be: twips / 15
-    QRgb colour;           // the picture's single colour
+    QRect pixels;  // where the window must be: twips / 15
+    QRgb colour;   // the picture's single colour
 };
 
 QString Describe(const QList<WindowInfo>& windows) {
@@ -30,22 +31,54 @@ class RestoreTest : public ProgramTest {};
 TEST_F(RestoreTest, EveryStoredPictureComesBackOnItsOwnPixels) {
     // Single-colour pictures, so that the screenshot tells which window shows what and that
     // each picture is stretched over its whole window.
-    ASSERT_TRUE(WriteJpeg(Path("red.jpg"), [] { QImage i(300, 200, QImage::Format_RGB32); i.fill(qRgb(255, 0, 0)); return i; }()));
-    ASSERT_TRUE(WriteJpeg(Path("blue.jpg"), [] { QImage i(200, 100, QImage::Format_RGB32); i.fill(qRgb(0, 0, 255)); return i; }()));
-    ASSERT_TRUE(WriteJpeg(Path("yellow.jpg"), [] { QImage i(60, 45, QImage::Format_RGB32); i.fill(qRgb(255, 255, 0)); return i; }()));
-    ASSERT_TRUE(WriteJpeg(Path("magenta.jpg"), [] { QImage i(90, 60, QImage::Format_RGB32); i.fill(qRgb(255, 0, 255)); return i; }()));
-    ASSERT_TRUE(WriteGif(Path("green.gif"), QSize(100, 75), {qRgb(0, 255, 0)}, [](int, int) { return 0; }));
+    ASSERT_TRUE(WriteJpeg(Path("red.jpg"), [] {
+        QImage i(300, 200, QImage::Format_RGB32);
+        i.fill(qRgb(255, 0, 0));
+        return i;
+    }()));
+    ASSERT_TRUE(WriteJpeg(Path("blue.jpg"), [] {
+        QImage i(200, 100, QImage::Format_RGB32);
+        i.fill(qRgb(0, 0, 255));
+        return i;
+    }()));
+    ASSERT_TRUE(WriteJpeg(Path("yellow.jpg"), [] {
+        QImage i(60, 45, QImage::Format_RGB32);
+        i.fill(qRgb(255, 255, 0));
+        return i;
+    }()));
+    ASSERT_TRUE(WriteJpeg(Path("magenta.jpg"), [] {
+        QImage i(90, 60, QImage::Format_RGB32);
+        i.fill(qRgb(255, 0, 255));
+        return i;
+    }()));
+    ASSERT_TRUE(
+        WriteGif(Path("green.gif"), QSize(100, 75), {qRgb(0, 255, 0)}, [](int, int) { return 0; }));
 
     const QList<Stored> kept = {
-        {{"1200", "1500", "4500", "3000"}, Path("red.jpg"), QRect(80, 100, 300, 200), qRgb(255, 0, 0)},
+        {{"1200", "1500", "4500", "3000"},
+         Path("red.jpg"),
+         QRect(80, 100, 300, 200),
+         qRgb(255, 0, 0)},
         // Partly off the left edge.
-        {{"-450", "6000", "3000", "1500"}, Path("blue.jpg"), QRect(-30, 400, 200, 100), qRgb(0, 0, 255)},
+        {{"-450", "6000", "3000", "1500"},
+         Path("blue.jpg"),
+         QRect(-30, 400, 200, 100),
+         qRgb(0, 0, 255)},
         // Partly off the top edge; a GIF stretched to twice its size.
-        {{"9000", "-300", "3000", "2250"}, Path("green.gif"), QRect(600, -20, 200, 150), qRgb(0, 255, 0)},
+        {{"9000", "-300", "3000", "2250"},
+         Path("green.gif"),
+         QRect(600, -20, 200, 150),
+         qRgb(0, 255, 0)},
         // A path with a trailing separator, which the probe strips.
-        {{"12000", "9000", "1800", "1350"}, Path("yellow.jpg") + "/", QRect(800, 600, 120, 90), qRgb(255, 255, 0)},
+        {{"12000", "9000", "1800", "1350"},
+         Path("yellow.jpg") + "/",
+         QRect(800, 600, 120, 90),
+         qRgb(255, 255, 0)},
         // A fractional value, rewritten without its trailing zero.
-        {{"1200.50", "10500", "2700", "1800"}, Path("magenta.jpg"), QRect(80, 700, 180, 120), qRgb(255, 0, 255)},
+        {{"1200.50", "10500", "2700", "1800"},
+         Path("magenta.jpg"),
+         QRect(80, 700, 180, 120),
+         qRgb(255, 0, 255)},
     };
     QByteArray file;
     for (int i = 0; i < kept.size(); ++i) {
@@ -88,10 +121,7 @@ TEST_F(RestoreTest, EveryStoredPictureComesBackOnItsOwnPixels) {
         }
         ASSERT_TRUE(match) << "no pinned window at " << ToString(stored.pixels).toStdString()
                            << "; windows at" << Describe(settled).toStdString();
-        const std::optional<QStringList> state = session->WmState(match->id);
-        ASSERT_TRUE(state);
-        EXPECT_TRUE(state->contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")))
-            << "_NET_WM_STATE = " << state->join(", ").toStdString();
+        ExpectPinnedWindowStates(match->id);
         EXPECT_EQ(session->FrameExtentsOf(match->id), std::optional<FrameExtents>(FrameExtents{}))
             << session->Describe(match->id).toStdString();
         // The picture covers the window's on-screen part and nothing else shows through.
@@ -105,8 +135,42 @@ TEST_F(RestoreTest, EveryStoredPictureComesBackOnItsOwnPixels) {
     }
 }
 
+TEST_F(RestoreTest, PinnedPicturesStayOutOfTheWindowSwitcher) {
+    // icewm 3.3 lists every window in Alt+Tab whatever its state says; its users leave a
+    // program's windows out by a rule on the program's class, which must hold however the
+    // program was started.
+    const bool icewm = session->Manager() == WindowManager::IceWM;
+    if (icewm) {
+        ASSERT_TRUE(session->AddIceWMWindowOption(QStringLiteral("vellora.ignoreQuickSwitch: 1")));
+    }
+    ASSERT_TRUE(WriteJpeg(Path("a.jpg"), PatternImage(QSize(100, 80))));
+    ASSERT_TRUE(
+        WriteBytes(DataFile(), DataRecord({"1500", "1500", "1500", "1200"}, Path("a.jpg")) +
+                                   DataRecord({"4500", "1500", "1500", "1200"}, Path("a.jpg"))));
+    ASSERT_TRUE(StartThroughLink(QStringLiteral("pin-pictures")));
+    const QList<WindowInfo> pinned = session->WaitForWindows(kPinned, 2);
+    ASSERT_EQ(pinned.size(), 2);
+    for (const WindowInfo& window : pinned) ExpectPinnedWindowStates(window.id);
+    if (!icewm) return;  // openbox is set up here without a window switcher
+
+    // With another program's window in front, Alt+Tab has nothing of ours to switch to.
+    ASSERT_TRUE(
+        session->OpenForeignWindow(QStringLiteral("Other program"), QRect(700, 600, 200, 100)));
+    const std::optional<WindowInfo> other = session->WaitForWindow(QStringLiteral("Other program"));
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(XSession::WaitUntil([&] { return session->ActiveWindow() == other->id; }, 5000));
+    ASSERT_TRUE(session->Key(QStringLiteral("alt+Tab")));
+    QThread::msleep(500);
+    const std::optional<WindowId> active = session->ActiveWindow();
+    ASSERT_TRUE(active);
+    for (const WindowInfo& window : pinned) {
+        EXPECT_NE(*active, window.id) << "Alt+Tab switched to a pinned picture";
+    }
+}
+
 TEST_F(RestoreTest, NothingRestoredShowsTheMainWindowAndEmptiesTheFile) {
-    ASSERT_TRUE(WriteBytes(DataFile(), DataRecord({"1500", "1500", "3000", "3000"}, Path("gone.jpg"))));
+    ASSERT_TRUE(
+        WriteBytes(DataFile(), DataRecord({"1500", "1500", "3000", "3000"}, Path("gone.jpg"))));
     ASSERT_TRUE(Start());
     EXPECT_TRUE(session->WaitForWindow(kMain, 20000)) << "the main window did not appear";
     EXPECT_TRUE(session->VisibleWindows(kPinned).isEmpty());
@@ -120,6 +184,20 @@ TEST_F(RestoreTest, MissingDataFileIsCreatedEmptyAndTheMainWindowShown) {
     EXPECT_TRUE(session->VisibleWindows(kPinned).isEmpty());
     ASSERT_TRUE(XSession::WaitUntil([&] { return QFile::exists(DataFile()); }, 5000));
     EXPECT_EQ(QFile(DataFile()).size(), 0);
+}
+
+TEST(ProgramStart, AnUnreachableDisplayIsSaidPlainlyWithStatus2) {
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"}) environment.remove(name);
+    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":32765"));  // no such server
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(QStringLiteral(VELLORA_PROGRAM), {});
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "the program crashed";
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_TRUE(program.readAll().contains("vellora: no X display"));
 }
 
 }  // namespace

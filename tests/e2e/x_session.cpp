@@ -1,5 +1,11 @@
 #include "x_session.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -11,12 +17,6 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/prctl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace e2e {
@@ -54,7 +54,9 @@ std::optional<WindowId> ParseId(const QString& text) {
     return id;
 }
 
-QString IdText(WindowId id) { return QStringLiteral("0x%1").arg(id, 0, 16); }
+QString IdText(WindowId id) {
+    return QStringLiteral("0x%1").arg(id, 0, 16);
+}
 
 // The value part of one `xprop -id W PROPERTY` line: what follows " = ", or nullopt when the
 // property is not set.
@@ -71,6 +73,12 @@ std::optional<QString> PropertyValue(const QByteArray& output, const QString& pr
     return std::nullopt;
 }
 
+QByteArray ReadLog(const QString& path) {
+    QFile log(path);
+    if (!log.open(QIODevice::ReadOnly)) return {};
+    return log.readAll();
+}
+
 }  // namespace
 
 QString ToString(const QRect& rect) {
@@ -83,17 +91,21 @@ QString ToString(const QRect& rect) {
         .arg(rect.y());
 }
 
+WindowManager XSession::Chosen() {
+    return qgetenv("VELLORA_E2E_WM") == "icewm" ? WindowManager::IceWM : WindowManager::Openbox;
+}
+
 QStringList XSession::MissingTools() {
+    QStringList tools{"Xvfb", "xdotool", "xwininfo", "xprop", "xev", "wmctrl", "import"};
+    tools << (Chosen() == WindowManager::IceWM ? "icewm" : "openbox");
     QStringList missing;
-    for (const char* tool : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "xev", "import"}) {
-        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-            missing << QString::fromLatin1(tool);
-        }
+    for (const QString& tool : tools) {
+        if (QStandardPaths::findExecutable(tool).isEmpty()) missing << tool;
     }
     return missing;
 }
 
-XSession::XSession(QSize screen) : screen_(screen) {
+XSession::XSession(QSize screen) : screen_(screen), manager_(Chosen()) {
     EnsureApplication();
     if (!temp_.isValid()) {
         error_ = QStringLiteral("cannot create a temporary folder");
@@ -121,6 +133,8 @@ QProcessEnvironment XSession::Environment() const {
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), TempPath(QStringLiteral("runtime")));
+    // icewm's own configuration folder: the user's must not change what the tests see.
+    environment.insert(QStringLiteral("ICEWM_PRIVCFG"), TempPath(QStringLiteral("icewm")));
     // Another session's settings must not leak in: no scaling, no session manager.
     for (const char* name : {"WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS",
                              "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING",
@@ -139,7 +153,8 @@ pid_t XSession::Spawn(const QStringList& command, const QString& logFile, int di
     for (QByteArray& bytes : argumentBytes) argv.push_back(bytes.data());
     argv.push_back(nullptr);
     std::vector<QByteArray> environmentBytes;
-    for (const QString& entry : Environment().toStringList()) environmentBytes.push_back(entry.toLocal8Bit());
+    for (const QString& entry : Environment().toStringList())
+        environmentBytes.push_back(entry.toLocal8Bit());
     std::vector<char*> envp;
     for (QByteArray& bytes : environmentBytes) envp.push_back(bytes.data());
     envp.push_back(nullptr);
@@ -174,10 +189,11 @@ bool XSession::StartServer() {
         return false;
     }
     const QString size = QStringLiteral("%1x%2x24").arg(screen_.width()).arg(screen_.height());
-    server_ = Spawn({QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QString::number(fds[1]),
-                     QStringLiteral("-screen"), QStringLiteral("0"), size,
-                     QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")},
-                    TempPath(QStringLiteral("xvfb.log")), fds[1]);
+    server_ =
+        Spawn({QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QString::number(fds[1]),
+               QStringLiteral("-screen"), QStringLiteral("0"), size, QStringLiteral("-nolisten"),
+               QStringLiteral("tcp"), QStringLiteral("-noreset")},
+              TempPath(QStringLiteral("xvfb.log")), fds[1]);
     ::close(fds[1]);
     // Xvfb writes the display number to the descriptor once it accepts connections.
     QByteArray number;
@@ -198,22 +214,24 @@ bool XSession::StartServer() {
     bool ok = false;
     const int displayNumber = number.trimmed().toInt(&ok);
     if (!ok) {
-        QFile log(TempPath(QStringLiteral("xvfb.log")));
-        log.open(QIODevice::ReadOnly);
-        error_ = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(log.readAll());
+        error_ = QStringLiteral("Xvfb did not start: ") +
+                 QString::fromLocal8Bit(ReadLog(TempPath(QStringLiteral("xvfb.log"))));
         return false;
     }
     display_ = QStringLiteral(":%1").arg(displayNumber);
     bool reachable = false;
-    WaitUntil([&] {
-        Run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTED")}, &reachable);
-        return reachable;
-    }, 10000);
+    WaitUntil(
+        [&] {
+            Run(QStringLiteral("xprop"),
+                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTED")}, &reachable);
+            return reachable;
+        },
+        10000);
     if (!reachable) error_ = QStringLiteral("Xvfb on %1 does not answer").arg(display_);
     return reachable;
 }
 
-QString XSession::WriteWindowManagerConfig() const {
+QString XSession::WriteOpenboxConfig() const {
     // Click to focus, focus for new windows, no focus under the mouse, no key bindings (keys
     // go to the program), no margins or desktops to shift windows, and smart placement, which
     // openbox applies only to windows that did not ask for a position themselves.
@@ -268,27 +286,95 @@ QString XSession::WriteWindowManagerConfig() const {
 }
 
 bool XSession::StartWindowManager() {
-    windowManager_ = Spawn({QStringLiteral("openbox"), QStringLiteral("--sm-disable"),
-                            QStringLiteral("--config-file"), WriteWindowManagerConfig()},
-                           TempPath(QStringLiteral("openbox.log")));
-    // The window manager is up once it names its check window on the root.
-    const bool up = WaitUntil([&] {
-        bool ok = false;
-        const QByteArray root = Run(QStringLiteral("xprop"),
-                                    {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, &ok);
-        const std::optional<QString> value = PropertyValue(root, QStringLiteral("_NET_SUPPORTING_WM_CHECK"));
-        if (!ok || !value) return false;
-        const QString check = value->section(QLatin1Char('#'), 1).trimmed();
-        const QByteArray name = Run(QStringLiteral("xprop"),
-                                    {QStringLiteral("-id"), check, QStringLiteral("_NET_WM_NAME")}, &ok);
-        return ok && name.contains("Openbox");
-    }, 15000, 50);
+    const bool up = manager_ == WindowManager::IceWM ? StartIceWM() : StartOpenbox();
     if (!up) {
-        QFile log(TempPath(QStringLiteral("openbox.log")));
-        log.open(QIODevice::ReadOnly);
-        error_ = QStringLiteral("openbox did not come up: ") + QString::fromLocal8Bit(log.readAll());
+        error_ = QStringLiteral("the window manager did not come up: ") + WindowManagerLog();
     }
     return up;
+}
+
+bool XSession::StartOpenbox() {
+    // openbox names its check window at the very start, long before it manages windows: it
+    // still loads its configuration and theme fonts then, which takes a while when fontconfig
+    // has to rescan. A window mapped in that time stays in openbox's own queue, and openbox only
+    // looks at that queue again when new X data arrives, so on a quiet display the window is
+    // never mapped. openbox runs its --startup command just before its main loop: from then on
+    // it handles map requests as they come.
+    const QString ready = TempPath(QStringLiteral("openbox-ready"));
+    windowManager_ = Spawn({QStringLiteral("openbox"), QStringLiteral("--sm-disable"),
+                            QStringLiteral("--config-file"), WriteOpenboxConfig(),
+                            QStringLiteral("--startup"), QStringLiteral("touch '%1'").arg(ready)},
+                           TempPath(QStringLiteral("wm.log")));
+    return WaitUntil([&] { return QFile::exists(ready) || Exited(windowManager_); }, 30000, 20) &&
+           QFile::exists(ready);
+}
+
+QString XSession::WriteIceWMConfig() const {
+    // Click to focus, no clock or other applets that redraw the task bar all the time, no
+    // sounds or start-up splash; the task bar stays, so that the usable area is smaller than
+    // the screen.
+    static const char preferences[] = R"(ClickToFocus=1
+RaiseOnFocus=1
+TaskBarShowClock=0
+TaskBarShowAPMStatus=0
+TaskBarShowMailboxStatus=0
+TaskBarShowCPUStatus=0
+TaskBarShowNetStatus=0
+TaskBarShowMEMStatus=0
+TaskBarShowWorkspaces=0
+TaskBarAtTop=0
+AutoReloadMenus=0
+ShowPopupsAbovePointer=0
+QuickSwitch=1
+QuickSwitchToAllWorkspaces=1
+)";
+    const QString folder = TempPath(QStringLiteral("icewm"));
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
+    QFile file(folder + QStringLiteral("/preferences"));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(preferences);
+    return folder;
+}
+
+bool XSession::StartIceWM() {
+    WriteIceWMConfig();
+    windowManager_ = Spawn({QStringLiteral("icewm")}, TempPath(QStringLiteral("wm.log")));
+    // icewm names its check window and announces the usable area once its task bar is up.
+    return WaitUntil(
+        [&] {
+            if (Exited(windowManager_)) return false;
+            bool ok = false;
+            const QByteArray root =
+                Run(QStringLiteral("xprop"),
+                    {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK"),
+                     QStringLiteral("_NET_WORKAREA")},
+                    &ok);
+            const std::optional<QString> check =
+                PropertyValue(root, QStringLiteral("_NET_SUPPORTING_WM_CHECK"));
+            if (!ok || !check || !PropertyValue(root, QStringLiteral("_NET_WORKAREA")))
+                return false;
+            const QByteArray name =
+                Run(QStringLiteral("xprop"),
+                    {QStringLiteral("-id"), check->section(QLatin1Char('#'), 1).trimmed(),
+                     QStringLiteral("_NET_WM_NAME")},
+                    &ok);
+            return ok && name.contains("IceWM");
+        },
+        30000, 50);
+}
+
+bool XSession::AddIceWMWindowOption(const QString& line) const {
+    if (manager_ != WindowManager::IceWM) return false;
+    QFile options(TempPath(QStringLiteral("icewm/winoptions")));
+    if (!options.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    options.write(line.toUtf8() + '\n');
+    options.close();
+    // icesh exits with status 1 after sending the request, whether or not icewm acts on it.
+    Run(QStringLiteral("icesh"), {QStringLiteral("winoptions")});
+    return true;
+}
+
+QString XSession::WindowManagerLog() const {
+    return QString::fromLocal8Bit(ReadLog(TempPath(QStringLiteral("wm.log"))));
 }
 
 void XSession::EndGroup(pid_t& pid) {
@@ -367,7 +453,8 @@ QString XSession::ProgramOutput() const {
 
 QList<WindowInfo> XSession::NamedWindows() const {
     bool ok = false;
-    const QByteArray tree = Run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}, &ok);
+    const QByteArray tree =
+        Run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}, &ok);
     QList<WindowInfo> windows;
     if (!ok) return windows;
     // `     0x400015 "画像表示 ": ("vellora" "Vellora")  300x218+1+20  +80+209`
@@ -388,7 +475,8 @@ QList<WindowInfo> XSession::NamedWindows() const {
 
 std::optional<WindowInfo> XSession::Window(WindowId id) const {
     bool ok = false;
-    const QByteArray output = Run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), IdText(id)}, &ok);
+    const QByteArray output =
+        Run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), IdText(id)}, &ok);
     if (!ok) return std::nullopt;
     WindowInfo info;
     info.id = id;
@@ -454,10 +542,12 @@ QList<WindowInfo> XSession::VisiblePopups() const {
 
 QList<WindowInfo> XSession::WaitForWindows(const QString& title, int count, int timeoutMs) const {
     QList<WindowInfo> windows;
-    WaitUntil([&] {
-        windows = VisibleWindows(title);
-        return windows.size() >= count;
-    }, timeoutMs, 50);
+    WaitUntil(
+        [&] {
+            windows = VisibleWindows(title);
+            return windows.size() >= count;
+        },
+        timeoutMs, 50);
     return windows;
 }
 
@@ -473,20 +563,34 @@ bool XSession::WaitForNoWindow(const QString& title, int timeoutMs) const {
 
 std::optional<QStringList> XSession::WmState(WindowId id) const {
     bool ok = false;
-    const QByteArray output = Run(QStringLiteral("xprop"), {QStringLiteral("-id"), IdText(id), QStringLiteral("_NET_WM_STATE")}, &ok);
+    const QByteArray output =
+        Run(QStringLiteral("xprop"),
+            {QStringLiteral("-id"), IdText(id), QStringLiteral("_NET_WM_STATE")}, &ok);
     if (!ok) return std::nullopt;
     const std::optional<QString> value = PropertyValue(output, QStringLiteral("_NET_WM_STATE"));
     if (!value) return QStringList();
     QStringList atoms;
-    for (const QString& atom : value->split(QLatin1Char(','), Qt::SkipEmptyParts)) atoms << atom.trimmed();
+    for (const QString& atom : value->split(QLatin1Char(','), Qt::SkipEmptyParts))
+        atoms << atom.trimmed();
     return atoms;
+}
+
+std::optional<WindowId> XSession::ActiveWindow() const {
+    bool ok = false;
+    const QByteArray output =
+        Run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}, &ok);
+    if (!ok) return std::nullopt;
+    return ParseId(QString::fromLatin1(output.trimmed()));
 }
 
 std::optional<FrameExtents> XSession::FrameExtentsOf(WindowId id) const {
     bool ok = false;
-    const QByteArray output = Run(QStringLiteral("xprop"), {QStringLiteral("-id"), IdText(id), QStringLiteral("_NET_FRAME_EXTENTS")}, &ok);
+    const QByteArray output =
+        Run(QStringLiteral("xprop"),
+            {QStringLiteral("-id"), IdText(id), QStringLiteral("_NET_FRAME_EXTENTS")}, &ok);
     if (!ok) return std::nullopt;
-    const std::optional<QString> value = PropertyValue(output, QStringLiteral("_NET_FRAME_EXTENTS"));
+    const std::optional<QString> value =
+        PropertyValue(output, QStringLiteral("_NET_FRAME_EXTENTS"));
     if (!value) return std::nullopt;
     const QStringList parts = value->split(QLatin1Char(','));
     if (parts.size() != 4) return std::nullopt;
@@ -494,54 +598,132 @@ std::optional<FrameExtents> XSession::FrameExtentsOf(WindowId id) const {
                         parts[2].trimmed().toInt(), parts[3].trimmed().toInt()};
 }
 
+std::optional<QString> XSession::Property(WindowId id, const QString& name) const {
+    bool ok = false;
+    const QByteArray output =
+        Run(QStringLiteral("xprop"), {QStringLiteral("-id"), IdText(id), name}, &ok);
+    if (!ok) return std::nullopt;
+    return PropertyValue(output, name);
+}
+
+QRect XSession::WorkArea() const {
+    const QRect screen(QPoint(0, 0), screen_);
+    const std::optional<QString> value = PropertyValue(
+        Run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_WORKAREA")}),
+        QStringLiteral("_NET_WORKAREA"));
+    const QStringList parts = value.value_or(QString()).split(QLatin1Char(','));
+    if (parts.size() < 4) return screen;
+    return QRect(parts[0].trimmed().toInt(), parts[1].trimmed().toInt(), parts[2].trimmed().toInt(),
+                 parts[3].trimmed().toInt());
+}
+
+std::optional<QRect> XSession::FrameRect(WindowId id) const {
+    const std::optional<QRect> client = ClientRect(id);
+    const std::optional<FrameExtents> frame = FrameExtentsOf(id);
+    if (!client || !frame) return std::nullopt;
+    return client->adjusted(-frame->left, -frame->top, frame->right, frame->bottom);
+}
+
+QString XSession::UnmappedWindowsReport() const {
+    QString report;
+    for (const WindowInfo& named : NamedWindows()) {
+        const std::optional<WindowInfo> info = Window(named.id);
+        if (!info || info->viewable || info->overrideRedirect) continue;
+        report += QStringLiteral("  %1 \"%2\" %3\n")
+                      .arg(IdText(named.id), named.title, ToString(named.rect));
+    }
+    return report;
+}
+
+QString XSession::ClientListReport() const {
+    const std::optional<QString> value = PropertyValue(
+        Run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")}),
+        QStringLiteral("_NET_CLIENT_LIST"));
+    if (!value) return QStringLiteral("  (not set)\n");
+    QString report;
+    // "window id # 0x400006, 0x400010"
+    for (const QString& text :
+         value->section(QLatin1Char('#'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const std::optional<WindowId> id = ParseId(text.trimmed());
+        if (!id) continue;
+        const std::optional<WindowInfo> info = Window(*id);
+        report += QStringLiteral("  %1 \"%2\" %3\n")
+                      .arg(IdText(*id), info ? info->title : QStringLiteral("(gone)"),
+                           info ? ToString(info->rect) : QString());
+    }
+    return report.isEmpty() ? QStringLiteral("  (none)\n") : report;
+}
+
 QString XSession::Describe(WindowId id) const {
-    const QByteArray geometry = Run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), IdText(id)});
+    const QByteArray geometry =
+        Run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), IdText(id)});
     const QByteArray properties = Run(QStringLiteral("xprop"), {QStringLiteral("-id"), IdText(id)});
     return QString::fromUtf8(geometry + properties);
 }
 
 bool XSession::MoveMouse(QPoint point) const {
     bool ok = false;
-    Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())}, &ok);
+    Run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())}, &ok);
     return ok;
 }
 
 bool XSession::Click(QPoint point) const {
     bool ok = false;
-    Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-                                    QStringLiteral("click"), QStringLiteral("1")}, &ok);
+    Run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
+         QStringLiteral("click"), QStringLiteral("1")},
+        &ok);
     return ok;
 }
 
 bool XSession::DoubleClick(QPoint point) const {
     bool ok = false;
     // Settle the pointer first: a motion event between the two presses would start a drag.
-    Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-                                    QStringLiteral("sleep"), QStringLiteral("0.1"),
-                                    QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
-                                    QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")}, &ok);
+    Run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
+         QStringLiteral("sleep"), QStringLiteral("0.1"), QStringLiteral("click"),
+         QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
+         QStringLiteral("80"), QStringLiteral("1")},
+        &ok);
     return ok;
 }
 
 bool XSession::Drag(QPoint from, QPoint to) const {
     bool ok = false;
     const auto number = [](int value) { return QString::number(value); };
-    Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), number(from.x()), number(from.y()),
-                                    QStringLiteral("sleep"), QStringLiteral("0.1"),
-                                    QStringLiteral("mousedown"), QStringLiteral("1"),
-                                    QStringLiteral("sleep"), QStringLiteral("0.1"),
-                                    QStringLiteral("mousemove"), number(from.x() + (to.x() > from.x() ? 4 : -4)), number(from.y()),
-                                    QStringLiteral("sleep"), QStringLiteral("0.1"),
-                                    QStringLiteral("mousemove"), number(to.x()), number(to.y()),
-                                    QStringLiteral("sleep"), QStringLiteral("0.2"),
-                                    QStringLiteral("mouseup"), QStringLiteral("1")}, &ok);
+    Run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"),
+         number(from.x()),
+         number(from.y()),
+         QStringLiteral("sleep"),
+         QStringLiteral("0.1"),
+         QStringLiteral("mousedown"),
+         QStringLiteral("1"),
+         QStringLiteral("sleep"),
+         QStringLiteral("0.1"),
+         QStringLiteral("mousemove"),
+         number(from.x() + (to.x() > from.x() ? 4 : -4)),
+         number(from.y()),
+         QStringLiteral("sleep"),
+         QStringLiteral("0.1"),
+         QStringLiteral("mousemove"),
+         number(to.x()),
+         number(to.y()),
+         QStringLiteral("sleep"),
+         QStringLiteral("0.2"),
+         QStringLiteral("mouseup"),
+         QStringLiteral("1")},
+        &ok);
     return ok;
 }
 
 bool XSession::MoveWindow(WindowId id, QPoint topLeft) const {
     bool ok = false;
-    Run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::number(id),
-                                    QString::number(topLeft.x()), QString::number(topLeft.y())}, &ok);
+    Run(QStringLiteral("xdotool"),
+        {QStringLiteral("windowmove"), QString::number(id), QString::number(topLeft.x()),
+         QString::number(topLeft.y())},
+        &ok);
     return ok;
 }
 
@@ -556,12 +738,24 @@ bool XSession::OpenForeignWindow(const QString& title, const QRect& rect) {
         ::setpgid(0, 0);
         DieWithParent(parent);
     });
-    process->start(QStringLiteral("xev"), {QStringLiteral("-name"), title, QStringLiteral("-geometry"),
-                                           QStringLiteral("%1x%2+%3+%4").arg(rect.width()).arg(rect.height())
-                                               .arg(rect.x()).arg(rect.y())});
+    process->start(QStringLiteral("xev"),
+                   {QStringLiteral("-name"), title, QStringLiteral("-geometry"),
+                    QStringLiteral("%1x%2+%3+%4")
+                        .arg(rect.width())
+                        .arg(rect.height())
+                        .arg(rect.x())
+                        .arg(rect.y())});
     if (!process->waitForStarted(5000)) return false;
     foreign_.push_back(std::move(process));
     return WaitForWindow(title, 10000).has_value();
+}
+
+bool XSession::ChangeState(WindowId id, const QString& change) const {
+    bool ok = false;
+    Run(QStringLiteral("wmctrl"),
+        {QStringLiteral("-i"), QStringLiteral("-r"), IdText(id), QStringLiteral("-b"), change},
+        &ok);
+    return ok;
 }
 
 bool XSession::Key(const QString& keys) const {
@@ -588,8 +782,10 @@ QImage XSession::Screenshot() const {
     const QString path = TempPath(QStringLiteral("screen.png"));
     QFile::remove(path);
     bool ok = false;
-    Run(QStringLiteral("import"), {QStringLiteral("-silent"), QStringLiteral("-window"), QStringLiteral("root"),
-                                   QStringLiteral("png:") + path}, &ok, 20000);
+    Run(QStringLiteral("import"),
+        {QStringLiteral("-silent"), QStringLiteral("-window"), QStringLiteral("root"),
+         QStringLiteral("png:") + path},
+        &ok, 20000);
     if (!ok) return {};
     QImage image(path);
     return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
@@ -598,14 +794,16 @@ QImage XSession::Screenshot() const {
 QImage XSession::SettledScreenshot(const QRect& area, int timeoutMs) const {
     QImage previous = Screenshot();
     QImage current;
-    WaitUntil([&] {
-        current = Screenshot();
-        const bool settled = !current.isNull() && !previous.isNull() &&
-                             current.size() == previous.size() &&
-                             DifferingPixels(previous, current, area) == 0;
-        previous = current;
-        return settled;
-    }, timeoutMs, 100);
+    WaitUntil(
+        [&] {
+            current = Screenshot();
+            const bool settled = !current.isNull() && !previous.isNull() &&
+                                 current.size() == previous.size() &&
+                                 DifferingPixels(previous, current, area) == 0;
+            previous = current;
+            return settled;
+        },
+        timeoutMs, 100);
     return current;
 }
 
@@ -620,7 +818,8 @@ bool XSession::WaitUntil(const std::function<bool()>& condition, int timeoutMs, 
     for (;;) {
         if (condition()) return true;
         if (deadline.hasExpired()) return false;
-        QThread::msleep(std::max<qint64>(1, std::min<qint64>(intervalMs, deadline.remainingTime())));
+        QThread::msleep(
+            std::max<qint64>(1, std::min<qint64>(intervalMs, deadline.remainingTime())));
     }
 }
 

@@ -17,12 +17,15 @@
 #include <vector>
 
 // A private X display with a real window manager, for tests that watch the program's windows
-// from the outside: Xvfb on a free display number, openbox with a fixed configuration, and the
-// command-line X tools (xwininfo, xprop, xdotool, import) to inspect and drive it. Everything
-// started here runs in its own process group and is ended by the destructor.
+// from the outside: Xvfb on a free display number, a window manager with a fixed configuration
+// (openbox, or icewm when VELLORA_E2E_WM=icewm), and the command-line X tools (xwininfo, xprop,
+// xdotool, wmctrl, import) to inspect and drive it. Everything started here runs in its own
+// process group and is ended by the destructor.
 namespace e2e {
 
 using WindowId = quint64;
+
+enum class WindowManager { Openbox, IceWM };
 
 // One X window with a name, as seen from outside the program.
 struct WindowInfo {
@@ -41,10 +44,15 @@ struct FrameExtents {
 
 class XSession {
 public:
-    // The tools this harness needs that are not on PATH; empty when all are there.
+    // The window manager the tests run under: VELLORA_E2E_WM names it ("openbox", the default,
+    // or "icewm").
+    static WindowManager Chosen();
+    // The tools this harness needs that are not on PATH, the chosen window manager included;
+    // empty when all are there.
     static QStringList MissingTools();
 
-    // Starts the X server and the window manager; Ok() tells whether both came up.
+    // Starts the X server and the chosen window manager; Ok() tells whether both came up and
+    // the window manager is ready to manage windows.
     explicit XSession(QSize screen = QSize(1280, 1024));
     ~XSession();
     XSession(const XSession&) = delete;
@@ -54,6 +62,13 @@ public:
     QString Error() const { return error_; }
     QString Display() const { return display_; }
     QSize ScreenSize() const { return screen_; }
+    WindowManager Manager() const { return manager_; }
+    // The window manager's output so far.
+    QString WindowManagerLog() const;
+    // Adds a line to icewm's window options, as a user writes rules for a program's windows
+    // ("vellora.ignoreQuickSwitch: 1"), and has icewm read them again. For windows mapped
+    // afterwards; false under another window manager.
+    bool AddIceWMWindowOption(const QString& line) const;
     // The environment every X client started here gets: DISPLAY, QT_QPA_PLATFORM=xcb,
     // LC_ALL=C.UTF-8 and a private XDG_RUNTIME_DIR.
     QProcessEnvironment Environment() const;
@@ -93,7 +108,22 @@ public:
     std::optional<QRect> ClientRect(WindowId id) const;
     // The atoms of _NET_WM_STATE (empty when unset); nullopt when the window is gone.
     std::optional<QStringList> WmState(WindowId id) const;
+    // The window that has the focus, as the window manager announces it.
+    std::optional<WindowId> ActiveWindow() const;
     std::optional<FrameExtents> FrameExtentsOf(WindowId id) const;
+    // Any property as `xprop -id W NAME` shows its value ("\"vellora\", \"Vellora\"" for WM_CLASS);
+    // nullopt when unset or the window is gone.
+    std::optional<QString> Property(WindowId id, const QString& name) const;
+    // The usable area of the screen the window manager announces (_NET_WORKAREA): the screen
+    // less its panels.
+    QRect WorkArea() const;
+    // The window's frame as the window manager drew it: its client rectangle with the frame
+    // extents around it.
+    std::optional<QRect> FrameRect(WindowId id) const;
+    // For failure reports: the named windows that are not viewable, and the windows the window
+    // manager lists as its clients (_NET_CLIENT_LIST), each with its name.
+    QString UnmappedWindowsReport() const;
+    QString ClientListReport() const;
     // Raw `xprop -id` output for failure messages.
     QString Describe(WindowId id) const;
 
@@ -112,6 +142,10 @@ public:
     // Opens a window of another program (xev) titled `title` at `rect`; the window manager
     // gives it the focus. It is closed with the session.
     bool OpenForeignWindow(const QString& title, const QRect& rect);
+    // Asks the window manager to change a window's state as a pager or a keyboard shortcut does,
+    // by a _NET_WM_STATE client message (wmctrl -b): `change` is "add,maximized_vert,
+    // maximized_horz", "add,fullscreen" and the like.
+    bool ChangeState(WindowId id, const QString& change) const;
     // Keys by X keysym name, separated by blanks ("Down Return"), with a short pause between.
     bool Key(const QString& keys) const;
     // Opens the menu whose title is at `titlePoint` in a Qt menu bar, and triggers the item
@@ -138,10 +172,14 @@ private:
     pid_t Spawn(const QStringList& command, const QString& logFile, int displayFd = -1);
     bool StartServer();
     bool StartWindowManager();
+    bool StartOpenbox();
+    bool StartIceWM();
     void EndGroup(pid_t& pid);
-    QString WriteWindowManagerConfig() const;
+    QString WriteOpenboxConfig() const;
+    QString WriteIceWMConfig() const;
 
     QSize screen_;
+    WindowManager manager_;
     QTemporaryDir temp_;
     QString display_;
     QString error_;

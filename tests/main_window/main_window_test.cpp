@@ -46,12 +46,22 @@ TEST_F(MainWindowTest, OpeningThePreviewShowsThePictureAtItsMeasuredSize) {
     EXPECT_EQ(Pictures().ListCount(), 0);
     EXPECT_EQ(DataFile(), QByteArray());
 
+    // The program has not placed it: it opens centred on the screen at its own size.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(display.OuterPixels().center(), area.center());
+
     // "画像追加..." pins it and brings the browser back.
+    display.SetLeft(0);
     display.disp_vl->trigger();
     EXPECT_TRUE(main.isVisible());
     EXPECT_EQ(Pictures().ListCount(), 1);
+    EXPECT_EQ(Column(0)[0], QStringLiteral("0"));
     EXPECT_EQ(Column(2)[0], QStringLiteral("4500"));
     EXPECT_EQ(Column(3)[0], QStringLiteral("3000"));
+
+    // The next picture opens centred again, not where the last one was pinned.
+    DoubleClick(main.Image1);
+    EXPECT_EQ(display.OuterPixels().center(), area.center());
 }
 
 TEST_F(MainWindowTest, APictureLargerThanTheScreenOpensScaledDownWithItsShape) {

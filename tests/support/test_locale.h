@@ -6,9 +6,6 @@
 
 namespace test_support {
 
-// The exit status ctest counts as a skipped test.
-inline constexpr int kSkipped = 77;
-
 // Some tests run a second time under the locale VELLORA_TEST_LOCALE names (a decimal-comma
 // one), as the program runs once QApplication has called setlocale(LC_ALL, ""). False, after
 // saying why, when that locale is not installed: the run is then skipped, not passed.

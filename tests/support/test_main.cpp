@@ -2,12 +2,14 @@
 
 #include <clocale>
 
+#include "support/skip_status.h"
 #include "support/test_locale.h"
 
-// Tests without windows run in the environment's locale, as the program does.
+// Tests without windows run in the environment's locale, as the program does, with skips
+// reported to ctest.
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    if (!test_support::TakeTestLocale()) return test_support::kSkipped;
+    if (!test_support::TakeTestLocale()) return test_support::kSkippedExitCode;
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return test_support::RunAllTestsReportingSkips();
 }

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <limits>
@@ -33,6 +34,13 @@ Qt::WindowFlags FlagsFor(BorderStyle style) {
     }
     return Qt::Window;
 }
+
+// Geometry changes from the window system this close together belong to one action of the window
+// manager; the window manager sends a maximised window's state and size within a few
+// milliseconds.
+constexpr qint64 kOneActionMs = 500;
+// How long a refused maximising may still bring changes from the window manager.
+constexpr int kRefusalSettleMs = 400;
 
 qint64 DistanceSquared(const QRect& a, const QRect& b) {
     const qint64 dx =
@@ -104,12 +112,14 @@ float FormWindow::Height() const {
 }
 
 void FormWindow::SetLeft(float twips) {
+    positionChosen_ = true;
     QRect outer = outer_;
     outer.moveLeft(TwipsToPixels(twips));
     SetOuter(outer, true);
 }
 
 void FormWindow::SetTop(float twips) {
+    positionChosen_ = true;
     QRect outer = outer_;
     outer.moveTop(TwipsToPixels(twips));
     SetOuter(outer, true);
@@ -159,6 +169,27 @@ void FormWindow::CenterOnScreen() {
     QRect outer = outer_;
     outer.moveCenter(screen->availableGeometry().center());
     SetOuter(outer, false);
+}
+
+void FormWindow::PlaceAtPlatformDefault(const QMargins& frame) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    SetOuter(DefaultPlacement(outer_.size(), screen->availableGeometry(), frame), false);
+}
+
+void FormWindow::KeepFrameInArea() {
+    // The frame is known only now that the window manager has framed the window. It is measured
+    // from the client area, which starts TopAllowancePixels below the window's Top.
+    const std::optional<QMargins> extents = FrameExtents(this);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!extents || !screen) return;
+    const QMargins frame(extents->left(), std::max(0, extents->top() - TopAllowancePixels()),
+                         extents->right(), extents->bottom());
+    const QRect area = screen->availableGeometry();
+    const QRect displayed = DisplayedOuterPixels();
+    if (area.contains(displayed.marginsAdded(frame))) return;
+    const QRect placed = DefaultPlacement(displayed.size(), area, frame);
+    if (placed.topLeft() != displayed.topLeft()) SetOuter(placed, false);
 }
 
 QRect FormWindow::DisplayedOuterPixels() const {
@@ -218,8 +249,9 @@ void FormWindow::moveEvent(QMoveEvent* event) {
         }
         return;
     }
-    if (awaitingMap_) return;
+    if (awaitingMap_ || HoldForRefusal()) return;
     // Moved by the user or the window manager: that is where the window is now.
+    NoteSystemChange();
     outer_.moveTopLeft(QPoint(position.x(), position.y() - TopAllowancePixels()));
 }
 
@@ -241,9 +273,57 @@ void FormWindow::AdoptSystemGeometry() {
     const QRect outer(actual.left(), actual.top() - TopAllowancePixels(), actual.width(),
                       actual.height() + TopAllowancePixels());
     if (outer.size() == displayed.size()) return;  // a size we limited for display: keep ours
+    if (HoldForRefusal()) return;
+    NoteSystemChange();
     const bool resized = outer.size() != outer_.size();
     outer_ = outer;
     if (resized) RaiseResize();
+}
+
+bool FormWindow::HoldForRefusal() {
+    if (!refusedTarget_) return false;
+    refusalSettled_->start();
+    return true;
+}
+
+void FormWindow::NoteSystemChange() {
+    if (!lastSystemChange_.isValid() || lastSystemChange_.elapsed() > kOneActionMs) {
+        beforeSystemChange_ = outer_;
+    }
+    lastSystemChange_.start();
+}
+
+void FormWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange &&
+        (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        RefuseMaximising();
+    }
+}
+
+void FormWindow::RefuseMaximising() {
+    if (!refusedTarget_) {
+        // The state may come before the new size or after it.
+        const bool sizedAlready =
+            lastSystemChange_.isValid() && lastSystemChange_.elapsed() <= kOneActionMs;
+        refusedTarget_ = sizedAlready ? beforeSystemChange_ : outer_;
+    }
+    if (!refusalSettled_) {
+        refusalSettled_ = new QTimer(this);
+        refusalSettled_->setSingleShot(true);
+        refusalSettled_->setInterval(kRefusalSettleMs);
+        connect(refusalSettled_, &QTimer::timeout, this, [this] { EndRefusal(); });
+    }
+    // Asks the window manager to take the state back; the size follows once it has settled.
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    refusalSettled_->start();
+}
+
+void FormWindow::EndRefusal() {
+    if (!refusedTarget_) return;
+    const QRect target = *refusedTarget_;
+    refusedTarget_.reset();
+    SetOuter(target, true);
 }
 
 bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -252,6 +332,10 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Expose && watched == windowHandle() &&
         windowHandle()->isExposed()) {
         awaitingMap_ = false;
+        if (checkFrameOnMap_) {
+            checkFrameOnMap_ = false;
+            KeepFrameInArea();
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -272,8 +356,14 @@ void FormWindow::SetShown(bool shown) {
 void FormWindow::Show() {
     loaded_ = true;
     if (!isVisible()) {
+        if (platformDefault_ && !positionChosen_) {
+            const int reserve = kFrameReservePixels;
+            PlaceAtPlatformDefault(QMargins(reserve, reserve, reserve, reserve));
+            positionChosen_ = true;
+            checkFrameOnMap_ = true;
+        }
         winId();  // the native window must exist before its state is set
-        SetSkipTaskbar(this);
+        PrepareToMap(this, inSwitchers_);
         ApplyGeometry();
         if (QWindow* window = windowHandle()) {
             window->removeEventFilter(this);
@@ -291,7 +381,27 @@ void FormWindow::Show() {
 void FormWindow::Unload() {
     hide();
     loaded_ = false;
+    positionChosen_ = false;
+    checkFrameOnMap_ = false;
     OnUnload();
+}
+
+QRect DefaultPlacement(QSize size, const QRect& area, const QMargins& frame) {
+    QRect placed(QPoint(0, 0), size);
+    placed.moveCenter(area.center());
+    // Along each axis the frame's near edge stays at or after the area's and its far edge at or
+    // before the area's, the near edge winning when the frame is the longer.
+    const auto within = [](int start, int length, int before, int after, int areaStart,
+                           int areaLength) {
+        const int lowest = areaStart + before;
+        const int highest = areaStart + areaLength - length - after;
+        return std::max(lowest, std::min(start, highest));
+    };
+    placed.moveTo(
+        within(placed.left(), size.width(), frame.left(), frame.right(), area.left(), area.width()),
+        within(placed.top(), size.height(), frame.top(), frame.bottom(), area.top(),
+               area.height()));
+    return placed;
 }
 
 QRect LimitedTo16Bit(const QRect& rect) {

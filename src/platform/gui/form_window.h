@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QMargins>
 #include <QRect>
 #include <QWidget>
 #include <deque>
+#include <optional>
 
 class QMenuBar;
+class QTimer;
 
 // A top-level window whose Left, Top, Width and Height are read and set in twips. The program's
 // own assignments raise Form_Resize synchronously, nested in the assignment; sizes the window
@@ -57,11 +61,17 @@ public:
 
     // A window whose height only the program may set: the user's drags change its width alone.
     void SetUserSizableHeight(bool sizable);
+    // No window is in the taskbar; one that is not in the switchers either is left out of the
+    // pagers and of Alt+Tab too.
+    void SetInWindowSwitchers(bool listed) { inSwitchers_ = listed; }
 
     // The design size of the client area (below the menu bar), in twips.
     void SetClientSize(float widthTwips, float heightTwips);
     // Centres the window on the screen's available area.
     void CenterOnScreen();
+    // The window opens where the platform puts a new window, at the size it has then, until the
+    // program sets Left or Top; unloading it makes that so again. See DefaultPlacement.
+    void OpenAtPlatformDefault() { platformDefault_ = true; }
 
     // The number of Form_Resize notifications raised so far; tests use it to see nesting.
     int ResizeCount() const { return resizeCount_; }
@@ -78,6 +88,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The close command of the title bar; the default unloads the window.
@@ -86,8 +97,14 @@ protected:
 private:
     friend class FocusTracker;
     void SetOuter(const QRect& outer, bool raiseResize);
+    void PlaceAtPlatformDefault(const QMargins& frame);
+    void KeepFrameInArea();
     void ApplyGeometry();
     void AdoptSystemGeometry();
+    bool HoldForRefusal();
+    void NoteSystemChange();
+    void RefuseMaximising();
+    void EndRefusal();
     void LayoutClient();
     QRect WidgetRectFor(const QRect& outer) const;
     void RaiseResize();
@@ -96,6 +113,13 @@ private:
     QRect outer_;
     bool loaded_ = true;
     bool heightSizableByUser_ = true;
+    bool inSwitchers_ = true;
+    bool platformDefault_ = false;
+    // Left or Top chosen since the window was loaded, by the program or by the placement.
+    bool positionChosen_ = false;
+    // Placed at the platform default by the latest Show: once mapped, the frame the window
+    // manager drew is checked against the available area.
+    bool checkFrameOnMap_ = false;
     int resizeCount_ = 0;
     QWidget* client_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
@@ -106,7 +130,28 @@ private:
     // reports passing positions (the corner of a frame not yet placed); moves in that time are
     // not the user's.
     bool awaitingMap_ = false;
+    // No window of the program is maximised or made full-screen (the display window's height
+    // follows its width and would leave the screen). A window manager that offers it anyway
+    // reports the state and the new size in either order: the window goes back to where it was
+    // before the first of those changes. `beforeSystemChange_` is that rectangle for the latest
+    // run of changes the window system made; `refusedTarget_` is set while a refusal settles,
+    // and changes the window manager still sends then are not taken as the user's.
+    QRect beforeSystemChange_;
+    QElapsedTimer lastSystemChange_;
+    std::optional<QRect> refusedTarget_;
+    QTimer* refusalSettled_ = nullptr;
 };
+
+// Room left on each side of a window's rectangle for the frame of a window manager that has
+// not said how wide its frame is. The display window's 600-twip allowance above its picture
+// already holds a title bar of up to that height plus this.
+inline constexpr int kFrameReservePixels = 8;
+
+// Where a window of `size` opens at the platform default: centred on the available `area`,
+// then moved the least that keeps the frame (`frame`, widths around the window's rectangle)
+// inside the area. A frame wider or taller than the area keeps its left or top edge, where the
+// title bar and the close button are, inside it.
+QRect DefaultPlacement(QSize size, const QRect& area, const QMargins& frame);
 
 // The rectangle moved onto the screen nearest to it when it overlaps no screen at all.
 QRect OntoNearestScreen(const QRect& rect);
