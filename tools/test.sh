@@ -13,6 +13,10 @@ tools/install-deps.sh test
 # that starts rescan the fonts, the window managers of the end-to-end tests included.
 fc-cache >/dev/null 2>&1 || true
 
+# Every C++ file as .clang-format lays it out.
+find src tests bench fuzz desktop \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format --dry-run --Werror
+
 cmake --preset test
 cmake --build --preset test -j"$(nproc)"
 ctest --preset test

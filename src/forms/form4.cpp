@@ -23,13 +23,14 @@ Form4::Form4() : FormWindow(platform::BorderStyle::FixedToolWindow) {
                        645, kTitle, kLightBlue);
     Label2 = MakeLabel(client, QStringLiteral("Label2"), QStringLiteral("Vellora"), 315, 180, 2895,
                        780, kTitle, kBlue);
-    Label1 = MakeLabel(client, QStringLiteral("Label1"), QStringLiteral("E-Mail：vellora@example.org"),
-                       360, 1440, 3300, 285, kGothic, kBlack);
+    Label1 =
+        MakeLabel(client, QStringLiteral("Label1"), QStringLiteral("E-Mail：vellora@example.org"),
+                  360, 1440, 3300, 285, kGothic, kBlack);
     Label4 = MakeLabel(client, QStringLiteral("Label4"), QStringLiteral("Ver.0.1"), 2340, 720, 1005,
                        330, kMincho, kRed);
-    Label5 = MakeLabel(client, QStringLiteral("Label5"),
-                       QStringLiteral("Copyright (C) 2026 Vellora"), 360, 1125, 2445, 285, kGothic,
-                       kBlack);
+    Label5 =
+        MakeLabel(client, QStringLiteral("Label5"), QStringLiteral("Copyright (C) 2026 Vellora"),
+                  360, 1125, 2445, 285, kGothic, kBlack);
     Command1 = new QPushButton(QStringLiteral("OK"), client);
     Command1->setObjectName(QStringLiteral("Command1"));
     // Neither the default nor the cancel button: Enter and space press it while it has the focus
@@ -47,6 +48,8 @@ void Form4::ShowAbout() {
     Command1->setFocus(Qt::OtherFocusReason);
 }
 
-void Form4::Command1_Click() { Unload(); }
+void Form4::Command1_Click() {
+    Unload();
+}
 
 }  // namespace forms

@@ -10,9 +10,8 @@ QColor ColorFromBgr(unsigned bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
-QLabel* MakeLabel(QWidget* parent, const QString& objectName, const QString& caption,
-                  float left, float top, float width, float height, const LabelFont& font,
-                  unsigned bgrColor) {
+QLabel* MakeLabel(QWidget* parent, const QString& objectName, const QString& caption, float left,
+                  float top, float width, float height, const LabelFont& font, unsigned bgrColor) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(objectName);
     label->setAutoFillBackground(false);  // the window shows through

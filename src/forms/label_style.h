@@ -25,8 +25,7 @@ struct LabelFont {
 };
 
 // A label with a transparent background, in the given font and colour, placed in twips.
-QLabel* MakeLabel(QWidget* parent, const QString& objectName, const QString& caption,
-                  float left, float top, float width, float height, const LabelFont& font,
-                  unsigned bgrColor);
+QLabel* MakeLabel(QWidget* parent, const QString& objectName, const QString& caption, float left,
+                  float top, float width, float height, const LabelFont& font, unsigned bgrColor);
 
 }  // namespace forms

@@ -13,8 +13,12 @@ TEST(PrintZones, EachItemAfterTheFirstStartsAtTheNextZone) {
         QByteArray first;
         qsizetype secondStartsAt;  // zero-based column of the second item
     } cases[] = {
-        {"", 14}, {"1", 14}, {"1234567890123", 14}, {"12345678901234", 28},
-        {"123456789012345", 28}, {QByteArray(28, 'x'), 42},
+        {"", 14},
+        {"1", 14},
+        {"1234567890123", 14},
+        {"12345678901234", 28},
+        {"123456789012345", 28},
+        {QByteArray(28, 'x'), 42},
     };
     for (const auto& c : cases) {
         const QByteArray line = PrintZoneLine({c.first, "B"});
@@ -44,8 +48,8 @@ TEST(SequentialReader, ReadsNumbersAcrossBlanksCommasAndLineBreaks) {
 }
 
 TEST(SequentialReader, RefusesWhatIsNotAPlainNumber) {
-    const char* const tokens[] = {"NaN", "Inf", "-inf", "1e999", "12abc", "abc", "-", ".", "1e",
-                                  "0x10", "1,5e"};
+    const char* const tokens[] = {"NaN", "Inf", "-inf", "1e999", "12abc", "abc",
+                                  "-",   ".",   "1e",   "0x10",  "1,5e"};
     for (const char* token : tokens) {
         double value = 0;
         EXPECT_FALSE(platform::ParseNumberField(QByteArray(token), &value)) << token;
