@@ -100,6 +100,28 @@ protected:
         return display;
     }
 
+    // Unpins, and checks that the display window shows the picture on the same pixels.
+    std::optional<WindowInfo> UnpinInPlace(const QRect& pinned, const QImage& original,
+                                           const QString& step) {
+        std::optional<WindowInfo> display = Unpin(pinned);
+        if (display) {
+            ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, step);
+        }
+        return display;
+    }
+
+    // After a pinning: the display window gone, the picture pinned on the same pixels as
+    // before, and the data file holding `record`. False when no pinned window came.
+    bool ExpectPinnedInPlace(const QRect& pinned, const QImage& original, const QByteArray& record,
+                             const QString& step) {
+        EXPECT_TRUE(session->WaitForNoWindow(kDisplay, 5000))
+            << "the display window stayed: " << step.toStdString();
+        if (!ExpectPinnedAt(pinned)) return false;
+        ExpectDataFile(record);
+        ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, step);
+        return true;
+    }
+
     // The point in the middle of the display window's menu bar, at the first menu's title.
     static QPoint FirstMenuTitle(const WindowInfo& display, const QRect& picture) {
         return QPoint(display.rect.left() + 15, (display.rect.top() + picture.top()) / 2);
@@ -129,32 +151,20 @@ TEST_F(PinTest, UnpinAndPinAgainLeaveThePictureOnTheSamePixels) {
               pinned.width() * pinned.height() / 2);
 
     // Unpinned into the display window.
-    std::optional<WindowInfo> display = Unpin(pinned);
+    std::optional<WindowInfo> display = UnpinInPlace(pinned, original, QStringLiteral("unpin"));
     ASSERT_TRUE(display);
-    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("unpin"));
     EXPECT_EQ(Printable(ReadBytes(DataFile())).toStdString(), Printable(record).toStdString())
         << "unpinning wrote the data file";
 
     // Pinned again with the menu's first item.
     ASSERT_TRUE(session->TriggerMenuItem(FirstMenuTitle(*display, pinned), 0))
         << "the menu did not open or close";
-    EXPECT_TRUE(session->WaitForNoWindow(kDisplay, 5000)) << "the display window stayed";
-    ASSERT_PINNED_AT(pinned);
-    ExpectDataFile(record);
-    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned,
-                     QStringLiteral("menu-pin"));
+    ASSERT_TRUE(ExpectPinnedInPlace(pinned, original, record, QStringLiteral("menu-pin")));
 
     // Unpinned once more, and pinned by a double-click on the picture.
-    display = Unpin(pinned);
-    ASSERT_TRUE(display);
-    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned,
-                     QStringLiteral("unpin-2"));
+    ASSERT_TRUE(UnpinInPlace(pinned, original, QStringLiteral("unpin-2")));
     EXPECT_TRUE(session->DoubleClick(pinned.center()));
-    EXPECT_TRUE(session->WaitForNoWindow(kDisplay, 5000)) << "the display window stayed";
-    ASSERT_PINNED_AT(pinned);
-    ExpectDataFile(record);
-    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned,
-                     QStringLiteral("click-pin"));
+    ASSERT_TRUE(ExpectPinnedInPlace(pinned, original, record, QStringLiteral("click-pin")));
 }
 
 TEST_F(PinTest, PictureAboveAndLeftOfTheScreenKeepsItsPlace) {
@@ -169,18 +179,15 @@ TEST_F(PinTest, PictureAboveAndLeftOfTheScreenKeepsItsPlace) {
     const QImage original = session->SettledScreenshot(pinned);
     ASSERT_FALSE(original.isNull());
 
-    const std::optional<WindowInfo> display = Unpin(pinned);
+    const std::optional<WindowInfo> display =
+        UnpinInPlace(pinned, original, QStringLiteral("unpin"));
     ASSERT_TRUE(display);
-    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("unpin"));
     // Still where it was put when the picture is pinned from it.
     EXPECT_EQ(session->ClientRect(display->id), std::optional<QRect>(display->rect));
 
     const QRect visible = pinned & original.rect();
     EXPECT_TRUE(session->DoubleClick(visible.center()));
-    EXPECT_TRUE(session->WaitForNoWindow(kDisplay, 5000)) << "the display window stayed";
-    ASSERT_PINNED_AT(pinned);
-    ExpectDataFile(record);
-    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("pin"));
+    ASSERT_TRUE(ExpectPinnedInPlace(pinned, original, record, QStringLiteral("pin")));
 }
 
 TEST_F(PinTest, DisplayWindowMovedByTheUserPinsWhereItNowIs) {
@@ -228,9 +235,7 @@ TEST_F(PinTest, DisplayWindowMovedAwayAndBackPinsWhereItIs) {
                      QStringLiteral("moved-back"));
 
     ASSERT_TRUE(session->TriggerMenuItem(FirstMenuTitle(*display, pinned), 0));
-    ASSERT_PINNED_AT(pinned);
-    ExpectDataFile(record);
-    ExpectSamePixels(original, session->SettledScreenshot(pinned), pinned, QStringLiteral("pin"));
+    ASSERT_TRUE(ExpectPinnedInPlace(pinned, original, record, QStringLiteral("pin")));
 }
 
 TEST_F(PinTest, FocusLeavingForAnotherProgramKeepsTheDisplayWindow) {

@@ -1,5 +1,7 @@
 #include "program_runs.h"
 
+#include "x_session.h"
+
 #include <sys/prctl.h>
 #include <unistd.h>
 #include <QCoreApplication>
@@ -7,20 +9,6 @@
 #include <csignal>
 
 namespace e2e {
-
-namespace {
-
-// QProcess needs an application object; a test that has not made an XSession yet has none.
-void EnsureApplication() {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "vellora-e2e";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* application = new QCoreApplication(argc, argv);
-    (void)application;
-}
-
-}  // namespace
 
 ProgramRun::ProgramRun(const QString& program, const QString& workingDirectory,
                        const QStringList& arguments, const QProcessEnvironment& environment) {

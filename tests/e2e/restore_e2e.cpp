@@ -31,26 +31,10 @@ class RestoreTest : public ProgramTest {};
 TEST_F(RestoreTest, EveryStoredPictureComesBackOnItsOwnPixels) {
     // Single-colour pictures, so that the screenshot tells which window shows what and that
     // each picture is stretched over its whole window.
-    ASSERT_TRUE(WriteJpeg(Path("red.jpg"), [] {
-        QImage i(300, 200, QImage::Format_RGB32);
-        i.fill(qRgb(255, 0, 0));
-        return i;
-    }()));
-    ASSERT_TRUE(WriteJpeg(Path("blue.jpg"), [] {
-        QImage i(200, 100, QImage::Format_RGB32);
-        i.fill(qRgb(0, 0, 255));
-        return i;
-    }()));
-    ASSERT_TRUE(WriteJpeg(Path("yellow.jpg"), [] {
-        QImage i(60, 45, QImage::Format_RGB32);
-        i.fill(qRgb(255, 255, 0));
-        return i;
-    }()));
-    ASSERT_TRUE(WriteJpeg(Path("magenta.jpg"), [] {
-        QImage i(90, 60, QImage::Format_RGB32);
-        i.fill(qRgb(255, 0, 255));
-        return i;
-    }()));
+    ASSERT_TRUE(WriteJpeg(Path("red.jpg"), QSize(300, 200), QColor(255, 0, 0)));
+    ASSERT_TRUE(WriteJpeg(Path("blue.jpg"), QSize(200, 100), QColor(0, 0, 255)));
+    ASSERT_TRUE(WriteJpeg(Path("yellow.jpg"), QSize(60, 45), QColor(255, 255, 0)));
+    ASSERT_TRUE(WriteJpeg(Path("magenta.jpg"), QSize(90, 60), QColor(255, 0, 255)));
     ASSERT_TRUE(
         WriteGif(Path("green.gif"), QSize(100, 75), {qRgb(0, 255, 0)}, [](int, int) { return 0; }));
 

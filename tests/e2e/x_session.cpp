@@ -21,8 +21,6 @@
 
 namespace e2e {
 
-namespace {
-
 // QProcess needs an application object for its bookkeeping; tests that link GoogleTest's own
 // main have none, so the first session makes one and keeps it for the rest of the run.
 void EnsureApplication() {
@@ -33,6 +31,8 @@ void EnsureApplication() {
     static QCoreApplication* application = new QCoreApplication(argc, argv);
     (void)application;
 }
+
+namespace {
 
 // Children die with the test process, whichever way it ends (a crash or a timeout kill
 // included), so that no X server outlives the test that started it.
@@ -661,13 +661,6 @@ QString XSession::Describe(WindowId id) const {
     return QString::fromUtf8(geometry + properties);
 }
 
-bool XSession::MoveMouse(QPoint point) const {
-    bool ok = false;
-    Run(QStringLiteral("xdotool"),
-        {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())}, &ok);
-    return ok;
-}
-
 bool XSession::Click(QPoint point) const {
     bool ok = false;
     Run(QStringLiteral("xdotool"),
@@ -685,35 +678,6 @@ bool XSession::DoubleClick(QPoint point) const {
          QStringLiteral("sleep"), QStringLiteral("0.1"), QStringLiteral("click"),
          QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
          QStringLiteral("80"), QStringLiteral("1")},
-        &ok);
-    return ok;
-}
-
-bool XSession::Drag(QPoint from, QPoint to) const {
-    bool ok = false;
-    const auto number = [](int value) { return QString::number(value); };
-    Run(QStringLiteral("xdotool"),
-        {QStringLiteral("mousemove"),
-         number(from.x()),
-         number(from.y()),
-         QStringLiteral("sleep"),
-         QStringLiteral("0.1"),
-         QStringLiteral("mousedown"),
-         QStringLiteral("1"),
-         QStringLiteral("sleep"),
-         QStringLiteral("0.1"),
-         QStringLiteral("mousemove"),
-         number(from.x() + (to.x() > from.x() ? 4 : -4)),
-         number(from.y()),
-         QStringLiteral("sleep"),
-         QStringLiteral("0.1"),
-         QStringLiteral("mousemove"),
-         number(to.x()),
-         number(to.y()),
-         QStringLiteral("sleep"),
-         QStringLiteral("0.2"),
-         QStringLiteral("mouseup"),
-         QStringLiteral("1")},
         &ok);
     return ok;
 }
@@ -805,12 +769,6 @@ QImage XSession::SettledScreenshot(const QRect& area, int timeoutMs) const {
         },
         timeoutMs, 100);
     return current;
-}
-
-QString XSession::SaveScreenshot(const QImage& image, const QString& name) const {
-    const QString path = TempPath(name);
-    image.save(path, "PNG");
-    return path;
 }
 
 bool XSession::WaitUntil(const std::function<bool()>& condition, int timeoutMs, int intervalMs) {

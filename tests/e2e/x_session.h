@@ -42,6 +42,9 @@ struct FrameExtents {
     bool operator==(const FrameExtents&) const = default;
 };
 
+// Makes the application object QProcess needs, once per test program, if there is none yet.
+void EnsureApplication();
+
 class XSession {
 public:
     // The window manager the tests run under: VELLORA_E2E_WM names it ("openbox", the default,
@@ -127,14 +130,8 @@ public:
     // Raw `xprop -id` output for failure messages.
     QString Describe(WindowId id) const;
 
-    // Input through the XTEST extension (xdotool). Points are in screen pixels.
-    bool MoveMouse(QPoint point) const;
     bool Click(QPoint point) const;
     bool DoubleClick(QPoint point) const;
-    // Presses the left button at `from`, moves to `to` in two steps (past the window manager's
-    // drag threshold first) and releases it there: moves a window by its title bar. The window
-    // manager grabs the keyboard meanwhile, so the program sees its focus go for that time.
-    bool Drag(QPoint from, QPoint to) const;
     // Moves a top-level window's client area to `topLeft` through the window manager (a
     // configure request from another client, as a pager or a keyboard move makes), without the
     // pointer and keyboard grabs of a title-bar drag.
@@ -159,8 +156,6 @@ public:
     // that a window that is still being painted is not caught half-way; the last capture when
     // the time is up.
     QImage SettledScreenshot(const QRect& area, int timeoutMs = 5000) const;
-    // Saves a screenshot under the session's folder; for failure messages.
-    QString SaveScreenshot(const QImage& image, const QString& name) const;
 
     // Polls `condition` every few milliseconds until it holds or the time is up.
     static bool WaitUntil(const std::function<bool()>& condition, int timeoutMs,
