@@ -130,6 +130,7 @@ public:
     // Raw `xprop -id` output for failure messages.
     QString Describe(WindowId id) const;
 
+    // Input through the XTEST extension (xdotool). Points are in screen pixels.
     bool Click(QPoint point) const;
     bool DoubleClick(QPoint point) const;
     // Moves a top-level window's client area to `topLeft` through the window manager (a
