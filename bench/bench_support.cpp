@@ -126,7 +126,7 @@ QStringList PhotoFiles(QSize size, int count) {
 }
 
 QString PhotoWithExifThumbnail(QSize size, QSize thumbnailSize) {
-    const QString path = QStringLiteral("%1/photo_0_thumbnail_%2x%3.jpg")
+    QString path = QStringLiteral("%1/photo_0_thumbnail_%2x%3.jpg")
                              .arg(CacheFolder(size))
                              .arg(thumbnailSize.width())
                              .arg(thumbnailSize.height());

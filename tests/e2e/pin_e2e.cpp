@@ -83,7 +83,7 @@ protected:
     std::optional<WindowInfo> Unpin(const QRect& pinned) {
         const QRect visible = pinned & QRect(QPoint(0, 0), session->ScreenSize());
         EXPECT_TRUE(session->DoubleClick(visible.center()));
-        const std::optional<WindowInfo> display = session->WaitForWindow(kDisplay, 10000);
+        std::optional<WindowInfo> display = session->WaitForWindow(kDisplay, 10000);
         if (!display) {
             ADD_FAILURE() << "no display window after the double-click";
             return std::nullopt;

@@ -147,15 +147,19 @@ QProcessEnvironment XSession::Environment() const {
 pid_t XSession::Spawn(const QStringList& command, const QString& logFile, int displayFd) {
     // Everything the child needs is prepared before the fork: it only calls async-signal-safe
     // functions afterwards.
+    const QStringList environment = Environment().toStringList();
     std::vector<QByteArray> argumentBytes;
-    for (const QString& argument : command) argumentBytes.push_back(QFile::encodeName(argument));
+    std::vector<QByteArray> environmentBytes;
     std::vector<char*> argv;
+    std::vector<char*> envp;
+    argumentBytes.reserve(size_t(command.size()));
+    environmentBytes.reserve(size_t(environment.size()));
+    argv.reserve(size_t(command.size()) + 1);
+    envp.reserve(size_t(environment.size()) + 1);
+    for (const QString& argument : command) argumentBytes.push_back(QFile::encodeName(argument));
     for (QByteArray& bytes : argumentBytes) argv.push_back(bytes.data());
     argv.push_back(nullptr);
-    std::vector<QByteArray> environmentBytes;
-    for (const QString& entry : Environment().toStringList())
-        environmentBytes.push_back(entry.toLocal8Bit());
-    std::vector<char*> envp;
+    for (const QString& entry : environment) environmentBytes.push_back(entry.toLocal8Bit());
     for (QByteArray& bytes : environmentBytes) envp.push_back(bytes.data());
     envp.push_back(nullptr);
 
@@ -279,7 +283,7 @@ QString XSession::WriteOpenboxConfig() const {
   <applications></applications>
 </openbox_config>
 )";
-    const QString path = TempPath(QStringLiteral("openbox-rc.xml"));
+    QString path = TempPath(QStringLiteral("openbox-rc.xml"));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(config);
     return path;
@@ -743,7 +747,7 @@ bool XSession::TriggerMenuItem(QPoint titlePoint, int itemIndex, int timeoutMs) 
 }
 
 QImage XSession::Screenshot() const {
-    const QString path = TempPath(QStringLiteral("screen.png"));
+    QString path = TempPath(QStringLiteral("screen.png"));
     QFile::remove(path);
     bool ok = false;
     Run(QStringLiteral("import"),

@@ -28,7 +28,6 @@ Qt::WindowFlags FlagsFor(BorderStyle style) {
             return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
         case BorderStyle::FixedToolWindow:
-            return toolTitle;
         case BorderStyle::SizableToolWindow:
             return toolTitle;
     }

@@ -33,7 +33,7 @@ QString FindHelpFile(const QString& helpFile) {
     if (helpFile.isEmpty()) return {};
     for (const QString& folder : {QDir::currentPath(), QCoreApplication::applicationDirPath()}) {
         if (folder.isEmpty()) continue;
-        const QString found = FindIn(folder, helpFile);
+        QString found = FindIn(folder, helpFile);
         if (!found.isEmpty()) return found;
     }
     return {};
