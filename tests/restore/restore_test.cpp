@@ -148,6 +148,16 @@ TEST_F(Restore, ADataFileThatCannotBeReadLeavesItAloneAndShowsTheMainWindow) {
     EXPECT_EQ(Pictures().ListCount(), 0);
 }
 
+// Run again under de_DE.UTF-8 (restore_test_de_DE): a decimal comma in the locale must not
+// change a single byte of the file.
+TEST_F(Restore, FractionsAndExponentsComeBackByteForByte) {
+    const QByteArray data = Record("1200.5", "-300.25", "4500.75", "3000.5", P("a.jpg")) +
+                            Record("2.5E-05", "-1.25E-06", "1500", "1500", P("b.jpg"));
+    StartWith(data);
+    EXPECT_EQ(PinnedWindows().size(), 2u);
+    EXPECT_EQ(DataFile(), data);
+}
+
 TEST_F(Restore, FileNamesThatAreNotUtf8ComeBackAndKeepTheirBytes) {
     const QByteArray here = QFile::encodeName(folder.Path({}));
     const QByteArray shiftJis = here + "/\x8e\xca\x90^.jpg", latin1 = here + "/caf\xe9.jpg";
