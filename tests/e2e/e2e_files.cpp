@@ -3,14 +3,7 @@
 namespace e2e {
 
 QByteArray DataRecord(const QStringList& geometry, const QString& path) {
-    QByteArray line;
-    for (int i = 0; i < geometry.size(); ++i) {
-        const QByteArray text = geometry[i].toUtf8();
-        line += text;
-        // A print zone is 14 columns; the next item starts at the next zone boundary.
-        if (i + 1 < geometry.size()) line += QByteArray(14 - text.size() % 14, ' ');
-    }
-    return line + "\r\n" + path.toUtf8() + "\r\n";
+    return test_support::DataRecord(geometry, path.toUtf8());
 }
 
 QString Printable(const QByteArray& bytes) {

@@ -16,8 +16,7 @@ using test_support::WriteBytes;
 using test_support::WriteGif;
 using test_support::WriteJpeg;
 
-// One record of the data file: the four geometry texts in 14-column print zones, then the
-// path, each line ended by CR LF.
+// One record of the data file with a path given as text (test_support::DataRecord).
 QByteArray DataRecord(const QStringList& geometry, const QString& path);
 // The bytes with CR and LF shown, for failure messages.
 QString Printable(const QByteArray& bytes);

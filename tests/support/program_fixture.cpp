@@ -12,12 +12,7 @@
 
 QByteArray Record(const QString& left, const QString& top, const QString& width,
                   const QString& height, const QByteArray& rawPath) {
-    QByteArray line = left.toLatin1();
-    for (const QString& item : {top, width, height}) {
-        line.append(14 - line.size() % 14, ' ');
-        line.append(item.toLatin1());
-    }
-    return line + "\r\n" + rawPath + "\r\n";
+    return test_support::DataRecord({left, top, width, height}, rawPath);
 }
 
 QByteArray Record(const QString& left, const QString& top, const QString& width,

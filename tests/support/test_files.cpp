@@ -226,6 +226,16 @@ void RenameToRawName(const QString& path, const QByteArray& rawPath) {
     ::rename(QFile::encodeName(path).constData(), rawPath.constData());
 }
 
+QByteArray DataRecord(const QStringList& geometry, const QByteArray& rawPath) {
+    QByteArray line;
+    for (const QString& item : geometry) {
+        // Every item after the first starts at the next 14-column zone.
+        if (!line.isEmpty()) line.append(14 - line.size() % 14, ' ');
+        line.append(item.toLatin1());
+    }
+    return line + "\r\n" + rawPath + "\r\n";
+}
+
 QByteArray ReadBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -7,6 +7,7 @@
 #include <QRgb>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 #include <optional>
@@ -61,6 +62,9 @@ QByteArray GifClaiming(int width, int height);
 
 bool WriteBytes(const QString& path, const QByteArray& bytes);
 QByteArray ReadBytes(const QString& path);
+// One record of the data file: the geometry texts in 14-column print zones, then the path as
+// raw bytes, each line ended by CR LF.
+QByteArray DataRecord(const QStringList& geometry, const QByteArray& rawPath);
 // Renames a file to a name given as raw bytes, which need not be UTF-8 (QFile cannot make one).
 void RenameToRawName(const QString& path, const QByteArray& rawPath);
 
