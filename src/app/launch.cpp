@@ -47,7 +47,7 @@ QByteArray CurrentFolder() {
 QByteArray Canonical(const QString& folder) {
     char* real = ::realpath(QFile::encodeName(folder).constData(), nullptr);
     if (!real) return {};
-    const QByteArray bytes(real);
+    QByteArray bytes(real);
     std::free(real);
     return bytes;
 }

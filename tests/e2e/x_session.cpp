@@ -332,7 +332,7 @@ ShowPopupsAbovePointer=0
 QuickSwitch=1
 QuickSwitchToAllWorkspaces=1
 )";
-    const QString folder = TempPath(QStringLiteral("icewm"));
+    QString folder = TempPath(QStringLiteral("icewm"));
     ::mkdir(QFile::encodeName(folder).constData(), 0700);
     QFile file(folder + QStringLiteral("/preferences"));
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(preferences);
