@@ -54,7 +54,7 @@ protected:
         EXPECT_TRUE(WriteJpeg(Path("red.jpg"), Filled({300, 200}, qRgb(255, 0, 0))));
         EXPECT_TRUE(WriteJpeg(Path("blue.jpg"), Filled({200, 100}, qRgb(0, 0, 255))));
         QByteArray data = DataRecord({"1500", "1500", "4500", "3000"}, Path("red.jpg")) +
-                                DataRecord({"9000", "6000", "3000", "1500"}, Path("blue.jpg"));
+                          DataRecord({"9000", "6000", "3000", "1500"}, Path("blue.jpg"));
         EXPECT_TRUE(WriteBytes(DataFile(), data));
         EXPECT_TRUE(StartFirst());
         EXPECT_EQ(session->WaitForWindows(kPinned, 2, 20000).size(), 2);
