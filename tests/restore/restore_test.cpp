@@ -16,6 +16,7 @@
 #include "forms/form3.h"
 #include "forms/forms.h"
 #include "platform/thumbnail_cache.h"
+#include "platform/thumbnail_rules.h"
 #include "store/picture_list.h"
 #include "support/program_fixture.h"
 
@@ -210,29 +211,49 @@ TEST_F(Restore, AWarmThumbnailCacheRestoresExactlyWhatAColdOneDoes) {
     const QStringList cold = snapshot();
     ASSERT_EQ(PinnedWindows().size(), 4u);
     program->Thumbnails()->Wait();
-    // Painted over in green, their text kept: the warm restore shows green where it used them.
     QStringList thumbnails;
     for (QDirIterator it(thumbnailFolder, {"*.png"}, QDir::Files, QDirIterator::Subdirectories);
          it.hasNext();) {
         thumbnails << it.next();
-        QImage image(thumbnails.last(), "png");
-        const QMap<QString, QString> text{{"Thumb::URI", image.text("Thumb::URI")},
-                                          {"Thumb::MTime", image.text("Thumb::MTime")},
-                                          {"Thumb::Size", image.text("Thumb::Size")}};
-        image.fill(Qt::green);
-        for (auto at = text.begin(); at != text.end(); ++at) image.setText(at.key(), at.value());
-        ASSERT_TRUE(image.save(thumbnails.last(), "png"));
     }
-    EXPECT_EQ(thumbnails.size(), 2) << thumbnails.join(u' ').toStdString();
+    ASSERT_EQ(thumbnails.size(), 2) << thumbnails.join(u' ').toStdString();
+    // Another program's current thumbnail of the picture cut short: it is never shown.
+    const platform::FilePath cut = PathOf("cut.jpg");
+    const QString cutThumbnail =
+        thumbnailFolder + "/x-large/" +
+        QString::fromLatin1(platform::ThumbnailFileName(platform::ThumbnailUri(cut)));
+    const platform::FileStamp cutStamp = *platform::StampOf(cut);
+    ASSERT_TRUE(test_support::WritePngWithText(
+        cutThumbnail, test_support::Filled({150, 100}, Qt::green),
+        {{"Thumb::URI", QString::fromLatin1(platform::ThumbnailUri(cut))},
+         {"Thumb::MTime", QString::number(cutStamp.mtime)}}));
 
-    StartWith(data);
-    EXPECT_EQ(snapshot(), cold);
-    const auto windows = PinnedWindows();
-    ASSERT_EQ(windows.size(), 4u);
-    for (size_t i = 0; i < windows.size(); ++i) {
-        const QImage& pixels = windows[i]->Image1->GetPicture()->Pixels();
-        const QRgb middle = pixels.pixel(pixels.width() / 2, pixels.height() / 2);
-        EXPECT_EQ(qGreen(middle) > 200 && qRed(middle) < 60, i < 3) << i;
+    // Painted over in green, first with all the text this program wrote (the file is not read
+    // again), then with only what every program writes (it is): the warm restore shows green
+    // where it used them, and otherwise exactly what the cold one did.
+    for (const bool ours : {true, false}) {
+        SCOPED_TRACE(ours ? "this program's thumbnails" : "another program's");
+        for (const QString& file : thumbnails) {
+            QImage image(file, "png");
+            QMap<QString, QString> text;
+            for (const QString& key : image.textKeys()) {
+                if (ours || key.startsWith("Thumb::")) text[key] = image.text(key);
+            }
+            image = test_support::Filled(image.size(), Qt::green);
+            for (auto at = text.begin(); at != text.end(); ++at)
+                image.setText(at.key(), at.value());
+            ASSERT_TRUE(image.save(file, "png"));
+        }
+        StartWith(data);
+        EXPECT_EQ(snapshot(), cold);
+        const auto windows = PinnedWindows();
+        ASSERT_EQ(windows.size(), 4u);
+        for (size_t i = 0; i < windows.size(); ++i) {
+            const QImage& pixels = windows[i]->Image1->GetPicture()->Pixels();
+            const QRgb middle = pixels.pixel(pixels.width() / 2, pixels.height() / 2);
+            EXPECT_EQ(qGreen(middle) > 200 && qRed(middle) < 60, i < 3) << i;
+        }
+        program->Thumbnails()->Wait();
     }
 }
 

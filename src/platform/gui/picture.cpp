@@ -241,6 +241,14 @@ namespace {
 // meanwhile is neither matched with an old thumbnail nor given a thumbnail of other bytes.
 PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCache& thumbnails) {
     const std::optional<FileStamp> before = StampOf(path);
+    // A thumbnail written after this very file was checked whole stands for the file.
+    if (before) {
+        if (auto checked = thumbnails.FindChecked(path, *before, decodeSize)) {
+            return {
+                std::make_shared<PictureData>(path, checked->natural, std::move(checked->pixels)),
+                PictureError::None};
+        }
+    }
     const std::optional<QByteArray> bytes = ReadWholeFile(path);
     if (!bytes) return {nullptr, PictureError::Missing};
     const std::optional<FileStamp> after = StampOf(path);
@@ -273,7 +281,7 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
     QImage pixels = decoded.size() == shown
                         ? decoded
                         : decoded.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    thumbnails.Store(path, *before, *classIndex, std::move(decoded));
+    thumbnails.Store(path, *before, *classIndex, std::move(decoded), natural);
     return picture(std::move(pixels));
 }
 

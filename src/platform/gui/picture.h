@@ -72,10 +72,11 @@ PictureBytes CheckPicture(const QByteArray& bytes);
 PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize = {});
 
 // Reads the file and decodes it as DecodePicture does. With a thumbnail cache, a photo whose
-// current thumbnail covers `decodeSize` comes from the thumbnail (the file is still read and
-// checked, so that what is shown never depends on the cache); otherwise the decode is made at
-// the size of the thumbnail class that covers `decodeSize`, and that thumbnail is written
-// behind the caller's back.
+// current thumbnail covers `decodeSize` comes from the thumbnail: without reading the file when
+// this program wrote that thumbnail after checking this very file whole, otherwise after the
+// file was read and checked, so that which pictures are shown never depends on the cache.
+// Without one, the decode is made at the size of the thumbnail class that covers `decodeSize`,
+// and that thumbnail is written behind the caller's back.
 PictureLoad LoadPicture(const FilePath& path, QSize decodeSize = {},
                         ThumbnailCache* thumbnails = nullptr);
 // Reads the file and checks it as CheckPicture does: the pixels come on the first FitTo.

@@ -1,5 +1,7 @@
 #include "platform/thumbnail_cache.h"
 
+#include "platform/picture.h"
+
 #include <sys/stat.h>
 
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QThreadPool>
+#include <functional>
 
 namespace platform {
 
@@ -27,8 +30,11 @@ bool MakePrivateFolder(const QString& path) {
     return QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+// Marks a thumbnail written after the whole file was checked; other programs leave it out.
+const QString kCheckedKey = QStringLiteral("X-Vellora-Checked");
+
 void WriteThumbnail(const QString& root, int classIndex, const QString& file, const QByteArray& uri,
-                    FileStamp stamp, QImage image) {
+                    FileStamp stamp, QImage image, QSize natural) {
     const QString parent = QFileInfo(root).absolutePath();
     if (!QDir().mkpath(parent) || !MakePrivateFolder(root) ||
         !MakePrivateFolder(ClassFolder(root, classIndex))) {
@@ -44,6 +50,9 @@ void WriteThumbnail(const QString& root, int classIndex, const QString& file, co
     image.setText(QStringLiteral("Thumb::URI"), QString::fromLatin1(uri));
     image.setText(QStringLiteral("Thumb::MTime"), QString::number(stamp.mtime));
     image.setText(QStringLiteral("Thumb::Size"), QString::number(stamp.size));
+    image.setText(QStringLiteral("Thumb::Image::Width"), QString::number(natural.width()));
+    image.setText(QStringLiteral("Thumb::Image::Height"), QString::number(natural.height()));
+    image.setText(kCheckedKey, QStringLiteral("1"));
     image.setText(QStringLiteral("Software"), QStringLiteral("Vellora"));
     QImageWriter writer(&out, "png");
     if (!writer.write(image) || !out.flush()) return out.cancelWriting();
@@ -80,6 +89,35 @@ bool ThumbnailCache::Serves(const FilePath& path) const {
     return path.Bytes().startsWith('/') && !path.Bytes().startsWith(rootBytes_ + '/');
 }
 
+namespace {
+
+// One class's thumbnail of the file, when it is current and `wanted` accepts it (given its size
+// and text). The text is read from the decoded image: QImageReader::text() splits each
+// "key: value" pair it gets from the PNG reader at the first colon, so "Thumb::URI" is lost.
+QImage ReadCurrent(const QString& file, int classIndex, const QByteArray& uri, FileStamp stamp,
+                   const std::function<bool(QSize, const QImage&)>& wanted) {
+    QImageReader reader(file, "png");
+    const QSize size = reader.size();
+    const int limit = kThumbnailClasses[classIndex].size;
+    if (!size.isValid() || size.width() > limit || size.height() > limit) return {};
+    QImage image = reader.read();
+    if (image.isNull() || image.size() != size) return {};
+    const ThumbnailText text{image.text(QStringLiteral("Thumb::URI")),
+                             image.text(QStringLiteral("Thumb::MTime")),
+                             image.text(QStringLiteral("Thumb::Size"))};
+    if (!ThumbnailIsCurrent(text, uri, stamp) || !wanted(size, image)) return {};
+    // Drawn as the decoded photo is: opaque.
+    if (image.hasAlphaChannel()) image = image.convertToFormat(QImage::Format_RGB32);
+    return image;
+}
+
+QImage ScaledTo(QImage image, QSize shown) {
+    if (image.size() == shown) return image;
+    return image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+}  // namespace
+
 QImage ThumbnailCache::Find(const FilePath& path, FileStamp stamp, QSize natural,
                             QSize shown) const {
     if (!Serves(path)) return {};
@@ -89,26 +127,39 @@ QImage ThumbnailCache::Find(const FilePath& path, FileStamp stamp, QSize natural
     const QString name = QString::fromLatin1(ThumbnailFileName(uri));
     // Another program may have made only a larger one.
     for (int i = *first; i < kThumbnailClassCount; ++i) {
-        QImageReader reader(ClassFolder(root_, i) + u'/' + name, "png");
-        const QSize size = reader.size();
-        const int limit = kThumbnailClasses[i].size;
-        if (!size.isValid() || size.width() > limit || size.height() > limit) continue;
-        if (!ThumbnailCovers(size, natural, shown)) continue;
-        QImage image = reader.read();
-        if (image.isNull() || image.size() != size) continue;
-        const ThumbnailText text{image.text(QStringLiteral("Thumb::URI")),
-                                 image.text(QStringLiteral("Thumb::MTime")),
-                                 image.text(QStringLiteral("Thumb::Size"))};
-        if (!ThumbnailIsCurrent(text, uri, stamp)) continue;
-        // Drawn as the decoded photo is: opaque.
-        if (image.hasAlphaChannel()) image = image.convertToFormat(QImage::Format_RGB32);
-        if (image.size() == shown) return image;
-        return image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QImage image = ReadCurrent(
+            ClassFolder(root_, i) + u'/' + name, i, uri, stamp,
+            [&](QSize size, const QImage&) { return ThumbnailCovers(size, natural, shown); });
+        if (!image.isNull()) return ScaledTo(std::move(image), shown);
     }
     return {};
 }
 
-void ThumbnailCache::Store(const FilePath& path, FileStamp stamp, int classIndex, QImage upright) {
+std::optional<ThumbnailCache::Checked> ThumbnailCache::FindChecked(const FilePath& path,
+                                                                   FileStamp stamp,
+                                                                   QSize decodeSize) const {
+    if (!Serves(path)) return std::nullopt;
+    const QByteArray uri = ThumbnailUri(path);
+    const QString name = QString::fromLatin1(ThumbnailFileName(uri));
+    for (int i = 0; i < kThumbnailClassCount; ++i) {
+        QSize natural, shown;
+        const auto wanted = [&](QSize size, const QImage& image) {
+            if (image.text(kCheckedKey) != QLatin1String("1")) return false;
+            bool wide = false, high = false;
+            natural = QSize(image.text(QStringLiteral("Thumb::Image::Width")).toInt(&wide),
+                            image.text(QStringLiteral("Thumb::Image::Height")).toInt(&high));
+            if (!wide || !high || natural.isEmpty()) return false;
+            shown = DecodeSizeFor(natural, decodeSize);
+            return ThumbnailCovers(size, natural, shown);
+        };
+        QImage image = ReadCurrent(ClassFolder(root_, i) + u'/' + name, i, uri, stamp, wanted);
+        if (!image.isNull()) return Checked{natural, ScaledTo(std::move(image), shown)};
+    }
+    return std::nullopt;
+}
+
+void ThumbnailCache::Store(const FilePath& path, FileStamp stamp, int classIndex, QImage upright,
+                           QSize natural) {
     if (!Serves(path) || upright.isNull() || classIndex < 0 || classIndex >= kThumbnailClassCount) {
         return;
     }
@@ -122,9 +173,10 @@ void ThumbnailCache::Store(const FilePath& path, FileStamp stamp, int classIndex
         if (writes_->queued.contains(key)) return;
         writes_->queued.insert(key);
     }
-    writes_->pool.start([root = root_, classIndex, file, uri, stamp, image = std::move(upright)] {
-        WriteThumbnail(root, classIndex, file, uri, stamp, image);
-    });
+    writes_->pool.start(
+        [root = root_, classIndex, file, uri, stamp, image = std::move(upright), natural] {
+            WriteThumbnail(root, classIndex, file, uri, stamp, image, natural);
+        });
 }
 
 void ThumbnailCache::Wait() {

@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "platform/file_path.h"
 #include "platform/thumbnail_rules.h"
@@ -34,10 +35,23 @@ public:
     // is none. Safe from any thread.
     QImage Find(const FilePath& path, FileStamp stamp, QSize natural, QSize shown) const;
 
+    struct Checked {
+        QSize natural;  // the picture's upright size, as the thumbnail records it
+        QImage pixels;  // scaled to what is shown
+    };
+    // A current thumbnail that this program wrote after it had checked the whole file at
+    // `stamp` (a picture that reaches its end), and that records the picture's size: it stands
+    // for the file itself, which then need not be read. The picture is shown at `decodeSize`
+    // device pixels, as DecodeSizeFor bounds it. Safe from any thread.
+    std::optional<Checked> FindChecked(const FilePath& path, FileStamp stamp,
+                                       QSize decodeSize) const;
+
     // Writes `upright` (already of its class's size) as the file's thumbnail of class
     // `classIndex`, on a thread of the cache's own, unless the same one is already on its way.
     // Never waits. Safe from any thread.
-    void Store(const FilePath& path, FileStamp stamp, int classIndex, QImage upright);
+    // `natural` is the picture's upright size; the caller has checked the whole file.
+    void Store(const FilePath& path, FileStamp stamp, int classIndex, QImage upright,
+               QSize natural);
 
     // Waits until every thumbnail stored so far is written (or given up).
     void Wait();
