@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <malloc.h>
+
 #include "app/save_failure_notice.h"
 #include "app/startup.h"
 #include "display_window/display_window.h"
@@ -46,6 +48,9 @@ std::optional<QString> Program::Start(const platform::FilePath& picture) {
     });
     forms::Form1& form = forms::TheForm1();
     const bool hidden = Form_Load(form, pictures, thumbnails_.get());
+    // The restore's decodes freed their working memory in the worker threads' malloc arenas,
+    // where glibc keeps it resident; hand it back to the system.
+    malloc_trim(0);
     std::optional<QString> failure;
     if (!picture.IsEmpty()) {
         failure = OpenPicture(picture);
