@@ -20,22 +20,33 @@
 #include <QImageReader>
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <optional>
+
+#include <QTemporaryDir>
 
 #include "bench_support.h"
 #include "platform/picture.h"
+#include "platform/thumbnail_cache.h"
 
 namespace {
 
 const QSize kPreviewPixels(100, 67);  // 1500 twips wide, a 3:2 photo's height
 const QSize kThumbnailSize(160, 107);
 
-// What the browser does with a selected file: measure it, then decode it for the preview.
-void Preview(const QString& text, bench::ChildTimes& times) {
+// What the browser does with a selected file: measure it, then decode it for the preview,
+// through a thumbnail cache in `cacheRoot` when one is given. The cache's writes are waited for
+// after the time is taken, as the browser does not wait for them.
+void Preview(const QString& text, bench::ChildTimes& times, const QString& cacheRoot = {}) {
     const platform::FilePath path = platform::FilePath::FromText(text);
+    std::optional<platform::ThumbnailCache> cache;
+    if (!cacheRoot.isEmpty()) cache.emplace(cacheRoot);
     const double start = bench::Now();
     const platform::PictureLoad measured = platform::MeasurePicture(path);
-    const platform::PictureLoad shown = platform::LoadPicture(path, kPreviewPixels);
+    const platform::PictureLoad shown =
+        platform::LoadPicture(path, kPreviewPixels, cache ? &*cache : nullptr);
     times.seconds[0] = bench::Now() - start;
+    if (cache) cache->Wait();
     if (!measured || !shown) return times.Fail("the preview could not load the photo");
     if (shown.picture->Pixels().size() != kPreviewPixels) return times.Fail("wrong preview size");
     times.ok = true;
@@ -88,6 +99,47 @@ void BM_PreviewVsFullDecode(benchmark::State& state) {
     state.counters["memory_ratio"] = decodeAdded > 0 ? previewAdded / decodeAdded : 0;
 }
 
+// The preview through the thumbnail cache. Each iteration runs, each in a child of its own: the
+// preview without a cache (as before), the preview with an empty cache (which writes the
+// thumbnail), the preview with the cache that left (warm), and the full decode. Counters (ms):
+//   nocache_ms, cold_ms, warm_ms, full_decode_ms
+//   cold_ratio   cold_ms / nocache_ms       (the cost of writing, on the caller's side)
+//   warm_ratio   warm_ms / full_decode_ms
+//   warm_vs_nocache   warm_ms / nocache_ms
+void BM_PreviewThumbnailCache(benchmark::State& state) {
+    const QSize size(int(state.range(0)), int(state.range(1)));
+    const QStringList photos = bench::PhotoFiles(size, 1);
+    if (photos.isEmpty()) return state.SkipWithError("cannot generate the photo");
+    const QString path = photos[0];
+    double seconds[4] = {};
+    int rounds = 0;
+    for (auto _ : state) {
+        QTemporaryDir cache;
+        if (!cache.isValid()) return state.SkipWithError("no temporary folder");
+        const QString root = cache.filePath(QStringLiteral("thumbnails"));
+        const std::function<void(bench::ChildTimes&)> cases[] = {
+            [&](bench::ChildTimes& times) { Preview(path, times); },
+            [&](bench::ChildTimes& times) { Preview(path, times, root); },
+            [&](bench::ChildTimes& times) { Preview(path, times, root); },
+            [&](bench::ChildTimes& times) { FullDecode(path, size, times); },
+        };
+        for (int i = 0; i < 4; ++i) {
+            const bench::ChildResult result = bench::RunInChild(cases[i]);
+            if (!result.times.ok) return state.SkipWithError(result.times.error);
+            seconds[i] += result.times.seconds[0];
+        }
+        ++rounds;
+    }
+    if (rounds == 0) return;
+    state.counters["nocache_ms"] = 1000 * seconds[0] / rounds;
+    state.counters["cold_ms"] = 1000 * seconds[1] / rounds;
+    state.counters["warm_ms"] = 1000 * seconds[2] / rounds;
+    state.counters["full_decode_ms"] = 1000 * seconds[3] / rounds;
+    state.counters["cold_ratio"] = seconds[1] / seconds[0];
+    state.counters["warm_ratio"] = seconds[2] / seconds[3];
+    state.counters["warm_vs_nocache"] = seconds[2] / seconds[0];
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -107,6 +159,13 @@ int main(int argc, char** argv) {
         // A single round is a few hundred milliseconds; a handful of them evens out the noise.
         if (!smoke) benchmark->MinTime(3.0);
     }
+    auto* cached =
+        benchmark::RegisterBenchmark("BM_PreviewThumbnailCache", BM_PreviewThumbnailCache)
+            ->Args(smoke ? std::vector<int64_t>{600, 400} : std::vector<int64_t>{6000, 4000})
+            ->ArgNames({"width", "height"})
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    if (!smoke) cached->MinTime(3.0);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

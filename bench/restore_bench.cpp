@@ -24,11 +24,14 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <string>
 
 #include "app/program.h"
 #include "bench_support.h"
 #include "platform/number_text.h"
 #include "platform/sequential_file.h"
+#include "platform/thumbnail_cache.h"
 #include "store/picture_list.h"
 
 namespace {
@@ -65,9 +68,11 @@ char** ArgvStorage() {
     return argv;
 }
 
-// Case A: what the program does at start, from the data file to the pinned windows.
+// Case A: what the program does at start, from the data file to the pinned windows, through a
+// thumbnail cache in `thumbnails` when one is given. The cache's writes are waited for after the
+// times are taken, as the restore does not wait for them.
 void StartupRestore(const QString& folder, const QByteArray& dataFile, int records,
-                    bench::ChildTimes& times) {
+                    bench::ChildTimes& times, const QString& thumbnails = {}) {
     QApplication application(ArgcStorage(), ArgvStorage());
     if (!QDir::setCurrent(folder)) return times.Fail("cannot enter the data folder");
     QFile file(QStringLiteral("zuzerid.dat"));
@@ -78,7 +83,7 @@ void StartupRestore(const QString& folder, const QByteArray& dataFile, int recor
 
     const double heldBefore = bench::ResidentMb();
     const double start = bench::Now();
-    app::Program program(QStringLiteral("zuzerid.dat"));
+    app::Program program(QStringLiteral("zuzerid.dat"), thumbnails);
     program.Start();
     times.seconds[0] = bench::Now() - start;
 
@@ -94,6 +99,7 @@ void StartupRestore(const QString& folder, const QByteArray& dataFile, int recor
         return times.Fail("restored " + std::to_string(restored) + " of " +
                           std::to_string(records) + " records");
     }
+    if (program.Thumbnails()) program.Thumbnails()->Wait();
     times.ok = true;
 }
 
@@ -158,6 +164,62 @@ void BM_StartupRestoreVsFullDecode(benchmark::State& state) {
     state.counters["memory_ratio"] = decodeAdded > 0 ? restoreAdded / decodeAdded : 0;
 }
 
+// The restore through the thumbnail cache. Each iteration runs, each in a child of its own: the
+// restore without a cache (as before), with an empty cache (cold: it writes the thumbnails),
+// with the cache that left (warm), and the same records pinning small pictures of the size
+// shown without a cache (the floor: what a restore costs when there is nothing to decode).
+// Counters (seconds):
+//   nocache_s, cold_s, warm_s, floor_s   the restores' timed work (up to the windows' creation)
+//   *_paint_s                            their first round of events
+//   cold_ratio    cold_s / nocache_s
+//   warm_ratio    warm_s / floor_s
+//   warm_vs_nocache   warm_s / nocache_s
+void BM_StartupRestoreThumbnailCache(benchmark::State& state) {
+    const int records = int(state.range(0));
+    const QSize size(int(state.range(1)), int(state.range(2)));
+    const QSize shown(int(kPinnedWidthTwips / 15), int(kPinnedHeightTwips / 15));
+    const QStringList photos = bench::PhotoFiles(size, std::min(kDistinctFiles, records));
+    const QStringList small = bench::PhotoFiles(shown, std::min(kDistinctFiles, records));
+    if (photos.isEmpty() || small.isEmpty()) return state.SkipWithError("no photos");
+    QTemporaryDir folder;
+    if (!folder.isValid()) return state.SkipWithError("no temporary folder");
+    const QByteArray dataFile = DataFile(photos, records);
+    const QByteArray smallDataFile = DataFile(small, records);
+    double seconds[4] = {}, paint[4] = {};
+    int rounds = 0;
+    for (auto _ : state) {
+        QTemporaryDir cache;
+        if (!cache.isValid()) return state.SkipWithError("no temporary folder");
+        const QString root = cache.filePath(QStringLiteral("thumbnails"));
+        const std::function<void(bench::ChildTimes&)> cases[] = {
+            [&](bench::ChildTimes& t) { StartupRestore(folder.path(), dataFile, records, t); },
+            [&](bench::ChildTimes& t) {
+                StartupRestore(folder.path(), dataFile, records, t, root);
+            },
+            [&](bench::ChildTimes& t) {
+                StartupRestore(folder.path(), dataFile, records, t, root);
+            },
+            [&](bench::ChildTimes& t) { StartupRestore(folder.path(), smallDataFile, records, t); },
+        };
+        for (int i = 0; i < 4; ++i) {
+            const bench::ChildResult result = bench::RunInChild(cases[i]);
+            if (!result.times.ok) return state.SkipWithError(result.times.error);
+            seconds[i] += result.times.seconds[0];
+            paint[i] += result.times.seconds[1];
+        }
+        ++rounds;
+    }
+    if (rounds == 0) return;
+    const char* names[] = {"nocache", "cold", "warm", "floor"};
+    for (int i = 0; i < 4; ++i) {
+        state.counters[std::string(names[i]) + "_s"] = seconds[i] / rounds;
+        state.counters[std::string(names[i]) + "_paint_s"] = paint[i] / rounds;
+    }
+    state.counters["cold_ratio"] = seconds[1] / seconds[0];
+    state.counters["warm_ratio"] = seconds[2] / seconds[3];
+    state.counters["warm_vs_nocache"] = seconds[2] / seconds[0];
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -167,6 +229,14 @@ int main(int argc, char** argv) {
     bench::WarmUpImageReaders();
     benchmark::RegisterBenchmark("BM_StartupRestoreVsFullDecode", BM_StartupRestoreVsFullDecode)
         ->Args(smoke ? std::vector<int64_t>{3, 600, 400} : std::vector<int64_t>{100, 6000, 4000})
+        ->ArgNames({"records", "width", "height"})
+        ->UseRealTime()
+        ->Unit(benchmark::kSecond);
+    // With 100 records of 10 files, the cold restore finds the thumbnails its first decodes wrote
+    // for the later records; 10 records of 10 files is the restore that finds none.
+    benchmark::RegisterBenchmark("BM_StartupRestoreThumbnailCache", BM_StartupRestoreThumbnailCache)
+        ->Args(smoke ? std::vector<int64_t>{3, 600, 400} : std::vector<int64_t>{100, 6000, 4000})
+        ->Args(smoke ? std::vector<int64_t>{2, 600, 400} : std::vector<int64_t>{10, 6000, 4000})
         ->ArgNames({"records", "width", "height"})
         ->UseRealTime()
         ->Unit(benchmark::kSecond);

@@ -5,6 +5,7 @@
 #include "app/desktop.h"
 #include "app/launch.h"
 #include "app/program.h"
+#include "platform/thumbnail_cache.h"
 #include "platform/x11_display.h"
 
 int main(int argc, char* argv[]) {
@@ -24,7 +25,7 @@ int main(int argc, char* argv[]) {
     QApplication application(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setQuitOnLastWindowClosed(false);
-    app::Program program(launch.DataFile());
+    app::Program program(launch.DataFile(), platform::ThumbnailCache::DesktopRoot());
     app::Desktop desktop(program, launch);
     return application.exec();
 }

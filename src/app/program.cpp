@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <malloc.h>
+
 #include "app/save_failure_notice.h"
 #include "app/startup.h"
 #include "display_window/display_window.h"
@@ -8,12 +10,16 @@
 #include "main_window/main_window.h"
 #include "pinned_window/pinned_window.h"
 #include "platform/file_path.h"
+#include "platform/thumbnail_cache.h"
 #include "store/picture_list.h"
 
 namespace app {
 
-Program::Program(const QString& dataFile)
-    : pictures_(std::make_unique<store::PictureList>(dataFile)),
+Program::Program(const QString& dataFile, const QString& thumbnailFolder)
+    : thumbnails_(thumbnailFolder.isEmpty()
+                      ? nullptr
+                      : std::make_unique<platform::ThumbnailCache>(thumbnailFolder)),
+      pictures_(std::make_unique<store::PictureList>(dataFile)),
       saveFailureNotice_(std::make_unique<SaveFailureNotice>()) {
     pictures_->SetSaveListener(
         [notice = saveFailureNotice_.get()](const QString& file, const store::SaveResult& result) {
@@ -34,12 +40,17 @@ std::optional<QString> Program::Start(const platform::FilePath& picture) {
     forms::InstallFontSubstitutes();
     store::PictureList& pictures = *pictures_;
     forms::InstallFactories({
-        [&pictures] { return new main_window::MainWindow(pictures); },
+        [&pictures, thumbnails = thumbnails_.get()] {
+            return new main_window::MainWindow(pictures, thumbnails);
+        },
         [&pictures] { return new display_window::DisplayWindow(pictures); },
         [&pictures] { return new pinned_window::PinnedWindow(pictures); },
     });
     forms::Form1& form = forms::TheForm1();
-    const bool hidden = Form_Load(form, pictures);
+    const bool hidden = Form_Load(form, pictures, thumbnails_.get());
+    // The restore's decodes freed their working memory in the worker threads' malloc arenas,
+    // where glibc keeps it resident; hand it back to the system.
+    malloc_trim(0);
     std::optional<QString> failure;
     if (!picture.IsEmpty()) {
         failure = OpenPicture(picture);

@@ -6,7 +6,8 @@
 
 namespace platform {
 class FilePath;
-}
+class ThumbnailCache;
+}  // namespace platform
 
 namespace store {
 class PictureList;
@@ -20,7 +21,9 @@ class SaveFailureNotice;
 // change that list, and what it tells the user when a save fails.
 class Program {
 public:
-    explicit Program(const QString& dataFile);
+    // Pictures are loaded through the thumbnail cache in `thumbnailFolder` (for the program
+    // ThumbnailCache::DesktopRoot()); none when it is empty.
+    explicit Program(const QString& dataFile, const QString& thumbnailFolder = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -39,8 +42,12 @@ public:
     std::optional<QString> OpenPicture(const platform::FilePath& picture);
 
     store::PictureList& Pictures() { return *pictures_; }
+    // Null when the program runs without one.
+    platform::ThumbnailCache* Thumbnails() { return thumbnails_.get(); }
 
 private:
+    // Declared first: the windows that load through it go before it.
+    std::unique_ptr<platform::ThumbnailCache> thumbnails_;
     std::unique_ptr<store::PictureList> pictures_;
     std::unique_ptr<SaveFailureNotice> saveFailureNotice_;
 };

@@ -44,7 +44,8 @@ void CountOne(std::int16_t& count) {
 
 }  // namespace
 
-bool Form_Load(forms::Form1& form, store::PictureList& pictures) {
+bool Form_Load(forms::Form1& form, store::PictureList& pictures,
+               platform::ThumbnailCache* thumbnails) {
     const QString& fileName = pictures.DataFile();
     platform::FilePath dataFile = platform::FilePath::FromText(fileName);
     if (!store::FileExists(dataFile)) platform::CreateIfMissing(fileName);
@@ -56,7 +57,7 @@ bool Form_Load(forms::Form1& form, store::PictureList& pictures) {
                  qPrintable(fileName));
         return false;
     }
-    platform::PictureDecodes decodes;
+    platform::PictureDecodes decodes(thumbnails);
     DecodeAhead(*data, decodes);
     store::RecordReader reader(*data);
     std::int16_t count = 0;

@@ -39,7 +39,8 @@ QSizeF LargestDisplaySize() {
     return limit;
 }
 
-MainWindow::MainWindow(store::PictureList& pictures) : pictures_(pictures) {
+MainWindow::MainWindow(store::PictureList& pictures, platform::ThumbnailCache* thumbnails)
+    : pictures_(pictures), thumbnails_(thumbnails) {
     // The lists start at the process's current folder; nothing here changes that folder.
     Drive1->ShowVolumeOf(QDir::currentPath());
     Dir1->SetPath(platform::FilePath::FromText(QDir::currentPath()));
@@ -114,7 +115,7 @@ void MainWindow::File1_Click() {
     Image1->SetWidth(size.width);
     Image1->SetHeight(size.height);
     Picture1->SetPicture(nullptr);
-    const platform::PictureLoad shown = platform::LoadPictureFor(*Image1, cur_path);
+    const platform::PictureLoad shown = platform::LoadPictureFor(*Image1, cur_path, thumbnails_);
     if (!shown) return;
     Image1->SetPicture(shown.picture);
     Image1->setVisible(true);
@@ -142,7 +143,8 @@ void MainWindow::Image1_DblClick() {
     display.Image1->SetWidth(display.Picture1->Width());
     display.Image1->SetHeight(display.Picture1->Height());
     display.Picture1->SetPicture(nullptr);
-    const platform::PictureLoad shown = platform::LoadPictureFor(*display.Image1, cur_path);
+    const platform::PictureLoad shown =
+        platform::LoadPictureFor(*display.Image1, cur_path, thumbnails_);
     if (!shown) return;
     display.Image1->SetPicture(shown.picture);
     Label1.Caption = cur_path;

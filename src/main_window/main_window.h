@@ -5,6 +5,9 @@
 
 #include "forms/form1.h"
 
+namespace platform {
+class ThumbnailCache;
+}
 namespace store {
 class PictureList;
 }
@@ -15,7 +18,9 @@ namespace main_window {
 class MainWindow : public forms::Form1 {
     Q_OBJECT
 public:
-    explicit MainWindow(store::PictureList& pictures);
+    // `thumbnails` (may be null) serves the preview and the display window; it outlives the
+    // window.
+    MainWindow(store::PictureList& pictures, platform::ThumbnailCache* thumbnails);
 
     // Opens the picture at `path` (absolute) as the user would: a picture on show in the display
     // window is pinned first, the browser moves to the picture's folder and selects it
@@ -40,6 +45,7 @@ protected:
 
 private:
     store::PictureList& pictures_;
+    platform::ThumbnailCache* thumbnails_;
 };
 
 // The largest size, in twips, at which a picture opens in the display window: within 16-bit

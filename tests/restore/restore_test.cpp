@@ -3,14 +3,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
+#include <QImageWriter>
 #include <QScreen>
 
+#include "app/program.h"
 #include "forms/form1.h"
 #include "forms/form3.h"
 #include "forms/forms.h"
+#include "platform/thumbnail_cache.h"
+#include "platform/thumbnail_rules.h"
 #include "store/picture_list.h"
 #include "support/program_fixture.h"
 
@@ -178,6 +184,87 @@ TEST_F(Restore, TheSameFileTwiceGivesTwoWindowsAndTwoEntries) {
     EXPECT_EQ(PinnedWindows().size(), 2u);
     EXPECT_EQ(Pictures().ListCount(), 2);
     EXPECT_EQ(ReadBytes("zuzerid.dat"), data);
+}
+
+TEST_F(Restore, AWarmThumbnailCacheRestoresExactlyWhatAColdOneDoes) {
+    thumbnailFolder = folder.Path("cache/thumbnails");
+    WriteJpeg(P("wide.jpg"), {1200, 800}, QColor(10, 90, 200));
+    WriteJpeg(P("tall.jpg"), {800, 1200}, QColor(200, 90, 10));
+    WriteBytes(P("cut.jpg"), ReadBytes(P("wide.jpg")).chopped(10));
+    const QByteArray data = Record("0", "0", "4500", "3000", P("wide.jpg")) +
+                            Record("4500", "0", "3000", "4500", P("tall.jpg")) +
+                            Record("0", "3000", "4500", "3000", P("wide.jpg")) +
+                            Record("0", "0", "1500", "1500", P("gone.jpg")) +
+                            Record("0", "0", "1500", "1500", P("cut.jpg")) +
+                            // Larger than the largest thumbnail: decoded as without a cache.
+                            Record("0", "0", "18000", "12000", P("wide.jpg"));
+    const auto snapshot = [this] {
+        QStringList seen{QString::fromLatin1(DataFile()), MainWindowShown() ? "shown" : "hidden"};
+        for (forms::Form3* window : PinnedWindows()) {
+            const QRect outer = window->geometry(), image = window->Image1->geometry();
+            const QSize pixels = window->Image1->GetPicture()->Pixels().size();
+            seen << QStringLiteral("%1 %2 %3 %4 | %5 %6 | %7 %8 | %9")
+                        .arg(outer.x())
+                        .arg(outer.y())
+                        .arg(outer.width())
+                        .arg(outer.height())
+                        .arg(image.width())
+                        .arg(image.height())
+                        .arg(pixels.width())
+                        .arg(pixels.height())
+                        .arg(QStringList(window->entryTexts.begin(), window->entryTexts.end())
+                                 .join(u','));
+        }
+        return seen;
+    };
+    StartWith(data);
+    const QStringList cold = snapshot();
+    ASSERT_EQ(PinnedWindows().size(), 4u);
+    program->Thumbnails()->Wait();
+    QStringList thumbnails;
+    for (QDirIterator it(thumbnailFolder, {"*.png"}, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        thumbnails << it.next();
+    }
+    ASSERT_EQ(thumbnails.size(), 2) << thumbnails.join(u' ').toStdString();
+    // Another program's current thumbnail of the picture cut short: it is never shown.
+    const platform::FilePath cut = PathOf("cut.jpg");
+    const QString cutThumbnail =
+        thumbnailFolder + "/x-large/" +
+        QString::fromLatin1(platform::ThumbnailFileName(platform::ThumbnailUri(cut)));
+    const platform::FileStamp cutStamp = *platform::StampOf(cut);
+    ASSERT_TRUE(test_support::WritePngWithText(
+        cutThumbnail, test_support::Filled({150, 100}, Qt::green),
+        {{"Thumb::URI", QString::fromLatin1(platform::ThumbnailUri(cut))},
+         {"Thumb::MTime", QString::number(cutStamp.mtime)}}));
+
+    // Painted over in green, first with all the text this program wrote (the file is not read
+    // again), then with only what every program writes (it is): the warm restore shows green
+    // where it used them, and otherwise exactly what the cold one did.
+    for (const bool ours : {true, false}) {
+        SCOPED_TRACE(ours ? "this program's thumbnails" : "another program's");
+        for (const QString& file : thumbnails) {
+            QImage image(file, "png");
+            QMap<QString, QString> text;
+            for (const QString& key : image.textKeys()) {
+                if (ours || key.startsWith("Thumb::")) text[key] = image.text(key);
+            }
+            image = test_support::Filled(image.size(), Qt::green);
+            for (auto at = text.begin(); at != text.end(); ++at)
+                image.setText(at.key(), at.value());
+            ASSERT_TRUE(image.save(file, "png"));
+        }
+        StartWith(data);
+        EXPECT_EQ(snapshot(), cold);
+        const auto windows = PinnedWindows();
+        ASSERT_EQ(windows.size(), 4u);
+        for (size_t i = 0; i < windows.size(); ++i) {
+            const QImage& pixels = windows[i]->Image1->GetPicture()->Pixels();
+            const QRgb middle = pixels.pixel(pixels.width() / 2, pixels.height() / 2);
+            EXPECT_EQ(qGreen(middle) > 200 && qRed(middle) < 60, i < 3) << i;
+        }
+        program->Thumbnails()->Wait();
+    }
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ void ProgramTest::StartWith(const QByteArray& data, const QString& file) {
 void ProgramTest::Start(const QString& file) {
     program.reset();
     dataFile = file;
-    program = std::make_unique<app::Program>(file);
+    program = std::make_unique<app::Program>(file, thumbnailFolder);
     program->Start();
 }
 

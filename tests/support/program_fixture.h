@@ -52,6 +52,7 @@ protected:
     test_support::InTemporaryFolder folder;
     std::unique_ptr<app::Program> program;
     QString dataFile;
+    QString thumbnailFolder;  // the program's thumbnail cache; none when empty
     bool ended = false;
 };
 

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImageWriter>
 #include <algorithm>
 
 namespace test_support {
@@ -260,6 +261,14 @@ bool WriteJpegWithThumbnail(const QString& path, QSize size, QColor color, QSize
 bool WriteJpegWithThumbnail(const QString& path, const QImage& picture, const QImage& thumbnail,
                             int exifOrientation) {
     return WriteBytes(path, JpegWithExif(picture, exifOrientation, thumbnail));
+}
+
+bool WritePngWithText(const QString& path, const QImage& image,
+                      const QList<std::pair<QString, QString>>& text) {
+    // QImageWriter::setText would split "Thumb::URI" at its first colon.
+    QImage copy = image;
+    for (const auto& [key, value] : text) copy.setText(key, value);
+    return copy.save(path, "png");
 }
 
 bool WriteGif(const QString& path, QSize size, const QList<QRgb>& palette,

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <optional>
+#include <utility>
 
 // Pictures and files that tests, benchmarks and fuzzing seeds write for themselves: the one
 // place where JPEG, EXIF and GIF files are made.
@@ -77,6 +78,9 @@ bool WriteJpegWithThumbnail(const QString& path, QSize size, QColor color, QSize
                             QColor thumbnailColor, int exifOrientation = 1);
 bool WriteJpegWithThumbnail(const QString& path, const QImage& picture, const QImage& thumbnail,
                             int exifOrientation);
+// A PNG carrying these text chunks (key, value), as a thumbnail cache holds them.
+bool WritePngWithText(const QString& path, const QImage& image,
+                      const QList<std::pair<QString, QString>>& text);
 bool WriteGif(const QString& path, QSize size, const QList<QRgb>& palette,
               const std::function<int(int x, int y)>& indexAt);
 

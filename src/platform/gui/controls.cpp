@@ -87,8 +87,8 @@ void ImageBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit DoubleClicked();
 }
 
-PictureLoad LoadPictureFor(const ImageBox& box, const FilePath& path) {
-    return LoadPicture(path, box.DecodeTarget());
+PictureLoad LoadPictureFor(const ImageBox& box, const FilePath& path, ThumbnailCache* thumbnails) {
+    return LoadPicture(path, box.DecodeTarget(), thumbnails);
 }
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent), TwipsGeometry(this) {

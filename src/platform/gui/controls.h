@@ -62,8 +62,9 @@ QSize DecodeTargetFor(QSize logical, qreal devicePixelRatio, QSize detailBound =
 // A control's size in pixels for a size in twips, as controls apply it.
 int ControlPixels(float twips);
 
-// Loads the file at the size the control will show it.
-PictureLoad LoadPictureFor(const ImageBox& box, const FilePath& path);
+// Loads the file at the size the control will show it, through the thumbnail cache when given.
+PictureLoad LoadPictureFor(const ImageBox& box, const FilePath& path,
+                           ThumbnailCache* thumbnails = nullptr);
 
 // A hidden picture box with AutoSize on: loading a picture makes it the picture's size plus
 // its 3-D border, 2 pixels on each side. It only measures, so it never decodes the picture.

@@ -1,5 +1,6 @@
 #include "platform/picture.h"
 
+#include "platform/thumbnail_cache.h"
 #include "platform/whole_file.h"
 
 #include <libexif/exif-data.h>
@@ -233,7 +234,61 @@ PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize) {
     return {PictureError::None, header.Upright(), std::move(image)};
 }
 
-PictureLoad LoadPicture(const FilePath& path, QSize decodeSize) {
+namespace {
+
+// LoadPicture with a cache: the file is read and checked as always, and only the decode is
+// saved. The file's status is taken before and after the read, so that a file that changed
+// meanwhile is neither matched with an old thumbnail nor given a thumbnail of other bytes.
+PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCache& thumbnails) {
+    const std::optional<FileStamp> before = StampOf(path);
+    // A thumbnail written after this very file was checked whole stands for the file.
+    if (before) {
+        if (auto checked = thumbnails.FindChecked(path, *before, decodeSize)) {
+            return {
+                std::make_shared<PictureData>(path, checked->natural, std::move(checked->pixels)),
+                PictureError::None};
+        }
+    }
+    const std::optional<QByteArray> bytes = ReadWholeFile(path);
+    if (!bytes) return {nullptr, PictureError::Missing};
+    const std::optional<FileStamp> after = StampOf(path);
+    Header header;
+    const PictureError error = Check(*bytes, &header);
+    if (error != PictureError::None) return {nullptr, error};
+    const QSize natural = header.Upright();
+    const QSize shown = DecodeSizeFor(natural, decodeSize);
+    const auto picture = [&](QImage pixels) -> PictureLoad {
+        if (pixels.isNull()) return {nullptr, PictureError::NotAPicture};
+        return {std::make_shared<PictureData>(path, natural, std::move(pixels)),
+                PictureError::None};
+    };
+    // Photos only: a GIF is decoded whole anyway, and may be transparent.
+    const std::optional<int> classIndex = ThumbnailClassFor(natural, shown);
+    if (header.format != "jpeg" || !before || before != after || !classIndex ||
+        !thumbnails.Serves(path)) {
+        return picture(Decode(*bytes, header, shown));
+    }
+    if (QImage found = thumbnails.Find(path, *before, natural, shown); !found.isNull()) {
+        return picture(std::move(found));
+    }
+    // Decoded once at the thumbnail's size, which the reader reaches by the same reduced
+    // decode as the size shown, and scaled down from there.
+    const QSize thumbnailSize = ThumbnailSizeFor(natural, kThumbnailClasses[*classIndex].size);
+    QImage decoded = Decode(*bytes, header, thumbnailSize);
+    if (decoded.isNull() || decoded.size() != thumbnailSize) {
+        return picture(Decode(*bytes, header, shown));
+    }
+    QImage pixels = decoded.size() == shown
+                        ? decoded
+                        : decoded.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    thumbnails.Store(path, *before, *classIndex, std::move(decoded), natural);
+    return picture(std::move(pixels));
+}
+
+}  // namespace
+
+PictureLoad LoadPicture(const FilePath& path, QSize decodeSize, ThumbnailCache* thumbnails) {
+    if (thumbnails) return LoadThroughCache(path, decodeSize, *thumbnails);
     const std::optional<QByteArray> bytes = ReadWholeFile(path);
     if (!bytes) return {nullptr, PictureError::Missing};
     return Loaded(path, DecodePicture(*bytes, decodeSize));
@@ -311,7 +366,8 @@ struct PictureDecodes::Started {
     QMultiHash<DecodeKey, QFuture<PictureLoad>> futures;
 };
 
-PictureDecodes::PictureDecodes() : started_(std::make_unique<Started>()) {}
+PictureDecodes::PictureDecodes(ThumbnailCache* thumbnails)
+    : thumbnails_(thumbnails), started_(std::make_unique<Started>()) {}
 
 PictureDecodes::~PictureDecodes() {
     // Decodes still queued are dropped; those already running are waited for, so that no
@@ -321,14 +377,15 @@ PictureDecodes::~PictureDecodes() {
 }
 
 void PictureDecodes::Start(const FilePath& path, QSize decodeSize) {
-    started_->futures.insert(DecodeKey{path, decodeSize}, QtConcurrent::run([path, decodeSize] {
-                                 return LoadPicture(path, decodeSize);
+    started_->futures.insert(DecodeKey{path, decodeSize},
+                             QtConcurrent::run([path, decodeSize, thumbnails = thumbnails_] {
+                                 return LoadPicture(path, decodeSize, thumbnails);
                              }));
 }
 
 PictureLoad PictureDecodes::Take(const FilePath& path, QSize decodeSize) {
     const auto found = started_->futures.find(DecodeKey{path, decodeSize});
-    if (found == started_->futures.end()) return LoadPicture(path, decodeSize);
+    if (found == started_->futures.end()) return LoadPicture(path, decodeSize, thumbnails_);
     QFuture<PictureLoad> future = found.value();
     started_->futures.erase(found);
     return future.result();

@@ -14,6 +14,8 @@
 // without reading the file again) and keeps one decoded copy, no larger than it is shown.
 namespace platform {
 
+class ThumbnailCache;
+
 enum class PictureError {
     None,
     Missing,      // no such file, or it cannot be opened for reading
@@ -69,8 +71,14 @@ PictureBytes CheckPicture(const QByteArray& bytes);
 // wanted no larger than its EXIF thumbnail, and of the same shape, comes from the thumbnail.
 PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize = {});
 
-// Reads the file and decodes it as DecodePicture does.
-PictureLoad LoadPicture(const FilePath& path, QSize decodeSize = {});
+// Reads the file and decodes it as DecodePicture does. With a thumbnail cache, a photo whose
+// current thumbnail covers `decodeSize` comes from the thumbnail: without reading the file when
+// this program wrote that thumbnail after checking this very file whole, otherwise after the
+// file was read and checked, so that which pictures are shown never depends on the cache.
+// Without one, the decode is made at the size of the thumbnail class that covers `decodeSize`,
+// and that thumbnail is written behind the caller's back.
+PictureLoad LoadPicture(const FilePath& path, QSize decodeSize = {},
+                        ThumbnailCache* thumbnails = nullptr);
 // Reads the file and checks it as CheckPicture does: the pixels come on the first FitTo.
 PictureLoad MeasurePicture(const FilePath& path);
 
@@ -87,7 +95,8 @@ bool JpegReachesEnd(const QByteArray& data);
 // cancelled or waited for when the object goes.
 class PictureDecodes {
 public:
-    PictureDecodes();
+    // Loads through `thumbnails` (see LoadPicture) when given; it must outlive this object.
+    explicit PictureDecodes(ThumbnailCache* thumbnails = nullptr);
     ~PictureDecodes();
     PictureDecodes(const PictureDecodes&) = delete;
     PictureDecodes& operator=(const PictureDecodes&) = delete;
@@ -100,6 +109,7 @@ public:
 
 private:
     struct Started;
+    ThumbnailCache* thumbnails_;
     std::unique_ptr<Started> started_;
 };
 
