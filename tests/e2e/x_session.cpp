@@ -133,6 +133,8 @@ QProcessEnvironment XSession::Environment() const {
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), TempPath(QStringLiteral("runtime")));
+    // The program writes the desktop's thumbnails: into the session's folder, not the user's.
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), TempPath(QStringLiteral("cache")));
     // icewm's own configuration folder: the user's must not change what the tests see.
     environment.insert(QStringLiteral("ICEWM_PRIVCFG"), TempPath(QStringLiteral("icewm")));
     // Another session's settings must not leak in: no scaling, no session manager.
