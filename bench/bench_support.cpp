@@ -127,9 +127,9 @@ QStringList PhotoFiles(QSize size, int count) {
 
 QString PhotoWithExifThumbnail(QSize size, QSize thumbnailSize) {
     QString path = QStringLiteral("%1/photo_0_thumbnail_%2x%3.jpg")
-                             .arg(CacheFolder(size))
-                             .arg(thumbnailSize.width())
-                             .arg(thumbnailSize.height());
+                       .arg(CacheFolder(size))
+                       .arg(thumbnailSize.width())
+                       .arg(thumbnailSize.height());
     const QStringList photos = PhotoFiles(size, 1);
     if (photos.isEmpty()) return {};
     if (IsCached(path)) return path;
