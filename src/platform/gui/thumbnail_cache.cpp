@@ -73,7 +73,7 @@ struct ThumbnailCache::Writes {
     QSet<QString> queued;
 };
 
-ThumbnailCache::ThumbnailCache(QString root)
+ThumbnailCache::ThumbnailCache(const QString& root)
     : root_(QDir::cleanPath(QDir(root).absolutePath())),
       rootBytes_(QFile::encodeName(root_)),
       writes_(std::make_unique<Writes>()) {

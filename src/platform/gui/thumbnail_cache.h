@@ -17,7 +17,7 @@ namespace platform {
 class ThumbnailCache {
 public:
     // `root` is the cache's folder, $XDG_CACHE_HOME/thumbnails for the program.
-    explicit ThumbnailCache(QString root);
+    explicit ThumbnailCache(const QString& root);
     // Waits for the thumbnails still being written.
     ~ThumbnailCache();
     ThumbnailCache(const ThumbnailCache&) = delete;
