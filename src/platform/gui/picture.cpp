@@ -121,7 +121,7 @@ QImage Turned(QImage image, QImageIOHandler::Transformations transformation) {
 QByteArray ExifThumbnail(const QByteArray& jpeg) {
     const std::unique_ptr<ExifData, void (*)(ExifData*)> exif(exif_data_new(), exif_data_unref);
     if (!exif) return {};
-    // Read the block as it is: following the specification would add the tags it requires.
+    // Read the block as it is, without libexif adding the tags the EXIF standard requires.
     exif_data_unset_option(exif.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
     const auto size = static_cast<unsigned int>(std::min<qsizetype>(jpeg.size(), UINT_MAX));
     exif_data_load_data(exif.get(), reinterpret_cast<const unsigned char*>(jpeg.constData()), size);
