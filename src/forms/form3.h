@@ -28,6 +28,7 @@ protected:
     virtual void Image1_DblClick() {}
     // A pinned window has no close command of its own; the window manager's is ignored.
     void OnCloseCommand() override {}
+    void DrawContents(QPainter& painter) override;
 };
 
 }  // namespace forms

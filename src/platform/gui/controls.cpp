@@ -55,6 +55,10 @@ ImageBox::ImageBox(QWidget* parent) : QWidget(parent), TwipsGeometry(this) {
 void ImageBox::SetPicture(Picture picture) {
     picture_ = std::move(picture);
     update();
+    // A window drawn on screen repaints its controls itself.
+    if (window()->testAttribute(Qt::WA_PaintOnScreen)) {
+        window()->update(QRect(mapTo(window(), QPoint(0, 0)), size()));
+    }
 }
 
 QSize DecodeTargetFor(QSize logical, qreal devicePixelRatio, QSize detailBound) {
@@ -72,15 +76,22 @@ QSize ImageBox::DecodeTarget() const {
     return DecodeTargetFor(size(), devicePixelRatioF(), detailBound_);
 }
 
-void ImageBox::paintEvent(QPaintEvent*) {
-    if (!picture_ || width() <= 0 || height() <= 0) return;
-    // The copy kept is the size it is drawn at, so painting never scales a large source.
+void ImageBox::Draw(QPainter& painter, const QRect& target) const {
+    if (!picture_ || target.isEmpty()) return;
+    // The copy kept is the size it is drawn at, so drawing never scales a large source.
     picture_->FitTo(DecodeTarget());
     const QImage& pixels = picture_->Pixels();
     if (pixels.isNull()) return;
-    QPainter painter(this);
+    painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), pixels);
+    painter.drawImage(target, pixels);
+    painter.restore();
+}
+
+void ImageBox::paintEvent(QPaintEvent*) {
+    if (window()->testAttribute(Qt::WA_PaintOnScreen)) return;
+    QPainter painter(this);
+    Draw(painter, rect());
 }
 
 void ImageBox::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+class QPainter;
+
 #include "platform/file_path.h"
 #include "platform/picture.h"
 
@@ -43,12 +45,17 @@ public:
     void KeepDetailUpTo(QSize devicePixels) { detailBound_ = devicePixels; }
     // The size, in device pixels, at which a picture for this control is best decoded.
     QSize DecodeTarget() const;
+    // Draws the picture stretched over `target`, in the painter's logical pixels. The control
+    // paints itself this way, and a window drawn on screen draws it this way for it.
+    void Draw(QPainter& painter, const QRect& target) const;
 
 signals:
     void DoubleClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // In a window drawn on screen Qt asks for a paint engine of its own, which it does not have.
+    QPaintEngine* paintEngine() const override { return nullptr; }
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:

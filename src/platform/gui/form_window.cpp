@@ -4,11 +4,14 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "platform/twips.h"
@@ -88,8 +91,20 @@ private:
     QPointer<FormWindow> last_;
 };
 
+namespace {
+
+// The area below the menu bar. In a window drawn on screen Qt asks it for a paint engine of its
+// own, which it does not have; the window draws it.
+class ClientAreaWidget final : public QWidget {
+public:
+    using QWidget::QWidget;
+    QPaintEngine* paintEngine() const override { return nullptr; }
+};
+
+}  // namespace
+
 FormWindow::FormWindow(BorderStyle style, QWidget* parent)
-    : QWidget(parent, FlagsFor(style)), style_(style), client_(new QWidget(this)) {
+    : QWidget(parent, FlagsFor(style)), style_(style), client_(new ClientAreaWidget(this)) {
     client_->setObjectName(QStringLiteral("ClientArea"));
     FocusTracker::Install();
     outer_ = QRect(QPoint(0, 0), size());
@@ -339,6 +354,40 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+bool FormWindow::DrawsOnScreen() const {
+    return screenDepth_ && testAttribute(Qt::WA_PaintOnScreen);
+}
+
+void FormWindow::paintEvent(QPaintEvent* event) {
+    if (!DrawsOnScreen()) return;
+    const qreal ratio = devicePixelRatioF();
+    const QRect window(QPoint(0, 0),
+                       QSize(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio))));
+    for (const QRect& logical : event->region()) {
+        // Whole device pixels that cover the logical rectangle.
+        const QRect device = QRect(QPoint(int(std::floor(logical.left() * ratio)),
+                                          int(std::floor(logical.top() * ratio))),
+                                   QPoint(int(std::ceil((logical.right() + 1) * ratio)) - 1,
+                                          int(std::ceil((logical.bottom() + 1) * ratio)) - 1)) &
+                             window;
+        // Drawn in bands of about a megabyte, so that even a screen-sized window needs no
+        // lasting buffer.
+        const int bandRows = std::max(1, (1 << 20) / std::max(1, device.width() * 4));
+        for (int top = device.top(); top <= device.bottom(); top += bandRows) {
+            const QRect band(device.left(), top, device.width(),
+                             std::min(bandRows, device.bottom() + 1 - top));
+            QImage pixels(band.size(), QImage::Format_RGB32);
+            pixels.setDevicePixelRatio(ratio);
+            {
+                QPainter painter(&pixels);
+                painter.translate(-QPointF(band.topLeft()) / ratio);
+                DrawContents(painter);
+            }
+            PutRgb32Pixels(this, *screenDepth_, pixels, band.topLeft());
+        }
+    }
+}
+
 void FormWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     OnCloseCommand();
@@ -363,6 +412,13 @@ void FormWindow::Show() {
         }
         winId();  // the native window must exist before its state is set
         PrepareToMap(this, inSwitchers_);
+        if (withoutBackingStore_ && !screenDepth_) {
+            screenDepth_ = Rgb32PixelDepth(this);
+            if (screenDepth_) {
+                setAttribute(Qt::WA_PaintOnScreen);
+                setAttribute(Qt::WA_NoSystemBackground);
+            }
+        }
         ApplyGeometry();
         if (QWindow* window = windowHandle()) {
             window->removeEventFilter(this);

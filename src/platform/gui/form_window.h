@@ -8,6 +8,7 @@
 #include <optional>
 
 class QMenuBar;
+class QPainter;
 class QTimer;
 
 // A top-level window whose Left, Top, Width and Height are read and set in twips. The program's
@@ -65,6 +66,14 @@ public:
     // pagers and of Alt+Tab too.
     void SetInWindowSwitchers(bool listed) { inSwitchers_ = listed; }
 
+    // For a window whose contents the program keeps and that never changes size: where the
+    // window system allows (X11 with a true-colour visual), it keeps no backing store, a second
+    // copy of every pixel for as long as it is open. DrawContents then draws it straight onto the
+    // screen whenever the X server asks. Call it before the window is first shown.
+    void DrawWithoutBackingStore() { withoutBackingStore_ = true; }
+    // Whether it is drawn that way now, on screen.
+    bool DrawsOnScreen() const;
+
     // The design size of the client area (below the menu bar), in twips.
     void SetClientSize(float widthTwips, float heightTwips);
     // Centres the window on the screen's available area.
@@ -94,6 +103,13 @@ protected:
     // The close command of the title bar; the default unloads the window.
     virtual void OnCloseCommand() { Unload(); }
 
+    // Draws the whole window, in its logical pixels, for a window drawn on screen (see
+    // DrawWithoutBackingStore). Its controls are not asked to paint themselves then.
+    virtual void DrawContents(QPainter&) {}
+    void paintEvent(QPaintEvent* event) override;
+    // A window drawn on screen has no paint engine: Qt asks for one only then.
+    QPaintEngine* paintEngine() const override { return nullptr; }
+
 private:
     friend class FocusTracker;
     void SetOuter(const QRect& outer, bool raiseResize);
@@ -121,6 +137,9 @@ private:
     // manager drew is checked against the available area.
     bool checkFrameOnMap_ = false;
     int resizeCount_ = 0;
+    bool withoutBackingStore_ = false;
+    // The depth of the X window when it is drawn on screen.
+    std::optional<int> screenDepth_;
     QWidget* client_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
     // Rectangles asked of the windowing system that have not come back yet: a configure event

@@ -3,6 +3,8 @@
 #include <xcb/xcb.h>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QImage>
+#include <QSysInfo>
 #include <QWidget>
 
 #include <algorithm>
@@ -96,6 +98,88 @@ std::optional<QMargins> FrameExtents(QWidget* window) {
     if (widths.size() != 4) return std::nullopt;
     // Left, right, top, bottom.
     return QMargins(int(widths[0]), int(widths[2]), int(widths[1]), int(widths[3]));
+}
+
+namespace {
+
+// The true-colour visual `id` on any screen of the connection, with its depth; null when none.
+const xcb_visualtype_t* FindVisual(xcb_connection_t* connection, xcb_visualid_t id,
+                                   uint8_t* depth) {
+    for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection)); screens.rem;
+         xcb_screen_next(&screens)) {
+        for (auto depths = xcb_screen_allowed_depths_iterator(screens.data); depths.rem;
+             xcb_depth_next(&depths)) {
+            for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem;
+                 xcb_visualtype_next(&visuals)) {
+                if (visuals.data->visual_id != id) continue;
+                *depth = depths.data->depth;
+                return visuals.data;
+            }
+        }
+    }
+    return nullptr;
+}
+
+bool ZPixmapsAre32Bit(xcb_connection_t* connection, uint8_t depth) {
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    const uint8_t hostOrder = QSysInfo::ByteOrder == QSysInfo::LittleEndian
+                                  ? XCB_IMAGE_ORDER_LSB_FIRST
+                                  : XCB_IMAGE_ORDER_MSB_FIRST;
+    if (setup->image_byte_order != hostOrder) return false;
+    for (auto formats = xcb_setup_pixmap_formats_iterator(setup); formats.rem;
+         xcb_format_next(&formats)) {
+        if (formats.data->depth == depth) return formats.data->bits_per_pixel == 32;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<int> Rgb32PixelDepth(const QWidget* window) {
+    xcb_connection_t* connection = Connection();
+    if (!connection || !window->internalWinId()) return std::nullopt;
+    std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+        xcb_get_window_attributes_reply(
+            connection,
+            xcb_get_window_attributes(connection, xcb_window_t(window->internalWinId())), nullptr),
+        &std::free);
+    if (!attributes) return std::nullopt;
+    uint8_t depth = 0;
+    const xcb_visualtype_t* visual = FindVisual(connection, attributes->visual, &depth);
+    const bool takes = visual && (depth == 24 || depth == 32) &&
+                       (visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR ||
+                        visual->_class == XCB_VISUAL_CLASS_DIRECT_COLOR) &&
+                       visual->red_mask == 0xff0000 && visual->green_mask == 0x00ff00 &&
+                       visual->blue_mask == 0x0000ff && ZPixmapsAre32Bit(connection, depth);
+    if (!takes) return std::nullopt;
+    return depth;
+}
+
+void PutRgb32Pixels(const QWidget* window, int depth, const QImage& pixels, QPoint at) {
+    xcb_connection_t* connection = Connection();
+    const auto id = xcb_window_t(window->internalWinId());
+    if (!connection || !id || pixels.isNull() || pixels.format() != QImage::Format_RGB32) return;
+    // The server's default graphics context: no clipping, every plane written.
+    const xcb_gcontext_t context = xcb_generate_id(connection);
+    xcb_create_gc(connection, context, id, 0, nullptr);
+    // A request holds at most the server's maximum length (with the big-requests extension,
+    // which xcb uses when the server has it): the rows go in bands that fit.
+    const size_t rowBytes = size_t(pixels.width()) * 4;
+    const size_t maxBytes = size_t(xcb_get_maximum_request_length(connection)) * 4 - 64;
+    const int bandRows = std::max(1, int(maxBytes / rowBytes));
+    for (int top = 0; top < pixels.height(); top += bandRows) {
+        const int rows = std::min(bandRows, pixels.height() - top);
+        // Rows of a QImage may be padded; the request wants them packed.
+        const QImage band = pixels.bytesPerLine() == qsizetype(rowBytes)
+                                ? QImage()
+                                : pixels.copy(0, top, pixels.width(), rows);
+        const uint8_t* data = band.isNull() ? pixels.constScanLine(top) : band.constBits();
+        xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, id, context, uint16_t(pixels.width()),
+                      uint16_t(rows), int16_t(at.x()), int16_t(at.y() + top), 0, uint8_t(depth),
+                      uint32_t(rowBytes * size_t(rows)), data);
+    }
+    xcb_free_gc(connection, context);
+    xcb_flush(connection);
 }
 
 }  // namespace platform

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QMargins>
+#include <QPoint>
 #include <optional>
 
+class QImage;
 class QWidget;
 
-// What the program tells the X window manager about its windows beyond what Qt does. Each does
-// nothing off X11.
+// What the program does with its X windows beyond what Qt does: what it tells the window manager,
+// and pixels it puts into a window itself. Each does nothing off X11.
 namespace platform {
 
 // Prepares a window for mapping: keeps it out of the taskbar and, unless `inSwitchers`, out of
@@ -21,5 +23,15 @@ void PrepareToMap(QWidget* window, bool inSwitchers);
 // The widths of the frame the window manager put around the mapped window (_NET_FRAME_EXTENTS);
 // nullopt when it has not said.
 std::optional<QMargins> FrameExtents(QWidget* window);
+
+// The depth of the window's native X window when it takes pixels laid out as
+// QImage::Format_RGB32 unchanged: a true-colour visual of depth 24 or 32 with 8-bit red, green
+// and blue where Qt keeps them, 32 bits per pixel, in this machine's byte order. Nullopt
+// otherwise, off X11, and before the native window exists.
+std::optional<int> Rgb32PixelDepth(const QWidget* window);
+// Puts `pixels` (Format_RGB32) into the window's native X window of that `depth`, with their
+// top-left corner at `at`, in device pixels. The X server draws them at once; nothing is kept
+// on this side.
+void PutRgb32Pixels(const QWidget* window, int depth, const QImage& pixels, QPoint at);
 
 }  // namespace platform
