@@ -117,6 +117,20 @@ TEST_F(RestoreTest, EveryStoredPictureComesBackOnItsOwnPixels) {
                           << worst;
         }
     }
+
+    // Pinned windows keep no copy on the X server's side: a window of another program that
+    // covered one and moves away leaves the picture drawn again, whole.
+    const QRect red = kept[0].pixels;
+    ASSERT_TRUE(session->OpenForeignWindow(QStringLiteral("Cover"), red.adjusted(40, 40, 0, 0)));
+    const std::optional<WindowInfo> cover = session->WaitForWindow(QStringLiteral("Cover"));
+    ASSERT_TRUE(cover);
+    ASSERT_TRUE(session->MoveWindow(cover->id, QPoint(900, 100)));
+    const QImage uncovered = session->SettledScreenshot(red);
+    int worst = 0;
+    EXPECT_TRUE(AreaIs(uncovered, red, kept[0].colour, 24, &worst))
+        << "not drawn again once uncovered; largest channel difference " << worst;
+    EXPECT_FALSE(session->ProgramOutput().contains(QStringLiteral("paint")))
+        << session->ProgramOutput().toStdString();
 }
 
 TEST_F(RestoreTest, PinnedPicturesStayOutOfTheWindowSwitcher) {
