@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QThreadPool>
+#include <cstring>
 #include <functional>
 
 namespace platform {
@@ -34,8 +35,25 @@ bool MakePrivateFolder(const QString& path) {
 // Marks a thumbnail written after the whole file was checked; other programs leave it out.
 const QString kCheckedKey = QStringLiteral("X-Vellora-Checked");
 
+// The pixels alone: a copy taken from another program's thumbnail carries its text, which
+// must not be passed on as if it described this file.
+QImage WithoutText(const QImage& image) {
+    if (image.textKeys().isEmpty()) return image;
+    QImage bare(image.size(), image.format());
+    bare.setColorTable(image.colorTable());
+    for (int y = 0; y < image.height(); ++y) {
+        std::memcpy(bare.scanLine(y), image.constScanLine(y), size_t(image.bytesPerLine()));
+    }
+    return bare;
+}
+
 void WriteThumbnail(const QString& root, int classIndex, const QString& file, const QByteArray& uri,
-                    FileStamp stamp, QImage image, QSize natural) {
+                    FileStamp stamp, QImage image, QSize natural, bool checkedWhole) {
+    const QSize size = ThumbnailSizeFor(natural, kThumbnailClasses[classIndex].size);
+    if (image.size() != size) {
+        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    image = WithoutText(image);
     const QString parent = QFileInfo(root).absolutePath();
     if (!QDir().mkpath(parent) || !MakePrivateFolder(root) ||
         !MakePrivateFolder(ClassFolder(root, classIndex))) {
@@ -53,7 +71,7 @@ void WriteThumbnail(const QString& root, int classIndex, const QString& file, co
     image.setText(QStringLiteral("Thumb::Size"), QString::number(stamp.size));
     image.setText(QStringLiteral("Thumb::Image::Width"), QString::number(natural.width()));
     image.setText(QStringLiteral("Thumb::Image::Height"), QString::number(natural.height()));
-    image.setText(kCheckedKey, QStringLiteral("1"));
+    if (checkedWhole) image.setText(kCheckedKey, QStringLiteral("1"));
     image.setText(QStringLiteral("Software"), QStringLiteral("Vellora"));
     QImageWriter writer(&out, "png");
     // Stored without compression: reading a 512-pixel thumbnail back then takes 1.3 ms instead
@@ -166,24 +184,27 @@ std::optional<ThumbnailCache::Checked> ThumbnailCache::FindChecked(const FilePat
 }
 
 void ThumbnailCache::Store(const FilePath& path, FileStamp stamp, int classIndex, QImage upright,
-                           QSize natural) {
+                           QSize natural, bool checkedWhole) {
     if (!Serves(path) || upright.isNull() || classIndex < 0 || classIndex >= kThumbnailClassCount) {
         return;
     }
+    // Never enlarged, never of another shape.
+    const QSize size = ThumbnailSizeFor(natural, kThumbnailClasses[classIndex].size);
+    if (!ThumbnailCovers(upright.size(), natural, size)) return;
     const QByteArray uri = ThumbnailUri(path);
     const QString file =
         ClassFolder(root_, classIndex) + u'/' + QString::fromLatin1(ThumbnailFileName(uri));
     {
         const QMutexLocker lock(&writes_->mutex);
-        const QString key =
-            file + u' ' + QString::number(stamp.mtime) + u' ' + QString::number(stamp.size);
+        const QString key = file + u' ' + QString::number(stamp.mtime) + u' ' +
+                            QString::number(stamp.size) + (checkedWhole ? u'+' : u'-');
         if (writes_->queued.contains(key)) return;
         writes_->queued.insert(key);
     }
-    writes_->pool.start(
-        [root = root_, classIndex, file, uri, stamp, image = std::move(upright), natural] {
-            WriteThumbnail(root, classIndex, file, uri, stamp, image, natural);
-        });
+    writes_->pool.start([root = root_, classIndex, file, uri, stamp, image = std::move(upright),
+                         natural, checkedWhole] {
+        WriteThumbnail(root, classIndex, file, uri, stamp, image, natural, checkedWhole);
+    });
 }
 
 void ThumbnailCache::Wait() {
