@@ -43,7 +43,9 @@ std::optional<QString> Program::Start(const platform::FilePath& picture) {
         [&pictures, thumbnails = thumbnails_.get()] {
             return new main_window::MainWindow(pictures, thumbnails);
         },
-        [&pictures] { return new display_window::DisplayWindow(pictures); },
+        [&pictures, thumbnails = thumbnails_.get()] {
+            return new display_window::DisplayWindow(pictures, thumbnails);
+        },
         [&pictures] { return new pinned_window::PinnedWindow(pictures); },
     });
     forms::Form1& form = forms::TheForm1();

@@ -10,6 +10,7 @@
 #include "forms/forms.h"
 #include "platform/mouse_pointer.h"
 #include "platform/number_text.h"
+#include "platform/picture.h"
 #include "platform/twips.h"
 #include "store/picture_list.h"
 
@@ -20,7 +21,8 @@ float PictureHeightFor(double pic_h, std::int16_t pic_w, float width) {
     return product / static_cast<float>(pic_w);
 }
 
-DisplayWindow::DisplayWindow(store::PictureList& pictures) : pictures_(pictures) {
+DisplayWindow::DisplayWindow(store::PictureList& pictures, platform::ThumbnailCache* thumbnails)
+    : pictures_(pictures), thumbnails_(thumbnails) {
     // The user sets the width; the height follows it.
     SetUserSizableHeight(false);
     // Keep the picture's detail up to the screen's size, so that widening stays sharp.
@@ -78,6 +80,12 @@ void DisplayWindow::Pic_show() {
                           platform::NumberText(Height() - kAllowance)};
     pictures_.Append({Label1.Caption, pinned->entryTexts});
     pictures_.SaveAll();
+    // The picture was decoded here with more detail than the pin shows: its thumbnail saves
+    // the first restore a decode. Taken before the pinned window paints and drops that detail.
+    if (thumbnails_) {
+        platform::StoreThumbnailOf(*pinned->Image1->GetPicture(), pinned->Image1->DecodeTarget(),
+                                   *thumbnails_);
+    }
     pinned->Show();
     Unload();
     pinning_ = false;

@@ -4,6 +4,9 @@
 
 #include "forms/form2.h"
 
+namespace platform {
+class ThumbnailCache;
+}
 namespace store {
 class PictureList;
 }
@@ -11,11 +14,14 @@ class PictureList;
 namespace display_window {
 
 // The display window's behaviour: the picture keeps its aspect ratio while the user sizes the
-// window, and pinning turns it into a pinned window.
+// window, and pinning turns it into a pinned window, and writes the thumbnail that the pinned
+// window's next restore will look for into `thumbnails` (when there is a cache; it must outlive
+// the window).
 class DisplayWindow : public forms::Form2 {
     Q_OBJECT
 public:
-    explicit DisplayWindow(store::PictureList& pictures);
+    explicit DisplayWindow(store::PictureList& pictures,
+                           platform::ThumbnailCache* thumbnails = nullptr);
 
     void SetWinSize(std::int16_t height, std::int16_t width) override;
     void Pic_show() override;
@@ -41,6 +47,7 @@ private:
     void Form_Initialize();
 
     store::PictureList& pictures_;
+    platform::ThumbnailCache* thumbnails_;
     double pic_h = 0;  // single-precision from Form_Initialize, integer from SetWinSize
     std::int16_t pic_w = 1;
     bool pinning_ = false;  // one display gives one pinned window, whatever the focus does

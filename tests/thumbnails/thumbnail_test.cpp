@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
@@ -66,6 +67,27 @@ TEST(ThumbnailRules, ChoosesTheSmallestClassThatCoversWhatIsShown) {
     EXPECT_TRUE(platform::ThumbnailCovers({256, 170}, {6000, 4000}, {200, 130}));
     EXPECT_TRUE(platform::ThumbnailCovers({256, 171}, {6000, 4000}, {200, 130}));
     EXPECT_FALSE(platform::ThumbnailCovers({256, 192}, {6000, 4000}, {200, 130}));
+}
+
+TEST(ThumbnailRules, APicturesCopyMakesTheCoveringClassOnlyWhenLargeEnough) {
+    const struct {
+        QSize natural, decoded, shown;
+        int classIndex;  // -1: none
+    } cases[] = {
+        {{6000, 4000}, {1920, 1280}, {400, 267}, 2},
+        {{6000, 4000}, {512, 341}, {400, 267}, 2},      // exactly the thumbnail
+        {{6000, 4000}, {512, 342}, {400, 267}, 2},      // the shorter side rounded the other way
+        {{6000, 4000}, {511, 341}, {400, 267}, -1},     // a pixel short: it would be enlarged
+        {{6000, 4000}, {1920, 1080}, {400, 267}, -1},   // not of the picture's shape
+        {{6000, 4000}, {1920, 1280}, {1025, 683}, -1},  // larger than any class
+        {{800, 600}, {800, 600}, {800, 600}, 3},        // the whole of a small picture
+        {{800, 600}, {640, 480}, {600, 450}, -1},       // the class holds it whole: 800 x 600
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::ThumbnailClassFrom(c.natural, c.decoded, c.shown).value_or(-1),
+                  c.classIndex)
+            << c.decoded.width() << "x" << c.decoded.height() << " for " << c.shown.width();
+    }
 }
 
 bool IsRed(QRgb pixel) {
@@ -263,6 +285,130 @@ TEST(ThumbnailCache, AThumbnailIsUprightAfterTheExifOrientation) {
         const QRgb a = warm.picture->Pixels().pixel(at), b = cold.picture->Pixels().pixel(at);
         EXPECT_NEAR(qRed(a), qRed(b), 40);
         EXPECT_NEAR(qBlue(a), qBlue(b), 40);
+    }
+}
+
+// A red 1200 x 800 photo decoded at 600 x 400 and then pinned: its thumbnail is made from those
+// pixels, scaled on the cache's thread, only while they are still what the file holds.
+TEST(ThumbnailCache, APinnedPicturesThumbnailComesFromItsPixelsWhileTheFileIsUnchanged) {
+    InTemporaryFolder folder;
+    const QString photo = folder.Path("photo.jpg");
+    test_support::WriteJpeg(photo, {1200, 800}, Qt::red);
+    test_support::WriteBytes(folder.Path("tiny.gif"), test_support::TinyGif());
+    const auto load = [](const QString& file, QSize decoded) {
+        return platform::LoadPicture(FilePath::FromText(file), decoded).picture;
+    };
+    const auto setMtime = [](const QString& file, int seconds) {
+        QFile f(file);
+        f.open(QIODevice::ReadWrite);
+        f.setFileTime(f.fileTime(QFileDevice::FileModificationTime).addSecs(seconds),
+                      QFileDevice::FileModificationTime);
+    };
+    const auto stamp = [&] { return *platform::StampOf(FilePath::FromText(photo)); };
+    const struct {
+        const char* name;
+        std::function<platform::Picture()> picture;  // of photo.jpg unless said otherwise
+        QSize pinned;
+        const char* written;  // the class folder; none when nothing is written
+        QSize size;
+        bool checked = true;
+    } cases[] = {
+        {"pinned smaller than decoded",
+         [&] {
+             return load(photo, {600, 400});
+         },
+         {300, 200},
+         "x-large",
+         {512, 341}},
+        {"decoded at exactly the class size",
+         [&] {
+             return load(photo, {256, 171});
+         },
+         {200, 133},
+         "large",
+         {256, 171}},
+        {"decoded smaller than the class",
+         [&] {
+             return load(photo, {400, 267});
+         },
+         {300, 200},
+         nullptr,
+         {}},
+        {"pinned larger than the largest class",
+         [&] {
+             return load(photo, {1200, 800});
+         },
+         {1100, 733},
+         nullptr,
+         {}},
+        {"the file's time changed since",
+         [&] {
+             auto picture = load(photo, {600, 400});
+             setMtime(photo, -10);
+             return picture;
+         },
+         {300, 200},
+         nullptr,
+         {}},
+        {"the file rewritten since",
+         [&] {
+             auto picture = load(photo, {600, 400});
+             test_support::WriteJpeg(photo, {1200, 800}, Qt::blue);
+             setMtime(photo, 10);
+             return picture;
+         },
+         {300, 200},
+         nullptr,
+         {}},
+        {"pixels of unknown origin",
+         [&] {
+             return std::make_shared<platform::PictureData>(
+                 FilePath::FromText(photo), QSize(1200, 800),
+                 test_support::Filled({600, 400}, Qt::red));
+         },
+         {300, 200},
+         nullptr,
+         {}},
+        {"the file not checked whole",
+         [&] {
+             return std::make_shared<platform::PictureData>(
+                 FilePath::FromText(photo), QSize(1200, 800),
+                 test_support::Filled({600, 400}, Qt::red),
+                 platform::PictureOrigin{stamp(), false, true});
+         },
+         {300, 200},
+         "x-large",
+         {512, 341},
+         false},
+        {"a GIF", [&] { return load(folder.Path("tiny.gif"), {}); }, {2, 1}, nullptr, {}},
+    };
+    int i = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test_support::WriteJpeg(photo, {1200, 800}, Qt::red);
+        const QString root = folder.Path(QStringLiteral("cache%1/thumbnails").arg(i++));
+        const platform::Picture picture = c.picture();
+        ASSERT_TRUE(picture);
+        const QString file = QString::fromLatin1(
+            platform::ThumbnailFileName(platform::ThumbnailUri(picture->Path())));
+        {
+            platform::ThumbnailCache cache(root);
+            EXPECT_EQ(platform::StoreThumbnailOf(*picture, c.pinned, cache), c.written != nullptr);
+        }  // the cache waits for its writes
+        for (const auto& cls : platform::kThumbnailClasses) {
+            const QString path = root + '/' + cls.folder + '/' + file;
+            if (!c.written || cls.folder != QLatin1String(c.written)) {
+                EXPECT_FALSE(QFileInfo::exists(path)) << cls.folder;
+                continue;
+            }
+            const QImage image(path, "png");
+            ASSERT_EQ(image.size(), c.size);
+            EXPECT_TRUE(IsRed(image.pixel(c.size.width() / 2, c.size.height() / 2)));
+            EXPECT_EQ(image.text("Thumb::MTime"), QString::number(stamp().mtime));
+            EXPECT_EQ(image.text("Thumb::Size"), QString::number(stamp().size));
+            EXPECT_EQ(image.text("Thumb::Image::Width"), "1200");
+            EXPECT_EQ(image.text("X-Vellora-Checked"), c.checked ? "1" : "");
+        }
     }
 }
 

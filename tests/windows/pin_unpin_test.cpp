@@ -3,15 +3,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 
+#include "app/program.h"
 #include "display_window/display_window.h"
 #include "forms/form1.h"
 #include "forms/form3.h"
 #include "forms/form4.h"
 #include "forms/forms.h"
+#include "platform/thumbnail_cache.h"
+#include "platform/thumbnail_rules.h"
 #include "store/picture_list.h"
 #include "support/program_fixture.h"
 
@@ -255,6 +259,57 @@ TEST_F(PinUnpin, ANameThatIsNotUtf8KeepsItsBytes) {
     EXPECT_EQ(Display().Label1.Caption.Bytes(), raw);
     Display().hari->trigger();
     EXPECT_EQ(DataFile(), data);
+}
+
+// A photo stored on its side (EXIF orientation 6, its stored left half red, right half blue),
+// shown with the screen's detail and pinned smaller: the pin's thumbnail is written upright, and
+// the next restore is served from it without decoding the photo.
+TEST_F(PinUnpin, PinningWritesTheThumbnailThatTheNextRestoreIsServedFrom) {
+    thumbnailFolder = folder.Path("cache/thumbnails");
+    QImage stored = test_support::Filled({1200, 800}, Qt::red);
+    for (int y = 0; y < 800; ++y) {
+        for (int x = 600; x < 1200; ++x) stored.setPixel(x, y, qRgb(0, 0, 255));
+    }
+    test_support::WriteBytes(P("turned.jpg"), test_support::JpegWithExif(stored, 6));
+    StartWith("");
+    ASSERT_EQ(program->OpenPicture(PathOf("turned.jpg")), std::nullopt);
+    auto& display = Display();
+    display.SetWidth(3000);  // about 200 x 300 pixels: the x-large class, 341 x 512, covers it
+    ASSERT_EQ(display.Image1->width(), 200);
+    const QSize decoded = display.Image1->GetPicture()->Pixels().size();
+    ASSERT_GE(decoded.height(), 512) << "the display window keeps less detail than assumed";
+    display.hari->trigger();
+    ASSERT_EQ(PinnedWindows().size(), 1u);
+    program->Thumbnails()->Wait();
+
+    const QString name = QString::fromLatin1(
+        platform::ThumbnailFileName(platform::ThumbnailUri(PathOf("turned.jpg"))));
+    // (The browser's preview and the display window's load wrote their own, of other classes.)
+    EXPECT_EQ(QDir(thumbnailFolder + "/x-large").entryList(QDir::Files), QStringList{name});
+    const QString file = thumbnailFolder + "/x-large/" + name;
+    QImage thumbnail(file, "png");
+    ASSERT_EQ(thumbnail.size(), QSize(341, 512));
+    const auto isRed = [](QRgb p) { return qRed(p) > 200 && qBlue(p) < 60; };
+    const auto isBlue = [](QRgb p) { return qBlue(p) > 200 && qRed(p) < 60; };
+    // Turned a quarter clockwise: the stored left half is on top.
+    EXPECT_TRUE(isRed(thumbnail.pixel(170, 100)));
+    EXPECT_TRUE(isBlue(thumbnail.pixel(170, 400)));
+    const platform::FileStamp stamp = *platform::StampOf(PathOf("turned.jpg"));
+    EXPECT_EQ(thumbnail.text("Thumb::URI"),
+              QString::fromLatin1(platform::ThumbnailUri(PathOf("turned.jpg"))));
+    EXPECT_EQ(thumbnail.text("Thumb::MTime"), QString::number(stamp.mtime));
+    EXPECT_EQ(thumbnail.text("X-Vellora-Checked"), "1");
+
+    // Painted green, its text kept: a restore that shows green took it for the photo.
+    QImage green = test_support::Filled(thumbnail.size(), Qt::green);
+    for (const QString& key : thumbnail.textKeys()) green.setText(key, thumbnail.text(key));
+    ASSERT_TRUE(green.save(file, "png"));
+    StartWith(DataFile());
+    ASSERT_EQ(PinnedWindows().size(), 1u);
+    const QImage& pixels = PinnedWindows()[0]->Image1->GetPicture()->Pixels();
+    ASSERT_EQ(pixels.size(), PinnedWindows()[0]->Image1->size());
+    const QRgb middle = pixels.pixel(pixels.width() / 2, pixels.height() / 2);
+    EXPECT_TRUE(qGreen(middle) > 200 && qRed(middle) < 60) << std::hex << middle;
 }
 
 }  // namespace

@@ -64,6 +64,16 @@ std::optional<int> ThumbnailClassFor(QSize natural, QSize shown) {
     return std::nullopt;
 }
 
+std::optional<int> ThumbnailClassFrom(QSize natural, QSize decoded, QSize shown) {
+    const std::optional<int> classIndex = ThumbnailClassFor(natural, shown);
+    if (!classIndex) return std::nullopt;
+    const QSize thumbnail = ThumbnailSizeFor(natural, kThumbnailClasses[*classIndex].size);
+    // The copy stands where the thumbnail would: no smaller, no larger than the picture, and
+    // of its shape.
+    if (!ThumbnailCovers(decoded, natural, thumbnail)) return std::nullopt;
+    return classIndex;
+}
+
 std::optional<FileStamp> StampOf(const FilePath& path) {
     struct stat status {};
     if (path.IsEmpty() || ::stat(path.Bytes().constData(), &status) != 0) return std::nullopt;

@@ -38,6 +38,11 @@ bool ThumbnailCovers(QSize thumbnail, QSize natural, QSize shown);
 // The smallest class (an index into kThumbnailClasses) whose thumbnail covers the picture shown
 // at `shown`; none when even the largest does not.
 std::optional<int> ThumbnailClassFor(QSize natural, QSize shown);
+// The class whose thumbnail can be made from a copy of the picture decoded at `decoded` pixels
+// for it shown at `shown`: the smallest that covers `shown` (ThumbnailClassFor), when the copy
+// has the picture's shape and is at least that thumbnail's size on both axes, as a thumbnail is
+// scaled down from the picture and never up; none otherwise.
+std::optional<int> ThumbnailClassFrom(QSize natural, QSize decoded, QSize shown);
 
 // What the cache checks a thumbnail against: the file's modification time in whole seconds and
 // its size in bytes.

@@ -176,9 +176,19 @@ QImage Decode(const QByteArray& bytes, const Header& header, QSize decodeSize) {
     return image;
 }
 
-PictureLoad Loaded(const FilePath& path, PictureBytes picture) {
+// Every decode checks the whole file first, so pixels decoded from bytes read while the file's
+// status stayed the same show the file, checked whole, at that status.
+std::optional<PictureOrigin> OriginOf(std::optional<FileStamp> before,
+                                      std::optional<FileStamp> after, bool jpeg) {
+    if (!before || before != after) return std::nullopt;
+    return PictureOrigin{*before, true, jpeg};
+}
+
+PictureLoad Loaded(const FilePath& path, PictureBytes picture,
+                   std::optional<PictureOrigin> origin = std::nullopt) {
     if (picture.error != PictureError::None) return {nullptr, picture.error};
-    return {std::make_shared<PictureData>(path, picture.natural, std::move(picture.pixels)),
+    if (picture.pixels.isNull()) origin.reset();
+    return {std::make_shared<PictureData>(path, picture.natural, std::move(picture.pixels), origin),
             PictureError::None};
 }
 
@@ -200,8 +210,9 @@ QString DescribePictureError(PictureError error) {
     return {};
 }
 
-PictureData::PictureData(FilePath path, QSize naturalSize, QImage pixels)
-    : path_(std::move(path)), natural_(naturalSize), pixels_(std::move(pixels)) {}
+PictureData::PictureData(FilePath path, QSize naturalSize, QImage pixels,
+                         std::optional<PictureOrigin> origin)
+    : path_(std::move(path)), natural_(naturalSize), pixels_(std::move(pixels)), origin_(origin) {}
 
 void PictureData::FitTo(QSize devicePixels) {
     const QSize target = DecodeSizeFor(natural_, devicePixels);
@@ -212,17 +223,22 @@ void PictureData::FitTo(QSize devicePixels) {
     }
     // More detail is wanted than the copy holds: read the file again. When it is gone or has
     // changed into something unreadable, the copy on hand stays and is stretched when drawn.
+    const std::optional<FileStamp> before = StampOf(path_);
     const std::optional<QByteArray> bytes = ReadWholeFile(path_);
     if (!bytes) return;
+    const std::optional<FileStamp> after = StampOf(path_);
     PictureBytes decoded = DecodePicture(*bytes, target);
-    if (decoded.error == PictureError::None) pixels_ = std::move(decoded.pixels);
+    if (decoded.error != PictureError::None) return;
+    pixels_ = std::move(decoded.pixels);
+    // A file that now holds a picture of another size is no longer the one this object shows.
+    origin_ = decoded.natural == natural_ ? OriginOf(before, after, decoded.jpeg) : std::nullopt;
 }
 
 PictureBytes CheckPicture(const QByteArray& bytes) {
     Header header;
     const PictureError error = Check(bytes, &header);
     if (error != PictureError::None) return {error, {}, {}};
-    return {PictureError::None, header.Upright(), {}};
+    return {PictureError::None, header.Upright(), {}, header.format == "jpeg"};
 }
 
 PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize) {
@@ -231,7 +247,7 @@ PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize) {
     if (error != PictureError::None) return {error, {}, {}};
     QImage image = Decode(bytes, header, decodeSize);
     if (image.isNull()) return {PictureError::NotAPicture, {}, {}};
-    return {PictureError::None, header.Upright(), std::move(image)};
+    return {PictureError::None, header.Upright(), std::move(image), header.format == "jpeg"};
 }
 
 namespace {
@@ -244,8 +260,10 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
     // A thumbnail written after this very file was checked whole stands for the file.
     if (before) {
         if (auto checked = thumbnails.FindChecked(path, *before, decodeSize)) {
+            // Only photos are given such a thumbnail (see below and StoreThumbnailOf).
             return {
-                std::make_shared<PictureData>(path, checked->natural, std::move(checked->pixels)),
+                std::make_shared<PictureData>(path, checked->natural, std::move(checked->pixels),
+                                              PictureOrigin{*before, true, true}),
                 PictureError::None};
         }
     }
@@ -259,7 +277,8 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
     const QSize shown = DecodeSizeFor(natural, decodeSize);
     const auto picture = [&](QImage pixels) -> PictureLoad {
         if (pixels.isNull()) return {nullptr, PictureError::NotAPicture};
-        return {std::make_shared<PictureData>(path, natural, std::move(pixels)),
+        return {std::make_shared<PictureData>(path, natural, std::move(pixels),
+                                              OriginOf(before, after, header.format == "jpeg")),
                 PictureError::None};
     };
     // Photos only: a GIF is decoded whole anyway, and may be transparent.
@@ -281,7 +300,7 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
     QImage pixels = decoded.size() == shown
                         ? decoded
                         : decoded.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    thumbnails.Store(path, *before, *classIndex, std::move(decoded), natural);
+    thumbnails.Store(path, *before, *classIndex, std::move(decoded), natural, true);
     return picture(std::move(pixels));
 }
 
@@ -289,9 +308,27 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
 
 PictureLoad LoadPicture(const FilePath& path, QSize decodeSize, ThumbnailCache* thumbnails) {
     if (thumbnails) return LoadThroughCache(path, decodeSize, *thumbnails);
+    const std::optional<FileStamp> before = StampOf(path);
     const std::optional<QByteArray> bytes = ReadWholeFile(path);
     if (!bytes) return {nullptr, PictureError::Missing};
-    return Loaded(path, DecodePicture(*bytes, decodeSize));
+    const std::optional<FileStamp> after = StampOf(path);
+    PictureBytes decoded = DecodePicture(*bytes, decodeSize);
+    const bool jpeg = decoded.jpeg;
+    return Loaded(path, std::move(decoded), OriginOf(before, after, jpeg));
+}
+
+bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCache& thumbnails) {
+    const std::optional<PictureOrigin>& origin = picture.Origin();
+    const FilePath& path = picture.Path();
+    if (!origin || !origin->jpeg || !thumbnails.Serves(path)) return false;
+    const QSize natural = picture.NaturalSize();
+    const std::optional<int> classIndex =
+        ThumbnailClassFrom(natural, picture.Pixels().size(), DecodeSizeFor(natural, decodeSize));
+    // The pixels are still the file's only while its stamp is the one they were decoded at.
+    if (!classIndex || StampOf(path) != origin->stamp) return false;
+    thumbnails.Store(path, origin->stamp, *classIndex, picture.Pixels(), natural,
+                     origin->checkedWhole);
+    return true;
 }
 
 PictureLoad MeasurePicture(const FilePath& path) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/file_path.h"
+#include "platform/thumbnail_rules.h"
 
 // Pictures: JPEG and GIF files decoded through Qt's readers. A picture object is shared by
 // reference between windows (pinning hands the display window's picture to the pinned window
@@ -26,15 +27,28 @@ enum class PictureError {
 
 QString DescribePictureError(PictureError error);
 
+// What a picture's pixels are known to show: the file as it was at `stamp` (the same before
+// and after it was read), and whether that file was checked whole (it reaches its end).
+struct PictureOrigin {
+    FileStamp stamp;
+    bool checkedWhole = false;
+    bool jpeg = false;  // a photo; a GIF is decoded whole anyway and may be transparent
+    bool operator==(const PictureOrigin&) const = default;
+};
+
 class PictureData {
 public:
-    PictureData(FilePath path, QSize naturalSize, QImage pixels);
+    PictureData(FilePath path, QSize naturalSize, QImage pixels,
+                std::optional<PictureOrigin> origin = std::nullopt);
 
     const FilePath& Path() const { return path_; }
     // The picture's own size in pixels, upright (a photo's EXIF orientation applied).
     QSize NaturalSize() const { return natural_; }
     // The decoded copy, possibly smaller than the natural size; may be null before first use.
     const QImage& Pixels() const { return pixels_; }
+    // Where the pixels came from; none when that is not known (the file changed while it was
+    // read, or the pixels came from elsewhere). Kept up to date by FitTo.
+    const std::optional<PictureOrigin>& Origin() const { return origin_; }
 
     // Makes the decoded copy match `devicePixels` as closely as the file allows: detail beyond
     // it is dropped, and missing detail is decoded from the file again while the file is still
@@ -45,6 +59,7 @@ private:
     FilePath path_;
     QSize natural_;
     QImage pixels_;
+    std::optional<PictureOrigin> origin_;
 };
 
 using Picture = std::shared_ptr<PictureData>;
@@ -60,6 +75,7 @@ struct PictureBytes {
     PictureError error = PictureError::None;
     QSize natural;  // upright; empty when the check failed
     QImage pixels;  // null when only checked, or when the check or the decode failed
+    bool jpeg = false;
 };
 
 // Checks the bytes as a JPEG or GIF file: the format and header, that the data reaches the
@@ -86,6 +102,12 @@ PictureLoad MeasurePicture(const FilePath& path);
 // larger than the natural size on either axis, never more than kMaxDecodedPixels in all.
 inline constexpr qint64 kMaxDecodedPixels = 32 * 1024 * 1024;  // 128 MiB as 32-bit pixels
 QSize DecodeSizeFor(QSize natural, QSize wanted);
+
+// Writes, behind the caller's back, the thumbnail that a later load of the picture at
+// `decodeSize` device pixels (see LoadPicture) would find, made from the pixels on hand: when
+// they are a photo's, still what the file holds (its stamp is the one they were decoded at) and
+// at least the covering class's size. Never waits for the write. Whether one was stored.
+bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCache& thumbnails);
 
 // Whether the JPEG data reaches its end-of-image marker (a truncated download does not).
 bool JpegReachesEnd(const QByteArray& data);

@@ -46,12 +46,14 @@ public:
     std::optional<Checked> FindChecked(const FilePath& path, FileStamp stamp,
                                        QSize decodeSize) const;
 
-    // Writes `upright` (already of its class's size) as the file's thumbnail of class
-    // `classIndex`, on a thread of the cache's own, unless the same one is already on its way.
-    // Never waits. Safe from any thread.
-    // `natural` is the picture's upright size; the caller has checked the whole file.
-    void Store(const FilePath& path, FileStamp stamp, int classIndex, QImage upright,
-               QSize natural);
+    // Writes `upright` as the file's thumbnail of class `classIndex`, on a thread of the cache's
+    // own, unless the same one is already on its way: scaled down there to the class's size
+    // when it is larger, and not written at all when it is smaller or not of the picture's
+    // shape. `natural` is the picture's upright size. `checkedWhole` says that the caller
+    // checked the whole file at `stamp` (it reaches its end): only then can a later load take
+    // the thumbnail for the file without reading it. Never waits. Safe from any thread.
+    void Store(const FilePath& path, FileStamp stamp, int classIndex, QImage upright, QSize natural,
+               bool checkedWhole);
 
     // Waits until every thumbnail stored so far is written (or given up).
     void Wait();
