@@ -57,6 +57,18 @@ double ResidentMb();
 // flags it does not know, so the programs' own flags are taken out before it sees them.
 bool TakeFlag(int* argc, char** argv, const char* flag);
 
+// The command line a child's QApplication is made with; it must outlive the application.
+int& ApplicationArgc();
+char** ApplicationArgv();
+
+// Every pinned record of the data files below is shown at 400 x 300 pixels.
+constexpr double kPinnedWidthTwips = 6000;
+constexpr double kPinnedHeightTwips = 4500;
+
+// The program's data file with `records` pinned records, cycling through `pictures`: spread
+// over about 1500 x 1150 pixels of desktop, many overlapping, one partly off its left edge.
+QByteArray DataFile(const QStringList& pictures, int records);
+
 // Loads Qt's JPEG plug-in in the parent, so that every child starts with it already loaded
 // and no case pays for it.
 void WarmUpImageReaders();
