@@ -27,7 +27,7 @@ QString PhotoWithExifThumbnail(QSize size, QSize thumbnailSize);
 // What one child process reports back. Times are measured inside the child around the work
 // itself, so process creation and set-up do not count.
 struct ChildTimes {
-    static constexpr int kSlots = 4;
+    static constexpr int kSlots = 5;
     double seconds[kSlots] = {};
     double megabytes[kSlots] = {};
     bool ok = false;

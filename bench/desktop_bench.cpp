@@ -26,6 +26,10 @@
 //   nocache_added_MB, warm_added_MB    resident memory above base_MB
 //   pixels_MB                the pinned pictures' pixels: records x 400 x 300 x 4 x dpr^2
 //   *_memory_ratio           *_added_MB / pixels_MB
+//   *_loaded_added_MB        the same when Program::Start returned, before any paint: the
+//                            pictures, without the windows' buffers
+//   *_shm_added_MB           the shared memory in *_added_MB: window buffers in MIT-SHM segments,
+//                            which the X server maps too
 //   x_base_MB, x_nocache_MB, x_warm_MB   how much the X server's resident memory grew while the
 //                            case ran (information only: it depends on what it freed before)
 //
@@ -71,7 +75,7 @@ constexpr int kOnScreenTimeoutMs = 180000;
 
 // The slots of bench::ChildTimes a restore child fills.
 enum Seconds { kOnScreen, kStarted, kExposed };
-enum Megabytes { kResident, kServerGrowth, kPixels };
+enum Megabytes { kResident, kServerGrowth, kPixels, kLoaded, kShared };
 
 // The X session every child draws on; made once by main, as starting a window manager takes
 // seconds.
@@ -107,6 +111,18 @@ double ProcessResidentMb(pid_t pid) {
     const int read = std::fscanf(statm, "%ld %ld", &size, &resident);
     std::fclose(statm);
     return read == 2 ? double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
+}
+
+// The part of this process's resident memory that is shared memory: the MIT-SHM segments the
+// window buffers are drawn in, which the X server maps as well.
+double SharedMemoryMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("RssShmem:"))
+            return line.mid(9).trimmed().split(' ')[0].toDouble() / 1024;
+    }
+    return 0;
 }
 
 // Notes which top-level windows have had a paint event, for themselves or any widget in them,
@@ -182,6 +198,8 @@ void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTim
     app::Program program(QStringLiteral("zuzerid.dat"), restore.thumbnails);
     program.Start();
     times.seconds[kStarted] = bench::Now() - start;
+    // Pictures loaded and windows made, nothing painted yet (reading it takes microseconds).
+    if (restore.atRest) times.megabytes[kLoaded] = bench::ResidentMb();
     const bool onScreen = ProcessEventsUntil(
         [&] {
             const Windows windows = VisibleWindows(watch);
@@ -209,6 +227,7 @@ void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTim
         // the first paint settled.
         ProcessEventsUntil([] { return false; }, 500);
         times.megabytes[kResident] = bench::ResidentMb();
+        times.megabytes[kShared] = SharedMemoryMb();
         times.megabytes[kServerGrowth] = ProcessResidentMb(server) - serverBefore;
         const double ratio = application.devicePixelRatio();
         times.megabytes[kPixels] = restore.records * (bench::kPinnedWidthTwips / 15) *
@@ -302,7 +321,7 @@ void BM_DesktopMemory(benchmark::State& state, const Desktop& desktop) {
     if (!filled.times.ok) return state.SkipWithError(filled.times.error);
 
     const char* names[] = {"base", "nocache", "warm"};
-    double resident[3] = {}, server[3] = {}, pixels = 0;
+    double resident[3] = {}, loaded[3] = {}, shared[3] = {}, server[3] = {}, pixels = 0;
     int rounds = 0;
     for (auto _ : state) {
         const RestoreCase* cases[] = {&base, &nocache, &warm};
@@ -314,6 +333,8 @@ void BM_DesktopMemory(benchmark::State& state, const Desktop& desktop) {
                 return state.SkipWithError(error.c_str());
             }
             resident[i] += result.times.megabytes[kResident];
+            loaded[i] += result.times.megabytes[kLoaded];
+            shared[i] += result.times.megabytes[kShared];
             server[i] += result.times.megabytes[kServerGrowth];
             pixels = std::max(pixels, result.times.megabytes[kPixels]);
         }
@@ -328,6 +349,8 @@ void BM_DesktopMemory(benchmark::State& state, const Desktop& desktop) {
         if (i == 0) continue;
         const double added = (resident[i] - resident[0]) / rounds;
         state.counters[name + "_added_MB"] = added;
+        state.counters[name + "_loaded_added_MB"] = (loaded[i] - loaded[0]) / rounds;
+        state.counters[name + "_shm_added_MB"] = (shared[i] - shared[0]) / rounds;
         state.counters[name + "_memory_ratio"] = pixels > 0 ? added / pixels : 0;
     }
 }
