@@ -225,14 +225,26 @@ ChildResult RunInChild(const std::function<void(ChildTimes&)>& work) {
     return result;
 }
 
-double ResidentMb() {
-    FILE* statm = std::fopen("/proc/self/statm", "r");
+namespace {
+
+double StatmResidentMb(const char* path) {
+    FILE* statm = std::fopen(path, "r");
     if (!statm) return 0;
     long size = 0, resident = 0;
     const int read = std::fscanf(statm, "%ld %ld", &size, &resident);
     std::fclose(statm);
     if (read != 2) return 0;
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+}  // namespace
+
+double ResidentMb() {
+    return StatmResidentMb("/proc/self/statm");
+}
+
+double ResidentMb(long pid) {
+    return StatmResidentMb(("/proc/" + std::to_string(pid) + "/statm").c_str());
 }
 
 double Now() {

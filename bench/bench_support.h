@@ -52,6 +52,8 @@ double Now();
 
 // The process's resident memory now, in MiB.
 double ResidentMb();
+// Another process's resident memory now, in MiB; 0 when it cannot be read.
+double ResidentMb(long pid);
 
 // Removes `flag` from the command line; true when it was there. The benchmark library rejects
 // flags it does not know, so the programs' own flags are taken out before it sees them.

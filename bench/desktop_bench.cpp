@@ -104,15 +104,6 @@ void UseEnvironment(const QProcessEnvironment& environment) {
     }
 }
 
-double ProcessResidentMb(pid_t pid) {
-    FILE* statm = std::fopen(QStringLiteral("/proc/%1/statm").arg(pid).toLatin1().constData(), "r");
-    if (!statm) return 0;
-    long size = 0, resident = 0;
-    const int read = std::fscanf(statm, "%ld %ld", &size, &resident);
-    std::fclose(statm);
-    return read == 2 ? double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
-}
-
 // The part of this process's resident memory that is shared memory: the MIT-SHM segments the
 // window buffers are drawn in, which the X server maps as well.
 double SharedMemoryMb() {
@@ -181,7 +172,7 @@ void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTim
     // this child makes its own QApplication, and there can be only one.
     delete QCoreApplication::instance();
     const pid_t server = desktop.session->ServerPid();
-    const double serverBefore = ProcessResidentMb(server);
+    const double serverBefore = bench::ResidentMb(server);
 
     QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
     if (!QDir::setCurrent(restore.folder)) return times.Fail("cannot enter the data folder");
@@ -228,7 +219,7 @@ void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTim
         ProcessEventsUntil([] { return false; }, 500);
         times.megabytes[kResident] = bench::ResidentMb();
         times.megabytes[kShared] = SharedMemoryMb();
-        times.megabytes[kServerGrowth] = ProcessResidentMb(server) - serverBefore;
+        times.megabytes[kServerGrowth] = bench::ResidentMb(server) - serverBefore;
         const double ratio = application.devicePixelRatio();
         times.megabytes[kPixels] = restore.records * (bench::kPinnedWidthTwips / 15) *
                                    (bench::kPinnedHeightTwips / 15) * 4 * ratio * ratio /
