@@ -1,5 +1,7 @@
 #include "bench_support.h"
 
+#include "platform/number_text.h"
+#include "platform/sequential_file.h"
 #include "support/test_files.h"
 
 #include <sys/resource.h>
@@ -223,14 +225,26 @@ ChildResult RunInChild(const std::function<void(ChildTimes&)>& work) {
     return result;
 }
 
-double ResidentMb() {
-    FILE* statm = std::fopen("/proc/self/statm", "r");
+namespace {
+
+double StatmResidentMb(const char* path) {
+    FILE* statm = std::fopen(path, "r");
     if (!statm) return 0;
     long size = 0, resident = 0;
     const int read = std::fscanf(statm, "%ld %ld", &size, &resident);
     std::fclose(statm);
     if (read != 2) return 0;
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+}  // namespace
+
+double ResidentMb() {
+    return StatmResidentMb("/proc/self/statm");
+}
+
+double ResidentMb(long pid) {
+    return StatmResidentMb(("/proc/" + std::to_string(pid) + "/statm").c_str());
 }
 
 double Now() {
@@ -250,6 +264,33 @@ bool TakeFlag(int* argc, char** argv, const char* flag) {
     }
     *argc = kept;
     return found;
+}
+
+int& ApplicationArgc() {
+    static int argc = 1;
+    return argc;
+}
+
+char** ApplicationArgv() {
+    static char name[] = "vellora_bench";
+    static char* argv[] = {name, nullptr};
+    return argv;
+}
+
+QByteArray DataFile(const QStringList& pictures, int records) {
+    QByteArray bytes;
+    for (int i = 0; i < records; ++i) {
+        // Spread over a large desktop, a few overlapping, one partly off its left edge.
+        const double left = (i % 10) * 1800.0 - (i == 7 ? 900.0 : 0.0);
+        const int row = i / 10;
+        const double top = row * 1350.0 + (i % 3) * 120.0;
+        bytes += platform::PrintZoneLine({platform::NumberText(left).toLatin1(),
+                                          platform::NumberText(top).toLatin1(),
+                                          platform::NumberText(kPinnedWidthTwips).toLatin1(),
+                                          platform::NumberText(kPinnedHeightTwips).toLatin1()});
+        bytes += QFile::encodeName(pictures[i % pictures.size()]) + "\r\n";
+    }
+    return bytes;
 }
 
 void WarmUpImageReaders() {

@@ -27,7 +27,7 @@ QString PhotoWithExifThumbnail(QSize size, QSize thumbnailSize);
 // What one child process reports back. Times are measured inside the child around the work
 // itself, so process creation and set-up do not count.
 struct ChildTimes {
-    static constexpr int kSlots = 4;
+    static constexpr int kSlots = 5;
     double seconds[kSlots] = {};
     double megabytes[kSlots] = {};
     bool ok = false;
@@ -52,10 +52,24 @@ double Now();
 
 // The process's resident memory now, in MiB.
 double ResidentMb();
+// Another process's resident memory now, in MiB; 0 when it cannot be read.
+double ResidentMb(long pid);
 
 // Removes `flag` from the command line; true when it was there. The benchmark library rejects
 // flags it does not know, so the programs' own flags are taken out before it sees them.
 bool TakeFlag(int* argc, char** argv, const char* flag);
+
+// The command line a child's QApplication is made with; it must outlive the application.
+int& ApplicationArgc();
+char** ApplicationArgv();
+
+// Every pinned record of the data files below is shown at 400 x 300 pixels.
+constexpr double kPinnedWidthTwips = 6000;
+constexpr double kPinnedHeightTwips = 4500;
+
+// The program's data file with `records` pinned records, cycling through `pictures`: spread
+// over about 1500 x 1150 pixels of desktop, many overlapping, one partly off its left edge.
+QByteArray DataFile(const QStringList& pictures, int records);
 
 // Loads Qt's JPEG plug-in in the parent, so that every child starts with it already loaded
 // and no case pays for it.

@@ -29,51 +29,19 @@
 
 #include "app/program.h"
 #include "bench_support.h"
-#include "platform/number_text.h"
-#include "platform/sequential_file.h"
 #include "platform/thumbnail_cache.h"
 #include "store/picture_list.h"
 
 namespace {
 
 constexpr int kDistinctFiles = 10;
-// Every record is pinned at 400 x 300 pixels.
-constexpr double kPinnedWidthTwips = 6000;
-constexpr double kPinnedHeightTwips = 4500;
-
-QByteArray DataFile(const QStringList& photos, int records) {
-    QByteArray bytes;
-    for (int i = 0; i < records; ++i) {
-        // Spread over a large desktop, a few overlapping, one partly off its left edge.
-        const double left = (i % 10) * 1800.0 - (i == 7 ? 900.0 : 0.0);
-        const int row = i / 10;
-        const double top = row * 1350.0 + (i % 3) * 120.0;
-        bytes += platform::PrintZoneLine({platform::NumberText(left).toLatin1(),
-                                          platform::NumberText(top).toLatin1(),
-                                          platform::NumberText(kPinnedWidthTwips).toLatin1(),
-                                          platform::NumberText(kPinnedHeightTwips).toLatin1()});
-        bytes += QFile::encodeName(photos[i % photos.size()]) + "\r\n";
-    }
-    return bytes;
-}
-
-int& ArgcStorage() {
-    static int argc = 1;
-    return argc;
-}
-
-char** ArgvStorage() {
-    static char name[] = "restore_bench";
-    static char* argv[] = {name, nullptr};
-    return argv;
-}
 
 // Case A: what the program does at start, from the data file to the pinned windows, through a
 // thumbnail cache in `thumbnails` when one is given. The cache's writes are waited for after the
 // times are taken, as the restore does not wait for them.
 void StartupRestore(const QString& folder, const QByteArray& dataFile, int records,
                     bench::ChildTimes& times, const QString& thumbnails = {}) {
-    QApplication application(ArgcStorage(), ArgvStorage());
+    QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
     if (!QDir::setCurrent(folder)) return times.Fail("cannot enter the data folder");
     QFile file(QStringLiteral("zuzerid.dat"));
     if (!file.open(QIODevice::WriteOnly) || file.write(dataFile) != dataFile.size()) {
@@ -105,7 +73,7 @@ void StartupRestore(const QString& folder, const QByteArray& dataFile, int recor
 
 // Case B: the same files decoded at full size, one after another, each dropped at once.
 void FullDecodes(const QStringList& photos, int records, QSize size, bench::ChildTimes& times) {
-    QApplication application(ArgcStorage(), ArgvStorage());
+    QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
     // 256 MB: a 24-megapixel picture is 92 MiB as 32-bit pixels; the limit only has to let
     // the plain decode happen.
     QImageReader::setAllocationLimit(256);
@@ -125,7 +93,7 @@ void BM_StartupRestoreVsFullDecode(benchmark::State& state) {
     if (photos.isEmpty()) return state.SkipWithError("cannot generate the photos");
     QTemporaryDir folder;
     if (!folder.isValid()) return state.SkipWithError("no temporary folder");
-    const QByteArray dataFile = DataFile(photos, records);
+    const QByteArray dataFile = bench::DataFile(photos, records);
 
     double restoreSeconds = 0, paintSeconds = 0, decodeSeconds = 0;
     double restorePeak = 0, restoreAdded = 0, restoreHeld = 0, restoreLoaded = 0;
@@ -177,14 +145,14 @@ void BM_StartupRestoreVsFullDecode(benchmark::State& state) {
 void BM_StartupRestoreThumbnailCache(benchmark::State& state) {
     const int records = int(state.range(0));
     const QSize size(int(state.range(1)), int(state.range(2)));
-    const QSize shown(int(kPinnedWidthTwips / 15), int(kPinnedHeightTwips / 15));
+    const QSize shown(int(bench::kPinnedWidthTwips / 15), int(bench::kPinnedHeightTwips / 15));
     const QStringList photos = bench::PhotoFiles(size, std::min(kDistinctFiles, records));
     const QStringList small = bench::PhotoFiles(shown, std::min(kDistinctFiles, records));
     if (photos.isEmpty() || small.isEmpty()) return state.SkipWithError("no photos");
     QTemporaryDir folder;
     if (!folder.isValid()) return state.SkipWithError("no temporary folder");
-    const QByteArray dataFile = DataFile(photos, records);
-    const QByteArray smallDataFile = DataFile(small, records);
+    const QByteArray dataFile = bench::DataFile(photos, records);
+    const QByteArray smallDataFile = bench::DataFile(small, records);
     double seconds[4] = {}, paint[4] = {};
     int rounds = 0;
     for (auto _ : state) {

@@ -66,6 +66,8 @@ public:
     QString Display() const { return display_; }
     QSize ScreenSize() const { return screen_; }
     WindowManager Manager() const { return manager_; }
+    // The X server's process id, for reading its memory; -1 when it is not running.
+    pid_t ServerPid() const { return server_; }
     // The window manager's output so far.
     QString WindowManagerLog() const;
     // Adds a line to icewm's window options, as a user writes rules for a program's windows
