@@ -6,12 +6,10 @@
 #include <libexif/exif-data.h>
 
 #include <QBuffer>
-#include <QColorSpace>
 #include <QFuture>
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QMultiHash>
-#include <QPainter>
 #include <QTransform>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -212,22 +210,6 @@ QString DescribePictureError(PictureError error) {
     return {};
 }
 
-QImage ScaledDown(const QImage& image, QSize size) {
-    if (image.size() == size || image.isNull() || size.isEmpty()) return image;
-    if (image.width() >= 2 * size.width() || image.height() >= 2 * size.height() ||
-        image.width() < size.width() || image.height() < size.height() ||
-        image.format() != QImage::Format_RGB32) {
-        return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
-    QImage scaled(size, QImage::Format_RGB32);
-    scaled.setColorSpace(image.colorSpace());
-    QPainter painter(&scaled);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QRect(QPoint(0, 0), size), image);
-    return scaled;
-}
-
 PictureData::PictureData(FilePath path, QSize naturalSize, QImage pixels,
                          std::optional<PictureOrigin> origin)
     : path_(std::move(path)), natural_(naturalSize), pixels_(std::move(pixels)), origin_(origin) {}
@@ -236,7 +218,7 @@ void PictureData::FitTo(QSize devicePixels) {
     const QSize target = DecodeSizeFor(natural_, devicePixels);
     if (target.isEmpty() || pixels_.size() == target) return;
     if (pixels_.width() >= target.width() && pixels_.height() >= target.height()) {
-        pixels_ = ScaledDown(pixels_, target);
+        pixels_ = pixels_.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         return;
     }
     // More detail is wanted than the copy holds: read the file again. When it is gone or has
@@ -315,7 +297,9 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
     if (decoded.isNull() || decoded.size() != thumbnailSize) {
         return picture(Decode(*bytes, header, shown));
     }
-    QImage pixels = ScaledDown(decoded, shown);
+    QImage pixels = decoded.size() == shown
+                        ? decoded
+                        : decoded.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     thumbnails.Store(path, *before, *classIndex, std::move(decoded), natural, true);
     return picture(std::move(pixels));
 }

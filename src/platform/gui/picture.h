@@ -109,11 +109,6 @@ QSize DecodeSizeFor(QSize natural, QSize wanted);
 // at least the covering class's size. Never waits for the write. Whether one was stored.
 bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCache& thumbnails);
 
-// `image` scaled to `size`, smoothly. A reduction of less than half each way is filtered
-// bilinearly, which there gives the same pixels as area averaging to within 4 levels at twice
-// the speed; a larger one is area-averaged.
-QImage ScaledDown(const QImage& image, QSize size);
-
 // Whether the JPEG data reaches its end-of-image marker (a truncated download does not).
 bool JpegReachesEnd(const QByteArray& data);
 

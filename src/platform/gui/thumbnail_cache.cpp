@@ -146,6 +146,11 @@ QImage ReadCurrent(const QString& file, int classIndex, const QByteArray& uri, F
     return image;
 }
 
+QImage ScaledTo(QImage image, QSize shown) {
+    if (image.size() == shown) return image;
+    return image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 }  // namespace
 
 QImage ThumbnailCache::Find(const FilePath& path, FileStamp stamp, QSize natural,
@@ -160,7 +165,7 @@ QImage ThumbnailCache::Find(const FilePath& path, FileStamp stamp, QSize natural
         QImage image = ReadCurrent(
             ClassFolder(root_, i) + u'/' + name, i, uri, stamp,
             [&](QSize size, const QImage&) { return ThumbnailCovers(size, natural, shown); });
-        if (!image.isNull()) return ScaledDown(image, shown);
+        if (!image.isNull()) return ScaledTo(std::move(image), shown);
     }
     return {};
 }
@@ -183,7 +188,7 @@ std::optional<ThumbnailCache::Checked> ThumbnailCache::FindChecked(const FilePat
             return ThumbnailCovers(size, natural, shown);
         };
         QImage image = ReadCurrent(ClassFolder(root_, i) + u'/' + name, i, uri, stamp, wanted);
-        if (!image.isNull()) return Checked{natural, ScaledDown(image, shown)};
+        if (!image.isNull()) return Checked{natural, ScaledTo(std::move(image), shown)};
     }
     return std::nullopt;
 }
