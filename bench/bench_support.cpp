@@ -247,6 +247,13 @@ double ResidentMb(long pid) {
     return StatmResidentMb(("/proc/" + std::to_string(pid) + "/statm").c_str());
 }
 
+double Median(std::vector<double> samples) {
+    if (samples.empty()) return 0;
+    std::sort(samples.begin(), samples.end());
+    const size_t middle = samples.size() / 2;
+    return samples.size() % 2 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
+}
+
 double Now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Shared pieces of the benchmark programs: photo-like test pictures cached on disk, and running
 // one measured case in a child process so that its peak memory can be read on its own.
@@ -49,6 +50,9 @@ ChildResult RunInChild(const std::function<void(ChildTimes&)>& work);
 
 // Monotonic seconds, for the timing inside children.
 double Now();
+
+// The median of the samples (the mean of the middle two for an even count); 0 for none.
+double Median(std::vector<double> samples);
 
 // The process's resident memory now, in MiB.
 double ResidentMb();

@@ -14,7 +14,8 @@
 // empty cache (cold: it writes the thumbnails), with the cache that left (warm), and the same
 // records pinning small pictures of the size shown, without a cache (floor). Counters (s):
 //   *_s           from before the program is made until every pinned window is on screen:
-//                 shown, exposed, painted once, and the X server has the pixels
+//                 shown, exposed, painted once, and the X server has the pixels; the median
+//                 of the samples (warm and floor run five times a round, in alternation)
 //   *_started_s   until Program::Start returned (windows made and shown, nothing painted)
 //   *_exposed_s   until the last window was exposed
 //   warm_ratio    warm_s / floor_s        cold_ratio   cold_s / nocache_s
@@ -249,7 +250,7 @@ std::optional<Pictures> PicturesFor(const benchmark::State& state, int records) 
     return pictures;
 }
 
-void BM_DesktopRestore(benchmark::State& state, const Desktop& desktop) {
+void BM_DesktopRestore(benchmark::State& state, const Desktop& desktop, int pairs) {
     if (!Usable(desktop, state)) return;
     const int records = int(state.range(0));
     const std::optional<Pictures> pictures = PicturesFor(state, records);
@@ -260,37 +261,42 @@ void BM_DesktopRestore(benchmark::State& state, const Desktop& desktop) {
     const RestoreCase floor{folder.path(), bench::DataFile(pictures->small, records), records, {}};
 
     const char* names[] = {"nocache", "cold", "warm", "floor"};
-    double onScreen[4] = {}, started[4] = {}, exposed[4] = {};
-    int rounds = 0;
+    // Every sample of each case. The warm and floor restores take about half a second and vary
+    // with whatever else the machine runs by more than the difference between them: they run in
+    // alternation, several times a round, and are compared by their medians.
+    std::vector<double> onScreen[4], started[4], exposed[4];
     for (auto _ : state) {
         QTemporaryDir cache;
         if (!cache.isValid()) return state.SkipWithError("no temporary folder");
         RestoreCase cached = photos;
         cached.thumbnails = cache.filePath(QStringLiteral("thumbnails"));
         // Cold before warm: the warm restore reads what the cold one wrote.
+        std::vector<int> order = {0, 1};
+        for (int pair = 0; pair < pairs; ++pair) order.insert(order.end(), {2, 3});
         const RestoreCase* cases[] = {&photos, &cached, &cached, &floor};
-        for (int i = 0; i < 4; ++i) {
+        for (const int i : order) {
             const bench::ChildResult result = bench::RunInChild(
                 [&](bench::ChildTimes& times) { Restore(desktop, *cases[i], times); });
             if (!result.times.ok) {
                 const std::string error = std::string(names[i]) + ": " + result.times.error;
                 return state.SkipWithError(error.c_str());
             }
-            onScreen[i] += result.times.seconds[kOnScreen];
-            started[i] += result.times.seconds[kStarted];
-            exposed[i] += result.times.seconds[kExposed];
+            onScreen[i].push_back(result.times.seconds[kOnScreen]);
+            started[i].push_back(result.times.seconds[kStarted]);
+            exposed[i].push_back(result.times.seconds[kExposed]);
         }
-        ++rounds;
     }
-    if (rounds == 0) return;
+    if (onScreen[0].empty()) return;
+    double median[4];
     for (int i = 0; i < 4; ++i) {
         const std::string name = names[i];
-        state.counters[name + "_s"] = onScreen[i] / rounds;
-        state.counters[name + "_started_s"] = started[i] / rounds;
-        state.counters[name + "_exposed_s"] = exposed[i] / rounds;
+        median[i] = bench::Median(onScreen[i]);
+        state.counters[name + "_s"] = median[i];
+        state.counters[name + "_started_s"] = bench::Median(started[i]);
+        state.counters[name + "_exposed_s"] = bench::Median(exposed[i]);
     }
-    state.counters["warm_ratio"] = onScreen[2] / onScreen[3];
-    state.counters["cold_ratio"] = onScreen[1] / onScreen[0];
+    state.counters["warm_ratio"] = median[2] / median[3];
+    state.counters["cold_ratio"] = median[1] / median[0];
 }
 
 void BM_DesktopMemory(benchmark::State& state, const Desktop& desktop) {
@@ -382,7 +388,8 @@ int main(int argc, char** argv) {
         return std::vector<int64_t>{records, photos[0], photos[1]};
     };
     benchmark::RegisterBenchmark(
-        "BM_DesktopRestore", [&](benchmark::State& state) { BM_DesktopRestore(state, desktop); })
+        "BM_DesktopRestore",
+        [&](benchmark::State& state) { BM_DesktopRestore(state, desktop, smoke ? 1 : 5); })
         ->Args(withPhotos(smoke ? 3 : 100))
         ->ArgNames({"records", "width", "height"})
         ->UseRealTime()
