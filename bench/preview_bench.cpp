@@ -110,7 +110,7 @@ void BM_PreviewThumbnailCache(benchmark::State& state) {
     const QSize size(int(state.range(0)), int(state.range(1)));
     const QStringList photos = bench::PhotoFiles(size, 1);
     if (photos.isEmpty()) return state.SkipWithError("cannot generate the photo");
-    const QString path = photos[0];
+    const QString& path = photos[0];
     double seconds[4] = {};
     int rounds = 0;
     for (auto _ : state) {
