@@ -1,13 +1,13 @@
-// The thumbnail cache's PNG files at each zlib level the writer can ask for: how large a
-// thumbnail of a photo is on disk, and how long it takes to write and to read back, against the
-// decode of a 400 x 300 JPEG (what a restore without a cache does for a small pin) in the same
-// run.
+// The thumbnail cache's PNG files, as the cache writes them (rows unfiltered, stored) and as
+// Qt's writer would at each zlib level it can ask for: how large a thumbnail of a photo is on
+// disk, and how long it takes to write and to read back, against the decode of a 400 x 300
+// JPEG (what a restore without a cache does for a small pin) in the same run.
 //
-// Qt's PNG writer takes its zlib level from the writer's quality as (100 - quality) * 9 / 91:
-// quality 100 stores (level 0), 80..89 give level 1, and no quality leaves libpng's default
-// (level 6). Counters:
+// Qt's PNG writer lets libpng filter every row, and takes its zlib level from the writer's
+// quality as (100 - quality) * 9 / 91: quality 100 stores (level 0), 80..89 give level 1, and
+// no quality leaves libpng's default (level 6). Counters:
 //   file_KB      the thumbnail's size on disk
-//   write_ms     QImageWriter writing it to a file, texts included
+//   write_ms     writing it to a file, texts included
 //   read_ms      QImageReader reading that file back, as the cache does
 //   jpeg_ms      QImageReader decoding a 400 x 300 JPEG file, the baseline
 //   read_ratio   read_ms / jpeg_ms
@@ -17,6 +17,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -25,16 +26,29 @@
 
 #include "bench_support.h"
 #include "platform/thumbnail_rules.h"
+#include "platform/uncompressed_png.h"
 
 namespace {
 
 struct Level {
     const char* name;
-    int quality;  // -1: the writer's default
+    int quality;  // for Qt's writer; -1: its default; kUnfiltered: the cache's own writer
 };
-constexpr Level kLevels[] = {{"stored", 100}, {"zlib1", 85}, {"zlib6_default", -1}, {"zlib9", 0}};
+constexpr int kUnfiltered = 1000;
+constexpr Level kLevels[] = {{"unfiltered_stored", kUnfiltered},
+                             {"qt_stored", 100},
+                             {"qt_zlib1", 85},
+                             {"qt_zlib6_default", -1},
+                             {"qt_zlib9", 0}};
 
 bool WritePng(const QString& file, const QImage& image, int quality) {
+    if (quality == kUnfiltered) {
+        QFile out(file);
+        return out.open(QIODevice::WriteOnly) &&
+               platform::WriteUncompressedPng(
+                   out, image,
+                   {{"Thumb::URI", "file:///home/user/photo.jpg"}, {"Thumb::MTime", "1700000000"}});
+    }
     QImageWriter writer(file, "png");
     if (quality >= 0) writer.setQuality(quality);
     return writer.write(image);

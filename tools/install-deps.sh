@@ -8,7 +8,7 @@ set -euo pipefail
 run_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6concurrent6 qt6-qpa-plugins libgl-dev libxcb1-dev
-  libexif-dev
+  libexif-dev libpng-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation
   xdg-utils
 )

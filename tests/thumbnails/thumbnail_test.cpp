@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include "platform/picture.h"
 #include "platform/thumbnail_cache.h"
 #include "platform/thumbnail_rules.h"
+#include "platform/uncompressed_png.h"
 #include "support/test_files.h"
 
 namespace {
@@ -409,6 +411,48 @@ TEST(ThumbnailCache, APinnedPicturesThumbnailComesFromItsPixelsWhileTheFileIsUnc
             EXPECT_EQ(image.text("Thumb::Image::Width"), "1200");
             EXPECT_EQ(image.text("X-Vellora-Checked"), c.checked ? "1" : "");
         }
+    }
+}
+
+// A device that takes `room` bytes and refuses the rest, as a full disk does.
+class FullDevice : public QBuffer {
+public:
+    explicit FullDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override {
+        const qint64 taken = std::min(length, room_ - size());
+        return taken > 0 ? QBuffer::writeData(data, taken) : -1;
+    }
+
+private:
+    qint64 room_;
+};
+
+TEST(UncompressedPng, ReadsBackAsWrittenAndReportsADeviceThatFails) {
+    QImage image = test_support::PatternImage(QSize(37, 23));
+    QImage translucent = image.convertToFormat(QImage::Format_ARGB32);
+    translucent.setPixel(0, 0, qRgba(10, 20, 30, 0));
+    const QList<std::pair<QByteArray, QByteArray>> texts = {
+        {"Thumb::URI", "file:///tmp/caf%E9.jpg"}, {"Thumb::MTime", "1700000000"}};
+    for (const QImage& source : {image, translucent}) {
+        QBuffer file;
+        file.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(platform::WriteUncompressedPng(file, source, texts));
+        const QImage back = QImage::fromData(file.data(), "png");
+        ASSERT_EQ(back.size(), source.size());
+        EXPECT_FALSE(back.hasAlphaChannel());
+        for (int y = 0; y < back.height(); ++y) {
+            for (int x = 0; x < back.width(); ++x) {
+                ASSERT_EQ(back.pixel(x, y), source.pixel(x, y) | 0xff000000u) << x << "," << y;
+            }
+        }
+        EXPECT_EQ(back.text("Thumb::URI"), "file:///tmp/caf%E9.jpg");
+        EXPECT_EQ(back.text("Thumb::MTime"), "1700000000");
+    }
+    for (const qint64 room : {0, 8, 200, 2000}) {
+        FullDevice full(room);
+        EXPECT_FALSE(platform::WriteUncompressedPng(full, image, texts)) << room;
     }
 }
 

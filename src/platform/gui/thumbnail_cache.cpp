@@ -1,6 +1,7 @@
 #include "platform/thumbnail_cache.h"
 
 #include "platform/picture.h"
+#include "platform/uncompressed_png.h"
 
 #include <sys/stat.h>
 
@@ -8,14 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QMutex>
 #include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <QThread>
 #include <QThreadPool>
-#include <cstring>
 #include <functional>
 
 namespace platform {
@@ -35,25 +34,12 @@ bool MakePrivateFolder(const QString& path) {
 // Marks a thumbnail written after the whole file was checked; other programs leave it out.
 const QString kCheckedKey = QStringLiteral("X-Vellora-Checked");
 
-// The pixels alone: a copy taken from another program's thumbnail carries its text, which
-// must not be passed on as if it described this file.
-QImage WithoutText(const QImage& image) {
-    if (image.textKeys().isEmpty()) return image;
-    QImage bare(image.size(), image.format());
-    bare.setColorTable(image.colorTable());
-    for (int y = 0; y < image.height(); ++y) {
-        std::memcpy(bare.scanLine(y), image.constScanLine(y), size_t(image.bytesPerLine()));
-    }
-    return bare;
-}
-
 void WriteThumbnail(const QString& root, int classIndex, const QString& file, const QByteArray& uri,
                     FileStamp stamp, QImage image, QSize natural, bool checkedWhole) {
     const QSize size = ThumbnailSizeFor(natural, kThumbnailClasses[classIndex].size);
     if (image.size() != size) {
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    image = WithoutText(image);
     const QString parent = QFileInfo(root).absolutePath();
     if (!QDir().mkpath(parent) || !MakePrivateFolder(root) ||
         !MakePrivateFolder(ClassFolder(root, classIndex))) {
@@ -63,31 +49,27 @@ void WriteThumbnail(const QString& root, int classIndex, const QString& file, co
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly)) return;
     if (::fchmod(out.handle(), S_IRUSR | S_IWUSR) != 0) return out.cancelWriting();
-    // On the image, not through QImageWriter::setText: the writer passes its texts on as
-    // "key: value" and the PNG writer splits them at the first colon, so that "Thumb::URI"
-    // would be written as the key "Thumb".
-    image.setText(QStringLiteral("Thumb::URI"), QString::fromLatin1(uri));
-    image.setText(QStringLiteral("Thumb::MTime"), QString::number(stamp.mtime));
-    image.setText(QStringLiteral("Thumb::Size"), QString::number(stamp.size));
-    image.setText(QStringLiteral("Thumb::Image::Width"), QString::number(natural.width()));
-    image.setText(QStringLiteral("Thumb::Image::Height"), QString::number(natural.height()));
-    if (checkedWhole) image.setText(kCheckedKey, QStringLiteral("1"));
-    image.setText(QStringLiteral("Software"), QStringLiteral("Vellora"));
-    QImageWriter writer(&out, "png");
-    // Stored without compression (quality 100; Qt's PNG writer takes zlib level
-    // (100 - quality) * 9 / 91, and libpng's default, 6, without a quality), because the warm
-    // restore reads one thumbnail per pin. Measured on photo-like thumbnails (median of five,
-    // thumbnail_png_bench; a 400 x 300 JPEG decodes in 0.55 ms):
-    //   class   stored: size  read   write   zlib 1: size  read   write   zlib 6: size  read
-    //   256           129 KB 0.55 ms   3 ms         57 KB 1.0 ms    3 ms         49 KB 0.9 ms
-    //   512           513 KB 1.2 ms    6 ms        231 KB 3.3 ms   10 ms        200 KB 3.3 ms
-    //   1024         2.0 MB  4.9 ms   21 ms        940 KB 12.6 ms  40 ms        845 KB 11.4 ms
-    // (zlib 6 writes take 21, 85 and 294 ms.) Level 1 saves 55% of the disk but costs 2.1 ms
-    // more per 512 read, and the warm restore of 100 such pins on two threads took 0.12 to
-    // 0.36 s longer than with stored thumbnails (restore_bench); over the 0.7 s a restore of
-    // 100 windows takes under X at best, that is beyond the 1.3 times it may take.
-    writer.setQuality(100);
-    if (!writer.write(image) || !out.flush()) return out.cancelWriting();
+    // Only these texts: a copy taken from another program's thumbnail carries that program's,
+    // which must not be passed on as if they described this file.
+    QList<std::pair<QByteArray, QByteArray>> texts = {
+        {"Thumb::URI", uri},
+        {"Thumb::MTime", QByteArray::number(stamp.mtime)},
+        {"Thumb::Size", QByteArray::number(stamp.size)},
+        {"Thumb::Image::Width", QByteArray::number(natural.width())},
+        {"Thumb::Image::Height", QByteArray::number(natural.height())},
+        {"Software", "Vellora"},
+    };
+    if (checkedWhole) texts.append({kCheckedKey.toLatin1(), "1"});
+    // Unfiltered and stored, because the warm restore reads one thumbnail per pin. Measured on
+    // photo-like thumbnails (thumbnail_png_bench, median of five; a 400 x 300 JPEG decodes in
+    // about 0.6 ms), size and read time:
+    //   class   unfiltered, stored    Qt's writer, stored   Qt's writer, zlib 1
+    //   256     129 KB  0.24 ms       129 KB  0.47 ms       57 KB  1.0 ms
+    //   512     513 KB  0.97 ms       513 KB  1.33 ms      231 KB  3.4 ms
+    //   1024    2.0 MB  3.3 ms        2.0 MB  4.9 ms       940 KB 13.2 ms
+    // zlib level 1 saves about half the disk, but a read then costs five times a small pin's
+    // whole decode, 100 times over in a warm restore of 100 pins.
+    if (!WriteUncompressedPng(out, image, texts) || !out.flush()) return out.cancelWriting();
     out.commit();
 }
 
