@@ -176,12 +176,24 @@ QImage Decode(const QByteArray& bytes, const Header& header, QSize decodeSize) {
     return image;
 }
 
-// Every decode checks the whole file first, so pixels decoded from bytes read while the file's
-// status stayed the same show the file, checked whole, at that status.
-std::optional<PictureOrigin> OriginOf(std::optional<FileStamp> before,
-                                      std::optional<FileStamp> after, bool jpeg) {
-    if (!before || before != after) return std::nullopt;
-    return PictureOrigin{*before, true, jpeg};
+// A whole file's bytes, and the stamp the file had throughout the read: the one taken before
+// it (`before`) when it is still the file's afterwards, none when the file changed meanwhile.
+struct StampedBytes {
+    std::optional<QByteArray> bytes;
+    std::optional<FileStamp> stamp;
+};
+
+StampedBytes ReadStamped(const FilePath& path, std::optional<FileStamp> before) {
+    StampedBytes read{ReadWholeFile(path), std::nullopt};
+    if (read.bytes && before && StampOf(path) == before) read.stamp = before;
+    return read;
+}
+
+// Every decode checks the whole file first, so pixels decoded from bytes read at one stamp show
+// the file, checked whole, at that stamp.
+std::optional<PictureOrigin> OriginOf(std::optional<FileStamp> stamp, bool jpeg) {
+    if (!stamp) return std::nullopt;
+    return PictureOrigin{*stamp, true, jpeg};
 }
 
 PictureLoad Loaded(const FilePath& path, PictureBytes picture,
@@ -223,15 +235,13 @@ void PictureData::FitTo(QSize devicePixels) {
     }
     // More detail is wanted than the copy holds: read the file again. When it is gone or has
     // changed into something unreadable, the copy on hand stays and is stretched when drawn.
-    const std::optional<FileStamp> before = StampOf(path_);
-    const std::optional<QByteArray> bytes = ReadWholeFile(path_);
-    if (!bytes) return;
-    const std::optional<FileStamp> after = StampOf(path_);
-    PictureBytes decoded = DecodePicture(*bytes, target);
+    const StampedBytes read = ReadStamped(path_, StampOf(path_));
+    if (!read.bytes) return;
+    PictureBytes decoded = DecodePicture(*read.bytes, target);
     if (decoded.error != PictureError::None) return;
     pixels_ = std::move(decoded.pixels);
     // A file that now holds a picture of another size is no longer the one this object shows.
-    origin_ = decoded.natural == natural_ ? OriginOf(before, after, decoded.jpeg) : std::nullopt;
+    origin_ = decoded.natural == natural_ ? OriginOf(read.stamp, decoded.jpeg) : std::nullopt;
 }
 
 PictureBytes CheckPicture(const QByteArray& bytes) {
@@ -267,40 +277,39 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
                 PictureError::None};
         }
     }
-    const std::optional<QByteArray> bytes = ReadWholeFile(path);
-    if (!bytes) return {nullptr, PictureError::Missing};
-    const std::optional<FileStamp> after = StampOf(path);
+    const StampedBytes read = ReadStamped(path, before);
+    if (!read.bytes) return {nullptr, PictureError::Missing};
+    const QByteArray& bytes = *read.bytes;
     Header header;
-    const PictureError error = Check(*bytes, &header);
+    const PictureError error = Check(bytes, &header);
     if (error != PictureError::None) return {nullptr, error};
     const QSize natural = header.Upright();
     const QSize shown = DecodeSizeFor(natural, decodeSize);
     const auto picture = [&](QImage pixels) -> PictureLoad {
         if (pixels.isNull()) return {nullptr, PictureError::NotAPicture};
         return {std::make_shared<PictureData>(path, natural, std::move(pixels),
-                                              OriginOf(before, after, header.format == "jpeg")),
+                                              OriginOf(read.stamp, header.format == "jpeg")),
                 PictureError::None};
     };
     // Photos only: a GIF is decoded whole anyway, and may be transparent.
     const std::optional<int> classIndex = ThumbnailClassFor(natural, shown);
-    if (header.format != "jpeg" || !before || before != after || !classIndex ||
-        !thumbnails.Serves(path)) {
-        return picture(Decode(*bytes, header, shown));
+    if (header.format != "jpeg" || !read.stamp || !classIndex || !thumbnails.Serves(path)) {
+        return picture(Decode(bytes, header, shown));
     }
-    if (QImage found = thumbnails.Find(path, *before, natural, shown); !found.isNull()) {
+    if (QImage found = thumbnails.Find(path, *read.stamp, natural, shown); !found.isNull()) {
         return picture(std::move(found));
     }
     // Decoded once at the thumbnail's size, which the reader reaches by the same reduced
     // decode as the size shown, and scaled down from there.
     const QSize thumbnailSize = ThumbnailSizeFor(natural, kThumbnailClasses[*classIndex].size);
-    QImage decoded = Decode(*bytes, header, thumbnailSize);
+    QImage decoded = Decode(bytes, header, thumbnailSize);
     if (decoded.isNull() || decoded.size() != thumbnailSize) {
-        return picture(Decode(*bytes, header, shown));
+        return picture(Decode(bytes, header, shown));
     }
     QImage pixels = decoded.size() == shown
                         ? decoded
                         : decoded.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    thumbnails.Store(path, *before, *classIndex, std::move(decoded), natural, true);
+    thumbnails.Store(path, *read.stamp, *classIndex, std::move(decoded), natural, true);
     return picture(std::move(pixels));
 }
 
@@ -308,13 +317,11 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
 
 PictureLoad LoadPicture(const FilePath& path, QSize decodeSize, ThumbnailCache* thumbnails) {
     if (thumbnails) return LoadThroughCache(path, decodeSize, *thumbnails);
-    const std::optional<FileStamp> before = StampOf(path);
-    const std::optional<QByteArray> bytes = ReadWholeFile(path);
-    if (!bytes) return {nullptr, PictureError::Missing};
-    const std::optional<FileStamp> after = StampOf(path);
-    PictureBytes decoded = DecodePicture(*bytes, decodeSize);
+    const StampedBytes read = ReadStamped(path, StampOf(path));
+    if (!read.bytes) return {nullptr, PictureError::Missing};
+    PictureBytes decoded = DecodePicture(*read.bytes, decodeSize);
     const bool jpeg = decoded.jpeg;
-    return Loaded(path, std::move(decoded), OriginOf(before, after, jpeg));
+    return Loaded(path, std::move(decoded), OriginOf(read.stamp, jpeg));
 }
 
 bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCache& thumbnails) {
