@@ -354,10 +354,6 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-bool FormWindow::DrawsOnScreen() const {
-    return screenDepth_ && testAttribute(Qt::WA_PaintOnScreen);
-}
-
 void FormWindow::paintEvent(QPaintEvent* event) {
     if (!DrawsOnScreen()) return;
     const qreal ratio = devicePixelRatioF();

@@ -72,7 +72,7 @@ public:
     // screen whenever the X server asks. Call it before the window is first shown.
     void DrawWithoutBackingStore() { withoutBackingStore_ = true; }
     // Whether it is drawn that way now, on screen.
-    bool DrawsOnScreen() const;
+    bool DrawsOnScreen() const { return screenDepth_.has_value(); }
 
     // The design size of the client area (below the menu bar), in twips.
     void SetClientSize(float widthTwips, float heightTwips);
@@ -138,7 +138,7 @@ private:
     bool checkFrameOnMap_ = false;
     int resizeCount_ = 0;
     bool withoutBackingStore_ = false;
-    // The depth of the X window when it is drawn on screen.
+    // The depth of the X window when it is drawn on screen (set together with WA_PaintOnScreen).
     std::optional<int> screenDepth_;
     QWidget* client_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
