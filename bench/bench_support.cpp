@@ -1,5 +1,7 @@
 #include "bench_support.h"
 
+#include <benchmark/benchmark.h>
+
 #include "platform/number_text.h"
 #include "platform/sequential_file.h"
 #include "support/test_files.h"
@@ -257,6 +259,23 @@ double Median(std::vector<double> samples) {
 double Now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+std::optional<std::string> EnterWithDataFile(const QString& folder, const QByteArray& dataFile) {
+    if (!QDir::setCurrent(folder)) return "cannot enter the data folder";
+    QFile file(QStringLiteral("zuzerid.dat"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(dataFile) != dataFile.size()) {
+        return "cannot write the data file";
+    }
+    return std::nullopt;
+}
+
+int RunRegistered(int* argc, char** argv) {
+    benchmark::Initialize(argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(*argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 bool TakeFlag(int* argc, char** argv, const char* flag) {

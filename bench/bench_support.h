@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,14 @@ constexpr double kPinnedHeightTwips = 4500;
 // The program's data file with `records` pinned records, cycling through `pictures`: spread
 // over about 1500 x 1150 pixels of desktop, many overlapping, one partly off its left edge.
 QByteArray DataFile(const QStringList& pictures, int records);
+
+// Makes `folder` the current folder and writes `dataFile` there as "zuzerid.dat", the name the
+// restore children give the program; the reason when either fails.
+std::optional<std::string> EnterWithDataFile(const QString& folder, const QByteArray& dataFile);
+
+// Runs the benchmarks registered so far with the rest of the command line, as a benchmark
+// program's main ends; its exit status.
+int RunRegistered(int* argc, char** argv);
 
 // Loads Qt's JPEG plug-in in the parent, so that every child starts with it already loaded
 // and no case pays for it.

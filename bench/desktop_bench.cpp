@@ -42,7 +42,6 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSet>
@@ -176,13 +175,9 @@ void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTim
     const double serverBefore = bench::ResidentMb(server);
 
     QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
-    if (!QDir::setCurrent(restore.folder)) return times.Fail("cannot enter the data folder");
-    QFile file(QStringLiteral("zuzerid.dat"));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(restore.dataFile) != restore.dataFile.size()) {
-        return times.Fail("cannot write the data file");
+    if (const auto error = bench::EnterWithDataFile(restore.folder, restore.dataFile)) {
+        return times.Fail(*error);
     }
-    file.close();
     PaintWatch watch;
     application.installEventFilter(&watch);
 
@@ -401,9 +396,5 @@ int main(int argc, char** argv) {
         ->ArgNames({"records", "width", "height"})
         ->UseRealTime()
         ->Unit(benchmark::kSecond);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunRegistered(&argc, argv);
 }

@@ -19,7 +19,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -42,12 +41,7 @@ constexpr int kDistinctFiles = 10;
 void StartupRestore(const QString& folder, const QByteArray& dataFile, int records,
                     bench::ChildTimes& times, const QString& thumbnails = {}) {
     QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
-    if (!QDir::setCurrent(folder)) return times.Fail("cannot enter the data folder");
-    QFile file(QStringLiteral("zuzerid.dat"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(dataFile) != dataFile.size()) {
-        return times.Fail("cannot write the data file");
-    }
-    file.close();
+    if (const auto error = bench::EnterWithDataFile(folder, dataFile)) return times.Fail(*error);
 
     const double heldBefore = bench::ResidentMb();
     const double start = bench::Now();
@@ -208,9 +202,5 @@ int main(int argc, char** argv) {
         ->ArgNames({"records", "width", "height"})
         ->UseRealTime()
         ->Unit(benchmark::kSecond);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunRegistered(&argc, argv);
 }
