@@ -61,8 +61,9 @@
 
 #include "app/program.h"
 #include "bench_support.h"
+#include "pin_board/pin_board.h"
 #include "platform/thumbnail_cache.h"
-#include "store/picture_list.h"
+#include "store/data_file.h"
 #include "x_session.h"
 
 namespace {
@@ -146,7 +147,7 @@ Windows VisibleWindows(const PaintWatch& watch) {
     Windows windows;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (!widget->isVisible()) continue;
-        if (widget->objectName() == QLatin1String("Form3")) ++windows.pinned;
+        if (widget->objectName() == QLatin1String("PinnedWindow")) ++windows.pinned;
         const QWindow* handle = widget->windowHandle();
         windows.exposed = windows.exposed && handle && handle->isExposed();
         windows.painted = windows.painted && watch.Painted(widget);
@@ -205,7 +206,7 @@ void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTim
         return times.Fail(std::string("not on screen in time: ") +
                           (windows.exposed ? "painted" : "exposed") + " is missing");
     }
-    if (windows.pinned != restore.records || program.Pictures().ListCount() != restore.records) {
+    if (windows.pinned != restore.records || program.Board().Count() != restore.records) {
         return times.Fail("pinned " + std::to_string(windows.pinned) + " of " +
                           std::to_string(restore.records) + " records");
     }

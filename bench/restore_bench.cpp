@@ -28,8 +28,9 @@
 
 #include "app/program.h"
 #include "bench_support.h"
+#include "pin_board/pin_board.h"
 #include "platform/thumbnail_cache.h"
-#include "store/picture_list.h"
+#include "store/data_file.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ void StartupRestore(const QString& folder, const QByteArray& dataFile, int recor
     program.Start();
     times.seconds[0] = bench::Now() - start;
 
-    const int restored = program.Pictures().ListCount();
+    const int restored = program.Board().Count();
     times.megabytes[1] = bench::ResidentMb() - heldBefore;
     // One round of events: the pinned windows get their first paint, as on a real desktop.
     const double paintStart = bench::Now();

@@ -1,9 +1,9 @@
-// The start-up's reading of the data file: one whole file in, the records out, read one after
-// another until the end as the restore reads them, then saved and read once more.
+// The start-up's reading of the data file: one whole file in, the records out, as the restore
+// reads them, then saved and read once more.
 //
-// Properties: reading always ends (every record takes at least one byte); every record handed
-// out has usable geometry; and what the restore would save reads back as the same records, so
-// that a start-up never loses or changes a picture that it restored.
+// Properties: reading always ends and says where; every record handed out has usable geometry
+// and a path; and what the restore would save reads back as the same records, so that a
+// start-up never loses or changes a picture that it restored.
 
 #include <QByteArray>
 #include <QList>
@@ -13,26 +13,18 @@
 #include "fuzz_check.h"
 #include "platform/number_text.h"
 #include "store/data_file.h"
-#include "store/picture_list.h"
 
 namespace {
 
-// The records up to the end of the data or the first empty path, where the restore stops.
+// The records the restore would place, read by the program's own reader.
 QList<store::Record> ReadRecords(const QByteArray& data) {
-    QList<store::Record> records;
-    store::RecordReader reader(data);
-    qsizetype reads = 0;
-    while (!reader.AtEnd()) {
-        FUZZ_CHECK(++reads <= data.size());
-        store::Record record;
-        const auto result = reader.Read(&record);
-        if (result == store::RecordReader::Result::CutShort) break;
-        if (result == store::RecordReader::Result::Malformed) continue;
+    const store::DataFileContents contents = store::ReadDataFile(data);
+    FUZZ_CHECK(contents.stoppedAt >= 0 && contents.stoppedAt <= data.size());
+    for (const store::Record& record : contents.records) {
         FUZZ_CHECK(store::IsUsableGeometry(record));
-        if (record.path.IsEmpty()) break;
-        records.append(record);
+        FUZZ_CHECK(!record.path.IsEmpty());
     }
-    return records;
+    return contents.records;
 }
 
 }  // namespace
@@ -43,11 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The restore lists every record with its geometry as number text, then saves the list.
     QList<store::PictureEntry> list;
-    for (const store::Record& record : records) {
-        list.append({record.path,
-                     {platform::NumberText(record.left), platform::NumberText(record.top),
-                      platform::NumberText(record.width), platform::NumberText(record.height)}});
-    }
+    for (const store::Record& record : records) list.append(store::EntryOf(record));
     const QList<store::Record> again = ReadRecords(store::FormatRecords(list));
     // A path holding a line break cannot be saved and is left out of the file; every other
     // path comes back byte for byte.

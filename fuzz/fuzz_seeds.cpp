@@ -11,7 +11,6 @@
 
 #include "platform/number_text.h"
 #include "store/data_file.h"
-#include "store/picture_list.h"
 #include "support/test_files.h"
 
 namespace {

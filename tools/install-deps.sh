@@ -16,7 +16,7 @@ test_packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth openbox icewm xdotool wmctrl x11-utils fontconfig imagemagick
   desktop-file-utils appstream dpkg-dev file
-  clang-14 libclang-rt-14-dev clang-format
+  clang-14 libclang-rt-14-dev clang-format clang-tidy
   locales
   trayer
 )

@@ -19,7 +19,8 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
         qWarning("vellora: %s: %s", qPrintable(launch.Picture().DisplayText()),
                  qPrintable(*failure));
     }
-    tray_ = std::make_unique<TrayIcon>([this] { program_.ShowMainWindow(); });
+    tray_ = std::make_unique<TrayIcon>([this] { program_.ShowMainWindow(); },
+                                       [this] { program_.Quit(); });
 }
 
 Desktop::~Desktop() = default;

@@ -2,16 +2,18 @@
 
 #include <malloc.h>
 
+#include <QApplication>
+#include <QWidget>
+
+#include "about_box/about_box.h"
 #include "app/save_failure_notice.h"
-#include "app/startup.h"
 #include "display_window/display_window.h"
-#include "forms/form1.h"
-#include "forms/forms.h"
+#include "help/help.h"
 #include "main_window/main_window.h"
-#include "pinned_window/pinned_window.h"
+#include "pin_board/pin_board.h"
 #include "platform/file_path.h"
+#include "platform/labels.h"
 #include "platform/thumbnail_cache.h"
-#include "store/picture_list.h"
 
 namespace app {
 
@@ -19,17 +21,65 @@ Program::Program(const QString& dataFile, const QString& thumbnailFolder)
     : thumbnails_(thumbnailFolder.isEmpty()
                       ? nullptr
                       : std::make_unique<platform::ThumbnailCache>(thumbnailFolder)),
-      pictures_(std::make_unique<store::PictureList>(dataFile)),
-      saveFailureNotice_(std::make_unique<SaveFailureNotice>()) {
-    pictures_->SetSaveListener(
+      board_(std::make_unique<pin_board::PinBoard>(dataFile, thumbnails_.get())),
+      saveFailureNotice_(std::make_unique<SaveFailureNotice>()),
+      help_(std::make_unique<help::Help>()),
+      quitAction_([] { QCoreApplication::exit(0); }) {
+    board_->SetSaveListener(
         [notice = saveFailureNotice_.get()](const QString& file, const store::SaveResult& result) {
             notice->Saved(file, result);
         });
+    // A picture unpinned goes back to the display window, to be moved, sized, pinned or deleted.
+    QObject::connect(
+        board_.get(), &pin_board::PinBoard::unpinned, board_.get(),
+        [this](const pin_board::Unpinned& picture) { DisplayWindow().ShowUnpinned(picture); });
 }
 
-// The windows hold references to the picture list: they go first.
-Program::~Program() {
-    forms::DestroyAllForms();
+Program::~Program() = default;
+
+main_window::MainWindow& Program::MainWindow() {
+    if (!mainWindow_) {
+        mainWindow_ = std::make_unique<main_window::MainWindow>(
+            *board_, thumbnails_.get(),
+            [this]() -> display_window::DisplayWindow& { return DisplayWindow(); });
+        main_window::MainWindow* window = mainWindow_.get();
+        QObject::connect(window, &main_window::MainWindow::helpRequested, window,
+                         [this] { help_->Open(help::HelpSection::MainWindow); });
+        QObject::connect(window, &main_window::MainWindow::aboutRequested, window,
+                         [this] { AboutBox().ShowAbout(); });
+        QObject::connect(window, &main_window::MainWindow::quitRequested, window,
+                         [this] { Quit(); });
+    }
+    return *mainWindow_;
+}
+
+display_window::DisplayWindow& Program::DisplayWindow() {
+    if (!displayWindow_) {
+        displayWindow_ =
+            std::make_unique<display_window::DisplayWindow>(*board_, thumbnails_.get());
+        display_window::DisplayWindow* window = displayWindow_.get();
+        QObject::connect(
+            window, &display_window::DisplayWindow::browserRequested, window,
+            [this](bool hideOffered) { MainWindow().SetShownWithHideOffered(true, hideOffered); });
+        QObject::connect(window, &display_window::DisplayWindow::browserNeededIfHidden, window,
+                         [this] {
+                             if (!MainWindow().isVisible()) {
+                                 MainWindow().SetShownWithHideOffered(true, false);
+                             }
+                         });
+        QObject::connect(window, &display_window::DisplayWindow::helpRequested, window,
+                         [this] { help_->Open(help::HelpSection::DisplayWindow); });
+        QObject::connect(window, &display_window::DisplayWindow::aboutRequested, window,
+                         [this] { AboutBox().ShowAbout(); });
+        QObject::connect(window, &display_window::DisplayWindow::quitRequested, window,
+                         [this] { Quit(); });
+    }
+    return *displayWindow_;
+}
+
+about_box::AboutBox& Program::AboutBox() {
+    if (!aboutBox_) aboutBox_ = std::make_unique<about_box::AboutBox>();
+    return *aboutBox_;
 }
 
 void Program::Start() {
@@ -42,19 +92,10 @@ std::optional<QString> Program::Start(const platform::FilePath& picture) {
     // pictures kept afterwards then sit among freed memory it cannot return: 10 pins held 1.5
     // times their pixels instead of 1.1 times.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    forms::InstallFontSubstitutes();
-    store::PictureList& pictures = *pictures_;
-    forms::InstallFactories({
-        [&pictures, thumbnails = thumbnails_.get()] {
-            return new main_window::MainWindow(pictures, thumbnails);
-        },
-        [&pictures, thumbnails = thumbnails_.get()] {
-            return new display_window::DisplayWindow(pictures, thumbnails);
-        },
-        [&pictures] { return new pinned_window::PinnedWindow(pictures); },
-    });
-    forms::Form1& form = forms::TheForm1();
-    const bool hidden = Form_Load(form, pictures, thumbnails_.get());
+    platform::InstallFontSubstitutes();
+    main_window::MainWindow& main = MainWindow();
+    const bool hidden = board_->Restore();
+    if (hidden) main.SetShownWithHideOffered(false, true);
     // The restore's decodes freed their working memory in the worker threads' malloc arenas,
     // where glibc keeps it resident; hand it back to the system.
     malloc_trim(0);
@@ -63,19 +104,23 @@ std::optional<QString> Program::Start(const platform::FilePath& picture) {
         failure = OpenPicture(picture);
         if (!failure) return std::nullopt;
     }
-    if (!hidden) form.Show();
+    if (!hidden) main.Show();
     return failure;
 }
 
 void Program::ShowMainWindow() {
-    forms::Form1& form = forms::TheForm1();
-    if (form.isMinimized()) form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
-    form.SetShownWithHide(true, pictures_->ListCount() > 0);
+    main_window::MainWindow& main = MainWindow();
+    if (main.isMinimized()) main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
+    main.SetShownWithHideOffered(true, !board_->IsEmpty());
 }
 
 std::optional<QString> Program::OpenPicture(const platform::FilePath& picture) {
-    // The main window object is always the browser's behaviour (the factory above).
-    return static_cast<main_window::MainWindow&>(forms::TheForm1()).OpenPicture(picture);
+    return MainWindow().OpenPicture(picture);
+}
+
+void Program::Quit() {
+    for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
+    quitAction_();
 }
 
 }  // namespace app

@@ -1,24 +1,37 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
+namespace about_box {
+class AboutBox;
+}
+namespace display_window {
+class DisplayWindow;
+}
+namespace help {
+class Help;
+}
+namespace main_window {
+class MainWindow;
+}
+namespace pin_board {
+class PinBoard;
+}
 namespace platform {
 class FilePath;
 class ThumbnailCache;
 }  // namespace platform
 
-namespace store {
-class PictureList;
-}
-
 namespace app {
 
 class SaveFailureNotice;
 
-// The running program: the picture list it keeps in its data file, the windows that show and
-// change that list, and what it tells the user when a save fails.
+// The running program: the pin board with its data file, the windows that show and change it,
+// and what it tells the user when a save fails. The main window, the display window and the
+// About box are one object each, made on first use.
 class Program {
 public:
     // Pictures are loaded through the thumbnail cache in `thumbnailFolder` (for the program
@@ -28,10 +41,9 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // Creates the main window, runs the start-up restore, then opens `picture` when one is
-    // given (see OpenPicture), and shows the main window unless the restore hid it or the
-    // picture opened. Does not enter the event loop. What kept the picture from opening, if
-    // anything.
+    // Runs the start-up restore, then opens `picture` when one is given (see OpenPicture), and
+    // shows the main window unless the restore hid it or the picture opened. Does not enter the
+    // event loop. What kept the picture from opening, if anything.
     std::optional<QString> Start(const platform::FilePath& picture);
     void Start();
 
@@ -40,16 +52,29 @@ public:
     void ShowMainWindow();
     // Opens the picture in the display window as the browser does (MainWindow::OpenPicture).
     std::optional<QString> OpenPicture(const platform::FilePath& picture);
+    // Ends the program at once: every window goes, nothing is saved.
+    void Quit();
+    // What Quit does once the windows are gone; the event loop's end unless tests replace it.
+    void SetQuitAction(std::function<void()> action) { quitAction_ = std::move(action); }
 
-    store::PictureList& Pictures() { return *pictures_; }
+    pin_board::PinBoard& Board() { return *board_; }
+    main_window::MainWindow& MainWindow();
+    display_window::DisplayWindow& DisplayWindow();
+    about_box::AboutBox& AboutBox();
+    help::Help& Help() { return *help_; }
     // Null when the program runs without one.
     platform::ThumbnailCache* Thumbnails() { return thumbnails_.get(); }
 
 private:
-    // Declared first: the windows that load through it go before it.
+    // Declared in the order they may be needed; they go in the reverse order, the windows first.
     std::unique_ptr<platform::ThumbnailCache> thumbnails_;
-    std::unique_ptr<store::PictureList> pictures_;
+    std::unique_ptr<pin_board::PinBoard> board_;
     std::unique_ptr<SaveFailureNotice> saveFailureNotice_;
+    std::unique_ptr<help::Help> help_;
+    std::unique_ptr<about_box::AboutBox> aboutBox_;
+    std::unique_ptr<display_window::DisplayWindow> displayWindow_;
+    std::unique_ptr<main_window::MainWindow> mainWindow_;
+    std::function<void()> quitAction_;
 };
 
 }  // namespace app

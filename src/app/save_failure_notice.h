@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "store/picture_list.h"
+#include "store/data_file.h"
 
 namespace app {
 

@@ -5,7 +5,6 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include "forms/forms.h"
 #include "icon/program_icon.h"
 
 namespace app {
@@ -19,8 +18,8 @@ constexpr int kChecks = 12;
 
 }  // namespace
 
-TrayIcon::TrayIcon(std::function<void()> showMainWindow)
-    : showMainWindow_(std::move(showMainWindow)) {
+TrayIcon::TrayIcon(std::function<void()> showMainWindow, std::function<void()> quit)
+    : showMainWindow_(std::move(showMainWindow)), quit_(std::move(quit)) {
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         Create();
         return;
@@ -51,7 +50,7 @@ void TrayIcon::Create() {
     QAction* end = menu_->addAction(QStringLiteral("終了"));
     end->setObjectName(QStringLiteral("tray_end"));
     QObject::connect(show, &QAction::triggered, menu_.get(), [this] { showMainWindow_(); });
-    QObject::connect(end, &QAction::triggered, menu_.get(), [] { forms::EndProgram(); });
+    QObject::connect(end, &QAction::triggered, menu_.get(), [this] { quit_(); });
 
     icon_ = std::make_unique<QSystemTrayIcon>(icon::ProgramIcon());
     icon_->setToolTip(QStringLiteral("Vellora"));

@@ -14,7 +14,7 @@ namespace app {
 // there is no icon and nothing else changes.
 class TrayIcon {
 public:
-    explicit TrayIcon(std::function<void()> showMainWindow);
+    TrayIcon(std::function<void()> showMainWindow, std::function<void()> quit);
     ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
@@ -24,6 +24,7 @@ private:
     void Create();
 
     std::function<void()> showMainWindow_;
+    std::function<void()> quit_;
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> icon_;
     std::unique_ptr<QTimer> waiting_;

@@ -2,134 +2,196 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 
-#include "forms/form1.h"
-#include "forms/form3.h"
-#include "forms/form4.h"
-#include "forms/forms.h"
+#include "pin_board/pin_board.h"
+#include "platform/controls.h"
+#include "platform/menus.h"
 #include "platform/mouse_pointer.h"
-#include "platform/number_text.h"
 #include "platform/picture.h"
 #include "platform/twips.h"
-#include "store/picture_list.h"
+#include "sizing/display_size.h"
+#include "sizing/preview_size.h"
 
 namespace display_window {
 
-float PictureHeightFor(double pic_h, std::int16_t pic_w, float width) {
-    const float product = static_cast<float>(pic_h * double(width));
-    return product / static_cast<float>(pic_w);
+QSizeF LargestDisplaySize() {
+    QSizeF limit(32767, 32767);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Room for the frame on both sides; the 600-twip allowance holds the title and menu
+        // bars above the picture.
+        const int frame = 2 * platform::kFrameReservePixels;
+        const QRect area = screen->availableGeometry();
+        const double width = platform::PixelsToTwips(area.width() - frame);
+        const double height =
+            platform::PixelsToTwips(area.height() - frame) - DisplayWindow::kAllowance;
+        limit = limit.boundedTo(QSizeF(std::max(width, 150.0), std::max(height, 150.0)));
+    }
+    return limit;
 }
 
-DisplayWindow::DisplayWindow(store::PictureList& pictures, platform::ThumbnailCache* thumbnails)
-    : pictures_(pictures), thumbnails_(thumbnails) {
+DisplayWindow::DisplayWindow(pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails)
+    : FormWindow(platform::BorderStyle::SizableToolWindow), board_(board), thumbnails_(thumbnails) {
+    setObjectName(QStringLiteral("DisplayWindow"));
+    setWindowTitle(QStringLiteral("画像表示 "));
+    CreateMenu();
+    CreateControls();
+    // Until a picture is opened, the shape kept is the measuring box's design size.
+    referenceHeight_ = measure_->Height();
+    referenceWidth_ = platform::ToInteger16(measure_->Width()).value_or(1);
+    SetClientSize(4680, 3195);
+    OpenAtPlatformDefault();
     // The user sets the width; the height follows it.
     SetUserSizableHeight(false);
+    SetWidth(measure_->Width());
+    SetHeight(measure_->Height());
+}
+
+void DisplayWindow::CreateMenu() {
+    QMenu* menu = platform::AddMenu(MenuBar(), "menu", QStringLiteral("ﾒﾆｭｰ"));
+    QAction* pin = platform::AddMenuItem(menu, "pin", QStringLiteral("張り付け"));
+    QAction* remove = platform::AddMenuItem(menu, "delete", QStringLiteral("削除"));
+    QAction* add = platform::AddMenuItem(menu, "addPicture", QStringLiteral("画像追加..."));
+    platform::AddMenuItem(menu, "separator", {});
+    QAction* quit = platform::AddMenuItem(menu, "quit", QStringLiteral("終了"));
+    QMenu* helpMenu = platform::AddMenu(MenuBar(), "helpMenu", QStringLiteral("ﾍﾙﾌﾟ"));
+    QAction* help = platform::AddMenuItem(helpMenu, "help", QStringLiteral("Velloraﾍﾙﾌﾟ..."));
+    QAction* about = platform::AddMenuItem(helpMenu, "about", QStringLiteral("Velloraについて..."));
+
+    connect(pin, &QAction::triggered, this, [this] { Pin(); });
+    connect(remove, &QAction::triggered, this, [this] { Delete(); });
+    connect(add, &QAction::triggered, this, [this] { AddPicture(); });
+    connect(quit, &QAction::triggered, this, &DisplayWindow::quitRequested);
+    // Help and About pin the picture first, as the focus leaving for their windows would.
+    connect(help, &QAction::triggered, this, [this] {
+        Pin();
+        emit helpRequested();
+    });
+    connect(about, &QAction::triggered, this, [this] {
+        Pin();
+        emit aboutRequested();
+    });
+}
+
+void DisplayWindow::CreateControls() {
+    QWidget* client = ClientArea();
+    picture_ = new platform::ImageBox(client);
+    picture_->setObjectName(QStringLiteral("picture"));
+    picture_->Place(0, 0, 2895, 2175);
     // Keep the picture's detail up to the screen's size, so that widening stays sharp.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        Image1->KeepDetailUpTo(screen->size() * screen->devicePixelRatio());
+        picture_->KeepDetailUpTo(screen->size() * screen->devicePixelRatio());
     }
-    Form_Initialize();
+    connect(picture_, &platform::ImageBox::DoubleClicked, this, [this] { Pin(); });
+    measure_ = new platform::PictureBox(client);
+    measure_->setObjectName(QStringLiteral("measure"));
+    measure_->Place(0, 0, 2055, 1455);
 }
 
-void DisplayWindow::Form_Initialize() {
-    pic_h = Picture1->Height();
-    pic_w = platform::ToInteger16(Picture1->Width()).value_or(1);
-    SetWidth(Picture1->Width());
-    SetHeight(Picture1->Height());
+int DisplayWindow::TopAllowancePixels() const {
+    // The picture starts 600 twips below Top: whatever of that the menu bar does not take lies
+    // above the window's client area, where the window manager draws the title bar.
+    return platform::TwipsToPixels(kAllowance) - MenuBarHeight();
 }
 
-void DisplayWindow::SetWinSize(std::int16_t height, std::int16_t width) {
-    pic_h = height;
-    pic_w = width == 0 ? std::int16_t(1) : width;  // the width divides every later resize
+void DisplayWindow::SetReferenceSize(std::int16_t height, std::int16_t width) {
+    referenceHeight_ = height;
+    referenceWidth_ = width == 0 ? std::int16_t(1) : width;  // the width divides every resize
     SetWidth(width);
     SetHeight(height);
 }
 
 void DisplayWindow::Form_Resize() {
-    Image1->setVisible(false);
+    picture_->setVisible(false);
     const float width = Width();
-    const float height = PictureHeightFor(pic_h, pic_w, width);
-    Image1->SetWidth(Width());
-    Image1->SetHeight(height);
-    SetHeight(Image1->Height() + kAllowance);
-    Image1->setVisible(true);
+    const float height = sizing::PictureHeightFor(referenceHeight_, referenceWidth_, width);
+    picture_->SetWidth(Width());
+    picture_->SetHeight(height);
+    SetHeight(picture_->Height() + kAllowance);
+    picture_->setVisible(true);
+}
+
+bool DisplayWindow::Open(const platform::FilePath& path) {
+    const platform::BusyPointer busy;
+    const platform::PictureLoad measured = platform::MeasurePicture(path);
+    if (!measured) return false;
+    measure_->SetPicture(measured.picture);
+    // A picture larger than 16-bit twips or than the screen opens scaled down to fit.
+    const QSizeF fitted =
+        sizing::FitWithin(QSizeF(measure_->Width(), measure_->Height()), LargestDisplaySize());
+    measure_->SetWidth(float(fitted.width()));
+    measure_->SetHeight(float(fitted.height()));
+    SetReferenceSize(platform::ToInteger16(measure_->Height()).value_or(32767),
+                     platform::ToInteger16(measure_->Width()).value_or(32767));
+    SetWidth(measure_->Width());
+    SetHeight(measure_->Height());
+    picture_->SetWidth(measure_->Width());
+    picture_->SetHeight(measure_->Height());
+    measure_->SetPicture(nullptr);
+    const platform::PictureLoad shown = platform::LoadPictureFor(*picture_, path, thumbnails_);
+    if (!shown) return false;
+    picture_->SetPicture(shown.picture);
+    path_ = path;
+    Show();
+    return true;
+}
+
+void DisplayWindow::ShowUnpinned(const pin_board::Unpinned& picture) {
+    const sizing::ReferenceSize reference = sizing::ReferenceSizeFor(picture.height, picture.width);
+    SetReferenceSize(reference.height, reference.width);
+    SetWidth(picture.width);
+    SetHeight(picture.height + kAllowance);
+    SetLeft(picture.left);
+    SetTop(picture.top - kAllowance);
+    measure_->SetWidth(picture.pictureWidth);
+    measure_->SetHeight(picture.pictureHeight);
+    picture_->SetWidth(picture.pictureWidth);
+    picture_->SetHeight(picture.pictureHeight);
+    picture_->SetPicture(picture.picture);
+    path_ = picture.path;
+    Show();
 }
 
 void DisplayWindow::Form_LostFocus() {
-    Pic_show();
+    Pin();
 }
 
-void DisplayWindow::Pic_show() {
+void DisplayWindow::Pin() {
     // A lost focus that arrives while a pinning is under way, or after the window has gone,
     // must not pin the picture a second time.
-    if (pinning_ || !Loaded() || !Image1->GetPicture()) return;
+    if (pinning_ || !Loaded() || !picture_->GetPicture()) return;
     pinning_ = true;
     const platform::BusyPointer busy;
-    forms::Form3* pinned = forms::NewForm3();
-    pinned->Image1->SetPicture(Image1->GetPicture());
-    pinned->Image1->SetWidth(Width());
-    pinned->Image1->SetHeight(Height() - kAllowance);
-    pinned->SetLeft(Left());
-    pinned->SetTop(Top() + kAllowance);
-    pinned->SetWidth(Width());
-    pinned->SetHeight(Height() - kAllowance);
-    pinned->Label2.Caption = Label1.Caption;
-    pinned->entryTexts = {platform::NumberText(Left()), platform::NumberText(Top() + kAllowance),
-                          platform::NumberText(Width()),
-                          platform::NumberText(Height() - kAllowance)};
-    pictures_.Append({Label1.Caption, pinned->entryTexts});
-    pictures_.SaveAll();
-    // The picture was decoded here with more detail than the pin shows: its thumbnail saves
-    // the first restore a decode. Taken before the pinned window paints and drops that detail.
-    if (thumbnails_) {
-        platform::StoreThumbnailOf(*pinned->Image1->GetPicture(), pinned->Image1->DecodeTarget(),
-                                   *thumbnails_);
-    }
-    pinned->Show();
+    board_.Pin({path_, picture_->GetPicture(), Left(), Top() + kAllowance, Width(),
+                Height() - kAllowance});
     Unload();
     pinning_ = false;
 }
 
-void DisplayWindow::Image1_DblClick() {
-    Pic_show();
-}
-
-void DisplayWindow::hari_Click() {
-    Pic_show();
-}
-
-void DisplayWindow::del_pos_Click() {
-    pictures_.SaveAll();
+void DisplayWindow::Delete() {
+    board_.Delete();
     Unload();
-    if (pictures_.ListCount() == 0) forms::TheForm1().SetShownWithHide(true, false);
+    if (board_.IsEmpty()) emit browserRequested(false);
 }
 
-void DisplayWindow::disp_vl_Click() {
-    Pic_show();
-    forms::TheForm1().SetShownWithHide(true, true);
+void DisplayWindow::AddPicture() {
+    Pin();
+    emit browserRequested(true);
 }
 
-void DisplayWindow::vl_end_Click() {
-    forms::EndProgram();
-}
-
-void DisplayWindow::orvik_hlp_Click() {
-    Pic_show();
-    forms::TheForm1().help.Open(forms::HelpSection::DisplayWindow);
-}
-
-void DisplayWindow::vl_ab_Click() {
-    Pic_show();
-    forms::TheForm4().ShowAbout();
+void DisplayWindow::OnUnload() {
+    // Back to the design state; the picture is let go so that its memory is freed.
+    picture_->SetPicture(nullptr);
+    measure_->SetPicture(nullptr);
+    path_ = {};
 }
 
 void DisplayWindow::OnCloseCommand() {
-    // Closing discards the picture on show without saving. With nothing pinned and the main
-    // window hidden no window would be left to reach the program by, so the main window returns.
+    // Closing discards the picture on show without saving.
     Unload();
-    forms::Form1& main = forms::TheForm1();
-    if (pictures_.ListCount() == 0 && !main.isVisible()) main.SetShownWithHide(true, false);
+    if (board_.IsEmpty()) emit browserNeededIfHidden();
 }
 
 }  // namespace display_window

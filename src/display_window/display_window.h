@@ -1,60 +1,88 @@
 #pragma once
 
+#include <QSizeF>
 #include <cstdint>
 
-#include "forms/form2.h"
+#include "platform/file_path.h"
+#include "platform/form_window.h"
 
 namespace platform {
+class ImageBox;
+class PictureBox;
 class ThumbnailCache;
-}
-namespace store {
-class PictureList;
-}
+}  // namespace platform
+namespace pin_board {
+class PinBoard;
+struct Unpinned;
+}  // namespace pin_board
 
 namespace display_window {
 
-// The display window's behaviour: the picture keeps its aspect ratio while the user sizes the
-// window, and pinning turns it into a pinned window, and writes the thumbnail that the pinned
-// window's next restore will look for into `thumbnails` (when there is a cache; it must outlive
-// the window).
-class DisplayWindow : public forms::Form2 {
+// The display window: one picture, shown at the size the user gives it before it is pinned. The
+// picture keeps its shape: the user sets the width and the height follows. Its Top lies 600
+// twips above the picture and its Height is the picture's plus 600, whatever frame the window
+// manager draws, so pinning leaves the picture on the same screen pixels.
+class DisplayWindow : public platform::FormWindow {
     Q_OBJECT
 public:
-    explicit DisplayWindow(store::PictureList& pictures,
-                           platform::ThumbnailCache* thumbnails = nullptr);
+    static constexpr float kAllowance = 600.0f;  // title bar and menu bar, in twips
 
-    void SetWinSize(std::int16_t height, std::int16_t width) override;
-    void Pic_show() override;
+    // Pictures are loaded through `thumbnails` (may be null); the board and the cache outlive
+    // the window.
+    DisplayWindow(pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails);
 
-    // The reference size, for tests.
-    double ReferenceHeight() const { return pic_h; }
-    std::int16_t ReferenceWidth() const { return pic_w; }
+    // Shows the picture at `path` at its own size, or scaled down to fit the screen. False, and
+    // nothing shown, when it is not a picture that can be loaded.
+    bool Open(const platform::FilePath& path);
+    // Takes over a picture just unpinned, at the place and size it had on the desktop.
+    void ShowUnpinned(const pin_board::Unpinned& picture);
+    // Pins the picture on show where it is, and closes the window; nothing when none is shown.
+    void Pin();
+
+    // The shape the picture keeps while the window is sized, and the window's size to match.
+    void SetReferenceSize(std::int16_t height, std::int16_t width);
+    double ReferenceHeight() const { return referenceHeight_; }
+    std::int16_t ReferenceWidth() const { return referenceWidth_; }
+    // The file of the picture on show; empty when none is.
+    const platform::FilePath& ShownPath() const { return path_; }
+
+signals:
+    // The browser is wanted back: "画像追加..." offers hiding it again, the deletion of the last
+    // pin does not.
+    void browserRequested(bool hideOffered);
+    // Closed with nothing pinned: a hidden browser must come back, or no window would be left to
+    // reach the program by.
+    void browserNeededIfHidden();
+    void helpRequested();
+    void aboutRequested();
+    void quitRequested();
 
 protected:
+    int TopAllowancePixels() const override;
     void Form_Resize() override;
     void Form_LostFocus() override;
+    void OnUnload() override;
     void OnCloseCommand() override;
 
-    void Image1_DblClick() override;
-    void hari_Click() override;
-    void del_pos_Click() override;
-    void disp_vl_Click() override;
-    void vl_end_Click() override;
-    void orvik_hlp_Click() override;
-    void vl_ab_Click() override;
-
 private:
-    void Form_Initialize();
+    void CreateMenu();
+    void CreateControls();
+    void Delete();
+    void AddPicture();
 
-    store::PictureList& pictures_;
+    pin_board::PinBoard& board_;
     platform::ThumbnailCache* thumbnails_;
-    double pic_h = 0;  // single-precision from Form_Initialize, integer from SetWinSize
-    std::int16_t pic_w = 1;
-    bool pinning_ = false;  // one display gives one pinned window, whatever the focus does
+    platform::ImageBox* picture_ = nullptr;
+    // Measures a picture's natural size; never shown.
+    platform::PictureBox* measure_ = nullptr;
+    platform::FilePath path_;
+    double referenceHeight_ = 0;  // single precision from the design, integer once set
+    std::int16_t referenceWidth_ = 1;
+    bool pinning_ = false;  // one display gives one pin, whatever the focus does meanwhile
 };
 
-// The picture height for a window `width` twips wide, for a reference size pic_h x pic_w:
-// the product and the quotient each rounded to single precision.
-float PictureHeightFor(double pic_h, std::int16_t pic_w, float width);
+// The largest size, in twips, at which a picture opens in the display window: within 16-bit
+// twips, and within the screen's available area so that every border can be reached.
+QSizeF LargestDisplaySize();
 
 }  // namespace display_window

@@ -1,55 +1,87 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
-#include "forms/form1.h"
+#include "platform/file_path.h"
+#include "platform/form_window.h"
 
+class QAction;
+
+namespace display_window {
+class DisplayWindow;
+}
+namespace pin_board {
+class PinBoard;
+}
 namespace platform {
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class ImageBox;
+class PictureBox;
 class ThumbnailCache;
-}
-namespace store {
-class PictureList;
-}
+}  // namespace platform
 
 namespace main_window {
 
-// The main window's behaviour: the browser, the preview, opening a picture, and the commands.
-class MainWindow : public forms::Form1 {
+// The main window: the picture browser with its drive, folder and file lists, the preview of the
+// file chosen, and opening that picture in the display window.
+class MainWindow : public platform::FormWindow {
     Q_OBJECT
 public:
-    // `thumbnails` (may be null) serves the preview and the display window; it outlives the
-    // window.
-    MainWindow(store::PictureList& pictures, platform::ThumbnailCache* thumbnails);
+    // `displayWindow` gives the one display window, made on first use. `thumbnails` (may be
+    // null) serves the preview; it and the board outlive the window.
+    MainWindow(const pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails,
+               std::function<display_window::DisplayWindow&()> displayWindow);
 
     // Opens the picture at `path` (absolute) as the user would: a picture on show in the display
-    // window is pinned first, the browser moves to the picture's folder and selects it
-    // (File1_Click), and the preview's double-click opens it (Image1_DblClick). A file the file
-    // list would not offer, or that is not a loadable picture, changes nothing: the reason.
+    // window is pinned first, the browser moves to the picture's folder and selects it, and the
+    // preview's double-click opens it. A file the file list would not offer, or that is not a
+    // loadable picture, changes nothing: the reason.
     std::optional<QString> OpenPicture(const platform::FilePath& path);
 
+    // Shows or hides the window, with "非表示" offered or not: every place outside the window
+    // that brings it back or sends it away goes through here.
+    void SetShownWithHideOffered(bool shown, bool hideOffered);
+
+    // The file chosen in the browser; empty before any was.
+    const platform::FilePath& CurrentPicture() const { return currentPicture_; }
+
+signals:
+    void helpRequested();
+    void aboutRequested();
+    void quitRequested();
+
 protected:
-    void Drive1_Change() override;
-    void Dir1_Change() override;
-    void File1_Click() override;
-    void Image1_DblClick() override;
-    void non_disp_Click() override;
-    void end_vl_Click() override;
-    void vl_help_Click() override;
-    void vl_about_Click() override;
     void OnCloseCommand() override;
 
-    // A JPEG or GIF file dropped from a file manager opens as OpenPicture does.
+    // A picture file dropped from a file manager opens as OpenPicture does.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
-    store::PictureList& pictures_;
-    platform::ThumbnailCache* thumbnails_;
-};
+    void CreateMenu();
+    void CreateControls();
+    void ShowDrive();
+    void ShowPreview();
+    void OpenPreviewed();
+    void HideWhilePinned();
 
-// The largest size, in twips, at which a picture opens in the display window: within 16-bit
-// twips, and within the screen's available area so that every border can be reached.
-QSizeF LargestDisplaySize();
+    const pin_board::PinBoard& board_;
+    platform::ThumbnailCache* thumbnails_;
+    std::function<display_window::DisplayWindow&()> displayWindow_;
+
+    platform::DriveListBox* drives_ = nullptr;
+    platform::DirListBox* folders_ = nullptr;
+    platform::FileListBox* files_ = nullptr;
+    platform::ImageBox* preview_ = nullptr;
+    // Measures a picture's natural size; never shown.
+    platform::PictureBox* measure_ = nullptr;
+    QAction* hide_ = nullptr;
+
+    platform::FilePath currentPicture_;
+};
 
 }  // namespace main_window

@@ -1,51 +1,68 @@
 #include "pinned_window/pinned_window.h"
 
-#include <algorithm>
+#include <QPainter>
 
-#include "forms/form2.h"
-#include "forms/forms.h"
-#include "platform/twips.h"
-#include "store/picture_list.h"
+#include "platform/controls.h"
 
 namespace pinned_window {
 
-ReferenceSize ReferenceSizeFor(float heightTwips, float widthTwips) {
-    double height = heightTwips;
-    double width = widthTwips;
-    const double largest = std::max(height, width);
-    if (largest > 32767.0) {
-        height = height * 32767.0 / largest;
-        width = width * 32767.0 / largest;
+PinnedWindow::PinnedWindow() : FormWindow(platform::BorderStyle::None) {
+    setObjectName(QStringLiteral("PinnedWindow"));
+    // Never shown: the window has no title bar. Window rules and scripts find pins by it.
+    setWindowTitle(QStringLiteral("Form3"));
+    // A pinned picture belongs to the desktop: the user reaches it by clicking it, not by Alt+Tab.
+    SetInWindowSwitchers(false);
+    // It never changes size, and its picture is kept with it: one copy of the pixels is enough.
+    DrawWithoutBackingStore();
+    // The system's window background shows wherever the picture does not cover.
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Base));
+    setPalette(palette);
+    picture_ = new platform::ImageBox(ClientArea());
+    picture_->setObjectName(QStringLiteral("picture"));
+    picture_->Place(0, 0, 2535, 1815);
+    SetClientSize(3315, 2550);
+    connect(picture_, &platform::ImageBox::DoubleClicked, this, &PinnedWindow::unpinRequested);
+}
+
+void PinnedWindow::Place(float left, float top, float width, float height) {
+    SetLeft(left);
+    picture_->SetLeft(0);
+    SetTop(top);
+    picture_->SetTop(0);
+    SetWidth(width);
+    picture_->SetWidth(width);
+    SetHeight(height);
+    picture_->SetHeight(height);
+}
+
+void PinnedWindow::SetPicture(platform::Picture picture) {
+    picture_->SetPicture(std::move(picture));
+    picture_->setVisible(true);
+}
+
+const platform::Picture& PinnedWindow::Picture() const {
+    return picture_->GetPicture();
+}
+
+QSize PinnedWindow::DecodeTarget() const {
+    return picture_->DecodeTarget();
+}
+
+float PinnedWindow::PictureWidth() const {
+    return picture_->Width();
+}
+
+float PinnedWindow::PictureHeight() const {
+    return picture_->Height();
+}
+
+void PinnedWindow::DrawContents(QPainter& painter) {
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    if (picture_->Visible()) {
+        picture_->Draw(painter, QRect(picture_->mapTo(this, QPoint(0, 0)), picture_->size()));
     }
-    // At least one twip each way: the width divides the picture height in the display window.
-    return {std::max<std::int16_t>(1, platform::ToInteger16(height).value_or(32767)),
-            std::max<std::int16_t>(1, platform::ToInteger16(width).value_or(32767))};
-}
-
-void PinnedWindow::Image1_DblClick() {
-    PicCopy();
-    forms::TheForm2().Show();
-}
-
-void PinnedWindow::PicCopy() {
-    forms::Form2& display = forms::TheForm2();
-    ReferenceSize reference = ReferenceSizeFor(Height(), Width());
-    display.SetWinSize(reference.height, reference.width);
-    display.SetWidth(Width());
-    display.SetHeight(Height() + forms::Form2::kAllowance);
-    display.SetLeft(Left());
-    display.SetTop(Top() - forms::Form2::kAllowance);
-    display.Picture1->SetWidth(Image1->Width());
-    display.Picture1->SetHeight(Image1->Height());
-    display.Image1->SetWidth(Image1->Width());
-    display.Image1->SetHeight(Image1->Height());
-    display.Image1->SetPicture(Image1->GetPicture());
-    display.Label1.Caption = Label2.Caption;
-
-    // This window's own entry: its path and the geometry texts it was listed with, so that the
-    // right one goes when several windows show the same file.
-    if (!pictures_.Remove({Label2.Caption, entryTexts})) return;
-    Unload();
 }
 
 }  // namespace pinned_window

@@ -1,35 +1,43 @@
 #pragma once
 
-#include "forms/form3.h"
+#include <QSize>
 
-namespace store {
-class PictureList;
+#include "platform/form_window.h"
+#include "platform/picture.h"
+
+namespace platform {
+class ImageBox;
 }
 
 namespace pinned_window {
 
-// A picture pinned to the desktop; a double-click hands it back to the display window.
-class PinnedWindow : public forms::Form3 {
+// A picture pinned to the desktop: a window without frame or title bar that is nothing but its
+// picture, stretched over the whole window. A double-click asks for it to be unpinned.
+class PinnedWindow : public platform::FormWindow {
     Q_OBJECT
 public:
-    explicit PinnedWindow(store::PictureList& pictures) : pictures_(pictures) {}
-    void PicCopy() override;
+    PinnedWindow();
+
+    // The window's rectangle in twips; the picture covers all of it.
+    void Place(float left, float top, float width, float height);
+    void SetPicture(platform::Picture picture);
+    const platform::Picture& Picture() const;
+    // The size, in device pixels, at which this window's picture is best decoded.
+    QSize DecodeTarget() const;
+    // The picture's own rectangle, in twips.
+    float PictureWidth() const;
+    float PictureHeight() const;
+
+signals:
+    void unpinRequested();
 
 protected:
-    void Image1_DblClick() override;
-    // Unloaded from inside its own double-click handler: the object goes once that has returned.
-    void OnUnload() override { deleteLater(); }
+    // A pinned window has no close command of its own; the window manager's is ignored.
+    void OnCloseCommand() override {}
+    void DrawContents(QPainter& painter) override;
 
 private:
-    store::PictureList& pictures_;
+    platform::ImageBox* picture_;
 };
-
-// The reference size handed to the display window: the window's size as 16-bit integers, the
-// aspect ratio kept when either side exceeds 32767 twips.
-struct ReferenceSize {
-    std::int16_t height;
-    std::int16_t width;
-};
-ReferenceSize ReferenceSizeFor(float heightTwips, float widthTwips);
 
 }  // namespace pinned_window

@@ -6,7 +6,6 @@
 #include "platform/number_text.h"
 #include "platform/sequential_file.h"
 #include "platform/whole_file.h"
-#include "store/picture_list.h"
 
 namespace store {
 
@@ -22,6 +21,36 @@ QByteArray PathLine(const QByteArray& path) {
     QByteArray quoted = path;
     quoted.replace("\"", "\"\"");
     return '"' + quoted + "\"\r\n";
+}
+
+enum class RecordRead {
+    Record,     // four numbers and a path (which may be empty)
+    Malformed,  // a field that is not a usable number: the record is passed over
+    CutShort,   // the data ends inside the record
+};
+
+RecordRead ReadRecord(platform::SequentialReader& reader, Record* record) {
+    using Status = platform::SequentialReader::Status;
+    double* fields[] = {&record->left, &record->top, &record->width, &record->height};
+    bool usable = true;
+    for (double* field : fields) {
+        const auto number = reader.ReadNumber();
+        if (number.status == Status::EndOfData) return RecordRead::CutShort;
+        if (number.status == Status::NotANumber) {
+            // The rest of this line belongs to the broken record; its path line follows.
+            reader.SkipLine();
+            usable = false;
+            break;
+        }
+        *field = number.value;
+    }
+    const auto text = reader.ReadText();
+    if (text.status == Status::EndOfData) {
+        return usable ? RecordRead::CutShort : RecordRead::Malformed;
+    }
+    record->path = platform::FilePath(text.bytes);
+    if (!usable || !IsUsableGeometry(*record)) return RecordRead::Malformed;
+    return RecordRead::Record;
 }
 
 }  // namespace
@@ -43,8 +72,8 @@ QByteArray FormatRecords(const QList<PictureEntry>& entries) {
     return bytes;
 }
 
-platform::WriteResult SaveAll(const QList<PictureEntry>& entries, const QString& fileName) {
-    platform::WriteResult result = platform::WriteWholeFile(fileName, FormatRecords(entries));
+SaveResult SaveAll(const QList<PictureEntry>& entries, const QString& fileName) {
+    SaveResult result = platform::WriteWholeFile(fileName, FormatRecords(entries));
     if (!result.ok) {
         qWarning("vellora: could not save %s: %s; the previous file is kept", qPrintable(fileName),
                  qPrintable(result.error));
@@ -58,35 +87,38 @@ bool FileExists(platform::FilePath& path) {
     return platform::CanOpenForReading(path);
 }
 
-RecordReader::RecordReader(QByteArray data)
-    : reader_(std::make_unique<platform::SequentialReader>(std::move(data))) {}
-
-RecordReader::~RecordReader() = default;
-
-bool RecordReader::AtEnd() const {
-    return reader_->AtEnd();
+PictureEntry EntryOf(const Record& record) {
+    return {record.path,
+            {platform::NumberText(record.left), platform::NumberText(record.top),
+             platform::NumberText(record.width), platform::NumberText(record.height)}};
 }
 
-RecordReader::Result RecordReader::Read(Record* record) {
-    using Status = platform::SequentialReader::Status;
-    double* fields[] = {&record->left, &record->top, &record->width, &record->height};
-    bool usable = true;
-    for (double* field : fields) {
-        const auto number = reader_->ReadNumber();
-        if (number.status == Status::EndOfData) return Result::CutShort;
-        if (number.status == Status::NotANumber) {
-            // The rest of this line belongs to the broken record; its path line follows.
-            reader_->SkipLine();
-            usable = false;
-            break;
+DataFileContents ReadDataFile(const QByteArray& data) {
+    DataFileContents contents;
+    platform::SequentialReader reader(data);
+    while (!reader.AtEnd()) {
+        const qsizetype start = reader.Position();
+        Record record;
+        switch (ReadRecord(reader, &record)) {
+            case RecordRead::CutShort:
+                contents.stop = ReadStop::CutShort;
+                contents.stoppedAt = start;
+                return contents;
+            case RecordRead::Malformed:
+                contents.malformedAt.append(start);
+                continue;
+            case RecordRead::Record:
+                break;
         }
-        *field = number.value;
+        if (record.path.IsEmpty()) {
+            contents.stop = ReadStop::EmptyPath;
+            contents.stoppedAt = start;
+            return contents;
+        }
+        contents.records.append(std::move(record));
     }
-    const auto text = reader_->ReadText();
-    if (text.status == Status::EndOfData) return usable ? Result::CutShort : Result::Malformed;
-    record->path = platform::FilePath(text.bytes);
-    if (!usable || !IsUsableGeometry(*record)) return Result::Malformed;
-    return Result::Record;
+    contents.stoppedAt = data.size();
+    return contents;
 }
 
 bool IsUsableGeometry(const Record& record) {

@@ -5,9 +5,10 @@
 #include <QTextBrowser>
 
 #include "display_window/display_window.h"
-#include "forms/form1.h"
-#include "forms/form3.h"
-#include "forms/forms.h"
+#include "main_window/main_window.h"
+#include "pin_board/pin_board.h"
+#include "pinned_window/pinned_window.h"
+#include "platform/controls.h"
 #include "support/program_fixture.h"
 
 namespace {
@@ -33,10 +34,10 @@ QString SectionShown(QWidget* helpWindow) {
 
 TEST_F(HelpCommandTest, EachWindowsHelpOpensTheManualAtThatWindow) {
     StartWith(Record("0", "0", "1500", "1500", P("a.jpg")));
-    DoubleClick(PinnedAt(0, 0)->Image1);
+    Unpin(0, 0);
     ASSERT_TRUE(Display().isVisible());
 
-    Display().orvik_hlp->trigger();
+    Trigger(&Display(), "help");
     QWidget* help = OnlyHelpWindow();
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(SectionShown(help), QStringLiteral("display-window"));
@@ -45,7 +46,7 @@ TEST_F(HelpCommandTest, EachWindowsHelpOpensTheManualAtThatWindow) {
     EXPECT_EQ(PinnedWindows().size(), 1u);
     EXPECT_EQ(DataFile(), Record("0", "0", "1500", "1500", P("a.jpg")));
 
-    forms::TheForm1().vl_help->trigger();
+    Trigger(&Main(), "help");
     EXPECT_EQ(OnlyHelpWindow(), help);
     EXPECT_EQ(SectionShown(help), QStringLiteral("main-window"));
 }

@@ -10,13 +10,13 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 
-#include "forms/help.h"
-#include "forms/help_window.h"
+#include "help/help.h"
+#include "help/help_window.h"
 #include "support/test_files.h"
 
 namespace {
 
-using forms::HelpSection;
+using help::HelpSection;
 
 QList<QWidget*> HelpWindows() {
     QList<QWidget*> windows;
@@ -53,7 +53,7 @@ protected:
     test_support::InTemporaryFolder folder;
     QStringList handedToDesktop;
     bool desktopOpensIt = true;
-    forms::Help help{[this](const QString& path) {
+    help::Help help{[this](const QString& path) {
         handedToDesktop.append(path);
         return desktopOpensIt;
     }};
@@ -148,7 +148,7 @@ TEST_F(HelpTest, EveryLinkOfTheManualLeadsToAPlaceInIt) {
         EXPECT_TRUE(names.contains(link.mid(1))) << link.toStdString();
     }
     for (HelpSection section : {HelpSection::MainWindow, HelpSection::DisplayWindow}) {
-        EXPECT_TRUE(names.contains(forms::HelpWindow::AnchorOf(section)));
+        EXPECT_TRUE(names.contains(help::HelpWindow::AnchorOf(section)));
     }
 }
 
@@ -187,7 +187,7 @@ TEST_F(HelpTest, ClosingTheWindowLetsTheNextCommandOpenAFreshOne) {
 TEST(Help, TakesItsWindowAlongWhenItGoes) {
     test_support::InTemporaryFolder folder;
     {
-        forms::Help help([](const QString&) { return false; });
+        help::Help help([](const QString&) { return false; });
         help.Open(HelpSection::MainWindow);
         ASSERT_EQ(HelpWindows().size(), 1);
     }

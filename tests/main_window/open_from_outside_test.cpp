@@ -10,11 +10,11 @@
 
 #include "app/program.h"
 #include "display_window/display_window.h"
-#include "forms/form1.h"
-#include "forms/form3.h"
-#include "forms/forms.h"
+#include "main_window/main_window.h"
+#include "pin_board/pin_board.h"
+#include "pinned_window/pinned_window.h"
+#include "platform/controls.h"
 #include "platform/file_lists.h"
-#include "store/picture_list.h"
 #include "support/program_fixture.h"
 
 namespace {
@@ -25,11 +25,11 @@ TEST_F(OpenFromOutsideTest, ThePictureOnShowIsPinnedAndTheBrowserMovesToTheNewOn
     ASSERT_TRUE(QDir(folder.Path(".")).mkdir(QStringLiteral("sub")));
     test_support::WriteJpeg(P("sub/d.jpg"), {296, 196});
     StartWith("");
-    forms::Form1& main = forms::TheForm1();
+    main_window::MainWindow& main = Main();
 
     ASSERT_EQ(program->OpenPicture(PathOf("a.jpg")), std::nullopt);
     ASSERT_TRUE(Display().isVisible());
-    EXPECT_EQ(Display().Label1.Caption, PathOf("a.jpg"));
+    EXPECT_EQ(Display().ShownPath(), PathOf("a.jpg"));
     EXPECT_FALSE(main.isVisible());
     Display().SetLeft(1500);
     Display().SetTop(900);
@@ -37,16 +37,17 @@ TEST_F(OpenFromOutsideTest, ThePictureOnShowIsPinnedAndTheBrowserMovesToTheNewOn
     ASSERT_EQ(program->OpenPicture(PathOf("sub/d.jpg")), std::nullopt);
     // a.jpg stays where it was placed, pinned and saved.
     ASSERT_EQ(PinnedWindows().size(), 1u);
-    EXPECT_EQ(PinnedWindows()[0]->Label2.Caption, PathOf("a.jpg"));
+    EXPECT_EQ(Board().Entries()[0].path, PathOf("a.jpg"));
     EXPECT_EQ(Column(0), QStringList{QStringLiteral("1500")});
     EXPECT_EQ(Column(1), QStringList{QStringLiteral("1500")});
     EXPECT_TRUE(DataFile().contains(P("a.jpg").toUtf8()));
     // The browser shows the new picture selected in its folder, and it is on show at its size.
-    EXPECT_EQ(main.Dir1->Path(), PathOf("sub"));
-    ASSERT_EQ(main.File1->ListIndex(), 0);
-    EXPECT_EQ(main.File1->List(0), QByteArray("d.jpg"));
-    EXPECT_EQ(main.cur_path, PathOf("sub/d.jpg"));
-    EXPECT_EQ(Display().Label1.Caption, PathOf("sub/d.jpg"));
+    EXPECT_EQ(main.findChild<platform::DirListBox*>("folders")->Path(), PathOf("sub"));
+    const auto* files = main.findChild<platform::FileListBox*>("files");
+    ASSERT_EQ(files->ListIndex(), 0);
+    EXPECT_EQ(files->List(0), QByteArray("d.jpg"));
+    EXPECT_EQ(main.CurrentPicture(), PathOf("sub/d.jpg"));
+    EXPECT_EQ(Display().ShownPath(), PathOf("sub/d.jpg"));
     EXPECT_EQ(Display().Width(), 4500);
     EXPECT_EQ(Display().Height(), 3600);
 }
@@ -60,9 +61,9 @@ TEST_F(OpenFromOutsideTest, AFileThatIsNotAListedPictureChangesNothing) {
     for (const char* name : {"broken.jpg", "e.png", ".hidden.jpg", "gone.jpg"}) {
         EXPECT_NE(program->OpenPicture(PathOf(name)), std::nullopt) << name;
         EXPECT_TRUE(Display().isVisible()) << name;
-        EXPECT_EQ(Display().Label1.Caption, PathOf("a.jpg")) << name;
+        EXPECT_EQ(Display().ShownPath(), PathOf("a.jpg")) << name;
     }
-    EXPECT_EQ(Pictures().ListCount(), 0);
+    EXPECT_EQ(Board().Count(), 0);
     EXPECT_EQ(DataFile(), QByteArray());
 }
 
@@ -72,7 +73,7 @@ TEST_F(OpenFromOutsideTest, APictureDroppedOnTheMainWindowOpensByItsBytes) {
     test_support::RenameToRawName(P("x.jpg"), shiftJis);
     test_support::WriteBytes(P("notes.txt"), "text");
     StartWith("");
-    forms::Form1& main = forms::TheForm1();
+    main_window::MainWindow& main = Main();
     const auto drop = [&main](const QByteArray& path) {
         QMimeData data;
         data.setData(QStringLiteral("text/uri-list"),
@@ -86,11 +87,11 @@ TEST_F(OpenFromOutsideTest, APictureDroppedOnTheMainWindowOpensByItsBytes) {
         return true;
     };
     EXPECT_FALSE(drop(QFile::encodeName(P("notes.txt"))));
-    EXPECT_FALSE(forms::Form2Exists() && Display().isVisible());
+    EXPECT_FALSE(Display().isVisible());
 
     ASSERT_TRUE(drop(shiftJis));
     ASSERT_TRUE(Display().isVisible());
-    EXPECT_EQ(Display().Label1.Caption, platform::FilePath(shiftJis));
+    EXPECT_EQ(Display().ShownPath(), platform::FilePath(shiftJis));
     EXPECT_EQ(Display().Width(), 4500);
     EXPECT_FALSE(main.isVisible());
     // QTemporaryDir removes files by their names as text, which miss this one.

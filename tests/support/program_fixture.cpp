@@ -1,14 +1,15 @@
 #include "support/program_fixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QTest>
 
 #include "app/program.h"
 #include "display_window/display_window.h"
-#include "forms/form1.h"
-#include "forms/form3.h"
-#include "forms/forms.h"
-#include "store/picture_list.h"
+#include "main_window/main_window.h"
+#include "pin_board/pin_board.h"
+#include "pinned_window/pinned_window.h"
+#include "platform/controls.h"
 
 QByteArray Record(const QString& left, const QString& top, const QString& width,
                   const QString& height, const QByteArray& rawPath) {
@@ -25,7 +26,6 @@ ProgramTest::ProgramTest() {
     test_support::WriteJpeg(folder.Path("b.jpg"), {200, 300}, Qt::green);
     test_support::WriteJpeg(folder.Path("c.jpg"), {150, 150}, Qt::blue);
     test_support::WriteBytes(folder.Path("c.gif"), test_support::TinyGif());
-    forms::SetEndAction([this] { ended = true; });
 }
 
 ProgramTest::~ProgramTest() = default;
@@ -43,8 +43,10 @@ void ProgramTest::StartWith(const QByteArray& data, const QString& file) {
 
 void ProgramTest::Start(const QString& file) {
     program.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     dataFile = file;
     program = std::make_unique<app::Program>(file, thumbnailFolder);
+    program->SetQuitAction([this] { ended = true; });
     program->Start();
 }
 
@@ -54,7 +56,7 @@ platform::FilePath ProgramTest::PathOf(const char* name) const {
 
 QStringList ProgramTest::Column(int field) const {
     QStringList column;
-    for (const auto& entry : Pictures().Entries()) column.append(entry.geometry.at(size_t(field)));
+    for (const auto& entry : Board().Entries()) column.append(entry.geometry.at(size_t(field)));
     return column;
 }
 
@@ -62,39 +64,59 @@ QByteArray ProgramTest::DataFile() const {
     return test_support::ReadBytes("zuzerid.dat");
 }
 
-store::PictureList& ProgramTest::Pictures() const {
-    return program->Pictures();
+pin_board::PinBoard& ProgramTest::Board() const {
+    return program->Board();
+}
+
+main_window::MainWindow& ProgramTest::Main() const {
+    return program->MainWindow();
+}
+
+display_window::DisplayWindow& ProgramTest::Display() const {
+    return program->DisplayWindow();
 }
 
 bool ProgramTest::MainWindowShown() const {
-    return forms::TheForm1().isVisible();
+    return Main().isVisible();
 }
 
-std::vector<forms::Form3*> ProgramTest::PinnedWindows() const {
-    std::vector<forms::Form3*> windows;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* window = qobject_cast<forms::Form3*>(widget);
-        if (window && window->isVisible()) windows.push_back(window);
+std::vector<pinned_window::PinnedWindow*> ProgramTest::PinnedWindows() const {
+    std::vector<pinned_window::PinnedWindow*> windows;
+    for (pinned_window::PinnedWindow* window : Board().Windows()) {
+        if (window->isVisible()) windows.push_back(window);
     }
-    const auto position = [this](forms::Form3* w) {
-        return Pictures().Entries().indexOf(store::PictureEntry{w->Label2.Caption, w->entryTexts});
-    };
-    std::sort(windows.begin(), windows.end(),
-              [&](auto* a, auto* b) { return position(a) < position(b); });
     return windows;
 }
 
-forms::Form3* ProgramTest::PinnedAt(int left, int top) const {
-    for (forms::Form3* window : PinnedWindows()) {
+pinned_window::PinnedWindow* ProgramTest::PinnedAt(int left, int top) const {
+    for (pinned_window::PinnedWindow* window : PinnedWindows()) {
         if (window->Left() == left && window->Top() == top) return window;
     }
     return nullptr;
 }
 
-display_window::DisplayWindow& ProgramTest::Display() const {
-    return static_cast<display_window::DisplayWindow&>(forms::TheForm2());
+platform::ImageBox* ProgramTest::PictureOf(QWidget* window) {
+    auto* picture = window->findChild<platform::ImageBox*>(QStringLiteral("picture"));
+    return picture ? picture : window->findChild<platform::ImageBox*>(QStringLiteral("preview"));
 }
 
-void ProgramTest::DoubleClick(QWidget* widget) const {
+void ProgramTest::Trigger(QWidget* window, const char* item) {
+    auto* action = window->findChild<QAction*>(QLatin1String(item));
+    ASSERT_NE(action, nullptr) << item;
+    action->trigger();
+}
+
+bool ProgramTest::ItemEnabled(QWidget* window, const char* item) {
+    auto* action = window->findChild<QAction*>(QLatin1String(item));
+    return action && action->isEnabled();
+}
+
+void ProgramTest::DoubleClick(QWidget* widget) {
     QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+}
+
+void ProgramTest::Unpin(int left, int top) const {
+    pinned_window::PinnedWindow* window = PinnedAt(left, top);
+    ASSERT_NE(window, nullptr) << left << ", " << top;
+    DoubleClick(PictureOf(window));
 }

@@ -14,14 +14,20 @@
 namespace app {
 class Program;
 }
-namespace forms {
-class Form3;
-}
 namespace display_window {
 class DisplayWindow;
 }
-namespace store {
-class PictureList;
+namespace main_window {
+class MainWindow;
+}
+namespace pin_board {
+class PinBoard;
+}
+namespace pinned_window {
+class PinnedWindow;
+}
+namespace platform {
+class ImageBox;
 }
 
 // The program started in a temporary folder that holds a.jpg (300 x 200), b.jpg (200 x 300),
@@ -39,15 +45,23 @@ protected:
 
     QString P(const char* name) const { return folder.Path(name); }
     platform::FilePath PathOf(const char* name) const;
-    // One geometry field (0 Left .. 3 Height) of every listed entry, in list order.
+    // One geometry field (0 Left .. 3 Height) of every listed pin, in list order.
     QStringList Column(int field) const;
     QByteArray DataFile() const;
-    store::PictureList& Pictures() const;
-    bool MainWindowShown() const;
-    std::vector<forms::Form3*> PinnedWindows() const;  // in picture-list order
-    forms::Form3* PinnedAt(int left, int top) const;
+    pin_board::PinBoard& Board() const;
+    main_window::MainWindow& Main() const;
     display_window::DisplayWindow& Display() const;
-    void DoubleClick(QWidget* widget) const;
+    bool MainWindowShown() const;
+    std::vector<pinned_window::PinnedWindow*> PinnedWindows() const;  // shown, in list order
+    pinned_window::PinnedWindow* PinnedAt(int left, int top) const;
+    // The picture a window shows (its child "picture", or the main window's "preview").
+    static platform::ImageBox* PictureOf(QWidget* window);
+    // Chooses the menu item of that object name in the window's menus.
+    static void Trigger(QWidget* window, const char* item);
+    static bool ItemEnabled(QWidget* window, const char* item);
+    static void DoubleClick(QWidget* widget);
+    // Unpins the pin at that place, as a double-click on it does.
+    void Unpin(int left, int top) const;
 
     test_support::InTemporaryFolder folder;
     std::unique_ptr<app::Program> program;

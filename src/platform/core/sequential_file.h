@@ -48,6 +48,9 @@ public:
     // Drops what is left of the current line, including its line break.
     void SkipLine();
 
+    // How many bytes have been read so far.
+    qsizetype Position() const { return pos_; }
+
 private:
     bool AtLineBreak() const;
     void ConsumeLineBreak();

@@ -88,9 +88,4 @@ private:
     Picture picture_;
 };
 
-// A label that is never shown and only holds a file's path or name for the program.
-struct HiddenLabel {
-    FilePath Caption;
-};
-
 }  // namespace platform

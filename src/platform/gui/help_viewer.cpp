@@ -39,10 +39,7 @@ QString FindHelpFile(const QString& helpFile) {
     return {};
 }
 
-// The help command and its data select a topic in a classic help viewer; the desktop's handler
-// opens the whole file, which starts at its contents anyway.
-bool WinHelp(const FileOpener& open, const QString& helpFile, unsigned /*command*/,
-             unsigned long /*data*/) {
+bool OpenHelpFile(const FileOpener& open, const QString& helpFile) {
     const QString path = FindHelpFile(helpFile);
     return !path.isEmpty() && open && open(path);
 }

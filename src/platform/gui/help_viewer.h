@@ -7,8 +7,6 @@
 // desktop opens such files with.
 namespace platform {
 
-inline constexpr unsigned kHelpContents = 3;  // show the contents topic of the help file
-
 // Hands a file to a viewer; returns whether one started.
 using FileOpener = std::function<bool(const QString& path)>;
 
@@ -19,8 +17,9 @@ bool OpenWithDesktop(const QString& path);
 // folder; empty when it is nowhere.
 QString FindHelpFile(const QString& helpFile);
 
-// Finds `helpFile` by its bare name and hands its absolute path to `open`. Returns whether a
-// viewer started: false when the file is nowhere or `open` failed.
-bool WinHelp(const FileOpener& open, const QString& helpFile, unsigned command, unsigned long data);
+// Finds `helpFile` by its bare name and hands its absolute path to `open`, which shows it from
+// its beginning, where its contents are. Returns whether a viewer started: false when the file
+// is nowhere or `open` failed.
+bool OpenHelpFile(const FileOpener& open, const QString& helpFile);
 
 }  // namespace platform

@@ -5,14 +5,13 @@
 
 namespace platform {
 
-void SetMousePointer(int pointer) {
-    if (!qGuiApp) return;
-    if (pointer == kBusyPointer) {
-        if (!QGuiApplication::overrideCursor())
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    } else {
-        while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
-    }
+// Qt keeps override cursors on a stack: nested busy pointers each take their own place on it.
+BusyPointer::BusyPointer() {
+    if (qGuiApp) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+BusyPointer::~BusyPointer() {
+    if (qGuiApp) QGuiApplication::restoreOverrideCursor();
 }
 
 }  // namespace platform

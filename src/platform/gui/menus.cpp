@@ -1,0 +1,21 @@
+#include "platform/menus.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace platform {
+
+QMenu* AddMenu(QMenuBar* bar, const char* objectName, const QString& caption) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(QLatin1String(objectName));
+    return menu;
+}
+
+QAction* AddMenuItem(QMenu* menu, const char* objectName, const QString& caption) {
+    QAction* item = caption.isEmpty() ? menu->addSeparator() : menu->addAction(caption);
+    item->setObjectName(QLatin1String(objectName));
+    return item;
+}
+
+}  // namespace platform

@@ -1,0 +1,23 @@
+#include "sizing/preview_size.h"
+
+#include <algorithm>
+
+namespace sizing {
+
+PreviewSize PreviewSizeFor(float width, float height) {
+    const bool portrait = height > width;
+    if (portrait && height >= kTallThreshold) {
+        return {static_cast<float>(double(width) * kTallPreviewHeight / double(height)),
+                kTallPreviewHeight};
+    }
+    return {kPreviewWidth, static_cast<float>(double(height) * kPreviewWidth / double(width))};
+}
+
+QSizeF FitWithin(QSizeF measured, QSizeF limit) {
+    if (measured.width() <= limit.width() && measured.height() <= limit.height()) return measured;
+    const double shrink =
+        std::min(limit.width() / measured.width(), limit.height() / measured.height());
+    return QSizeF(measured.width() * shrink, measured.height() * shrink);
+}
+
+}  // namespace sizing

@@ -1,0 +1,315 @@
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+
+#include "about_box/about_box.h"
+#include "app/program.h"
+#include "display_window/display_window.h"
+#include "main_window/main_window.h"
+#include "pin_board/pin_board.h"
+#include "pinned_window/pinned_window.h"
+#include "platform/controls.h"
+#include "platform/thumbnail_cache.h"
+#include "platform/thumbnail_rules.h"
+#include "support/program_fixture.h"
+
+namespace {
+
+using PinUnpin = ProgramTest;
+
+TEST_F(PinUnpin, UnpinningHandsThePictureBackAt600TwipsAboveAndPinningIsItsInverse) {
+    StartWith(Record("1500", "1500", "3000", "2250", P("a.jpg")));
+    pinned_window::PinnedWindow* pinned = PinnedAt(1500, 1500);
+    ASSERT_NE(pinned, nullptr);
+    const platform::Picture picture = pinned->Picture();
+    DoubleClick(PictureOf(pinned));
+
+    auto& display = Display();
+    EXPECT_TRUE(display.isVisible());
+    EXPECT_EQ(display.Left(), 1500);
+    EXPECT_EQ(display.Top(), 900);
+    EXPECT_EQ(display.Width(), 3000);
+    EXPECT_EQ(display.Height(), 2850);
+    EXPECT_EQ(display.ReferenceHeight(), 2250);
+    EXPECT_EQ(display.ReferenceWidth(), 3000);
+    EXPECT_EQ(PictureOf(&display)->Width(), 3000);
+    EXPECT_EQ(PictureOf(&display)->Height(), 2250);
+    EXPECT_EQ(PictureOf(&display)->GetPicture(), picture);  // the same object, not a new read
+    EXPECT_EQ(display.ShownPath(), PathOf("a.jpg"));
+    EXPECT_EQ(Board().Count(), 0);
+    EXPECT_EQ(DataFile(), Record("1500", "1500", "3000", "2250", P("a.jpg")));  // not saved yet
+
+    Trigger(&display, "pin");
+    EXPECT_FALSE(display.isVisible());
+    pinned_window::PinnedWindow* again = PinnedAt(1500, 1500);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Width(), 3000);
+    EXPECT_EQ(again->Height(), 2250);
+    EXPECT_EQ(again->PictureWidth(), 3000);
+    EXPECT_EQ(again->PictureHeight(), 2250);
+    EXPECT_EQ(again->Picture(), picture);
+    EXPECT_EQ(DataFile(), Record("1500", "1500", "3000", "2250", P("a.jpg")));
+}
+
+TEST_F(PinUnpin, PinningFromWhereTheUserPutTheWindowRecordsThePinnedGeometry) {
+    StartWith(Record("1500", "1500", "3000", "2250", P("a.jpg")));
+    Unpin(1500, 1500);
+    auto& display = Display();
+    const struct {
+        int left, top;
+        const char *listLeft, *listTop;
+    } places[] = {
+        {-450, 300, "-450", "900"}, {300, -900, "300", "-300"}, {1500, 900, "1500", "1500"}};
+    for (const auto& place : places) {
+        display.SetLeft(place.left);
+        display.SetTop(place.top);
+        DoubleClick(PictureOf(&display));  // a double-click on the picture pins, as "張り付け" does
+        ASSERT_EQ(Board().Count(), 1);
+        EXPECT_EQ(Column(0)[0], place.listLeft);
+        EXPECT_EQ(Column(1)[0], place.listTop);
+        EXPECT_EQ(DataFile(), Record(place.listLeft, place.listTop, "3000", "2250", P("a.jpg")));
+        pinned_window::PinnedWindow* pinned = PinnedWindows().at(0);
+        EXPECT_EQ(pinned->Left(), place.left);
+        DoubleClick(PictureOf(pinned));
+        EXPECT_EQ(display.Left(), place.left);
+        EXPECT_EQ(display.Top(), place.top);
+    }
+}
+
+TEST_F(PinUnpin, UnpinningRemovesExactlyTheClickedWindowsEntryAnywhereInTheList) {
+    QByteArray data;
+    for (int i = 0; i < 14; ++i) {
+        // Two windows of the same file at every place, so paths alone cannot tell them apart.
+        data += Record(QString::number(i * 150), "0", "1500", "1500", P(i % 2 ? "b.jpg" : "a.jpg"));
+    }
+    StartWith(data);
+    const struct {
+        int left;
+        int removedIndex;
+    } unpins[] = {{150 * 12, 12}, {150 * 2, 2}, {150 * 13, 11}, {150 * 1, 1}};
+    for (const auto& unpin : unpins) {
+        QStringList lefts = Column(0);
+        pinned_window::PinnedWindow* window = PinnedAt(unpin.left, 0);
+        ASSERT_NE(window, nullptr) << unpin.left;
+        DoubleClick(PictureOf(window));
+        lefts.removeAt(unpin.removedIndex);
+        EXPECT_EQ(Column(0), lefts) << unpin.left;
+        Trigger(&Display(), "delete");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(PinnedAt(unpin.left, 0), nullptr);
+    }
+}
+
+TEST_F(PinUnpin, UnpinningBOfABCKeepsAThenC) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) +
+              Record("1500", "0", "1500", "1500", P("b.jpg")) +
+              Record("3000", "0", "1500", "1500", P("c.jpg")));
+    Unpin(1500, 0);
+    const auto& entries = Board().Entries();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].path, PathOf("a.jpg"));
+    EXPECT_EQ(entries[1].path, PathOf("c.jpg"));
+    EXPECT_EQ(Column(0), (QStringList{"0", "3000"}));
+}
+
+TEST_F(PinUnpin, TheDoubleClickedWindowLivesUntilItsHandlerHasReturned) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")));
+    QPointer<pinned_window::PinnedWindow> window = PinnedAt(0, 0);
+    DoubleClick(PictureOf(window));
+    EXPECT_FALSE(window.isNull());
+    EXPECT_FALSE(window->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(PinUnpin, OneDisplayGivesOnePinWhateverTheFocusDoes) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) +
+              Record("3000", "0", "1500", "1500", P("b.jpg")));
+    Unpin(0, 0);
+    auto& display = Display();
+    display.activateWindow();
+    QApplication::processEvents();
+    // The focus moving to another window of the program pins; so does every later notice.
+    pinned_window::PinnedWindow* other = PinnedAt(3000, 0);
+    other->activateWindow();
+    QApplication::processEvents();
+    EXPECT_FALSE(display.isVisible());  // pinned by the focus moving to a pinned window
+    display.Pin();
+    Trigger(&display, "pin");
+    Main().activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(Board().Count(), 2);
+    EXPECT_EQ(PinnedWindows().size(), 2u);
+    EXPECT_EQ(DataFile().count("\r\n"), 4);
+}
+
+TEST_F(PinUnpin, DeleteRewritesTheFileWithoutThePictureAndShowsTheMainWindowWhenNoneIsLeft) {
+    const QByteArray a = Record("0", "0", "1500", "1500", P("a.jpg"));
+    const QByteArray b = Record("3000", "0", "1500", "1500", P("b.jpg"));
+    StartWith(a + b);
+    main_window::MainWindow& main = Main();
+    ASSERT_FALSE(main.isVisible());
+
+    Unpin(0, 0);
+    Trigger(&Display(), "delete");
+    EXPECT_EQ(DataFile(), b);
+    EXPECT_FALSE(main.isVisible());  // another picture is still pinned
+    EXPECT_FALSE(Display().isVisible());
+
+    Unpin(3000, 0);
+    Trigger(&Display(), "delete");
+    EXPECT_EQ(DataFile(), QByteArray());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(ItemEnabled(&main, "hide"));
+}
+
+TEST_F(PinUnpin, AddPicturePinsThenShowsTheMainWindowWithHideEnabled) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")));
+    main_window::MainWindow& main = Main();
+    main.SetShownWithHideOffered(main.isVisible(), false);
+    Unpin(0, 0);
+    Trigger(&Display(), "addPicture");
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(ItemEnabled(&main, "hide"));
+    EXPECT_EQ(Board().Count(), 1);
+    EXPECT_EQ(PinnedWindows().size(), 1u);
+}
+
+TEST_F(PinUnpin, EndLeavesTheFileAsLastSavedAndPinsNothing) {
+    const QByteArray data = Record("0", "0", "1500", "1500", P("a.jpg"));
+    StartWith(data);
+    Unpin(0, 0);
+    Display().SetLeft(3000);
+    Trigger(&Display(), "quit");
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(DataFile(), data);
+    EXPECT_TRUE(PinnedWindows().empty());
+}
+
+TEST_F(PinUnpin, HelpAndAboutPinTheDisplayedPictureFirst) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")));
+    Unpin(0, 0);
+    Trigger(&Display(), "about");
+    EXPECT_FALSE(Display().isVisible());
+    EXPECT_EQ(Board().Count(), 1);
+    EXPECT_TRUE(program->AboutBox().isVisible());
+    EXPECT_EQ(DataFile(), Record("0", "0", "1500", "1500", P("a.jpg")));
+}
+
+TEST_F(PinUnpin, ClosingTheDisplayWindowWithNothingPinnedBringsBackTheMainWindow) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")));
+    Unpin(0, 0);
+    Display().close();
+    EXPECT_FALSE(Display().isVisible());
+    EXPECT_TRUE(Main().isVisible());
+    EXPECT_EQ(DataFile(), Record("0", "0", "1500", "1500", P("a.jpg")));  // nothing saved
+}
+
+// A save that fails is told once, in a box of its own, until a save succeeds again; the
+// pictures stay pinned either way.
+TEST_F(PinUnpin, AFailedSaveIsToldOnceUntilASaveSucceeds) {
+    QDir().mkdir("data");
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")), "data/zuzerid.dat");
+    const auto boxes = [] {
+        QList<QMessageBox*> shown;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (box && box->objectName() == "SaveFailedMessage" && box->isVisible())
+                shown.append(box);
+        }
+        return shown;
+    };
+    const struct {
+        bool folderThere;
+        bool told;
+    } saves[] = {{false, true}, {false, false}, {true, false}, {false, true}};
+    for (const auto& save : saves) {
+        if (save.folderThere)
+            QDir().mkdir("data");
+        else
+            QDir("data").removeRecursively();
+        DoubleClick(PictureOf(PinnedWindows().at(0)));
+        Trigger(&Display(), "pin");
+        QCoreApplication::processEvents();
+        const auto told = boxes();
+        ASSERT_EQ(told.size(), save.told ? 1 : 0);
+        if (save.told) {
+            EXPECT_TRUE(told[0]->text().contains(QFileInfo("data/zuzerid.dat").absoluteFilePath()));
+            EXPECT_EQ(told[0]->windowModality(), Qt::NonModal);
+            told[0]->close();
+        }
+        EXPECT_EQ(PinnedWindows().size(), 1u) << "the picture stays pinned";
+    }
+    EXPECT_EQ(DataFile(), QByteArray());  // the folder went with the last failure
+}
+
+// Names that are not UTF-8 keep their exact bytes through unpinning and pinning again.
+TEST_F(PinUnpin, ANameThatIsNotUtf8KeepsItsBytes) {
+    const QByteArray raw = QFile::encodeName(folder.Path({})) + "/\x8e\xca\x90^.jpg";
+    test_support::RenameToRawName(P("a.jpg"), raw);
+    const QByteArray data = Record("0", "0", "1500", "1500", raw);
+    StartWith(data);
+    Unpin(0, 0);
+    EXPECT_EQ(Display().ShownPath().Bytes(), raw);
+    Trigger(&Display(), "pin");
+    EXPECT_EQ(DataFile(), data);
+}
+
+// A photo stored on its side (EXIF orientation 6, its stored left half red, right half blue),
+// shown with the screen's detail and pinned smaller: the pin's thumbnail is written upright, and
+// the next restore is served from it without decoding the photo.
+TEST_F(PinUnpin, PinningWritesTheThumbnailThatTheNextRestoreIsServedFrom) {
+    thumbnailFolder = folder.Path("cache/thumbnails");
+    QImage stored = test_support::Filled({1200, 800}, Qt::red);
+    for (int y = 0; y < 800; ++y) {
+        for (int x = 600; x < 1200; ++x) stored.setPixel(x, y, qRgb(0, 0, 255));
+    }
+    test_support::WriteBytes(P("turned.jpg"), test_support::JpegWithExif(stored, 6));
+    StartWith("");
+    ASSERT_EQ(program->OpenPicture(PathOf("turned.jpg")), std::nullopt);
+    auto& display = Display();
+    display.SetWidth(3000);  // about 200 x 300 pixels: the x-large class, 341 x 512, covers it
+    ASSERT_EQ(PictureOf(&display)->width(), 200);
+    const QSize decoded = PictureOf(&display)->GetPicture()->Pixels().size();
+    ASSERT_GE(decoded.height(), 512) << "the display window keeps less detail than assumed";
+    Trigger(&display, "pin");
+    ASSERT_EQ(PinnedWindows().size(), 1u);
+    program->Thumbnails()->Wait();
+
+    const QString name = QString::fromLatin1(
+        platform::ThumbnailFileName(platform::ThumbnailUri(PathOf("turned.jpg"))));
+    // (The browser's preview and the display window's load wrote their own, of other classes.)
+    EXPECT_EQ(QDir(thumbnailFolder + "/x-large").entryList(QDir::Files), QStringList{name});
+    const QString file = thumbnailFolder + "/x-large/" + name;
+    QImage thumbnail(file, "png");
+    ASSERT_EQ(thumbnail.size(), QSize(341, 512));
+    const auto isRed = [](QRgb p) { return qRed(p) > 200 && qBlue(p) < 60; };
+    const auto isBlue = [](QRgb p) { return qBlue(p) > 200 && qRed(p) < 60; };
+    // Turned a quarter clockwise: the stored left half is on top.
+    EXPECT_TRUE(isRed(thumbnail.pixel(170, 100)));
+    EXPECT_TRUE(isBlue(thumbnail.pixel(170, 400)));
+    const platform::FileStamp stamp = *platform::StampOf(PathOf("turned.jpg"));
+    EXPECT_EQ(thumbnail.text("Thumb::URI"),
+              QString::fromLatin1(platform::ThumbnailUri(PathOf("turned.jpg"))));
+    EXPECT_EQ(thumbnail.text("Thumb::MTime"), QString::number(stamp.mtime));
+    EXPECT_EQ(thumbnail.text("X-Vellora-Checked"), "1");
+
+    // Painted green, its text kept: a restore that shows green took it for the photo.
+    QImage green = test_support::Filled(thumbnail.size(), Qt::green);
+    for (const QString& key : thumbnail.textKeys()) green.setText(key, thumbnail.text(key));
+    ASSERT_TRUE(green.save(file, "png"));
+    StartWith(DataFile());
+    ASSERT_EQ(PinnedWindows().size(), 1u);
+    const QImage& pixels = PinnedWindows()[0]->Picture()->Pixels();
+    ASSERT_EQ(pixels.size(), PictureOf(PinnedWindows()[0])->size());
+    const QRgb middle = pixels.pixel(pixels.width() / 2, pixels.height() / 2);
+    EXPECT_TRUE(qGreen(middle) > 200 && qRed(middle) < 60) << std::hex << middle;
+}
+
+}  // namespace

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QScreen>
+
+#include "app/program.h"
+#include "main_window/main_window.h"
+#include "pin_board/pin_board.h"
+#include "pinned_window/pinned_window.h"
+#include "platform/controls.h"
+#include "platform/thumbnail_cache.h"
+#include "platform/thumbnail_rules.h"
+#include "support/program_fixture.h"
+
+namespace {
+
+using test_support::ReadBytes;
+using test_support::WriteBytes;
+using test_support::WriteJpeg;
+using Restore = ProgramTest;
+
+TEST_F(Restore, NoDataFileCreatesAnEmptyOneAndShowsTheMainWindow) {
+    Start();
+    EXPECT_TRUE(QFileInfo::exists("zuzerid.dat"));
+    EXPECT_EQ(QFileInfo("zuzerid.dat").size(), 0);
+    EXPECT_TRUE(MainWindowShown());
+    EXPECT_TRUE(PinnedWindows().empty());
+}
+
+TEST_F(Restore, EmptyDataFileStaysEmptyAndShowsTheMainWindow) {
+    StartWith("");
+    EXPECT_EQ(ReadBytes("zuzerid.dat"), QByteArray());
+    EXPECT_TRUE(MainWindowShown());
+}
+
+TEST_F(Restore, OneRecordIsPlacedExactlyAndTheMainWindowStaysAway) {
+    const QByteArray data = Record("1200", "3400", "4500", "3000", P("a.jpg"));
+    StartWith(data);
+    const auto windows = PinnedWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0]->OuterPixels(), QRect(80, 227, 300, 200));
+    EXPECT_EQ(windows[0]->geometry(), QRect(80, 227, 300, 200));  // no frame, no allowance
+    EXPECT_EQ(PictureOf(windows[0])->geometry(), QRect(0, 0, 300, 200));
+    EXPECT_EQ(Board().Entries()[0].path.Bytes(), P("a.jpg").toUtf8());
+    EXPECT_FALSE(MainWindowShown());
+    EXPECT_TRUE(ItemEnabled(&Main(), "hide"));
+    EXPECT_EQ(ReadBytes("zuzerid.dat"), data);
+}
+
+TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
+    WriteBytes(P("text.jpg"), "not a picture");
+    const QByteArray jpeg = ReadBytes(P("a.jpg"));
+    WriteBytes(P("cut.jpg"), jpeg.chopped(10));
+    const struct {
+        const char* name;
+        QByteArray data;
+        QByteArray kept;
+        bool mainShown;
+    } cases[] = {
+        {"all missing",
+         Record("0", "0", "150", "150", P("gone1.jpg")) +
+             Record("0", "0", "150", "150", P("gone2.jpg")),
+         "", true},
+        {"second of three missing",
+         Record("15", "15", "150", "150", P("a.jpg")) +
+             Record("30", "30", "150", "150", P("gone.jpg")) +
+             Record("45", "45", "150", "150", P("c.gif")),
+         Record("15", "15", "150", "150", P("a.jpg")) +
+             Record("45", "45", "150", "150", P("c.gif")),
+         false},
+        {"empty path ends the restore",
+         Record("15", "15", "150", "150", P("a.jpg")) +
+             Record("30", "30", "150", "150", P("b.jpg")) +
+             Record("45", "45", "150", "150", QByteArray()) +
+             Record("60", "60", "150", "150", P("c.gif")),
+         Record("15", "15", "150", "150", P("a.jpg")) +
+             Record("30", "30", "150", "150", P("b.jpg")),
+         true},
+        {"not pictures",
+         Record("0", "0", "150", "150", P("text.jpg")) +
+             Record("0", "0", "150", "150", P("cut.jpg")) +
+             Record("0", "0", "150", "150", P("a.jpg")),
+         Record("0", "0", "150", "150", P("a.jpg")), false},
+        {"malformed records are passed over",
+         QByteArray("0 x 150 150\r\n") + P("a.jpg").toUtf8() + "\r\n" +
+             Record("0", "0", "0", "150", P("a.jpg")) +
+             Record("NaN", "0", "150", "150", P("a.jpg")) +
+             Record("1E+300", "0", "150", "150", P("a.jpg")) +
+             Record("15", "0", "150", "150", P("b.jpg")),
+         Record("15", "0", "150", "150", P("b.jpg")), false},
+        {"a last record cut short ends the restore as the end of the file",
+         Record("15", "0", "150", "150", P("b.jpg")) + "15 0 150\r\n",
+         Record("15", "0", "150", "150", P("b.jpg")), false},
+        {"rewritten in number text, trailing slash dropped, LF and blank lines read",
+         QByteArray("1200.50 -300 1.5E+3 750.0\n") + P("a.jpg").toUtf8() + "/\n\n\n",
+         Record("1200.5", "-300", "1500", "750", P("a.jpg")), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartWith(c.data);
+        EXPECT_EQ(ReadBytes("zuzerid.dat"), c.kept);
+        EXPECT_EQ(MainWindowShown(), c.mainShown);
+        EXPECT_EQ(int(PinnedWindows().size()), int(c.kept.count("\r\n") / 2));
+    }
+}
+
+TEST_F(Restore, TheListKeepsStoredValuesWhileTheDisplayIsLimited) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    // 10000 pixels to the right of every screen, and a window larger than X can hold.
+    StartWith(Record("150000", "-450", "600000", "1500", P("a.jpg")) +
+              Record("-450", "-300", "1500", "1500", P("b.jpg")));
+    const auto windows = PinnedWindows();
+    ASSERT_EQ(windows.size(), 2u);
+    const QRect far = windows[0]->DisplayedOuterPixels();
+    EXPECT_TRUE(screen.intersects(far));
+    EXPECT_EQ(far.width(), 32767);
+    EXPECT_EQ(windows[0]->OuterPixels(), QRect(10000, -30, 40000, 100));
+    // Partly off the left and top edges: placed as stored.
+    EXPECT_EQ(windows[1]->DisplayedOuterPixels(), QRect(-30, -20, 100, 100));
+    const auto& entries = Board().Entries();
+    EXPECT_EQ(entries[0].geometry, (std::array<QString, 4>{"150000", "-450", "600000", "1500"}));
+    EXPECT_EQ(entries[1].geometry, (std::array<QString, 4>{"-450", "-300", "1500", "1500"}));
+}
+
+TEST_F(Restore, APinnedPictureKeepsNoMorePixelsThanItShows) {
+    WriteJpeg(P("large.jpg"), {6000, 4000}, QColor(10, 90, 200));
+    StartWith(Record("0", "0", "4500", "3000", P("large.jpg")) +
+              Record("0", "0", "4500", "3000", P("large.jpg")));
+    const auto windows = PinnedWindows();
+    ASSERT_EQ(windows.size(), 2u);
+    for (auto* window : windows) {
+        const qreal ratio = window->devicePixelRatioF();
+        const QSize pixels = window->Picture()->Pixels().size();
+        EXPECT_LE(pixels.width(), qCeil(300 * ratio));
+        EXPECT_LE(pixels.height(), qCeil(200 * ratio));
+    }
+    EXPECT_NE(windows[0]->Picture(), windows[1]->Picture());
+}
+
+TEST_F(Restore, ADataFileThatCannotBeReadLeavesItAloneAndShowsTheMainWindow) {
+    QDir().mkdir("zuzerid.dat");  // a folder where the file should be
+    Start();
+    EXPECT_TRUE(QFileInfo("zuzerid.dat").isDir());
+    EXPECT_TRUE(MainWindowShown());
+    EXPECT_EQ(Board().Count(), 0);
+}
+
+// Run again under de_DE.UTF-8 (restore_test_de_DE): a decimal comma in the locale must not
+// change a single byte of the file.
+TEST_F(Restore, FractionsAndExponentsComeBackByteForByte) {
+    const QByteArray data = Record("1200.5", "-300.25", "4500.75", "3000.5", P("a.jpg")) +
+                            Record("2.5E-05", "-1.25E-06", "1500", "1500", P("b.jpg"));
+    StartWith(data);
+    EXPECT_EQ(PinnedWindows().size(), 2u);
+    EXPECT_EQ(DataFile(), data);
+}
+
+TEST_F(Restore, FileNamesThatAreNotUtf8ComeBackAndKeepTheirBytes) {
+    const QByteArray here = QFile::encodeName(folder.Path({}));
+    const QByteArray shiftJis = here + "/\x8e\xca\x90^.jpg", latin1 = here + "/caf\xe9.jpg";
+    test_support::RenameToRawName(P("a.jpg"), shiftJis);
+    test_support::RenameToRawName(P("b.jpg"), latin1);
+    const QByteArray data =
+        Record("0", "0", "4500", "3000", shiftJis) + Record("4500", "0", "3000", "4500", latin1);
+    StartWith(data);
+    ASSERT_EQ(PinnedWindows().size(), 2u);
+    EXPECT_EQ(Board().Entries()[1].path.Bytes(), latin1);
+    EXPECT_EQ(DataFile(), data);
+}
+
+TEST_F(Restore, TheSameFileTwiceGivesTwoWindowsAndTwoEntries) {
+    const QByteArray data = Record("0", "0", "1500", "1500", P("a.jpg")) +
+                            Record("1500", "0", "3000", "3000", P("a.jpg"));
+    StartWith(data);
+    EXPECT_EQ(PinnedWindows().size(), 2u);
+    EXPECT_EQ(Board().Count(), 2);
+    EXPECT_EQ(ReadBytes("zuzerid.dat"), data);
+}
+
+TEST_F(Restore, AWarmThumbnailCacheRestoresExactlyWhatAColdOneDoes) {
+    thumbnailFolder = folder.Path("cache/thumbnails");
+    WriteJpeg(P("wide.jpg"), {1200, 800}, QColor(10, 90, 200));
+    WriteJpeg(P("tall.jpg"), {800, 1200}, QColor(200, 90, 10));
+    WriteBytes(P("cut.jpg"), ReadBytes(P("wide.jpg")).chopped(10));
+    const QByteArray data = Record("0", "0", "4500", "3000", P("wide.jpg")) +
+                            Record("4500", "0", "3000", "4500", P("tall.jpg")) +
+                            Record("0", "3000", "4500", "3000", P("wide.jpg")) +
+                            Record("0", "0", "1500", "1500", P("gone.jpg")) +
+                            Record("0", "0", "1500", "1500", P("cut.jpg")) +
+                            // Larger than the largest thumbnail: decoded as without a cache.
+                            Record("0", "0", "18000", "12000", P("wide.jpg"));
+    const auto snapshot = [this] {
+        QStringList seen{QString::fromLatin1(DataFile()), MainWindowShown() ? "shown" : "hidden"};
+        for (pinned_window::PinnedWindow* window : PinnedWindows()) {
+            const QRect outer = window->geometry(), image = PictureOf(window)->geometry();
+            const QSize pixels = window->Picture()->Pixels().size();
+            seen << QStringLiteral("%1 %2 %3 %4 | %5 %6 | %7 %8")
+                        .arg(outer.x())
+                        .arg(outer.y())
+                        .arg(outer.width())
+                        .arg(outer.height())
+                        .arg(image.width())
+                        .arg(image.height())
+                        .arg(pixels.width())
+                        .arg(pixels.height());
+        }
+        return seen;
+    };
+    StartWith(data);
+    const QStringList cold = snapshot();
+    ASSERT_EQ(PinnedWindows().size(), 4u);
+    program->Thumbnails()->Wait();
+    QStringList thumbnails;
+    for (QDirIterator it(thumbnailFolder, {"*.png"}, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        thumbnails << it.next();
+    }
+    ASSERT_EQ(thumbnails.size(), 2) << thumbnails.join(u' ').toStdString();
+    // Another program's current thumbnail of the picture cut short: it is never shown.
+    const platform::FilePath cut = PathOf("cut.jpg");
+    const QString cutThumbnail =
+        thumbnailFolder + "/x-large/" +
+        QString::fromLatin1(platform::ThumbnailFileName(platform::ThumbnailUri(cut)));
+    const platform::FileStamp cutStamp = *platform::StampOf(cut);
+    ASSERT_TRUE(test_support::WritePngWithText(
+        cutThumbnail, test_support::Filled({150, 100}, Qt::green),
+        {{"Thumb::URI", QString::fromLatin1(platform::ThumbnailUri(cut))},
+         {"Thumb::MTime", QString::number(cutStamp.mtime)}}));
+
+    // Painted over in green, first with all the text this program wrote (the file is not read
+    // again), then with only what every program writes (it is): the warm restore shows green
+    // where it used them, and otherwise exactly what the cold one did.
+    for (const bool ours : {true, false}) {
+        SCOPED_TRACE(ours ? "this program's thumbnails" : "another program's");
+        for (const QString& file : thumbnails) {
+            QImage image(file, "png");
+            QMap<QString, QString> text;
+            for (const QString& key : image.textKeys()) {
+                if (ours || key.startsWith("Thumb::")) text[key] = image.text(key);
+            }
+            image = test_support::Filled(image.size(), Qt::green);
+            for (auto at = text.begin(); at != text.end(); ++at)
+                image.setText(at.key(), at.value());
+            ASSERT_TRUE(image.save(file, "png"));
+        }
+        StartWith(data);
+        EXPECT_EQ(snapshot(), cold);
+        const auto windows = PinnedWindows();
+        ASSERT_EQ(windows.size(), 4u);
+        for (size_t i = 0; i < windows.size(); ++i) {
+            const QImage& pixels = windows[i]->Picture()->Pixels();
+            const QRgb middle = pixels.pixel(pixels.width() / 2, pixels.height() / 2);
+            EXPECT_EQ(qGreen(middle) > 200 && qRed(middle) < 60, i < 3) << i;
+        }
+        program->Thumbnails()->Wait();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "sizing/display_size.h"
+#include "sizing/preview_size.h"
+
+namespace {
+
+TEST(PreviewSize, FitsThePreviewByWidthExceptForTallPortraits) {
+    const struct {
+        float w, h;
+        float width, height;
+    } cases[] = {
+        {4500, 3000, 1500, 1000},       {3000, 3000, 1500, 1500},
+        {6000, 8999, 1500, 2249.75f},   {6000, 9000, 1333.3334f, 2000},
+        {8000, 9000, 1777.7778f, 2000}, {3000, 12000, 500, 2000},
+        {12000, 9000, 1500, 1125},      {60, 60, 1500, 1500},
+        {4560, 3060, 1500, 1006.5789f},
+    };
+    for (const auto& c : cases) {
+        const auto size = sizing::PreviewSizeFor(c.w, c.h);
+        EXPECT_EQ(size.width, c.width) << c.w << " x " << c.h;
+        EXPECT_EQ(size.height, c.height) << c.w << " x " << c.h;
+    }
+}
+
+TEST(FitWithin, ScalesDownKeepingTheShapeAndLeavesSmallSizesAlone) {
+    const struct {
+        QSizeF measured, limit, fitted;
+    } cases[] = {
+        {{4500, 3000}, {32767, 32767}, {4500, 3000}},
+        {{90000, 60000}, {32767, 32767}, {32767, 21844.666666}},
+        {{60000, 90000}, {28800, 14000}, {9333.333333, 14000}},
+        {{20000, 1000}, {19000, 16000}, {19000, 950}},
+    };
+    for (const auto& c : cases) {
+        const QSizeF fitted = sizing::FitWithin(c.measured, c.limit);
+        EXPECT_NEAR(fitted.width(), c.fitted.width(), 1e-3);
+        EXPECT_NEAR(fitted.height(), c.fitted.height(), 1e-3);
+    }
+}
+
+TEST(PictureHeight, IsRoundedToSinglePrecisionTwice) {
+    EXPECT_FLOAT_EQ(sizing::PictureHeightFor(2250, 3000, 3000), 2250);
+    EXPECT_FLOAT_EQ(sizing::PictureHeightFor(1455.0, 2055, 4110), 2910);
+    EXPECT_FLOAT_EQ(sizing::PictureHeightFor(1000, 3, 1), 333.33334f);
+}
+
+TEST(ReferenceSize, LimitsOversizedWindowsKeepingTheirShape) {
+    const struct {
+        float height, width;
+        std::int16_t h, w;
+    } cases[] = {
+        {2250, 3000, 2250, 3000},    {32767, 100, 32767, 100},     {40000, 20000, 32767, 16384},
+        {15000, 65534, 7500, 32767}, {2250.5, 3000.5, 2250, 3000}, {0, 3000, 1, 3000},
+    };
+    for (const auto& c : cases) {
+        const auto size = sizing::ReferenceSizeFor(c.height, c.width);
+        EXPECT_EQ(size.height, c.h) << c.height << " x " << c.width;
+        EXPECT_EQ(size.width, c.w) << c.height << " x " << c.width;
+    }
+}
+
+}  // namespace
