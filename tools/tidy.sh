@@ -19,7 +19,7 @@ fi
 log=$build/clang-tidy.log
 if ! run-clang-tidy -quiet -p "$build" -j "$(nproc)" "$(pwd)/(src|tests|bench|fuzz)/.*\.cpp$" \
   >"$log" 2>&1; then
-  grep -E '(warning|error):' -A3 "$log" | head -n 150
+  { grep -E '(warning|error):' -A3 "$log" || tail -n 20 "$log"; } | head -n 150
   echo "clang-tidy: findings above (whole output in $log)" >&2
   exit 1
 fi

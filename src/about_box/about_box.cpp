@@ -14,7 +14,10 @@ constexpr platform::LabelFont kMincho{"ＭＳ Ｐ明朝", 12, true, false};
 constexpr platform::LabelFont kTitle{"Times New Roman", 21.75, true, true};
 }  // namespace
 
-AboutBox::AboutBox() : FormWindow(platform::BorderStyle::FixedToolWindow) {
+AboutBox::AboutBox()
+    : TwipsWindow(
+          Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint,
+          platform::Sizing::Fixed) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("Velloraについて"));
     QWidget* client = ClientArea();

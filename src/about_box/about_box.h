@@ -1,13 +1,13 @@
 #pragma once
 
-#include "platform/form_window.h"
+#include "platform/twips_window.h"
 
 class QPushButton;
 
 namespace about_box {
 
 // The About box: the program's name, version, copyright and contact, and "OK".
-class AboutBox : public platform::FormWindow {
+class AboutBox : public platform::TwipsWindow {
     Q_OBJECT
 public:
     AboutBox();

@@ -33,7 +33,11 @@ QSizeF LargestDisplaySize() {
 }
 
 DisplayWindow::DisplayWindow(pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails)
-    : FormWindow(platform::BorderStyle::SizableToolWindow), board_(board), thumbnails_(thumbnails) {
+    : TwipsWindow(
+          Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint,
+          platform::Sizing::Free),
+      board_(board),
+      thumbnails_(thumbnails) {
     setObjectName(QStringLiteral("DisplayWindow"));
     setWindowTitle(QStringLiteral("画像表示 "));
     CreateMenu();
@@ -103,7 +107,7 @@ void DisplayWindow::SetReferenceSize(std::int16_t height, std::int16_t width) {
     SetHeight(height);
 }
 
-void DisplayWindow::Form_Resize() {
+void DisplayWindow::OnResized() {
     picture_->setVisible(false);
     const float width = Width();
     const float height = sizing::PictureHeightFor(referenceHeight_, referenceWidth_, width);
@@ -154,7 +158,7 @@ void DisplayWindow::ShowUnpinned(const pin_board::Unpinned& picture) {
     Show();
 }
 
-void DisplayWindow::Form_LostFocus() {
+void DisplayWindow::OnFocusMovedToOtherWindow() {
     Pin();
 }
 

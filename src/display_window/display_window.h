@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/file_path.h"
-#include "platform/form_window.h"
+#include "platform/twips_window.h"
 
 namespace platform {
 class ImageBox;
@@ -22,7 +22,7 @@ namespace display_window {
 // picture keeps its shape: the user sets the width and the height follows. Its Top lies 600
 // twips above the picture and its Height is the picture's plus 600, whatever frame the window
 // manager draws, so pinning leaves the picture on the same screen pixels.
-class DisplayWindow : public platform::FormWindow {
+class DisplayWindow : public platform::TwipsWindow {
     Q_OBJECT
 public:
     static constexpr float kAllowance = 600.0f;  // title bar and menu bar, in twips
@@ -59,8 +59,8 @@ signals:
 
 protected:
     int TopAllowancePixels() const override;
-    void Form_Resize() override;
-    void Form_LostFocus() override;
+    void OnResized() override;
+    void OnFocusMovedToOtherWindow() override;
     void OnUnload() override;
     void OnCloseCommand() override;
 

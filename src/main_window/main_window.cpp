@@ -46,7 +46,9 @@ std::optional<platform::FilePath> DraggedPicture(const QMimeData* data, const QS
 
 MainWindow::MainWindow(const pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails,
                        std::function<display_window::DisplayWindow&()> displayWindow)
-    : FormWindow(platform::BorderStyle::FixedSingle),
+    : TwipsWindow(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
+                  platform::Sizing::Fixed),
       board_(board),
       thumbnails_(thumbnails),
       displayWindow_(std::move(displayWindow)) {

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "platform/file_path.h"
-#include "platform/form_window.h"
+#include "platform/twips_window.h"
 
 class QAction;
 
@@ -28,7 +28,7 @@ namespace main_window {
 
 // The main window: the picture browser with its drive, folder and file lists, the preview of the
 // file chosen, and opening that picture in the display window.
-class MainWindow : public platform::FormWindow {
+class MainWindow : public platform::TwipsWindow {
     Q_OBJECT
 public:
     // `displayWindow` gives the one display window, made on first use. `thumbnails` (may be

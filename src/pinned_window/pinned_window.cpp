@@ -6,7 +6,8 @@
 
 namespace pinned_window {
 
-PinnedWindow::PinnedWindow() : FormWindow(platform::BorderStyle::None) {
+PinnedWindow::PinnedWindow()
+    : TwipsWindow(Qt::Window | Qt::FramelessWindowHint, platform::Sizing::Free) {
     setObjectName(QStringLiteral("PinnedWindow"));
     // Never shown: the window has no title bar. Window rules and scripts find pins by it.
     setWindowTitle(QStringLiteral("Form3"));

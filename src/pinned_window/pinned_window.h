@@ -2,8 +2,8 @@
 
 #include <QSize>
 
-#include "platform/form_window.h"
 #include "platform/picture.h"
+#include "platform/twips_window.h"
 
 namespace platform {
 class ImageBox;
@@ -13,7 +13,7 @@ namespace pinned_window {
 
 // A picture pinned to the desktop: a window without frame or title bar that is nothing but its
 // picture, stretched over the whole window. A double-click asks for it to be unpinned.
-class PinnedWindow : public platform::FormWindow {
+class PinnedWindow : public platform::TwipsWindow {
     Q_OBJECT
 public:
     PinnedWindow();

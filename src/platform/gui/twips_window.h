@@ -12,22 +12,21 @@ class QPainter;
 class QTimer;
 
 // A top-level window whose Left, Top, Width and Height are read and set in twips. The program's
-// own assignments raise Form_Resize synchronously, nested in the assignment; sizes the window
+// own assignments raise OnResized synchronously, nested in the assignment; sizes the window
 // manager or the user bring about raise it when they arrive.
 namespace platform {
 
-enum class BorderStyle {
-    None = 0,               // no frame, no title bar: the window is its picture
-    FixedSingle = 1,        // normal title bar, not resizable
-    FixedToolWindow = 4,    // small title bar with a close button only
-    SizableToolWindow = 5,  // the same, and resizable
-};
+// Whether the window manager and the user may change the window's size (Free) or not (Fixed);
+// the program may always.
+enum class Sizing { Fixed, Free };
 
-class FormWindow : public QWidget {
+class TwipsWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit FormWindow(BorderStyle style, QWidget* parent = nullptr);
-    ~FormWindow() override;
+    // A top-level window of Qt's `flags` (a frameless one is its contents alone: showing it
+    // neither raises nor activates it).
+    TwipsWindow(Qt::WindowFlags flags, Sizing sizing);
+    ~TwipsWindow() override;
 
     // The window's rectangle in twips as the program sees it (see TopAllowancePixels).
     float Left() const;
@@ -82,15 +81,15 @@ public:
     // program sets Left or Top; unloading it makes that so again. See DefaultPlacement.
     void OpenAtPlatformDefault() { platformDefault_ = true; }
 
-    // The number of Form_Resize notifications raised so far; tests use it to see nesting.
+    // The number of OnResized notifications raised so far; tests use it to see nesting.
     int ResizeCount() const { return resizeCount_; }
 
 protected:
     // Pixels between the window's Top and the top of its Qt widget. Zero by default, so Top and
     // Height are those of the widget, menu bar included.
     virtual int TopAllowancePixels() const { return 0; }
-    virtual void Form_Resize() {}
-    virtual void Form_LostFocus() {}
+    virtual void OnResized() {}
+    virtual void OnFocusMovedToOtherWindow() {}
     // The controls go back to their design state when the window is unloaded.
     virtual void OnUnload() {}
 
@@ -125,7 +124,7 @@ private:
     QRect WidgetRectFor(const QRect& outer) const;
     void RaiseResize();
 
-    BorderStyle style_;
+    Sizing sizing_;
     QRect outer_;
     bool loaded_ = true;
     bool heightSizableByUser_ = true;

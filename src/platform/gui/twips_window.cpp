@@ -1,4 +1,4 @@
-#include "platform/form_window.h"
+#include "platform/twips_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,22 +20,6 @@
 namespace platform {
 
 namespace {
-
-Qt::WindowFlags FlagsFor(BorderStyle style) {
-    const Qt::WindowFlags toolTitle =
-        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-    switch (style) {
-        case BorderStyle::None:
-            return Qt::Window | Qt::FramelessWindowHint;
-        case BorderStyle::FixedSingle:
-            return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-        case BorderStyle::FixedToolWindow:
-        case BorderStyle::SizableToolWindow:
-            return toolTitle;
-    }
-    return Qt::Window;
-}
 
 // Geometry changes from the window system this close together belong to one action of the window
 // manager; the window manager sends a maximised window's state and size within a few
@@ -75,20 +59,20 @@ private:
     void FocusMovedTo(QWindow* window) {
         // No window of ours has the focus: another program's has, or a grab holds it.
         if (!window) return;
-        FormWindow* form = nullptr;
+        TwipsWindow* form = nullptr;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             // Widgets never shown have no window; `window` is never null here.
-            if (widget->windowHandle() == window) form = qobject_cast<FormWindow*>(widget);
+            if (widget->windowHandle() == window) form = qobject_cast<TwipsWindow*>(widget);
         }
         if (!form) return;
-        QPointer<FormWindow> previous = last_;
+        QPointer<TwipsWindow> previous = last_;
         last_ = form;
         if (previous && previous != form && previous->Loaded() && previous->isVisible()) {
-            previous->Form_LostFocus();
+            previous->OnFocusMovedToOtherWindow();
         }
     }
 
-    QPointer<FormWindow> last_;
+    QPointer<TwipsWindow> last_;
 };
 
 namespace {
@@ -103,55 +87,55 @@ public:
 
 }  // namespace
 
-FormWindow::FormWindow(BorderStyle style, QWidget* parent)
-    : QWidget(parent, FlagsFor(style)), style_(style), client_(new ClientAreaWidget(this)) {
+TwipsWindow::TwipsWindow(Qt::WindowFlags flags, Sizing sizing)
+    : QWidget(nullptr, flags), sizing_(sizing), client_(new ClientAreaWidget(this)) {
     client_->setObjectName(QStringLiteral("ClientArea"));
     FocusTracker::Install();
     outer_ = QRect(QPoint(0, 0), size());
 }
 
-FormWindow::~FormWindow() = default;
+TwipsWindow::~TwipsWindow() = default;
 
-float FormWindow::Left() const {
+float TwipsWindow::Left() const {
     return PixelsToTwips(outer_.left());
 }
-float FormWindow::Top() const {
+float TwipsWindow::Top() const {
     return PixelsToTwips(outer_.top());
 }
-float FormWindow::Width() const {
+float TwipsWindow::Width() const {
     return PixelsToTwips(outer_.width());
 }
-float FormWindow::Height() const {
+float TwipsWindow::Height() const {
     return PixelsToTwips(outer_.height());
 }
 
-void FormWindow::SetLeft(float twips) {
+void TwipsWindow::SetLeft(float twips) {
     positionChosen_ = true;
     QRect outer = outer_;
     outer.moveLeft(TwipsToPixels(twips));
     SetOuter(outer, true);
 }
 
-void FormWindow::SetTop(float twips) {
+void TwipsWindow::SetTop(float twips) {
     positionChosen_ = true;
     QRect outer = outer_;
     outer.moveTop(TwipsToPixels(twips));
     SetOuter(outer, true);
 }
 
-void FormWindow::SetWidth(float twips) {
+void TwipsWindow::SetWidth(float twips) {
     QRect outer = outer_;
     outer.setWidth(TwipsToPixels(twips));
     SetOuter(outer, true);
 }
 
-void FormWindow::SetHeight(float twips) {
+void TwipsWindow::SetHeight(float twips) {
     QRect outer = outer_;
     outer.setHeight(TwipsToPixels(twips));
     SetOuter(outer, true);
 }
 
-QMenuBar* FormWindow::MenuBar() {
+QMenuBar* TwipsWindow::MenuBar() {
     if (!menuBar_) {
         menuBar_ = new QMenuBar(this);
         menuBar_->setNativeMenuBar(false);
@@ -160,16 +144,16 @@ QMenuBar* FormWindow::MenuBar() {
     return menuBar_;
 }
 
-int FormWindow::MenuBarHeight() const {
+int TwipsWindow::MenuBarHeight() const {
     return menuBar_ ? menuBar_->sizeHint().height() : 0;
 }
 
-void FormWindow::SetUserSizableHeight(bool sizable) {
+void TwipsWindow::SetUserSizableHeight(bool sizable) {
     heightSizableByUser_ = sizable;
     ApplyGeometry();
 }
 
-void FormWindow::SetClientSize(float widthTwips, float heightTwips) {
+void TwipsWindow::SetClientSize(float widthTwips, float heightTwips) {
     const int menuHeight = MenuBarHeight();
     QRect outer = outer_;
     outer.setSize(QSize(TwipsToPixels(widthTwips),
@@ -177,7 +161,7 @@ void FormWindow::SetClientSize(float widthTwips, float heightTwips) {
     SetOuter(outer, true);
 }
 
-void FormWindow::CenterOnScreen() {
+void TwipsWindow::CenterOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
     QRect outer = outer_;
@@ -185,13 +169,13 @@ void FormWindow::CenterOnScreen() {
     SetOuter(outer, false);
 }
 
-void FormWindow::PlaceAtPlatformDefault(const QMargins& frame) {
+void TwipsWindow::PlaceAtPlatformDefault(const QMargins& frame) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
     SetOuter(DefaultPlacement(outer_.size(), screen->availableGeometry(), frame), false);
 }
 
-void FormWindow::KeepFrameInArea() {
+void TwipsWindow::KeepFrameInArea() {
     // The frame is known only now that the window manager has framed the window. It is measured
     // from the client area, which starts TopAllowancePixels below the window's Top.
     const std::optional<QMargins> extents = FrameExtents(this);
@@ -206,26 +190,26 @@ void FormWindow::KeepFrameInArea() {
     if (placed.topLeft() != displayed.topLeft()) SetOuter(placed, false);
 }
 
-QRect FormWindow::DisplayedOuterPixels() const {
+QRect TwipsWindow::DisplayedOuterPixels() const {
     return OntoNearestScreen(LimitedTo16Bit(outer_));
 }
 
-QRect FormWindow::WidgetRectFor(const QRect& outer) const {
+QRect TwipsWindow::WidgetRectFor(const QRect& outer) const {
     const int allowance = TopAllowancePixels();
     return QRect(outer.left(), outer.top() + allowance, outer.width(),
                  std::max(1, outer.height() - allowance));
 }
 
-void FormWindow::SetOuter(const QRect& outer, bool raiseResize) {
+void TwipsWindow::SetOuter(const QRect& outer, bool raiseResize) {
     const bool resized = outer.size() != outer_.size();
     outer_ = outer;
     ApplyGeometry();
     if (resized && raiseResize) RaiseResize();
 }
 
-void FormWindow::ApplyGeometry() {
+void TwipsWindow::ApplyGeometry() {
     const QRect target = WidgetRectFor(DisplayedOuterPixels());
-    if (style_ == BorderStyle::FixedSingle || style_ == BorderStyle::FixedToolWindow) {
+    if (sizing_ == Sizing::Fixed) {
         setFixedSize(target.size());
     } else if (!heightSizableByUser_) {
         setMinimumHeight(target.height());
@@ -242,18 +226,18 @@ void FormWindow::ApplyGeometry() {
     LayoutClient();
 }
 
-void FormWindow::LayoutClient() {
+void TwipsWindow::LayoutClient() {
     const int menuHeight = MenuBarHeight();
     if (menuBar_) menuBar_->setGeometry(0, 0, width(), menuHeight);
     client_->setGeometry(0, menuHeight, width(), std::max(0, height() - menuHeight));
 }
 
-void FormWindow::RaiseResize() {
+void TwipsWindow::RaiseResize() {
     ++resizeCount_;
-    Form_Resize();
+    OnResized();
 }
 
-void FormWindow::moveEvent(QMoveEvent* event) {
+void TwipsWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     const QPoint position = geometry().topLeft();
     if (position == WidgetRectFor(DisplayedOuterPixels()).topLeft()) {
@@ -269,13 +253,13 @@ void FormWindow::moveEvent(QMoveEvent* event) {
     outer_.moveTopLeft(QPoint(position.x(), position.y() - TopAllowancePixels()));
 }
 
-void FormWindow::resizeEvent(QResizeEvent* event) {
+void TwipsWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     LayoutClient();
     AdoptSystemGeometry();
 }
 
-void FormWindow::AdoptSystemGeometry() {
+void TwipsWindow::AdoptSystemGeometry() {
     const QRect actual = geometry();
     for (auto it = pendingRequests_.begin(); it != pendingRequests_.end(); ++it) {
         if (it->size() == actual.size()) {
@@ -294,20 +278,20 @@ void FormWindow::AdoptSystemGeometry() {
     if (resized) RaiseResize();
 }
 
-bool FormWindow::HoldForRefusal() {
+bool TwipsWindow::HoldForRefusal() {
     if (!refusedTarget_) return false;
     refusalSettled_->start();
     return true;
 }
 
-void FormWindow::NoteSystemChange() {
+void TwipsWindow::NoteSystemChange() {
     if (!lastSystemChange_.isValid() || lastSystemChange_.elapsed() > kOneActionMs) {
         beforeSystemChange_ = outer_;
     }
     lastSystemChange_.start();
 }
 
-void FormWindow::changeEvent(QEvent* event) {
+void TwipsWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange &&
         (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
@@ -315,7 +299,7 @@ void FormWindow::changeEvent(QEvent* event) {
     }
 }
 
-void FormWindow::RefuseMaximising() {
+void TwipsWindow::RefuseMaximising() {
     if (!refusedTarget_) {
         // The state may come before the new size or after it.
         const bool sizedAlready =
@@ -333,14 +317,14 @@ void FormWindow::RefuseMaximising() {
     refusalSettled_->start();
 }
 
-void FormWindow::EndRefusal() {
+void TwipsWindow::EndRefusal() {
     if (!refusedTarget_) return;
     const QRect target = *refusedTarget_;
     refusedTarget_.reset();
     SetOuter(target, true);
 }
 
-bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+bool TwipsWindow::eventFilter(QObject* watched, QEvent* event) {
     // Qt reports a window exposed once it is mapped, after the window manager has framed and
     // placed it.
     if (event->type() == QEvent::Expose && watched == windowHandle() &&
@@ -354,7 +338,7 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void FormWindow::paintEvent(QPaintEvent* event) {
+void TwipsWindow::paintEvent(QPaintEvent* event) {
     if (!DrawsOnScreen()) return;
     const qreal ratio = devicePixelRatioF();
     const QRect window(QPoint(0, 0),
@@ -384,12 +368,12 @@ void FormWindow::paintEvent(QPaintEvent* event) {
     }
 }
 
-void FormWindow::closeEvent(QCloseEvent* event) {
+void TwipsWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     OnCloseCommand();
 }
 
-void FormWindow::SetShown(bool shown) {
+void TwipsWindow::SetShown(bool shown) {
     if (shown) {
         Show();
     } else {
@@ -397,7 +381,7 @@ void FormWindow::SetShown(bool shown) {
     }
 }
 
-void FormWindow::Show() {
+void TwipsWindow::Show() {
     loaded_ = true;
     if (!isVisible()) {
         if (platformDefault_ && !positionChosen_) {
@@ -423,13 +407,13 @@ void FormWindow::Show() {
         }
         show();
     }
-    if (style_ != BorderStyle::None) {
+    if (!windowFlags().testFlag(Qt::FramelessWindowHint)) {
         raise();
         activateWindow();
     }
 }
 
-void FormWindow::Unload() {
+void TwipsWindow::Unload() {
     hide();
     loaded_ = false;
     positionChosen_ = false;
