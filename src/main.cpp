@@ -24,6 +24,7 @@ int main(int argc, char* argv[]) {
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vellora.Vellora"));
     QApplication::setQuitOnLastWindowClosed(false);
     app::Program program(launch.DataFile(), platform::ThumbnailCache::DesktopRoot());
     app::Desktop desktop(program, launch);

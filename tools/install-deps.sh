@@ -15,7 +15,7 @@ run_packages=(
 test_packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth openbox icewm xdotool wmctrl x11-utils fontconfig imagemagick
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream man-db build-essential dpkg-dev debhelper lintian
   clang-14 libclang-rt-14-dev clang-format clang-tidy
   locales
   trayer

@@ -6,8 +6,8 @@ build=$1
 cmake=$2
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-# desktop-file-utils, appstream, imagemagick
-need_tools desktop-file-validate appstreamcli identify
+# desktop-file-utils, appstream, imagemagick, man-db
+need_tools desktop-file-validate appstreamcli identify man
 
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
@@ -36,6 +36,17 @@ for size in "${icon_sizes[@]}"; do
   fi
   measured=$(identify -format '%wx%h' "$icon")
   [[ $measured == "${size}x${size}" ]] || fail "$icon is $measured"
+done
+
+# Both manual pages lay out on a terminal of 80 columns without a word from groff: a Japanese
+# line too long to break there overflows it.
+for page in "$share/man/man1/vellora.1" "$share/man/ja/man1/vellora.1"; do
+  if [[ ! -f $page ]]; then
+    fail "$page is not installed"
+    continue
+  fi
+  warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+  [[ -z $warnings ]] || fail "$page: $warnings"
 done
 
 # The licence the metainfo declares is the one shipped.
