@@ -28,5 +28,5 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     app::Program program(launch.DataFile(), platform::ThumbnailCache::DesktopRoot());
     app::Desktop desktop(program, launch);
-    return application.exec();
+    return QApplication::exec();
 }

@@ -142,7 +142,7 @@ void PinBoard::Delete() {
 }
 
 store::SaveResult PinBoard::Save() const {
-    const store::SaveResult result = store::SaveAll(Entries(), dataFile_);
+    store::SaveResult result = store::SaveAll(Entries(), dataFile_);
     if (listener_) listener_(dataFile_, result);
     return result;
 }

@@ -31,7 +31,8 @@ TEST(SaveAll, KilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
     for (int kill = 0; kill < kKills; ++kill) {
         QProcess saver;
         saver.start(QStringLiteral(SAVE_LOOP_PROGRAM), {dataFile});
-        ASSERT_TRUE(saver.waitForStarted());
+        // A busy machine may take longer to start the saver than the longest wait below.
+        ASSERT_TRUE(saver.waitForReadyRead(30000)) << "the saver never began saving";
         QThread::usleep(random.bounded(1000, 15000));
         ::kill(pid_t(saver.processId()), SIGKILL);
         saver.waitForFinished();

@@ -1,7 +1,7 @@
 // Saves picture lists of different lengths again and again into the data file named on the
 // command line, until it is killed: the data file must survive a kill at any moment whole.
-#include <QCoreApplication>
 #include <QString>
+#include <cstdio>
 
 #include "kill_lists.h"
 #include "store/data_file.h"
@@ -11,5 +11,10 @@ int main(int argc, char** argv) {
     const QString dataFile = QString::fromLocal8Bit(argv[1]);
     for (int round = 0;; ++round) {
         store::SaveAll(kill_lists::ListNumber(round % kill_lists::kLists), dataFile);
+        // Saving has begun: the killer's clock starts now, however long the start took.
+        if (round == 0) {
+            std::puts("saving");
+            std::fflush(stdout);
+        }
     }
 }

@@ -58,7 +58,7 @@ signals:
 
 private:
     void showPopup() override;
-    void Refill(const QString& keepMountPoint);
+    void Refill(const QString& keepPath);
     void Select(int index);
     QList<Volume> volumes_;
     int shown_ = -1;
