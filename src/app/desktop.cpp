@@ -4,6 +4,7 @@
 #include "app/program.h"
 #include "app/single_instance.h"
 #include "app/tray_icon.h"
+#include "pin_board/pin_board.h"
 
 namespace app {
 
@@ -19,19 +20,41 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
         qWarning("vellora: %s: %s", qPrintable(launch.Picture().DisplayText()),
                  qPrintable(*failure));
     }
-    tray_ = std::make_unique<TrayIcon>([this] { program_.ShowMainWindow(); },
-                                       [this] { program_.Quit(); });
+    tray_ = std::make_unique<TrayIcon>(
+        program_.Board(), [this] { program_.ShowMainWindow(); }, [this] { program_.Quit(); });
 }
 
 Desktop::~Desktop() = default;
 
 instance::Reply Desktop::Answer(const instance::Request& request) {
-    if (request.kind == instance::Request::Kind::Show) {
-        program_.ShowMainWindow();
-        return {};
+    switch (request.kind) {
+        case instance::Request::Kind::Show:
+            program_.ShowMainWindow();
+            return {};
+        case instance::Request::Kind::Open: {
+            const std::optional<QString> failure = program_.OpenPicture(request.picture);
+            return {!failure, failure.value_or(QString()), {}};
+        }
+        case instance::Request::Kind::Pins:
+            return AnswerPins(request.pinsCommand);
     }
-    const std::optional<QString> failure = program_.OpenPicture(request.picture);
-    return {!failure, failure.value_or(QString())};
+    return {};
+}
+
+instance::Reply Desktop::AnswerPins(const QByteArray& command) {
+    pin_board::PinBoard& board = program_.Board();
+    if (command == "list") return {true, {}, pin_board::FormatListing(board.ListPins())};
+    if (command == "hide" || (command == "toggle" && !board.AllHidden())) {
+        board.HideAll();
+    } else if (command == "show" || command == "toggle") {
+        board.ShowAll();
+    } else {
+        return {false,
+                QStringLiteral("this Vellora does not know --pins %1")
+                    .arg(QString::fromLatin1(command)),
+                {}};
+    }
+    return {};
 }
 
 }  // namespace app

@@ -16,6 +16,8 @@
 #include "app/autostart.h"
 #include "app/command_line.h"
 #include "app/single_instance.h"
+#include "pin_board/pin_board.h"
+#include "platform/whole_file.h"
 #include "store/data_file.h"
 
 #ifndef VELLORA_VERSION
@@ -109,6 +111,9 @@ Launch::Launch(int argc, char* argv[]) {
         case CommandLine::Action::AutostartOff:
             exitStatus_ = SetStartAtLogin(line.action == CommandLine::Action::AutostartOn);
             return;
+        case CommandLine::Action::Pins:
+            pinsCommand_ = line.pinsCommand;
+            break;
         case CommandLine::Action::Run:
             break;
     }
@@ -153,6 +158,7 @@ void Launch::Claim(const QByteArray& canonicalFolder) {
     }
     const QString server = ServerPathFor(canonicalFolder);
     if (claim == InstanceLock::Claim::Held) {
+        if (!pinsCommand_.isEmpty()) return AnswerPinsWithoutProgram(folderName);
         serverPath_ = server;
         return;
     }
@@ -164,14 +170,20 @@ void Launch::Claim(const QByteArray& canonicalFolder) {
     char* argv[] = {name, nullptr};
     const QCoreApplication application(argc, argv);
     instance::Request request;
-    if (!picture_.IsEmpty()) request = {instance::Request::Kind::Open, picture_};
+    if (!picture_.IsEmpty()) request = {instance::Request::Kind::Open, picture_, {}};
+    if (!pinsCommand_.isEmpty()) {
+        request = {instance::Request::Kind::Pins, {}, pinsCommand_.toLatin1()};
+    }
     const QDeadlineTimer deadline(kHandOverTimeMs);
     for (;;) {
         const Delivery delivery = SendRequest(server, request, deadline);
         if (delivery.outcome == Delivery::Outcome::Answered) {
+            const QByteArray& output = delivery.reply.output;
+            std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
             if (!delivery.reply.ok) {
-                Complain(
-                    QStringLiteral("%1: %2").arg(picture_.DisplayText(), delivery.reply.reason));
+                Complain(picture_.IsEmpty() ? delivery.reply.reason
+                                            : QStringLiteral("%1: %2").arg(picture_.DisplayText(),
+                                                                           delivery.reply.reason));
             }
             exitStatus_ = delivery.reply.ok ? 0 : 1;
             return;
@@ -187,11 +199,29 @@ void Launch::Claim(const QByteArray& canonicalFolder) {
         QThread::msleep(50);
         claim = lock_->TryClaim();
         if (claim != InstanceLock::Claim::HeldElsewhere) {
+            if (claim == InstanceLock::Claim::Held && !pinsCommand_.isEmpty()) {
+                return AnswerPinsWithoutProgram(folderName);
+            }
             if (claim == InstanceLock::Claim::Held) serverPath_ = server;
             if (claim == InstanceLock::Claim::Unavailable) lock_.reset();
             return;
         }
     }
+}
+
+void Launch::AnswerPinsWithoutProgram(const QString& folderName) {
+    lock_.reset();
+    if (pinsCommand_ != QLatin1String("list")) {
+        Complain(QStringLiteral("no Vellora runs for the data folder %1: no pictures to %2")
+                     .arg(folderName, pinsCommand_));
+        exitStatus_ = 1;
+        return;
+    }
+    const QByteArray data =
+        platform::ReadWholeFile(platform::FilePath::FromText(DataFile())).value_or(QByteArray());
+    const QByteArray listing = pin_board::FormatListing(pin_board::ListSavedPins(data));
+    std::fwrite(listing.constData(), 1, size_t(listing.size()), stdout);
+    exitStatus_ = 0;
 }
 
 }  // namespace app

@@ -34,11 +34,15 @@ public:
 
 private:
     void Claim(const QByteArray& canonicalFolder);
+    // --pins when no program runs for the data folder: the list read from the data file, or a
+    // complaint that there is nothing to hide or show.
+    void AnswerPinsWithoutProgram(const QString& folderName);
 
     std::optional<int> exitStatus_;
     QString folder_;
     QString serverPath_;
     platform::FilePath picture_;
+    QString pinsCommand_;  // for --pins; empty otherwise
     std::unique_ptr<InstanceLock> lock_;
 };
 

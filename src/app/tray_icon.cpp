@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "icon/program_icon.h"
+#include "pin_board/pin_board.h"
 
 namespace app {
 
@@ -18,40 +19,81 @@ constexpr int kChecks = 12;
 
 }  // namespace
 
-TrayIcon::TrayIcon(std::function<void()> showMainWindow, std::function<void()> quit)
-    : showMainWindow_(std::move(showMainWindow)), quit_(std::move(quit)) {
+TrayIcon::TrayIcon(pin_board::PinBoard& board, std::function<void()> showMainWindow,
+                   std::function<void()> quit)
+    : board_(board), showMainWindow_(std::move(showMainWindow)), quit_(std::move(quit)) {
+    CreateMenu();
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        Create();
+        CreateIcon();
         return;
     }
     checksLeft_ = kChecks;
-    waiting_ = std::make_unique<QTimer>();
-    waiting_->setInterval(kCheckIntervalMs);
-    QObject::connect(waiting_.get(), &QTimer::timeout, waiting_.get(),
+    lookForTray_ = std::make_unique<QTimer>();
+    lookForTray_->setInterval(kCheckIntervalMs);
+    QObject::connect(lookForTray_.get(), &QTimer::timeout, lookForTray_.get(),
                      [this] { CreateWhenAvailable(); });
-    waiting_->start();
+    lookForTray_->start();
 }
 
 TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::CreateWhenAvailable() {
-    if (--checksLeft_ <= 0) waiting_->stop();
+    if (--checksLeft_ <= 0) lookForTray_->stop();
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
-    waiting_->stop();
-    Create();
+    lookForTray_->stop();
+    CreateIcon();
 }
 
-void TrayIcon::Create() {
+void TrayIcon::CreateMenu() {
     menu_ = std::make_unique<QMenu>();
     menu_->setObjectName(QStringLiteral("TrayMenu"));
     QAction* show = menu_->addAction(QStringLiteral("ﾒｲﾝｳｨﾝﾄﾞｳを表示"));
     show->setObjectName(QStringLiteral("tray_show"));
+    QAction* hidePins = menu_->addAction(QStringLiteral("張り付けた画像を隠す"));
+    hidePins->setObjectName(QStringLiteral("tray_hide_pins"));
+    hidePins->setCheckable(true);
+    waiting_ = menu_->addMenu(QStringLiteral("接続待ちの画像"));
+    waiting_->setObjectName(QStringLiteral("tray_waiting"));
     menu_->addSeparator();
     QAction* end = menu_->addAction(QStringLiteral("終了"));
     end->setObjectName(QStringLiteral("tray_end"));
-    QObject::connect(show, &QAction::triggered, menu_.get(), [this] { showMainWindow_(); });
-    QObject::connect(end, &QAction::triggered, menu_.get(), [this] { quit_(); });
 
+    QObject::connect(show, &QAction::triggered, menu_.get(), [this] { showMainWindow_(); });
+    QObject::connect(hidePins, &QAction::triggered, menu_.get(), [this](bool hide) {
+        if (hide) {
+            board_.HideAll();
+        } else {
+            board_.ShowAll();
+        }
+    });
+    // Hiding may also come from the command line: the menu tells the state when it opens.
+    QObject::connect(menu_.get(), &QMenu::aboutToShow, menu_.get(),
+                     [this, hidePins] { hidePins->setChecked(board_.AllHidden()); });
+    QObject::connect(end, &QAction::triggered, menu_.get(), [this] { quit_(); });
+    QObject::connect(&board_, &pin_board::PinBoard::waitingChanged, menu_.get(),
+                     [this] { ListWaitingPins(); });
+    ListWaitingPins();
+}
+
+void TrayIcon::ListWaitingPins() {
+    waiting_->clear();
+    const QList<store::PictureEntry> waiting = board_.WaitingPins();
+    waiting_->menuAction()->setVisible(!waiting.isEmpty());
+    for (const store::PictureEntry& entry : waiting) {
+        // The file's name, then the folder that is not there yet.
+        const QString title = QStringLiteral("%1 (%2)").arg(
+            platform::DisplayName(entry.path.FileName()), entry.path.Folder().DisplayText());
+        QMenu* pin = waiting_->addMenu(title);
+        QAction* forget = pin->addAction(QStringLiteral("この画像を忘れる"));
+        forget->setObjectName(QStringLiteral("tray_forget"));
+        // Queued: the menu that holds the action is rebuilt by the change it makes.
+        QObject::connect(
+            forget, &QAction::triggered, menu_.get(),
+            [this, entry] { board_.ForgetWaiting(entry); }, Qt::QueuedConnection);
+    }
+}
+
+void TrayIcon::CreateIcon() {
     icon_ = std::make_unique<QSystemTrayIcon>(icon::ProgramIcon());
     icon_->setToolTip(QStringLiteral("Vellora"));
     icon_->setContextMenu(menu_.get());

@@ -6,7 +6,7 @@
 
 #include "pinned_window/pinned_window.h"
 #include "platform/controls.h"
-#include "platform/mouse_pointer.h"
+#include "platform/mount_watch.h"
 #include "platform/number_text.h"
 #include "platform/picture.h"
 #include "platform/thumbnail_cache.h"
@@ -31,12 +31,53 @@ void DecodeAhead(const QList<store::Record>& records, platform::PictureDecodes& 
 
 }  // namespace
 
+QByteArray FormatListing(const QList<PinListing>& pins) {
+    QByteArray text;
+    for (const PinListing& pin : pins) {
+        switch (pin.state) {
+            case PinState::Shown:
+                text += "shown";
+                break;
+            case PinState::Hidden:
+                text += "hidden";
+                break;
+            case PinState::Waiting:
+                text += "waiting";
+                break;
+            case PinState::Saved:
+                text += "saved";
+                break;
+        }
+        for (const QString& value : pin.entry.geometry) text += '\t' + value.toLatin1();
+        text += '\t' + pin.entry.path.Bytes() + '\n';
+    }
+    return text;
+}
+
+QList<PinListing> ListSavedPins(const QByteArray& dataFile) {
+    QList<PinListing> pins;
+    for (const store::Record& record : store::ReadDataFile(dataFile).records) {
+        const bool waiting = !platform::IsFolder(record.path.Folder());
+        pins.append({waiting ? PinState::Waiting : PinState::Saved, store::EntryOf(record)});
+    }
+    return pins;
+}
+
 PinBoard::PinBoard(QString dataFile, platform::ThumbnailCache* thumbnails)
     : dataFile_(std::move(dataFile)),
       thumbnails_(thumbnails),
-      windows_(std::make_unique<QObjectCleanupHandler>()) {}
+      windows_(std::make_unique<QObjectCleanupHandler>()),
+      mountWatch_(std::make_unique<platform::MountWatch>()) {
+    connect(mountWatch_.get(), &platform::MountWatch::mayHaveChanged, this,
+            [this] { LookForWaitingFolders(); });
+}
 
 PinBoard::~PinBoard() = default;
+
+bool PinBoard::IsEmpty() const {
+    return std::none_of(pins_.cbegin(), pins_.cend(),
+                        [](const PinnedPicture& pin) { return pin.window != nullptr; });
+}
 
 QList<store::PictureEntry> PinBoard::Entries() const {
     QList<store::PictureEntry> entries;
@@ -48,8 +89,29 @@ QList<store::PictureEntry> PinBoard::Entries() const {
 QList<pinned_window::PinnedWindow*> PinBoard::Windows() const {
     QList<pinned_window::PinnedWindow*> windows;
     windows.reserve(qsizetype(pins_.size()));
-    for (const PinnedPicture& pin : pins_) windows.append(pin.window);
+    for (const PinnedPicture& pin : pins_) {
+        if (pin.window) windows.append(pin.window);
+    }
     return windows;
+}
+
+QList<PinListing> PinBoard::ListPins() const {
+    QList<PinListing> listing;
+    for (const PinnedPicture& pin : pins_) {
+        const PinState state = !pin.window               ? PinState::Waiting
+                               : pin.window->isVisible() ? PinState::Shown
+                                                         : PinState::Hidden;
+        listing.append({state, pin.entry});
+    }
+    return listing;
+}
+
+QList<store::PictureEntry> PinBoard::WaitingPins() const {
+    QList<store::PictureEntry> waiting;
+    for (const PinnedPicture& pin : pins_) {
+        if (!pin.window) waiting.append(pin.entry);
+    }
+    return waiting;
 }
 
 pinned_window::PinnedWindow* PinBoard::NewWindow() {
@@ -80,28 +142,95 @@ bool PinBoard::Restore() {
     DecodeAhead(contents.records, decodes);
     bool placedAny = false;
     for (store::Record& record : contents.records) {
-        if (PlaceStored(record, decodes)) placedAny = true;
+        if (!platform::IsFolder(record.path.Folder())) {
+            pins_.push_back({store::EntryOf(record), nullptr, record, {}});
+            continue;
+        }
+        if (pinned_window::PinnedWindow* window = PlaceStored(record, decodes)) {
+            pins_.push_back({store::EntryOf(record), window, {}, {}});
+            placedAny = true;
+        }
     }
-    // The file keeps exactly the pictures that came back, in their order.
+    // The file keeps exactly the pictures that came back or wait, in their order.
     Save();
+    if (!WaitingPins().isEmpty()) {
+        WatchWhileWaiting();
+        emit waitingChanged();
+    }
     return placedAny && contents.stop != store::ReadStop::EmptyPath;
 }
 
-bool PinBoard::PlaceStored(store::Record& record, platform::PictureDecodes& decodes) {
+pinned_window::PinnedWindow* PinBoard::PlaceStored(store::Record& record,
+                                                   platform::PictureDecodes& decodes) {
     std::unique_ptr<pinned_window::PinnedWindow> window(NewWindow());
     window->Place(float(record.left), float(record.top), float(record.width), float(record.height));
     // The probe drops a trailing "/" from the path, which is then what is listed.
-    if (!store::FileExists(record.path)) return false;
+    if (!store::FileExists(record.path)) return nullptr;
     const platform::PictureLoad load = decodes.Take(record.path, window->DecodeTarget());
     if (!load) {
         qWarning("vellora: %s is left out: %s", qPrintable(record.path.DisplayText()),
                  qPrintable(platform::DescribePictureError(load.error)));
-        return false;
+        return nullptr;
     }
     window->SetPicture(load.picture);
     window->Show();
-    pins_.push_back({store::EntryOf(record), window.release()});
+    return window.release();
+}
+
+void PinBoard::LookForWaitingFolders() {
+    bool changed = false;
+    platform::PictureDecodes decodes(thumbnails_);
+    for (PinnedPicture& pin : pins_) {
+        if (pin.window || !platform::IsFolder(pin.waitingRecord.path.Folder())) continue;
+        // Only a picture that loads ends the wait. The folder of a share or a cloud folder may
+        // appear before its files have arrived whole; nothing is dropped for that before the
+        // next start, whose restore drops what is then not a picture.
+        store::Record record = pin.waitingRecord;
+        const std::optional<platform::FileStamp> stamp = platform::StampOf(record.path);
+        if (!stamp || stamp == pin.failedAt) continue;
+        pinned_window::PinnedWindow* window = PlaceStored(record, decodes);
+        if (!window) {
+            pin.failedAt = stamp;  // tried again once the file changes
+            continue;
+        }
+        if (allHidden_) window->hide();
+        pin = {store::EntryOf(record), window, {}, {}};
+        changed = true;
+    }
+    if (!changed) return;
+    Save();
+    WatchWhileWaiting();
+    emit waitingChanged();
+}
+
+bool PinBoard::ForgetWaiting(const store::PictureEntry& entry) {
+    const auto pin = std::find_if(pins_.begin(), pins_.end(), [&entry](const PinnedPicture& p) {
+        return !p.window && p.entry == entry;
+    });
+    if (pin == pins_.end()) return false;
+    pins_.erase(pin);
+    Save();
+    WatchWhileWaiting();
+    emit waitingChanged();
     return true;
+}
+
+void PinBoard::WatchWhileWaiting() {
+    mountWatch_->SetActive(!WaitingPins().isEmpty());
+}
+
+void PinBoard::HideAll() {
+    allHidden_ = true;
+    for (const PinnedPicture& pin : pins_) {
+        if (pin.window) pin.window->hide();
+    }
+}
+
+void PinBoard::ShowAll() {
+    allHidden_ = false;
+    for (const PinnedPicture& pin : pins_) {
+        if (pin.window) pin.window->Show();
+    }
 }
 
 void PinBoard::Pin(const Placement& placement) {
@@ -112,7 +241,9 @@ void PinBoard::Pin(const Placement& placement) {
         {{placement.path,
           {platform::NumberText(placement.left), platform::NumberText(placement.top),
            platform::NumberText(placement.width), platform::NumberText(placement.height)}},
-         window});
+         window,
+         {},
+         {}});
     Save();
     // The picture was decoded for the display window with more detail than the pin shows: its
     // thumbnail saves the first restore a decode. Taken before the pinned window paints and drops

@@ -9,11 +9,13 @@
 
 #include "platform/file_path.h"
 #include "platform/picture.h"
+#include "platform/thumbnail_rules.h"
 #include "store/data_file.h"
 
 class QObjectCleanupHandler;
 
 namespace platform {
+class MountWatch;
 class PictureDecodes;
 class ThumbnailCache;
 }  // namespace platform
@@ -39,8 +41,32 @@ struct Unpinned {
     float pictureWidth = 0, pictureHeight = 0;
 };
 
+// What became of a listed pin.
+enum class PinState {
+    Shown,    // on the desktop
+    Hidden,   // taken off the desktop for a while (HideAll); it comes back with ShowAll
+    Waiting,  // its folder is missing, as a drive not mounted yet: shown once the folder appears
+    Saved,    // in the data file of a program that is not running
+};
+
+// One listed pin, as ListPins tells it.
+struct PinListing {
+    PinState state;
+    store::PictureEntry entry;
+};
+
+// One line a pin: its state, its geometry texts and its file's bytes, separated by tabs.
+QByteArray FormatListing(const QList<PinListing>& pins);
+// The pins a data file holds, for when no program runs for it: waiting where the folder is
+// missing, else saved.
+QList<PinListing> ListSavedPins(const QByteArray& dataFile);
+
 // The pinned pictures: every pinned window, and the list of them that the data file keeps, in
 // the order they were pinned. Nothing else creates, lists or removes pins.
+//
+// A stored picture whose folder is missing at start (a disk, a share or a cloud folder that
+// mounts after login) is not dropped: it waits, keeps its place in the list and in every save,
+// and is pinned as the restore would have pinned it once its folder appears.
 class PinBoard : public QObject {
     Q_OBJECT
 public:
@@ -53,16 +79,31 @@ public:
     PinBoard& operator=(const PinBoard&) = delete;
 
     const QString& DataFile() const { return dataFile_; }
+    // Every listed pin, waiting ones included.
     int Count() const { return int(pins_.size()); }
-    bool IsEmpty() const { return pins_.empty(); }
-    // The list as the data file keeps it, and the windows, both in list order.
+    // Whether no pin has a window: none on the desktop or hidden, whatever is waiting.
+    bool IsEmpty() const;
+    // The list as the data file keeps it, and the windows of the pins that have one, both in
+    // list order.
     QList<store::PictureEntry> Entries() const;
     QList<pinned_window::PinnedWindow*> Windows() const;
+    QList<PinListing> ListPins() const;
+    QList<store::PictureEntry> WaitingPins() const;
 
-    // The start-up: every record of the data file is pinned again where it was, and the file is
-    // rewritten with the records that came back. Whether the browser should stay out of sight:
-    // the file was read to its end and at least one picture came back.
+    // The start-up: every record of the data file is pinned again where it was, or waits for
+    // its folder, and the file is rewritten with the records kept. Whether the browser should
+    // stay out of sight: the file was read to its end and at least one picture came back.
     bool Restore();
+    // Pins every waiting picture whose folder has appeared, or drops it as the restore would
+    // when its file is not a picture there; saves when anything changed.
+    void LookForWaitingFolders();
+    // Drops a waiting pin from the list, which is saved. False when it is not waiting.
+    bool ForgetWaiting(const store::PictureEntry& entry);
+
+    // Takes every pin off the desktop, or puts them all back; nothing is saved.
+    void HideAll();
+    void ShowAll();
+    bool AllHidden() const { return allHidden_; }
     // Pins the picture at the placement, lists it and saves the list.
     void Pin(const Placement& placement);
     // Takes the window's picture off the desktop and out of the list, without saving, and hands
@@ -78,23 +119,32 @@ public:
 
 signals:
     void unpinned(const pin_board::Unpinned& picture);
+    // The waiting pins changed: one came, went, or was pinned.
+    void waitingChanged();
 
 private:
     struct PinnedPicture {
         store::PictureEntry entry;
-        pinned_window::PinnedWindow* window;
+        pinned_window::PinnedWindow* window;  // null while waiting
+        store::Record waitingRecord;          // the record as read, while waiting
+        // The file's stamp when it last failed to load while waiting.
+        std::optional<platform::FileStamp> failedAt;
     };
 
     pinned_window::PinnedWindow* NewWindow();
-    bool PlaceStored(store::Record& record, platform::PictureDecodes& decodes);
+    pinned_window::PinnedWindow* PlaceStored(store::Record& record,
+                                             platform::PictureDecodes& decodes);
+    void WatchWhileWaiting();
 
     QString dataFile_;
     platform::ThumbnailCache* thumbnails_;
     std::vector<PinnedPicture> pins_;
     SaveListener listener_;
+    bool allHidden_ = false;
     // Every window the board made and that still exists, unpinned ones on their way out
     // included: they go with the board.
     std::unique_ptr<QObjectCleanupHandler> windows_;
+    std::unique_ptr<platform::MountWatch> mountWatch_;
 };
 
 }  // namespace pin_board

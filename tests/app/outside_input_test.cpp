@@ -24,15 +24,18 @@ QByteArray Body(std::initializer_list<QByteArray> fields) {
 
 TEST(InstanceMessage, RequestsAndRepliesComeBackAsSent) {
     const QByteArray shiftJis("/pics/\x8e\xca\x90^.jpg");
-    for (const Request& request : {Request{Request::Kind::Show, {}},
-                                   Request{Request::Kind::Open, platform::FilePath(shiftJis)}}) {
+    for (const Request& request : {Request{Request::Kind::Show, {}, {}},
+                                   Request{Request::Kind::Open, platform::FilePath(shiftJis), {}},
+                                   Request{Request::Kind::Pins, {}, "toggle"}}) {
         QByteArray body;
         ASSERT_EQ(app::instance::ReadFrame(
                       app::instance::Frame(app::instance::EncodeRequest(request)), &body),
                   FrameState::Complete);
         EXPECT_EQ(app::instance::DecodeRequest(body), request);
     }
-    for (const Reply& reply : {Reply{}, Reply{false, QStringLiteral("壊れた画像")}}) {
+    for (const Reply& reply :
+         {Reply{}, Reply{false, QStringLiteral("壊れた画像"), {}},
+          Reply{true, {}, "waiting\t0\t0\t1500\t1500\t/media/\x8e\xca.jpg\n"}}) {
         EXPECT_EQ(app::instance::DecodeReply(app::instance::EncodeReply(reply)), reply);
     }
 }
@@ -58,6 +61,8 @@ TEST(InstanceMessage, MalformedRequestsAreRefused) {
         {"larger than the limit",
          Body({"vellora/1", "open", "/" + QByteArray(app::instance::kMaxBody, 'a')})},
         {"upper case", Body({"VELLORA/1", "SHOW"})},
+        {"pins without a command", Body({"vellora/1", "pins"})},
+        {"pins with a command that is no word", Body({"vellora/1", "pins", "hide all"})},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(app::instance::DecodeRequest(c.body), std::nullopt) << c.what;

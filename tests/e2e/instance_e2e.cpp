@@ -194,6 +194,31 @@ TEST_F(InstanceTest, PicturesOpenAtTheirSizeAtStartAndInTheRunningProgram) {
     EXPECT_EQ(ReadBytes(DataFile()), withOther);
 }
 
+// --pins goes to the running program: it lists every pin, and hides and shows them all without
+// a save; with no program running the list comes from the data file.
+TEST_F(InstanceTest, PinsCommandsListHideAndShowEveryPin) {
+    const QByteArray data = StartWithTwoPinned();
+    const FinishedRun list = StartAgain({QStringLiteral("--pins"), QStringLiteral("list")});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_TRUE(list.output.contains(QStringLiteral("shown\t1500\t1500\t4500\t3000\t") +
+                                     Path(QStringLiteral("red.jpg"))))
+        << list.output.toStdString();
+
+    EXPECT_EQ(StartAgain({QStringLiteral("--pins"), QStringLiteral("hide")}).exitCode, 0);
+    EXPECT_TRUE(session->WaitForNoWindow(kPinned, 5000));
+    EXPECT_TRUE(StartAgain({QStringLiteral("--pins"), QStringLiteral("list")})
+                    .output.startsWith(QStringLiteral("hidden\t")));
+    EXPECT_EQ(StartAgain({QStringLiteral("--pins"), QStringLiteral("toggle")}).exitCode, 0);
+    EXPECT_EQ(session->WaitForWindows(kPinned, 2, 5000).size(), 2);
+    ExpectDataFile(data);
+
+    session->StopProgram();
+    const FinishedRun saved = StartAgain({QStringLiteral("--pins"), QStringLiteral("list")});
+    EXPECT_EQ(saved.exitCode, 0);
+    EXPECT_EQ(saved.output.count(QStringLiteral("saved\t")), 2) << saved.output.toStdString();
+    EXPECT_EQ(StartAgain({QStringLiteral("--pins"), QStringLiteral("hide")}).exitCode, 1);
+}
+
 TEST_F(InstanceTest, AStartAfterKillNineTakesTheFolderOver) {
     ASSERT_TRUE(StartFirst());
     ASSERT_TRUE(session->WaitForWindow(kMain, 20000));

@@ -1,6 +1,7 @@
 // Unpinning and pinning again under a real window manager: the picture stays on the same
 // screen pixels throughout, whether it goes into the display window or back, and pinning
 // rewrites the data file with the pinned window's place.
+#include <QDir>
 #include <QThread>
 
 #include "e2e_test.h"
@@ -165,6 +166,34 @@ TEST_F(PinTest, UnpinAndPinAgainLeaveThePictureOnTheSamePixels) {
     ASSERT_TRUE(UnpinInPlace(pinned, original, QStringLiteral("unpin-2")));
     EXPECT_TRUE(session->DoubleClick(pinned.center()));
     ASSERT_TRUE(ExpectPinnedInPlace(pinned, original, record, QStringLiteral("click-pin")));
+}
+
+// A picture on a drive that mounts after the program started: its record waits, unchanged, and
+// the picture is pinned in its place once its folder appears; it is then a pin like any other.
+TEST_F(PinTest, APictureWhoseFolderIsNotThereYetIsPinnedWhenTheFolderAppears) {
+    const QRect pinned(150, 150, 300, 200);
+    const QByteArray record =
+        DataRecord({"2250", "2250", "4500", "3000"}, Path(QStringLiteral("later/pattern.jpg")));
+    ASSERT_TRUE(WriteBytes(DataFile(), record));
+    ASSERT_TRUE(Start());
+    // Nothing was placed: the main window shows, and the record stays as it was.
+    ASSERT_TRUE(session->WaitForWindow(QStringLiteral("Vellora"), 20000));
+    EXPECT_TRUE(session->VisibleWindows(kPinned).isEmpty());
+    ExpectDataFile(record);
+
+    // The folder appears with its picture in it, as a mount brings it.
+    ASSERT_TRUE(QDir(Path({})).mkpath(QStringLiteral("staging/later")));
+    ASSERT_TRUE(WriteJpeg(Path(QStringLiteral("staging/later/pattern.jpg")),
+                          PatternImage(QSize(300, 200))));
+    ASSERT_TRUE(QDir(Path({})).rename(QStringLiteral("staging/later"), QStringLiteral("later")));
+    ASSERT_PINNED_AT(pinned);
+    ExpectDataFile(record);
+
+    // Unpinned and deleted ("削除", the menu's second item): saved without it.
+    const std::optional<WindowInfo> display = Unpin(pinned);
+    ASSERT_TRUE(display);
+    ASSERT_TRUE(session->TriggerMenuItem(FirstMenuTitle(*display, pinned), 1));
+    ExpectDataFile(QByteArray());
 }
 
 TEST_F(PinTest, PictureAboveAndLeftOfTheScreenKeepsItsPlace) {

@@ -64,6 +64,7 @@ TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
         QByteArray data;
         QByteArray kept;
         bool mainShown;
+        int waiting = 0;  // kept records that wait for their folder
     } cases[] = {
         {"all missing",
          Record("0", "0", "150", "150", P("gone1.jpg")) +
@@ -96,6 +97,17 @@ TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
              Record("1E+300", "0", "150", "150", P("a.jpg")) +
              Record("15", "0", "150", "150", P("b.jpg")),
          Record("15", "0", "150", "150", P("b.jpg")), false},
+        {"a folder that is not there yet keeps its record, in its place, waiting",
+         Record("15", "15", "150", "150", P("later/x.jpg")) +
+             Record("30", "30", "150", "150", P("a.jpg")) +
+             Record("45", "45", "150", "150", P("later/y.jpg")),
+         Record("15", "15", "150", "150", P("later/x.jpg")) +
+             Record("30", "30", "150", "150", P("a.jpg")) +
+             Record("45", "45", "150", "150", P("later/y.jpg")),
+         false, 2},
+        {"waiting records alone are no picture placed",
+         Record("15", "15", "150", "150", P("later/x.jpg")),
+         Record("15", "15", "150", "150", P("later/x.jpg")), true, 1},
         {"a last record cut short ends the restore as the end of the file",
          Record("15", "0", "150", "150", P("b.jpg")) + "15 0 150\r\n",
          Record("15", "0", "150", "150", P("b.jpg")), false},
@@ -108,8 +120,42 @@ TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
         StartWith(c.data);
         EXPECT_EQ(ReadBytes("zuzerid.dat"), c.kept);
         EXPECT_EQ(MainWindowShown(), c.mainShown);
-        EXPECT_EQ(int(PinnedWindows().size()), int(c.kept.count("\r\n") / 2));
+        EXPECT_EQ(int(PinnedWindows().size()), int(c.kept.count("\r\n") / 2) - c.waiting);
+        EXPECT_EQ(Board().WaitingPins().size(), c.waiting);
     }
+}
+
+TEST_F(Restore, AWaitingPictureIsPinnedOnceItsFolderAppearsAndCanBeForgotten) {
+    const QByteArray a = Record("0", "0", "1500", "1500", P("a.jpg"));
+    const QByteArray b = Record("1500", "0", "1500", "1500", P("later/b.jpg"));
+    const QByteArray c = Record("3000", "0", "1500", "1500", P("later/c.jpg"));
+    StartWith(a + b + c);
+    const auto states = [this] {
+        QList<pin_board::PinState> seen;
+        for (const auto& pin : Board().ListPins()) seen.append(pin.state);
+        return seen;
+    };
+    using pin_board::PinState;
+    EXPECT_EQ(states(), (QList{PinState::Shown, PinState::Waiting, PinState::Waiting}));
+    EXPECT_EQ(pin_board::FormatListing(Board().ListPins()).split('\n').value(1),
+              "waiting\t1500\t0\t1500\t1500\t" + P("later/b.jpg").toUtf8());
+
+    // The folder comes with b's picture; c's file has not arrived yet and keeps waiting.
+    ASSERT_TRUE(QDir().mkdir(P("later")));
+    ASSERT_TRUE(QFile::copy(P("b.jpg"), P("later/b.jpg")));
+    Board().LookForWaitingFolders();
+    EXPECT_NE(PinnedAt(1500, 0), nullptr);
+    EXPECT_EQ(states(), (QList{PinState::Shown, PinState::Shown, PinState::Waiting}));
+    EXPECT_EQ(DataFile(), a + b + c);
+
+    Board().HideAll();
+    EXPECT_EQ(states(), (QList{PinState::Hidden, PinState::Hidden, PinState::Waiting}));
+    EXPECT_EQ(DataFile(), a + b + c);
+    Board().ShowAll();
+
+    EXPECT_TRUE(Board().ForgetWaiting(Board().WaitingPins().at(0)));
+    EXPECT_EQ(DataFile(), a + b);
+    EXPECT_TRUE(Board().WaitingPins().isEmpty());
 }
 
 TEST_F(Restore, TheListKeepsStoredValuesWhileTheDisplayIsLimited) {

@@ -35,7 +35,8 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
     const QCommandLineOption userData(QStringLiteral("user-data"), {});
     const QCommandLineOption dataDir(QStringLiteral("data-dir"), {}, QStringLiteral("DIR"));
     const QCommandLineOption autostart(QStringLiteral("autostart"), {}, QStringLiteral("on|off"));
-    parser.addOptions({help, version, userData, dataDir, autostart});
+    const QCommandLineOption pins(QStringLiteral("pins"), {}, QStringLiteral("COMMAND"));
+    parser.addOptions({help, version, userData, dataDir, autostart, pins});
 
     QStringList texts;
     for (const QByteArray& argument : arguments) texts.append(AsLatin1(argument));
@@ -84,13 +85,30 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
         line.action = value == QLatin1String("on") ? CommandLine::Action::AutostartOn
                                                    : CommandLine::Action::AutostartOff;
     }
+    if (parser.isSet(pins)) {
+        const QString command = parser.value(pins);
+        if (!PinsCommands().contains(command)) {
+            return Usage(QStringLiteral("--pins takes one of: %1").arg(PinsCommands().join(u' ')));
+        }
+        if (parser.isSet(autostart) || !line.pictures.isEmpty()) {
+            return Usage(QStringLiteral("--pins takes no picture and no --autostart"));
+        }
+        line.action = CommandLine::Action::Pins;
+        line.pinsCommand = command;
+    }
     return line;
+}
+
+QStringList PinsCommands() {
+    return {QStringLiteral("list"), QStringLiteral("hide"), QStringLiteral("show"),
+            QStringLiteral("toggle")};
 }
 
 QString HelpText() {
     return QStringLiteral(
         "Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]\n"
         "       vellora --autostart on|off\n"
+        "       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle\n"
         "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
         "\n"
         "Vellora pins JPEG and GIF pictures onto the desktop.\n"
@@ -113,6 +131,14 @@ QString HelpText() {
         "  PICTURE          a .jpg or .gif file: opened in the display window as if chosen\n"
         "                   in the browser and double-clicked. Only the first is opened.\n"
         "                   画像を画像表示ｳｨﾝﾄﾞｳで開きます (最初の 1 つだけ)。\n"
+        "  --pins list      every pinned picture, one a line: its state (shown, hidden,\n"
+        "                   waiting for its folder to appear, or saved when no Vellora\n"
+        "                   runs), its place and size in twips, and its file.\n"
+        "                   張り付けた画像の一覧 (状態・位置・大きさ・ファイル)。\n"
+        "  --pins hide|show|toggle\n"
+        "                   hide or show every pinned picture of the running Vellora;\n"
+        "                   nothing is saved, and the next start shows them all.\n"
+        "                   動いている Vellora の張り付けた画像をすべて隠す / 表示する。\n"
         "  --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).\n"
         "  --autostart off  no longer start at login.\n"
         "                   ログイン時に起動する / しない。\n"

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "platform/file_path.h"
 
@@ -17,18 +18,24 @@ enum class DataPlace {
 };
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, AutostartOn, AutostartOff, Usage };
+    enum class Action { Run, Help, Version, AutostartOn, AutostartOff, Pins, Usage };
     Action action = Action::Run;
     DataPlace place = DataPlace::CurrentFolder;
     QString dataDir;  // --data-dir, made absolute
     // The picture arguments, absolute and with "." and ".." taken out, as the file names' bytes.
     QList<platform::FilePath> pictures;
     QString error;  // what is wrong with the command line, for Action::Usage
+    // For Action::Pins: what to do with every pin of the running program ("list", "hide",
+    // "show", "toggle").
+    QString pinsCommand;
 };
 
 // `arguments` are argv's bytes, the program's name first; relative picture names are taken
 // from `currentFolder`.
 CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArray& currentFolder);
+
+// The commands --pins takes.
+QStringList PinsCommands();
 
 // What --help prints.
 QString HelpText();

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QtEndian>
+#include <algorithm>
 
 namespace app::instance {
 
@@ -44,23 +45,39 @@ FrameState ReadFrame(const QByteArray& received, QByteArray* body) {
 }
 
 QByteArray EncodeRequest(const Request& request) {
-    if (request.kind == Request::Kind::Show) return Join({kProtocol, "show"});
-    return Join({kProtocol, "open", request.picture.Bytes()});
+    switch (request.kind) {
+        case Request::Kind::Show:
+            return Join({kProtocol, "show"});
+        case Request::Kind::Open:
+            return Join({kProtocol, "open", request.picture.Bytes()});
+        case Request::Kind::Pins:
+            return Join({kProtocol, "pins", request.pinsCommand});
+    }
+    return {};
 }
 
 std::optional<Request> DecodeRequest(const QByteArray& body) {
     const std::optional<QList<QByteArray>> fields = Fields(body);
     if (!fields) return std::nullopt;
-    if (*fields == QList<QByteArray>{"show"}) return Request{Request::Kind::Show, {}};
+    if (*fields == QList<QByteArray>{"show"}) return Request{Request::Kind::Show, {}, {}};
+    if (fields->size() == 2 && fields->at(0) == "pins") {
+        const QByteArray& command = fields->at(1);
+        const bool word = !command.isEmpty() && command.size() <= 16 &&
+                          std::all_of(command.cbegin(), command.cend(),
+                                      [](char c) { return c >= 'a' && c <= 'z'; });
+        if (!word) return std::nullopt;
+        return Request{Request::Kind::Pins, {}, command};
+    }
     if (fields->size() != 2 || fields->at(0) != "open") return std::nullopt;
     const QByteArray& path = fields->at(1);
     // Absolute, since the running program's current folder is not the sender's.
     if (!path.startsWith('/') || path.size() >= kMaxPath) return std::nullopt;
-    return Request{Request::Kind::Open, platform::FilePath(path)};
+    return Request{Request::Kind::Open, platform::FilePath(path), {}};
 }
 
 QByteArray EncodeReply(const Reply& reply) {
-    if (reply.ok) return Join({kProtocol, "ok"});
+    if (reply.ok && reply.output.isEmpty()) return Join({kProtocol, "ok"});
+    if (reply.ok) return Join({kProtocol, "ok", reply.output});
     return Join({kProtocol, "failed", reply.reason.toUtf8()});
 }
 
@@ -68,8 +85,10 @@ std::optional<Reply> DecodeReply(const QByteArray& body) {
     const std::optional<QList<QByteArray>> fields = Fields(body);
     if (!fields) return std::nullopt;
     if (*fields == QList<QByteArray>{"ok"}) return Reply{};
-    if (fields->size() != 2 || fields->at(0) != "failed") return std::nullopt;
-    return Reply{false, QString::fromUtf8(fields->at(1))};
+    if (fields->size() != 2) return std::nullopt;
+    if (fields->at(0) == "ok") return Reply{true, {}, fields->at(1)};
+    if (fields->at(0) != "failed") return std::nullopt;
+    return Reply{false, QString::fromUtf8(fields->at(1)), {}};
 }
 
 }  // namespace app::instance

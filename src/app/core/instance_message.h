@@ -13,23 +13,27 @@
 namespace app::instance {
 
 // Requests: ["vellora/1", "show"] brings the main window back; ["vellora/1", "open", PATH]
-// opens the picture at PATH (absolute) as the browser does.
+// opens the picture at PATH (absolute) as the browser does; ["vellora/1", "pins", COMMAND]
+// does one of the --pins commands.
 struct Request {
-    enum class Kind { Show, Open };
+    enum class Kind { Show, Open, Pins };
     Kind kind = Kind::Show;
     platform::FilePath picture;  // Open only
+    QByteArray pinsCommand;      // Pins only: an ASCII word
     bool operator==(const Request&) const = default;
 };
 
-// Replies: ["vellora/1", "ok"], or ["vellora/1", "failed", REASON] with REASON in UTF-8.
+// Replies: ["vellora/1", "ok"] or ["vellora/1", "ok", OUTPUT] with what the command prints, as
+// bytes; or ["vellora/1", "failed", REASON] with REASON in UTF-8.
 struct Reply {
     bool ok = true;
     QString reason;
+    QByteArray output;
     bool operator==(const Reply&) const = default;
 };
 
-// The longest body either side accepts: a path of PATH_MAX bytes with room to spare.
-inline constexpr qsizetype kMaxBody = 8192;
+// The longest body either side accepts: the list of a few thousand pins.
+inline constexpr qsizetype kMaxBody = 1 << 20;
 
 QByteArray Frame(const QByteArray& body);
 

@@ -104,6 +104,14 @@ QList<FilePath> LocalFilesOfUriList(const QByteArray& uriList) {
     return files;
 }
 
+FilePath FilePath::Folder() const {
+    QByteArray path = bytes_;
+    if (path.endsWith('/')) path.chop(1);
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) return FilePath(QByteArray("."));
+    return FilePath(slash == 0 ? QByteArray("/") : path.left(slash));
+}
+
 QString DisplayName(const QByteArray& bytes) {
     if (auto text = StrictUtf8(bytes)) return *text;
     if (auto text = StrictCp932(bytes)) return *text;

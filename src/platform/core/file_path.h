@@ -28,6 +28,9 @@ public:
     FilePath Joined(const QByteArray& name) const { return FilePath(bytes_ + '/' + name); }
     // The last part of the path, after the last "/".
     QByteArray FileName() const;
+    // The folder that holds the file: the path before the last "/", a final "/" dropped first;
+    // "/" for a file at the root, "." (the current folder) for a name without a "/".
+    FilePath Folder() const;
 
     bool EndsWith(char c) const { return bytes_.endsWith(c); }
     void Chop(qsizetype n) { bytes_.chop(n); }

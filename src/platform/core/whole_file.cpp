@@ -64,4 +64,10 @@ bool CanOpenForReading(const FilePath& path) {
     return OpenForReading(path, file);
 }
 
+bool IsFolder(const FilePath& path) {
+    struct stat status {};
+    return !path.IsEmpty() && ::stat(path.Bytes().constData(), &status) == 0 &&
+           S_ISDIR(status.st_mode);
+}
+
 }  // namespace platform

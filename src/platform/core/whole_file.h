@@ -32,4 +32,7 @@ bool CreateIfMissing(const QString& fileName);
 // True when the name can be opened for reading as a file (not a folder); reads nothing.
 bool CanOpenForReading(const FilePath& path);
 
+// Whether the path names a folder (following symbolic links).
+bool IsFolder(const FilePath& path);
+
 }  // namespace platform
