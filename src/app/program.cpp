@@ -37,18 +37,20 @@ Program::Program(const QString& dataFile, const QString& thumbnailFolder)
 
 Program::~Program() = default;
 
+template <typename Window>
+void Program::ConnectCommands(Window* window, help::HelpSection section) {
+    QObject::connect(window, &Window::helpRequested, window,
+                     [this, section] { help_->Open(section); });
+    QObject::connect(window, &Window::aboutRequested, window, [this] { AboutBox().ShowAbout(); });
+    QObject::connect(window, &Window::quitRequested, window, [this] { Quit(); });
+}
+
 main_window::MainWindow& Program::MainWindow() {
     if (!mainWindow_) {
         mainWindow_ = std::make_unique<main_window::MainWindow>(
             *board_, thumbnails_.get(),
             [this]() -> display_window::DisplayWindow& { return DisplayWindow(); });
-        main_window::MainWindow* window = mainWindow_.get();
-        QObject::connect(window, &main_window::MainWindow::helpRequested, window,
-                         [this] { help_->Open(help::HelpSection::MainWindow); });
-        QObject::connect(window, &main_window::MainWindow::aboutRequested, window,
-                         [this] { AboutBox().ShowAbout(); });
-        QObject::connect(window, &main_window::MainWindow::quitRequested, window,
-                         [this] { Quit(); });
+        ConnectCommands(mainWindow_.get(), help::HelpSection::MainWindow);
     }
     return *mainWindow_;
 }
@@ -67,12 +69,7 @@ display_window::DisplayWindow& Program::DisplayWindow() {
                                  MainWindow().SetShownWithHideOffered(true, false);
                              }
                          });
-        QObject::connect(window, &display_window::DisplayWindow::helpRequested, window,
-                         [this] { help_->Open(help::HelpSection::DisplayWindow); });
-        QObject::connect(window, &display_window::DisplayWindow::aboutRequested, window,
-                         [this] { AboutBox().ShowAbout(); });
-        QObject::connect(window, &display_window::DisplayWindow::quitRequested, window,
-                         [this] { Quit(); });
+        ConnectCommands(window, help::HelpSection::DisplayWindow);
     }
     return *displayWindow_;
 }

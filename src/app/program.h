@@ -13,7 +13,8 @@ class DisplayWindow;
 }
 namespace help {
 class Help;
-}
+enum class HelpSection;
+}  // namespace help
 namespace main_window {
 class MainWindow;
 }
@@ -66,6 +67,10 @@ public:
     platform::ThumbnailCache* Thumbnails() { return thumbnails_.get(); }
 
 private:
+    // Help, About and quitting, which both windows with a menu bar offer.
+    template <typename Window>
+    void ConnectCommands(Window* window, help::HelpSection section);
+
     // Declared in the order they may be needed; they go in the reverse order, the windows first.
     std::unique_ptr<platform::ThumbnailCache> thumbnails_;
     std::unique_ptr<pin_board::PinBoard> board_;

@@ -60,20 +60,18 @@ void DisplayWindow::CreateMenu() {
     QAction* add = platform::AddMenuItem(menu, "addPicture", QStringLiteral("画像追加..."));
     platform::AddMenuItem(menu, "separator", {});
     QAction* quit = platform::AddMenuItem(menu, "quit", QStringLiteral("終了"));
-    QMenu* helpMenu = platform::AddMenu(MenuBar(), "helpMenu", QStringLiteral("ﾍﾙﾌﾟ"));
-    QAction* help = platform::AddMenuItem(helpMenu, "help", QStringLiteral("Velloraﾍﾙﾌﾟ..."));
-    QAction* about = platform::AddMenuItem(helpMenu, "about", QStringLiteral("Velloraについて..."));
+    const platform::HelpMenu help = platform::AddHelpMenu(MenuBar());
 
     connect(pin, &QAction::triggered, this, [this] { Pin(); });
     connect(remove, &QAction::triggered, this, [this] { Delete(); });
     connect(add, &QAction::triggered, this, [this] { AddPicture(); });
     connect(quit, &QAction::triggered, this, &DisplayWindow::quitRequested);
     // Help and About pin the picture first, as the focus leaving for their windows would.
-    connect(help, &QAction::triggered, this, [this] {
+    connect(help.help, &QAction::triggered, this, [this] {
         Pin();
         emit helpRequested();
     });
-    connect(about, &QAction::triggered, this, [this] {
+    connect(help.about, &QAction::triggered, this, [this] {
         Pin();
         emit aboutRequested();
     });

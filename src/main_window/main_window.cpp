@@ -70,14 +70,12 @@ void MainWindow::CreateMenu() {
     hide_ = platform::AddMenuItem(menu, "hide", QStringLiteral("非表示"));
     platform::AddMenuItem(menu, "separator", {});
     QAction* quit = platform::AddMenuItem(menu, "quit", QStringLiteral("終了"));
-    QMenu* helpMenu = platform::AddMenu(MenuBar(), "helpMenu", QStringLiteral("ﾍﾙﾌﾟ"));
-    QAction* help = platform::AddMenuItem(helpMenu, "help", QStringLiteral("Velloraﾍﾙﾌﾟ..."));
-    QAction* about = platform::AddMenuItem(helpMenu, "about", QStringLiteral("Velloraについて..."));
+    const platform::HelpMenu help = platform::AddHelpMenu(MenuBar());
 
     connect(hide_, &QAction::triggered, this, [this] { HideWhilePinned(); });
     connect(quit, &QAction::triggered, this, &MainWindow::quitRequested);
-    connect(help, &QAction::triggered, this, &MainWindow::helpRequested);
-    connect(about, &QAction::triggered, this, &MainWindow::aboutRequested);
+    connect(help.help, &QAction::triggered, this, &MainWindow::helpRequested);
+    connect(help.about, &QAction::triggered, this, &MainWindow::aboutRequested);
 }
 
 void MainWindow::CreateControls() {

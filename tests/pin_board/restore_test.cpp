@@ -59,6 +59,9 @@ TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
     WriteBytes(P("text.jpg"), "not a picture");
     const QByteArray jpeg = ReadBytes(P("a.jpg"));
     WriteBytes(P("cut.jpg"), jpeg.chopped(10));
+    const QByteArray waitingAlone = Record("15", "15", "150", "150", P("later/x.jpg"));
+    const QByteArray waitingBetween = waitingAlone + Record("30", "30", "150", "150", P("a.jpg")) +
+                                      Record("45", "45", "150", "150", P("later/y.jpg"));
     const struct {
         const char* name;
         QByteArray data;
@@ -97,17 +100,9 @@ TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
              Record("1E+300", "0", "150", "150", P("a.jpg")) +
              Record("15", "0", "150", "150", P("b.jpg")),
          Record("15", "0", "150", "150", P("b.jpg")), false},
-        {"a folder that is not there yet keeps its record, in its place, waiting",
-         Record("15", "15", "150", "150", P("later/x.jpg")) +
-             Record("30", "30", "150", "150", P("a.jpg")) +
-             Record("45", "45", "150", "150", P("later/y.jpg")),
-         Record("15", "15", "150", "150", P("later/x.jpg")) +
-             Record("30", "30", "150", "150", P("a.jpg")) +
-             Record("45", "45", "150", "150", P("later/y.jpg")),
-         false, 2},
-        {"waiting records alone are no picture placed",
-         Record("15", "15", "150", "150", P("later/x.jpg")),
-         Record("15", "15", "150", "150", P("later/x.jpg")), true, 1},
+        {"a folder that is not there yet keeps its record, in its place, waiting", waitingBetween,
+         waitingBetween, false, 2},
+        {"waiting records alone are no picture placed", waitingAlone, waitingAlone, true, 1},
         {"a last record cut short ends the restore as the end of the file",
          Record("15", "0", "150", "150", P("b.jpg")) + "15 0 150\r\n",
          Record("15", "0", "150", "150", P("b.jpg")), false},

@@ -18,4 +18,10 @@ QAction* AddMenuItem(QMenu* menu, const char* objectName, const QString& caption
     return item;
 }
 
+HelpMenu AddHelpMenu(QMenuBar* bar) {
+    QMenu* menu = AddMenu(bar, "helpMenu", QStringLiteral("ﾍﾙﾌﾟ"));
+    return {AddMenuItem(menu, "help", QStringLiteral("Velloraﾍﾙﾌﾟ...")),
+            AddMenuItem(menu, "about", QStringLiteral("Velloraについて..."))};
+}
+
 }  // namespace platform

@@ -13,4 +13,11 @@ QMenu* AddMenu(QMenuBar* bar, const char* objectName, const QString& caption);
 // An item of `menu`, named likewise; an empty caption makes a separator.
 QAction* AddMenuItem(QMenu* menu, const char* objectName, const QString& caption);
 
+// The "ﾍﾙﾌﾟ" menu every window with a menu bar has: the manual and the About box.
+struct HelpMenu {
+    QAction* help;
+    QAction* about;
+};
+HelpMenu AddHelpMenu(QMenuBar* bar);
+
 }  // namespace platform
