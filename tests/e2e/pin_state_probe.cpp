@@ -1,8 +1,8 @@
 // A window program for the end-to-end check of the pin state calls: a borderless "probe pin"
 // window above a "probe below" window, changed by commands on standard input, one a line
-// ("show", "opacity 0.6", "clickthrough 1", "above 0", "workspaces 1"), each answered "done" once
-// applied. It reports the clicks and wheel turns each window gets ("pin press 3", "below wheel")
-// and whether a compositing manager runs ("compositor 1").
+// ("show", "opacity 0.6", "clickthrough 1", "above 0", "workspaces 1"), each answered "done ..."
+// once applied. It reports the presses and wheel turns each window gets ("pin press 2",
+// "below wheel") and whether a compositing manager runs ("compositor 1").
 #include <unistd.h>
 #include <QApplication>
 #include <QMouseEvent>
@@ -22,7 +22,7 @@ void Say(const QByteArray& line) {
 class Window : public QWidget {
 public:
     Window(const char* name, QColor colour, QRect rect, Qt::WindowFlags flags)
-        : QWidget(nullptr, flags), name_(name) {
+        : QWidget(nullptr, flags | Qt::FramelessWindowHint), name_(name) {
         setWindowTitle(QStringLiteral("probe ") + QLatin1String(name));
         setPalette(QPalette(colour));
         setAutoFillBackground(true);
@@ -43,32 +43,30 @@ private:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    Window below("below", Qt::blue, {40, 40, 400, 300}, Qt::Window | Qt::FramelessWindowHint);
-    Window pin("pin", Qt::red, {100, 100, 200, 150}, Qt::Tool | Qt::FramelessWindowHint);
+    Window below("below", Qt::blue, {40, 40, 400, 300}, Qt::Window);
+    Window pin("pin", Qt::red, {100, 100, 200, 150}, Qt::Tool);
     below.show();
-
     platform::CompositorWatch watch;
-    Say("compositor " + QByteArray::number(int(watch.Running())));
-    QObject::connect(&watch, &platform::CompositorWatch::changed,
-                     [](bool running) { Say("compositor " + QByteArray::number(int(running))); });
+    const auto sayCompositor = [](bool on) { Say("compositor " + QByteArray::number(int(on))); };
+    sayCompositor(watch.Running());
+    QObject::connect(&watch, &platform::CompositorWatch::changed, sayCompositor);
 
-    QByteArray pending;
+    QByteArray input;
     QSocketNotifier notifier(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
         char buffer[4096];
         const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (got <= 0) app.quit();
-        pending.append(buffer, qMax<ssize_t>(got, 0));
-        for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1)) {
-            const QByteArray line = pending.left(end).trimmed();
-            const QList<QByteArray> words = line.split(' ');
-            const bool on = words.value(1) == "1";
+        if (got <= 0) return app.quit();
+        input.append(buffer, got);
+        for (qsizetype end; (end = input.indexOf('\n')) >= 0; input.remove(0, end + 1)) {
+            const QList<QByteArray> words = input.left(end).split(' ');
+            const QByteArray value = words.value(1);
             if (words[0] == "show") pin.show();
-            if (words[0] == "opacity") platform::SetOpacity(&pin, words.value(1).toDouble());
-            if (words[0] == "clickthrough") platform::SetClickThrough(&pin, on);
-            if (words[0] == "above") platform::SetKeepAbove(&pin, on);
-            if (words[0] == "workspaces") platform::SetOnAllWorkspaces(&pin, on);
-            Say("done " + line + " 0x" + QByteArray::number(pin.winId(), 16));
+            if (words[0] == "opacity") platform::SetOpacity(&pin, value.toDouble());
+            if (words[0] == "clickthrough") platform::SetClickThrough(&pin, value == "1");
+            if (words[0] == "above") platform::SetKeepAbove(&pin, value == "1");
+            if (words[0] == "workspaces") platform::SetOnAllWorkspaces(&pin, value == "1");
+            Say("done " + input.left(end));
         }
     });
     return app.exec();

@@ -8,69 +8,53 @@ namespace {
 
 using store::PictureEntry;
 using store::PinSettings;
-using Pins = QList<std::pair<PictureEntry, PinSettings>>;
 
 PictureEntry Entry(const QByteArray& path, const char* left = "1200") {
     return {platform::FilePath(path), {left, "3400", "4500", "6000"}};
 }
 
-const PinSettings kDefaults;
-const PinSettings kFaint{.opacity = 20, .clickThrough = true};
-const PinSettings kAbove{.opacity = 80, .keepAbove = true, .allWorkspaces = true};
-const PinSettings kAll{.opacity = 40,
-                       .clickThrough = true,
-                       .keepAbove = true,
-                       .allWorkspaces = true,
-                       .followFile = true,
-                       .playAnimation = true};
+const PinSettings kDefaults, kFaint{20, true}, kAbove{80, false, true, true};
+const PinSettings kAll{40, true, true, true, true, true};
 
 TEST(PinSettings, EachRecordFindsWhatWasSavedForItsPathAndGeometryInOrderElseTheDefaults) {
     const QByteArray a = "/pics/a.jpg", b = "/写真/猫.gif";
+    // Both read as "caf\uFFFD.jpg" once decoded as UTF-8: only their bytes tell them apart.
+    const QByteArray latin1 = "/caf\xe9.jpg", other = "/caf\xe8.jpg";
     const struct {
         const char* name;
-        Pins saved;
-        QByteArray file;  // used instead of the saved pins when set
+        QList<std::pair<PictureEntry, PinSettings>> saved;
         QList<PictureEntry> records;
         QList<PinSettings> expected;
+        QByteArray file;  // used instead of the saved pins when set
     } cases[] = {
-        {"round trip",
+        {"saved, added and moved by hand",
          {{Entry(a), kFaint}, {Entry(b), kAll}},
-         {},
-         {Entry(a), Entry(b)},
-         {kFaint, kAll}},
-        {"records added or moved by hand",
-         {{Entry(a), kFaint}, {Entry(b), kAbove}},
-         {},
-         {Entry("/pics/new.jpg"), Entry(a, "1201"), Entry(b)},
-         {kDefaults, kDefaults, kAbove}},
+         {Entry("/new.jpg"), Entry(b), Entry(a, "1201"), Entry(a)},
+         {kDefaults, kAll, kDefaults, kFaint},
+         {}},
         {"several pins of one picture, in order",
          {{Entry(a), kDefaults}, {Entry(a), kFaint}, {Entry(a, "0"), kAbove}, {Entry(a), kAll}},
-         {},
          {Entry(a, "0"), Entry(a), Entry(a), Entry(a), Entry(a)},
-         {kAbove, kDefaults, kFaint, kAll, kDefaults}},
-        // Both names read as "caf\uFFFD.jpg" once decoded as UTF-8: only their bytes tell them
-        // apart.
+         {kAbove, kDefaults, kFaint, kAll, kDefaults},
+         {}},
         {"names that are not UTF-8",
-         {{Entry("/caf\xe9.jpg"), kFaint},
-          {Entry("/caf\xe8.jpg"), kAll},
-          {Entry("/\x8e\xca\x90^.jpg"), kAbove}},
-         {},
-         {Entry("/\x8e\xca\x90^.jpg"), Entry("/caf\xe8.jpg"), Entry("/caf\xe9.jpg")},
-         {kAbove, kAll, kFaint}},
-        {"garbage", {}, "\x89PNG\r\n\x1a\n{\"pins\":[", {Entry(a)}, {kDefaults}},
-        {"JSON that holds no pins", {}, "[1, 2, 3]", {Entry(a)}, {kDefaults}},
+         {{Entry(latin1), kFaint}, {Entry(other), kAll}},
+         {Entry(other), Entry(latin1)},
+         {kAll, kFaint},
+         {}},
+        {"garbage", {}, {Entry(a)}, {kDefaults}, "\x89PNG\r\n\x1a\n{\"pins\":["},
         {"broken entries are passed over, odd values fall back",
          {},
+         {Entry(a)},
+         {PinSettings{.keepAbove = true}},
          R"({"pins": [{"path": "/pics/a.jpg", "geometry": ["1200", "3400"], "opacity": 20},
                       {"path": "/pics/a.jpg", "geometry": ["1200", "3400", "4500", "6000"],
-                       "opacity": 55, "clickThrough": "yes", "keepAbove": true}]})",
-         {Entry(a)},
-         {PinSettings{.keepAbove = true}}},
+                       "opacity": 55, "clickThrough": "yes", "keepAbove": true}]})"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
         const QByteArray file = c.file.isNull() ? store::FormatPinSettings(c.saved) : c.file;
-        EXPECT_EQ(store::MatchPinSettings(file, c.records), c.expected) << file.toStdString();
+        EXPECT_EQ(store::MatchPinSettings(file, c.records), c.expected) << c.name << "\n"
+                                                                        << file.toStdString();
     }
 }
 
