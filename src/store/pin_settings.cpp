@@ -61,7 +61,7 @@ QList<PinSettings> MatchPinSettings(const QByteArray& fileBytes,
     QHash<QByteArray, QList<PinSettings>> saved;
     const QJsonArray list =
         QJsonDocument::fromJson(fileBytes).object().value(QStringLiteral("pins")).toArray();
-    for (const QJsonValue& item : list) {
+    for (const auto& item : list) {
         const QJsonObject pin = item.toObject();
         const QJsonValue path = pin.value(QStringLiteral("path"));
         const QJsonArray geometryTexts = pin.value(QStringLiteral("geometry")).toArray();
