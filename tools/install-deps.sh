@@ -9,6 +9,7 @@ run_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6concurrent6 qt6-qpa-plugins libgl-dev libxcb1-dev
   libexif-dev libpng-dev
+  libxcb-xfixes0-dev libxcb-shape0-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation
   xdg-utils
 )
@@ -19,6 +20,7 @@ test_packages=(
   clang-14 libclang-rt-14-dev clang-format clang-tidy
   locales
   trayer
+  xcompmgr
 )
 
 case ${1:-} in

@@ -1,0 +1,109 @@
+#include "store/pin_settings.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <iterator>
+
+namespace store {
+
+namespace {
+
+// Path bytes and geometry texts in one key; geometry texts hold no NUL, so no two pins share one.
+QByteArray KeyOf(const QByteArray& path, const std::array<QString, 4>& geometry) {
+    QByteArray key = path;
+    for (const QString& text : geometry) key += '\0' + text.toUtf8();
+    return key;
+}
+
+// A percentage the menu does not offer (a hand edit) falls back to opaque.
+int OpacityOf(const QJsonValue& value) {
+    const int percent = value.toInt(100);
+    const bool offered = std::find(std::begin(kOpacitySteps), std::end(kOpacitySteps), percent) !=
+                         std::end(kOpacitySteps);
+    return offered ? percent : 100;
+}
+
+}  // namespace
+
+QString PinSettingsFileName(const QString& dataFileName) {
+    return QFileInfo(dataFileName).path() + QLatin1Char('/') + kPinSettingsFileName;
+}
+
+QByteArray FormatPinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins) {
+    QJsonArray list;
+    for (const auto& [entry, settings] : pins) {
+        QJsonArray geometry;
+        for (const QString& text : entry.geometry) geometry.append(text);
+        // File names are bytes and JSON text is Unicode: percent-encoding keeps every byte of a
+        // name that is not UTF-8, and leaves a plain ASCII path readable.
+        list.append(QJsonObject{
+            {QStringLiteral("path"),
+             QString::fromLatin1(entry.path.Bytes().toPercentEncoding(QByteArrayLiteral("/")))},
+            {QStringLiteral("geometry"), geometry},
+            {QStringLiteral("opacity"), settings.opacity},
+            {QStringLiteral("clickThrough"), settings.clickThrough},
+            {QStringLiteral("keepAbove"), settings.keepAbove},
+            {QStringLiteral("allWorkspaces"), settings.allWorkspaces},
+            {QStringLiteral("followFile"), settings.followFile},
+            {QStringLiteral("playAnimation"), settings.playAnimation},
+        });
+    }
+    return QJsonDocument(QJsonObject{{QStringLiteral("pins"), list}}).toJson();
+}
+
+QList<PinSettings> MatchPinSettings(const QByteArray& fileBytes,
+                                    const QList<PictureEntry>& entries) {
+    // Each key's settings in file order; a pin takes the first one left.
+    QHash<QByteArray, QList<PinSettings>> saved;
+    const QJsonArray list =
+        QJsonDocument::fromJson(fileBytes).object().value(QStringLiteral("pins")).toArray();
+    for (const auto& item : list) {
+        const QJsonObject pin = item.toObject();
+        const QJsonValue path = pin.value(QStringLiteral("path"));
+        const QJsonArray geometryTexts = pin.value(QStringLiteral("geometry")).toArray();
+        if (!path.isString() || geometryTexts.size() != 4) continue;
+        std::array<QString, 4> geometry;
+        for (int i = 0; i < 4; ++i) geometry[size_t(i)] = geometryTexts[i].toString();
+        saved[KeyOf(QByteArray::fromPercentEncoding(path.toString().toLatin1()), geometry)].append(
+            PinSettings{
+                .opacity = OpacityOf(pin.value(QStringLiteral("opacity"))),
+                .clickThrough = pin.value(QStringLiteral("clickThrough")).toBool(),
+                .keepAbove = pin.value(QStringLiteral("keepAbove")).toBool(),
+                .allWorkspaces = pin.value(QStringLiteral("allWorkspaces")).toBool(),
+                .followFile = pin.value(QStringLiteral("followFile")).toBool(),
+                .playAnimation = pin.value(QStringLiteral("playAnimation")).toBool(),
+            });
+    }
+    QList<PinSettings> matched;
+    matched.reserve(entries.size());
+    for (const PictureEntry& entry : entries) {
+        const auto found = saved.find(KeyOf(entry.path.Bytes(), entry.geometry));
+        if (found == saved.end() || found->isEmpty()) {
+            matched.append(PinSettings{});
+        } else {
+            matched.append(found->takeFirst());
+        }
+    }
+    return matched;
+}
+
+QList<PinSettings> LoadPinSettings(const QString& fileName, const QList<PictureEntry>& entries) {
+    const auto bytes = platform::ReadWholeFile(platform::FilePath::FromText(fileName));
+    return MatchPinSettings(bytes.value_or(QByteArray()), entries);
+}
+
+SaveResult SavePinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins,
+                           const QString& fileName) {
+    SaveResult result = platform::WriteWholeFile(fileName, FormatPinSettings(pins));
+    if (!result.ok) {
+        qWarning("vellora: could not save %s: %s; the previous file is kept", qPrintable(fileName),
+                 qPrintable(result.error));
+    }
+    return result;
+}
+
+}  // namespace store

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <utility>
+
+#include "store/data_file.h"
+
+// What the user chose for each pinned window (its opacity, whether clicks pass through it, and
+// so on), kept in a file of its own beside the data file, "pin-settings.json". The data file
+// keeps its classic layout, which has no room for more than the geometry and the path; these
+// settings are tied to its records by the same path and geometry texts instead. A record edited
+// or added by hand then simply finds no settings and gets the defaults.
+namespace store {
+
+inline const QString kPinSettingsFileName = QStringLiteral("pin-settings.json");
+
+// The opacities the menu offers, in percent, opaque first.
+inline constexpr int kOpacitySteps[] = {100, 80, 60, 40, 20};
+
+struct PinSettings {
+    int opacity = 100;  // percent, one of kOpacitySteps
+    bool clickThrough = false;
+    bool keepAbove = false;
+    bool allWorkspaces = false;
+    bool followFile = false;
+    bool playAnimation = false;
+
+    bool operator==(const PinSettings&) const = default;
+};
+
+// The settings file for the data file `dataFileName`: the same folder.
+QString PinSettingsFileName(const QString& dataFileName);
+
+// The whole file: one entry per pin, in the order given.
+QByteArray FormatPinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins);
+
+// One PinSettings per entry, in its order: those of the first settings entry not taken yet whose
+// path bytes and four geometry texts are the entry's, so that several pins of one picture find
+// theirs in order. An entry with no such settings, and every entry when the bytes are not a
+// settings file, get the defaults.
+QList<PinSettings> MatchPinSettings(const QByteArray& fileBytes,
+                                    const QList<PictureEntry>& entries);
+
+// MatchPinSettings on the file's content; a missing or unreadable file gives the defaults.
+QList<PinSettings> LoadPinSettings(const QString& fileName, const QList<PictureEntry>& entries);
+
+// Rewrites the settings file; on failure the previous file stays and a warning goes to standard
+// error.
+SaveResult SavePinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins,
+                           const QString& fileName);
+
+}  // namespace store
