@@ -1,8 +1,12 @@
 #include "pinned_window/pinned_window.h"
 
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPainter>
 
 #include "platform/controls.h"
+#include "platform/x11_pin_state.h"
 
 namespace pinned_window {
 
@@ -57,6 +61,83 @@ float PinnedWindow::PictureWidth() const {
 
 float PinnedWindow::PictureHeight() const {
     return picture_->Height();
+}
+
+void PinnedWindow::SetSettings(const store::PinSettings& settings) {
+    settings_ = settings;
+    platform::SetOpacity(this, settings_.opacity / 100.0);
+    platform::SetClickThrough(this, settings_.clickThrough);
+    platform::SetKeepAbove(this, settings_.keepAbove);
+    platform::SetOnAllWorkspaces(this, settings_.allWorkspaces);
+}
+
+void PinnedWindow::ShowPinned() {
+    if (!isVisible()) SetSettings(settings_);
+    Show();
+}
+
+void PinnedWindow::Change(const std::function<void(store::PinSettings&)>& change) {
+    store::PinSettings changed = settings_;
+    change(changed);
+    SetSettings(changed);
+    emit settingsChanged();
+}
+
+void PinnedWindow::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = BuildMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+QMenu* PinnedWindow::BuildMenu() {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("PinMenu"));
+    const auto item = [menu](QMenu* in, const char* name, const QString& text) {
+        QAction* action = in->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    const auto toggle = [&](const char* name, const QString& text, bool checked,
+                            void (*apply)(store::PinSettings&, bool)) {
+        QAction* action = item(menu, name, text);
+        action->setCheckable(true);
+        action->setChecked(checked);
+        connect(action, &QAction::toggled, this,
+                [this, apply](bool on) { Change([&](store::PinSettings& s) { apply(s, on); }); });
+    };
+
+    QMenu* opacity = menu->addMenu(QStringLiteral("不透明度"));
+    opacity->setObjectName(QStringLiteral("opacity"));
+    opacity->setEnabled(opacityAvailable_);
+    auto* steps = new QActionGroup(opacity);
+    for (const int percent : store::kOpacitySteps) {
+        QAction* step = item(opacity, "opacityStep", QStringLiteral("%1%").arg(percent));
+        step->setCheckable(true);
+        step->setChecked(settings_.opacity == percent);
+        steps->addAction(step);
+        connect(step, &QAction::triggered, this, [this, percent] {
+            Change([percent](store::PinSettings& s) { s.opacity = percent; });
+        });
+    }
+    toggle("clickThrough", QStringLiteral("クリックを透過"), settings_.clickThrough,
+           [](store::PinSettings& s, bool on) { s.clickThrough = on; });
+    toggle("keepAbove", QStringLiteral("常に手前に表示"), settings_.keepAbove,
+           [](store::PinSettings& s, bool on) { s.keepAbove = on; });
+    toggle("allWorkspaces", QStringLiteral("すべてのﾃﾞｽｸﾄｯﾌﾟに表示"), settings_.allWorkspaces,
+           [](store::PinSettings& s, bool on) { s.allWorkspaces = on; });
+    menu->addSeparator();
+    connect(item(menu, "originalSize", QStringLiteral("元の大きさ")), &QAction::triggered, this,
+            &PinnedWindow::originalSizeRequested);
+    connect(item(menu, "copy", QStringLiteral("画像をコピー")), &QAction::triggered, this,
+            &PinnedWindow::copyRequested);
+    connect(item(menu, "showFolder", QStringLiteral("フォルダを開く")), &QAction::triggered, this,
+            &PinnedWindow::showFolderRequested);
+    menu->addSeparator();
+    connect(item(menu, "unpin", QStringLiteral("張り付けを解除")), &QAction::triggered, this,
+            &PinnedWindow::unpinRequested);
+    connect(item(menu, "delete", QStringLiteral("削除")), &QAction::triggered, this,
+            &PinnedWindow::deleteRequested);
+    return menu;
 }
 
 void PinnedWindow::DrawContents(QPainter& painter) {

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QSize>
+#include <functional>
 
 #include "platform/picture.h"
 #include "platform/twips_window.h"
+#include "store/pin_settings.h"
+
+class QMenu;
 
 namespace platform {
 class ImageBox;
@@ -12,7 +16,8 @@ class ImageBox;
 namespace pinned_window {
 
 // A picture pinned to the desktop: a window without frame or title bar that is nothing but its
-// picture, stretched over the whole window. A double-click asks for it to be unpinned.
+// picture, stretched over the whole window. A double-click asks for it to be unpinned; the right
+// button opens its menu, whose settings the window applies itself and reports.
 class PinnedWindow : public platform::TwipsWindow {
     Q_OBJECT
 public:
@@ -28,16 +33,37 @@ public:
     float PictureWidth() const;
     float PictureHeight() const;
 
+    // What the user chose for this pin. Setting them applies them to the window, shown or not.
+    const store::PinSettings& Settings() const { return settings_; }
+    void SetSettings(const store::PinSettings& settings);
+    // Shows the window with its settings: the window manager forgets some of them while the
+    // window is off the screen.
+    void ShowPinned();
+    // Opacity is offered only while a compositing manager runs, since nothing else draws it.
+    void SetOpacityAvailable(bool available) { opacityAvailable_ = available; }
+
 signals:
     void unpinRequested();
+    void deleteRequested();
+    void copyRequested();
+    void showFolderRequested();
+    void originalSizeRequested();
+    // The user changed a setting in the menu; Settings() has it.
+    void settingsChanged();
 
 protected:
     // A pinned window has no close command of its own; the window manager's is ignored.
     void OnCloseCommand() override {}
     void DrawContents(QPainter& painter) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    QMenu* BuildMenu();
+    void Change(const std::function<void(store::PinSettings&)>& change);
+
     platform::ImageBox* picture_;
+    store::PinSettings settings_;
+    bool opacityAvailable_ = false;
 };
 
 }  // namespace pinned_window
