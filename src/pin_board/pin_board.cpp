@@ -2,15 +2,19 @@
 
 #include <QGuiApplication>
 #include <QObjectCleanupHandler>
+#include <QScreen>
 #include <algorithm>
 
 #include "pinned_window/pinned_window.h"
 #include "platform/controls.h"
+#include "platform/file_manager.h"
 #include "platform/mount_watch.h"
 #include "platform/number_text.h"
 #include "platform/picture.h"
 #include "platform/thumbnail_cache.h"
+#include "platform/twips.h"
 #include "platform/whole_file.h"
+#include "platform/x11_pin_state.h"
 
 namespace pin_board {
 
@@ -67,9 +71,15 @@ PinBoard::PinBoard(QString dataFile, platform::ThumbnailCache* thumbnails)
     : dataFile_(std::move(dataFile)),
       thumbnails_(thumbnails),
       windows_(std::make_unique<QObjectCleanupHandler>()),
-      mountWatch_(std::make_unique<platform::MountWatch>()) {
+      mountWatch_(std::make_unique<platform::MountWatch>()),
+      compositorWatch_(std::make_unique<platform::CompositorWatch>()) {
     connect(mountWatch_.get(), &platform::MountWatch::mayHaveChanged, this,
             [this] { LookForWaitingFolders(); });
+    connect(compositorWatch_.get(), &platform::CompositorWatch::changed, this,
+            [this](bool running) {
+                for (pinned_window::PinnedWindow* window : Windows())
+                    window->SetOpacityAvailable(running);
+            });
 }
 
 PinBoard::~PinBoard() = default;
@@ -115,11 +125,40 @@ QList<store::PictureEntry> PinBoard::WaitingPins() const {
 }
 
 pinned_window::PinnedWindow* PinBoard::NewWindow() {
-    auto* window = new pinned_window::PinnedWindow();
+    using pinned_window::PinnedWindow;
+    auto* window = new PinnedWindow();
     windows_->add(window);
-    connect(window, &pinned_window::PinnedWindow::unpinRequested, this,
-            [this, window] { Unpin(window); });
+    window->SetOpacityAvailable(compositorWatch_->Running());
+    connect(window, &PinnedWindow::unpinRequested, this, [this, window] { Unpin(window); });
+    connect(window, &PinnedWindow::deleteRequested, this, [this, window] {
+        Remove(window);
+        Save();
+        emit deleted();
+    });
+    connect(window, &PinnedWindow::settingsChanged, this, [this, window] {
+        if (PinnedPicture* pin = PinOf(window)) pin->settings = window->Settings();
+        SaveSettings();
+    });
+    connect(window, &PinnedWindow::copyRequested, this, [this, window] {
+        const PinnedPicture* pin = PinOf(window);
+        if (!pin) return;
+        // The whole picture, not the smaller copy on show; that one when the file has gone.
+        const platform::PictureLoad whole = platform::LoadPicture(pin->entry.path);
+        platform::CopyPictureToClipboard(whole ? whole.picture->Pixels()
+                                               : window->Picture()->Pixels());
+    });
+    connect(window, &PinnedWindow::showFolderRequested, this, [this, window] {
+        if (const PinnedPicture* pin = PinOf(window)) platform::ShowInFileManager(pin->entry.path);
+    });
+    connect(window, &PinnedWindow::originalSizeRequested, this,
+            [this, window] { ShowOriginalSize(window); });
     return window;
+}
+
+PinBoard::PinnedPicture* PinBoard::PinOf(const pinned_window::PinnedWindow* window) {
+    const auto pin = std::find_if(pins_.begin(), pins_.end(),
+                                  [window](const PinnedPicture& p) { return p.window == window; });
+    return pin == pins_.end() ? nullptr : &*pin;
 }
 
 bool PinBoard::Restore() {
@@ -134,6 +173,10 @@ bool PinBoard::Restore() {
         return false;
     }
     store::DataFileContents contents = store::ReadDataFile(*data);
+    QList<store::PictureEntry> stored;
+    for (const store::Record& record : contents.records) stored.append(store::EntryOf(record));
+    const QList<store::PinSettings> settings =
+        store::LoadPinSettings(store::PinSettingsFileName(dataFile_), stored);
     for (qsizetype i = 0; i < contents.malformedAt.size(); ++i) {
         qWarning("vellora: a record of %s with unusable geometry is left out",
                  qPrintable(dataFile_));
@@ -141,13 +184,14 @@ bool PinBoard::Restore() {
     platform::PictureDecodes decodes(thumbnails_);
     DecodeAhead(contents.records, decodes);
     bool placedAny = false;
-    for (store::Record& record : contents.records) {
+    for (qsizetype i = 0; i < contents.records.size(); ++i) {
+        store::Record& record = contents.records[i];
         if (!platform::IsFolder(record.path.Folder())) {
-            pins_.push_back({store::EntryOf(record), nullptr, record, {}});
+            pins_.push_back({store::EntryOf(record), nullptr, settings[i], record, {}});
             continue;
         }
-        if (pinned_window::PinnedWindow* window = PlaceStored(record, decodes)) {
-            pins_.push_back({store::EntryOf(record), window, {}, {}});
+        if (pinned_window::PinnedWindow* window = PlaceStored(record, settings[i], decodes)) {
+            pins_.push_back({store::EntryOf(record), window, settings[i], {}, {}});
             placedAny = true;
         }
     }
@@ -161,6 +205,7 @@ bool PinBoard::Restore() {
 }
 
 pinned_window::PinnedWindow* PinBoard::PlaceStored(store::Record& record,
+                                                   const store::PinSettings& settings,
                                                    platform::PictureDecodes& decodes) {
     std::unique_ptr<pinned_window::PinnedWindow> window(NewWindow());
     window->Place(float(record.left), float(record.top), float(record.width), float(record.height));
@@ -173,7 +218,8 @@ pinned_window::PinnedWindow* PinBoard::PlaceStored(store::Record& record,
         return nullptr;
     }
     window->SetPicture(load.picture);
-    window->Show();
+    window->SetSettings(settings);
+    window->ShowPinned();
     return window.release();
 }
 
@@ -188,13 +234,13 @@ void PinBoard::LookForWaitingFolders() {
         store::Record record = pin.waitingRecord;
         const std::optional<platform::FileStamp> stamp = platform::StampOf(record.path);
         if (!stamp || stamp == pin.failedAt) continue;
-        pinned_window::PinnedWindow* window = PlaceStored(record, decodes);
+        pinned_window::PinnedWindow* window = PlaceStored(record, pin.settings, decodes);
         if (!window) {
             pin.failedAt = stamp;  // tried again once the file changes
             continue;
         }
         if (allHidden_) window->hide();
-        pin = {store::EntryOf(record), window, {}, {}};
+        pin = {store::EntryOf(record), window, pin.settings, {}, {}};
         changed = true;
     }
     if (!changed) return;
@@ -229,19 +275,54 @@ void PinBoard::HideAll() {
 void PinBoard::ShowAll() {
     allHidden_ = false;
     for (const PinnedPicture& pin : pins_) {
-        if (pin.window) pin.window->Show();
+        if (pin.window) pin.window->ShowPinned();
     }
+}
+
+void PinBoard::MakeAllSolid() {
+    for (PinnedPicture& pin : pins_) {
+        pin.settings.clickThrough = false;
+        if (pin.window) pin.window->SetSettings(pin.settings);
+    }
+    SaveSettings();
+}
+
+QList<store::PinSettings> PinBoard::Settings() const {
+    QList<store::PinSettings> settings;
+    for (const PinnedPicture& pin : pins_) settings.append(pin.settings);
+    return settings;
+}
+
+void PinBoard::ShowOriginalSize(pinned_window::PinnedWindow* window) {
+    PinnedPicture* pin = PinOf(window);
+    if (!pin || !window->Picture()) return;
+    // The picture's own pixels on the screen's, within the screen and with its shape, its top
+    // left corner where it is.
+    const QScreen* screen = window->screen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    QSizeF size = QSizeF(window->Picture()->NaturalSize()) / ratio;
+    if (screen) size = size.boundedTo(QSizeF(screen->availableGeometry().size()));
+    const QSizeF natural = QSizeF(window->Picture()->NaturalSize()) / ratio;
+    size = natural.scaled(size, Qt::KeepAspectRatio);
+    window->Place(window->Left(), window->Top(), platform::PixelsToTwips(qRound(size.width())),
+                  platform::PixelsToTwips(qRound(size.height())));
+    pin->entry.geometry = {
+        platform::NumberText(window->Left()), platform::NumberText(window->Top()),
+        platform::NumberText(window->Width()), platform::NumberText(window->Height())};
+    Save();
 }
 
 void PinBoard::Pin(const Placement& placement) {
     pinned_window::PinnedWindow* window = NewWindow();
     window->SetPicture(placement.picture);
+    window->SetSettings(placement.settings);
     window->Place(placement.left, placement.top, placement.width, placement.height);
     pins_.push_back(
         {{placement.path,
           {platform::NumberText(placement.left), platform::NumberText(placement.top),
            platform::NumberText(placement.width), platform::NumberText(placement.height)}},
          window,
+         placement.settings,
          {},
          {}});
     Save();
@@ -251,21 +332,25 @@ void PinBoard::Pin(const Placement& placement) {
     if (thumbnails_ && placement.picture) {
         platform::StoreThumbnailOf(*placement.picture, window->DecodeTarget(), *thumbnails_);
     }
-    window->Show();
+    window->ShowPinned();
 }
 
 void PinBoard::Unpin(pinned_window::PinnedWindow* window) {
-    const auto pin = std::find_if(pins_.begin(), pins_.end(),
-                                  [window](const PinnedPicture& p) { return p.window == window; });
-    if (pin == pins_.end()) return;
-    const Unpinned picture{pin->entry.path,        window->Picture(),      window->Left(),
-                           window->Top(),          window->Width(),        window->Height(),
-                           window->PictureWidth(), window->PictureHeight()};
-    pins_.erase(pin);
-    window->Unload();
-    // Unpinned from inside its own double-click handler: the object goes once that has returned.
-    window->deleteLater();
+    const PinnedPicture* pin = PinOf(window);
+    if (!pin) return;
+    const Unpinned picture{pin->entry.path,        window->Picture(),       window->Left(),
+                           window->Top(),          window->Width(),         window->Height(),
+                           window->PictureWidth(), window->PictureHeight(), pin->settings};
+    Remove(window);
     emit unpinned(picture);
+}
+
+void PinBoard::Remove(pinned_window::PinnedWindow* window) {
+    pins_.erase(std::find_if(pins_.begin(), pins_.end(),
+                             [window](const PinnedPicture& p) { return p.window == window; }));
+    window->Unload();
+    // Removed from inside its own event handler: the object goes once that has returned.
+    window->deleteLater();
 }
 
 void PinBoard::Delete() {
@@ -275,7 +360,15 @@ void PinBoard::Delete() {
 store::SaveResult PinBoard::Save() const {
     store::SaveResult result = store::SaveAll(Entries(), dataFile_);
     if (listener_) listener_(dataFile_, result);
+    // The settings follow the list they are matched to, never the other way round.
+    if (result.ok) SaveSettings();
     return result;
+}
+
+void PinBoard::SaveSettings() const {
+    QList<std::pair<store::PictureEntry, store::PinSettings>> pins;
+    for (const PinnedPicture& pin : pins_) pins.append({pin.entry, pin.settings});
+    store::SavePinSettings(pins, store::PinSettingsFileName(dataFile_));
 }
 
 }  // namespace pin_board

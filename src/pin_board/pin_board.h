@@ -11,10 +11,12 @@
 #include "platform/picture.h"
 #include "platform/thumbnail_rules.h"
 #include "store/data_file.h"
+#include "store/pin_settings.h"
 
 class QObjectCleanupHandler;
 
 namespace platform {
+class CompositorWatch;
 class MountWatch;
 class PictureDecodes;
 class ThumbnailCache;
@@ -30,6 +32,8 @@ struct Placement {
     platform::FilePath path;
     platform::Picture picture;
     float left = 0, top = 0, width = 0, height = 0;
+    // A picture pinned again after it was unpinned keeps what the user chose for it.
+    store::PinSettings settings;
 };
 
 // A picture taken off the desktop, with the rectangles its pinned window and picture had, in
@@ -39,6 +43,7 @@ struct Unpinned {
     platform::Picture picture;
     float left = 0, top = 0, width = 0, height = 0;
     float pictureWidth = 0, pictureHeight = 0;
+    store::PinSettings settings;
 };
 
 // What became of a listed pin.
@@ -104,6 +109,10 @@ public:
     void HideAll();
     void ShowAll();
     bool AllHidden() const { return allHidden_; }
+    // Turns click-through off on every pin: the way back to pins that take clicks.
+    void MakeAllSolid();
+    // Every pin's settings, in list order, waiting ones included.
+    QList<store::PinSettings> Settings() const;
     // Pins the picture at the placement, lists it and saves the list.
     void Pin(const Placement& placement);
     // Takes the window's picture off the desktop and out of the list, without saving, and hands
@@ -113,7 +122,8 @@ public:
     // The picture unpinned last is given up for good: the list is saved without it.
     void Delete();
 
-    // Rewrites the data file from the list; the listener hears every result.
+    // Rewrites the data file from the list, then, when that worked, the pins' settings beside
+    // it; the listener hears every result of the data file.
     store::SaveResult Save() const;
     void SetSaveListener(SaveListener listener) { listener_ = std::move(listener); }
 
@@ -121,11 +131,14 @@ signals:
     void unpinned(const pin_board::Unpinned& picture);
     // The waiting pins changed: one came, went, or was pinned.
     void waitingChanged();
+    // A pin was deleted from its own menu.
+    void deleted();
 
 private:
     struct PinnedPicture {
         store::PictureEntry entry;
         pinned_window::PinnedWindow* window;  // null while waiting
+        store::PinSettings settings;          // the window's own while it has one
         store::Record waitingRecord;          // the record as read, while waiting
         // The file's stamp when it last failed to load while waiting.
         std::optional<platform::FileStamp> failedAt;
@@ -133,8 +146,13 @@ private:
 
     pinned_window::PinnedWindow* NewWindow();
     pinned_window::PinnedWindow* PlaceStored(store::Record& record,
+                                             const store::PinSettings& settings,
                                              platform::PictureDecodes& decodes);
     void WatchWhileWaiting();
+    PinnedPicture* PinOf(const pinned_window::PinnedWindow* window);
+    void Remove(pinned_window::PinnedWindow* window);
+    void ShowOriginalSize(pinned_window::PinnedWindow* window);
+    void SaveSettings() const;
 
     QString dataFile_;
     platform::ThumbnailCache* thumbnails_;
@@ -145,6 +163,7 @@ private:
     // included: they go with the board.
     std::unique_ptr<QObjectCleanupHandler> windows_;
     std::unique_ptr<platform::MountWatch> mountWatch_;
+    std::unique_ptr<platform::CompositorWatch> compositorWatch_;
 };
 
 }  // namespace pin_board
