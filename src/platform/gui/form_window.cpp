@@ -225,7 +225,19 @@ void FormWindow::SetOuter(const QRect& outer, bool raiseResize) {
 
 void FormWindow::ApplyGeometry() {
     const QRect target = WidgetRectFor(DisplayedOuterPixels());
-    if (style_ == BorderStyle::FixedSingle || style_ == BorderStyle::FixedToolWindow) {
+    const bool fixedSize =
+        style_ == BorderStyle::FixedSingle || style_ == BorderStyle::FixedToolWindow;
+    // Limits that leave out the present size make Qt resize the window to fit them at once,
+    // keeping what they leave free. When width and height both change (a refused maximising
+    // undone), that is a size never asked for, which the window manager confirms later as if
+    // the user had chosen it: the window gets its rectangle first, then its limits.
+    if ((fixedSize || !heightSizableByUser_) && target.width() != width() &&
+        target.height() != height()) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        RequestGeometry(target);
+    }
+    if (fixedSize) {
         setFixedSize(target.size());
     } else if (!heightSizableByUser_) {
         setMinimumHeight(target.height());
@@ -234,12 +246,15 @@ void FormWindow::ApplyGeometry() {
         setMinimumHeight(0);
         setMaximumHeight(QWIDGETSIZE_MAX);
     }
-    if (target != geometry()) {
-        pendingRequests_.push_back(target);
-        if (pendingRequests_.size() > 16) pendingRequests_.pop_front();
-        setGeometry(target);
-    }
+    RequestGeometry(target);
     LayoutClient();
+}
+
+void FormWindow::RequestGeometry(const QRect& target) {
+    if (target == geometry()) return;
+    pendingRequests_.push_back(target);
+    if (pendingRequests_.size() > 16) pendingRequests_.pop_front();
+    setGeometry(target);
 }
 
 void FormWindow::LayoutClient() {

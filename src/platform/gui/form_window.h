@@ -116,6 +116,7 @@ private:
     void PlaceAtPlatformDefault(const QMargins& frame);
     void KeepFrameInArea();
     void ApplyGeometry();
+    void RequestGeometry(const QRect& target);
     void AdoptSystemGeometry();
     bool HoldForRefusal();
     void NoteSystemChange();
