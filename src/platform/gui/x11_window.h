@@ -2,6 +2,7 @@
 
 #include <QMargins>
 #include <QPoint>
+#include <QRect>
 #include <optional>
 
 class QImage;
@@ -23,6 +24,21 @@ void PrepareToMap(QWidget* window, bool inSwitchers);
 // The widths of the frame the window manager put around the mapped window (_NET_FRAME_EXTENTS);
 // nullopt when it has not said.
 std::optional<QMargins> FrameExtents(QWidget* window);
+
+// Whether the window manager holds the window maximised, along either axis, or full screen: one
+// of the _NET_WM_STATE_MAXIMIZED_VERT, _MAXIMIZED_HORZ or _FULLSCREEN states is in its
+// _NET_WM_STATE now. Nullopt off X11 and before the native window exists.
+std::optional<bool> HeldInSizeState(const QWidget* window);
+// Asks the window manager to take those three states off the window.
+void ReleaseSizeStates(const QWidget* window);
+// The window's client rectangle as the X server has it now, in the program's logical pixels;
+// nullopt off X11 and before the native window exists.
+std::optional<QRect> ClientRectOnServer(const QWidget* window);
+// From the first call on, `changed` is called for a top-level window of the program each time the
+// X server reports a change of its _NET_WM_STATE (`state` true) or of its geometry (false). It is
+// called from the event loop, after Qt has handled the events that came with the report. Only
+// the first call's `changed` is kept; nothing happens off X11.
+void WatchStateAndGeometry(void (*changed)(QWidget* window, bool state));
 
 // The depth of the window's native X window when it takes pixels laid out as
 // QImage::Format_RGB32 unchanged: a true-colour visual of depth 24 or 32 with 8-bit red, green
