@@ -70,6 +70,42 @@ TEST_F(DisplayWindowTest, ThePictureAreaLiesExactly600TwipsBelowTop) {
     EXPECT_EQ(display.Image1->size(), QSize(300, 200));
 }
 
+TEST_F(DisplayWindowTest, MaximisingOrFullScreenIsRefusedAndItsSizeNotTakenAsTheUsers) {
+    StartWith(Record("1500", "1500", "3000", "2250", P("a.jpg")));
+    DoubleClick(PinnedAt(1500, 1500)->Image1);
+    auto& display = Display();
+    ASSERT_TRUE(display.isVisible());
+    const QRect outer = display.OuterPixels();
+    const QRect shown = display.geometry();
+    for (const Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
+        SCOPED_TRACE(state);
+        // As a window manager does it: the platform window takes the state, the widget hears.
+        display.windowHandle()->setWindowStates(state);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !(display.windowState() & state) && display.geometry() == shown; }, 3000))
+            << display.geometry().width() << " x " << display.geometry().height();
+        EXPECT_EQ(display.OuterPixels(), outer);
+    }
+
+    // Long after, the window system alone: a size that fills the screen is still refused, any
+    // other is the user's drag.
+    QTest::qWait(600);
+    const struct {
+        QRect rect;
+        bool users;
+    } changes[] = {{display.screen()->geometry(), false}, {shown.adjusted(0, 0, 30, 0), true}};
+    for (const auto& change : changes) {
+        display.windowHandle()->setGeometry(change.rect);
+        QCoreApplication::processEvents();
+        const int width = change.users ? change.rect.width() : outer.width();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return display.OuterPixels().width() == width; }, 3000));
+        if (!change.users) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return display.geometry() == shown; }, 3000));
+            EXPECT_EQ(display.OuterPixels(), outer);
+        }
+    }
+}
+
 TEST_F(DisplayWindowTest, PictureHeightIsRoundedToSinglePrecisionTwice) {
     EXPECT_FLOAT_EQ(display_window::PictureHeightFor(2250, 3000, 3000), 2250);
     EXPECT_FLOAT_EQ(display_window::PictureHeightFor(1455.0, 2055, 4110), 2910);
