@@ -129,9 +129,10 @@ TEST_F(ResizeTest, MaximisingOrFullScreenIsRefusedAndTheWindowStaysAsItWas) {
         EXPECT_EQ(session->ClientRect(display->id), std::optional<QRect>(display->rect));
     }
 
-    // The full-screen size applied after the state has gone, as icewm does on a busy machine, is
-    // refused however late it comes. (When the window manager is slower than the pause, this
-    // proves nothing, but it does not fail.)
+    // A size the window manager imposed, applied after the state has gone (icewm does so on a
+    // busy machine), is refused however late it comes. Asked for the screen's size, icewm gives
+    // the full-screen size; openbox keeps the height the hints fix, which gives the maximised
+    // size. (A window manager slower than the pause makes this prove nothing, not fail.)
     const QSize screen = session->ScreenSize();
     session->Run(QStringLiteral("xdotool"),
                  {"windowsize", QString::number(display->id), QString::number(screen.width()),

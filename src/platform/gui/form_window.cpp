@@ -315,10 +315,14 @@ void FormWindow::AdoptSystemGeometry() {
 }
 
 bool FormWindow::HoldForRefusal(bool resized) {
-    if (refusedTarget_) return true;
-    if (!ImposedBySystem(resized)) return false;
-    // Nothing of this change was taken as the user's: the window goes back to where it is.
-    RefuseMaximising(false);
+    if (!refusedTarget_) {
+        if (!ImposedBySystem(resized)) return false;
+        // Nothing of this change was taken as the user's: the window goes back to where it is.
+        RefuseMaximising(false);
+    }
+    // A size that comes while the window refuses is the window manager's, though the state
+    // may be gone by the time it is handled.
+    if (resized) RememberImposedSize(geometry().size());
     return true;
 }
 
@@ -357,8 +361,13 @@ void FormWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange) ReviewRefusal(true);
 }
 
-void FormWindow::SystemReported(QWidget* window, bool state) {
-    if (auto* form = qobject_cast<FormWindow*>(window)) form->ReviewRefusal(state);
+void FormWindow::SystemReported(QWidget* window, const WindowReport& report) {
+    auto* form = qobject_cast<FormWindow*>(window);
+    if (!form) return;
+    // Noted at once: Qt may deliver that size after the state has gone and the refusal has
+    // ended. The rest waits until Qt has handled the report.
+    if (!report.sizeInState.isEmpty()) form->RememberImposedSize(report.sizeInState);
+    form->ReviewLater(report.stateChanged);
 }
 
 void FormWindow::RefuseMaximising(bool sizeMayHaveComeFirst) {
@@ -385,13 +394,13 @@ void FormWindow::RefuseMaximising(bool sizeMayHaveComeFirst) {
     setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
     ReleaseSizeStates(this);
     refusalRetry_->start();
-    ReviewLater();
+    ReviewLater(false);
 }
 
-void FormWindow::ReviewLater() {
+void FormWindow::ReviewLater(bool stateChanged) {
     // After the events already queued, among them the window system's answers.
     QMetaObject::invokeMethod(
-        this, [this] { ReviewRefusal(false); }, Qt::QueuedConnection);
+        this, [this, stateChanged] { ReviewRefusal(stateChanged); }, Qt::QueuedConnection);
 }
 
 void FormWindow::ReviewRefusal(bool stateChanged) {
@@ -420,7 +429,7 @@ void FormWindow::ReviewRefusal(bool stateChanged) {
     // the next review; off X11 the answer is there at once.
     const QRect asked = geometry();
     ApplyGeometry();
-    if (geometry() != asked) ReviewLater();
+    if (geometry() != asked) ReviewLater(false);
 }
 
 void FormWindow::RetryRefusal() {

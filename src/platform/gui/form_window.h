@@ -17,6 +17,8 @@ class QTimer;
 // manager or the user bring about raise it when they arrive.
 namespace platform {
 
+struct WindowReport;
+
 enum class BorderStyle {
     None = 0,               // no frame, no title bar: the window is its picture
     FixedSingle = 1,        // normal title bar, not resizable
@@ -125,11 +127,11 @@ private:
     void NoteSystemChange();
     void RefuseMaximising(bool sizeMayHaveComeFirst);
     void ReviewRefusal(bool stateChanged);
-    void ReviewLater();
+    void ReviewLater(bool stateChanged);
     void RetryRefusal();
     void RememberImposedSize(QSize size);
     void EndRefusal();
-    static void SystemReported(QWidget* window, bool state);
+    static void SystemReported(QWidget* window, const WindowReport& report);
     void LayoutClient();
     QRect WidgetRectFor(const QRect& outer) const;
     void RaiseResize();

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPointer>
+#include <QSet>
 #include <QSysInfo>
 #include <QWidget>
 
@@ -129,49 +129,73 @@ xcb_window_t RootOf(xcb_connection_t* connection, xcb_window_t window) {
     return geometry ? geometry->root : xcb_window_t(XCB_WINDOW_NONE);
 }
 
-// Sees the X server's reports before Qt turns them into events. Qt reports a window's state only
-// when both maximised states are set, keeps back a report equal to the last one it made, and
-// raises no move or resize event for a configure that matches the rectangle last asked for; the
-// server's own notifications arrive for every change, so a window learns of each one.
+bool HoldsSizeState(xcb_connection_t* connection, xcb_window_t window) {
+    const SizeStateAtoms& atoms = SizeAtoms(connection);
+    const std::vector<uint32_t> states = Property32(connection, window, atoms.state, XCB_ATOM_ATOM);
+    return std::any_of(states.begin(), states.end(), [&](uint32_t atom) {
+        return atom != XCB_ATOM_NONE &&
+               (atom == atoms.vertical || atom == atoms.horizontal || atom == atoms.fullScreen);
+    });
+}
+
+// Sees the X server's reports as they are read, before Qt turns them into events. Qt reports a
+// window's state only when both maximised states are set, keeps back a report equal to the last
+// one it made, raises no move or resize event for a configure that matches the rectangle last
+// asked for, and may deliver a configure after work queued since it was read. The server's own
+// notifications come for every change, in the server's order.
 class StateAndGeometryWatcher final : public QAbstractNativeEventFilter {
 public:
-    StateAndGeometryWatcher(xcb_atom_t state, void (*changed)(QWidget*, bool))
-        : state_(state), changed_(changed) {}
+    StateAndGeometryWatcher(xcb_connection_t* connection,
+                            void (*changed)(QWidget*, const WindowReport&))
+        : connection_(connection), state_(SizeAtoms(connection).state), changed_(changed) {}
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
         if (type != "xcb_generic_event_t") return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         xcb_window_t window = XCB_WINDOW_NONE;
-        bool state = false;
+        QSize size;
+        WindowReport report;
         switch (event->response_type & 0x7f) {
             case XCB_PROPERTY_NOTIFY: {
                 const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
                 if (notify->atom != state_) return false;
                 window = notify->window;
-                state = true;
+                report.stateChanged = true;
+                // Read as the report comes: the configures after it are judged by it, though Qt
+                // may deliver them after the state has gone again.
+                if (HoldsSizeState(connection_, window)) {
+                    held_.insert(window);
+                } else {
+                    held_.remove(window);
+                }
                 break;
             }
-            case XCB_CONFIGURE_NOTIFY:
-                window = reinterpret_cast<const xcb_configure_notify_event_t*>(event)->window;
+            case XCB_CONFIGURE_NOTIFY: {
+                const auto* configure =
+                    reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+                window = configure->window;
+                if (held_.contains(window)) size = QSize(configure->width, configure->height);
                 break;
+            }
             default:
                 return false;
         }
         QWidget* widget = QWidget::find(WId(window));
         if (!widget || !widget->isWindow()) return false;
-        // Queued: Qt has not yet handled this event, nor delivered those before it.
-        QMetaObject::invokeMethod(
-            widget,
-            [widget = QPointer<QWidget>(widget), state, changed = changed_] {
-                if (widget) changed(widget, state);
-            },
-            Qt::QueuedConnection);
+        if (!size.isEmpty()) {
+            const qreal ratio = widget->devicePixelRatioF();
+            report.sizeInState = QSize(qRound(size.width() / ratio), qRound(size.height() / ratio));
+        }
+        changed_(widget, report);
         return false;
     }
 
 private:
+    xcb_connection_t* connection_;
     xcb_atom_t state_;
-    void (*changed_)(QWidget*, bool);
+    void (*changed_)(QWidget*, const WindowReport&);
+    // The windows whose _NET_WM_STATE held a size state when it last changed.
+    QSet<xcb_window_t> held_;
 };
 
 }  // namespace
@@ -179,13 +203,7 @@ private:
 std::optional<bool> HeldInSizeState(const QWidget* window) {
     xcb_connection_t* connection = Connection();
     if (!connection || !window->internalWinId()) return std::nullopt;
-    const SizeStateAtoms& atoms = SizeAtoms(connection);
-    const std::vector<uint32_t> states =
-        Property32(connection, xcb_window_t(window->internalWinId()), atoms.state, XCB_ATOM_ATOM);
-    return std::any_of(states.begin(), states.end(), [&](uint32_t atom) {
-        return atom != XCB_ATOM_NONE &&
-               (atom == atoms.vertical || atom == atoms.horizontal || atom == atoms.fullScreen);
-    });
+    return HoldsSizeState(connection, xcb_window_t(window->internalWinId()));
 }
 
 void ReleaseSizeStates(const QWidget* window) {
@@ -231,13 +249,13 @@ std::optional<QRect> ClientRectOnServer(const QWidget* window) {
                  qRound(geometry->width / ratio), qRound(geometry->height / ratio));
 }
 
-void WatchStateAndGeometry(void (*changed)(QWidget* window, bool state)) {
+void WatchStateAndGeometry(void (*changed)(QWidget* window, const WindowReport& report)) {
     static bool watching = false;
     xcb_connection_t* connection = Connection();
     if (watching || !connection) return;
     watching = true;
     // For the rest of the process; its destructor takes it off the event dispatcher, if any.
-    static StateAndGeometryWatcher watcher(SizeAtoms(connection).state, changed);
+    static StateAndGeometryWatcher watcher(connection, changed);
     qGuiApp->installNativeEventFilter(&watcher);
 }
 

@@ -3,6 +3,7 @@
 #include <QMargins>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <optional>
 
 class QImage;
@@ -34,11 +35,18 @@ void ReleaseSizeStates(const QWidget* window);
 // The window's client rectangle as the X server has it now, in the program's logical pixels;
 // nullopt off X11 and before the native window exists.
 std::optional<QRect> ClientRectOnServer(const QWidget* window);
+// What the X server reported about a top-level window of the program.
+struct WindowReport {
+    bool stateChanged = false;  // its _NET_WM_STATE changed
+    // The window's new size, in logical pixels, when it came while the window was held in one of
+    // the states of HeldInSizeState; empty otherwise.
+    QSize sizeInState;
+};
 // From the first call on, `changed` is called for a top-level window of the program each time the
-// X server reports a change of its _NET_WM_STATE (`state` true) or of its geometry (false). It is
-// called from the event loop, after Qt has handled the events that came with the report. Only
-// the first call's `changed` is kept; nothing happens off X11.
-void WatchStateAndGeometry(void (*changed)(QWidget* window, bool state));
+// X server reports a change of its _NET_WM_STATE or of its geometry. It is called as the report
+// is read, in the server's order, before Qt has handled it: it may take note, not change
+// windows. Only the first call's `changed` is kept; nothing happens off X11.
+void WatchStateAndGeometry(void (*changed)(QWidget* window, const WindowReport& report));
 
 // The depth of the window's native X window when it takes pixels laid out as
 // QImage::Format_RGB32 unchanged: a true-colour visual of depth 24 or 32 with 8-bit red, green
