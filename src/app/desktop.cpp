@@ -48,6 +48,8 @@ instance::Reply Desktop::AnswerPins(const QByteArray& command) {
         board.HideAll();
     } else if (command == "show" || command == "toggle") {
         board.ShowAll();
+    } else if (command == "solid") {
+        board.MakeAllSolid();
     } else {
         return {false,
                 QStringLiteral("this Vellora does not know --pins %1")

@@ -29,6 +29,11 @@ Program::Program(const QString& dataFile, const QString& thumbnailFolder)
         [notice = saveFailureNotice_.get()](const QString& file, const store::SaveResult& result) {
             notice->Saved(file, result);
         });
+    // A pin deleted from its own menu may have been the last on the desktop: as after "削除",
+    // the browser comes back without "非表示", or nothing would be left to reach the program by.
+    QObject::connect(board_.get(), &pin_board::PinBoard::deleted, board_.get(), [this] {
+        if (board_->IsEmpty()) MainWindow().SetShownWithHideOffered(true, false);
+    });
     // A picture unpinned goes back to the display window, to be moved, sized, pinned or deleted.
     QObject::connect(
         board_.get(), &pin_board::PinBoard::unpinned, board_.get(),

@@ -52,6 +52,8 @@ void TrayIcon::CreateMenu() {
     QAction* hidePins = menu_->addAction(QStringLiteral("張り付けた画像を隠す"));
     hidePins->setObjectName(QStringLiteral("tray_hide_pins"));
     hidePins->setCheckable(true);
+    QAction* solid = menu_->addAction(QStringLiteral("すべての画像のクリック透過を解除"));
+    solid->setObjectName(QStringLiteral("tray_solid"));
     waiting_ = menu_->addMenu(QStringLiteral("接続待ちの画像"));
     waiting_->setObjectName(QStringLiteral("tray_waiting"));
     menu_->addSeparator();
@@ -69,6 +71,7 @@ void TrayIcon::CreateMenu() {
     // Hiding may also come from the command line: the menu tells the state when it opens.
     QObject::connect(menu_.get(), &QMenu::aboutToShow, menu_.get(),
                      [this, hidePins] { hidePins->setChecked(board_.AllHidden()); });
+    QObject::connect(solid, &QAction::triggered, menu_.get(), [this] { board_.MakeAllSolid(); });
     QObject::connect(end, &QAction::triggered, menu_.get(), [this] { quit_(); });
     QObject::connect(&board_, &pin_board::PinBoard::waitingChanged, menu_.get(),
                      [this] { ListWaitingPins(); });

@@ -136,6 +136,7 @@ bool DisplayWindow::Open(const platform::FilePath& path) {
     if (!shown) return false;
     picture_->SetPicture(shown.picture);
     path_ = path;
+    settings_ = {};
     Show();
     return true;
 }
@@ -153,6 +154,7 @@ void DisplayWindow::ShowUnpinned(const pin_board::Unpinned& picture) {
     picture_->SetHeight(picture.pictureHeight);
     picture_->SetPicture(picture.picture);
     path_ = picture.path;
+    settings_ = picture.settings;
     Show();
 }
 
@@ -167,7 +169,7 @@ void DisplayWindow::Pin() {
     pinning_ = true;
     const platform::BusyPointer busy;
     board_.Pin({path_, picture_->GetPicture(), Left(), Top() + kAllowance, Width(),
-                Height() - kAllowance});
+                Height() - kAllowance, settings_});
     Unload();
     pinning_ = false;
 }
@@ -188,6 +190,7 @@ void DisplayWindow::OnUnload() {
     picture_->SetPicture(nullptr);
     measure_->SetPicture(nullptr);
     path_ = {};
+    settings_ = {};
 }
 
 void DisplayWindow::OnCloseCommand() {

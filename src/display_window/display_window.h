@@ -5,6 +5,7 @@
 
 #include "platform/file_path.h"
 #include "platform/twips_window.h"
+#include "store/pin_settings.h"
 
 namespace platform {
 class ImageBox;
@@ -76,6 +77,9 @@ private:
     // Measures a picture's natural size; never shown.
     platform::PictureBox* measure_ = nullptr;
     platform::FilePath path_;
+    // What the user chose for the picture while it was pinned, for when it is pinned again;
+    // the defaults for a picture opened from the browser.
+    store::PinSettings settings_;
     double referenceHeight_ = 0;  // single precision from the design, integer once set
     std::int16_t referenceWidth_ = 1;
     bool pinning_ = false;  // one display gives one pin, whatever the focus does meanwhile

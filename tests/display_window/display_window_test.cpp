@@ -1,4 +1,6 @@
+#include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 #include "display_window/display_window.h"
 #include "platform/controls.h"
@@ -62,6 +64,42 @@ TEST_F(DisplayWindowTest, ThePictureAreaLiesExactly600TwipsBelowTop) {
     const QPoint corner = picture->mapTo(&display, QPoint(0, 0)) + display.geometry().topLeft();
     EXPECT_EQ(corner, QPoint(100, 100));
     EXPECT_EQ(picture->size(), QSize(300, 200));
+}
+
+TEST_F(DisplayWindowTest, MaximisingOrFullScreenIsRefusedAndItsSizeNotTakenAsTheUsers) {
+    StartWith(Record("1500", "1500", "3000", "2250", P("a.jpg")));
+    Unpin(1500, 1500);
+    auto& display = Display();
+    ASSERT_TRUE(display.isVisible());
+    const QRect outer = display.OuterPixels();
+    const QRect shown = display.geometry();
+    for (const Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
+        SCOPED_TRACE(state);
+        // As a window manager does it: the platform window takes the state, the widget hears.
+        display.windowHandle()->setWindowStates(state);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !(display.windowState() & state) && display.geometry() == shown; }, 3000))
+            << display.geometry().width() << " x " << display.geometry().height();
+        EXPECT_EQ(display.OuterPixels(), outer);
+    }
+
+    // Long after, the window system alone: a size that fills the screen is still refused, any
+    // other is the user's drag.
+    QTest::qWait(600);
+    const struct {
+        QRect rect;
+        bool users;
+    } changes[] = {{display.screen()->geometry(), false}, {shown.adjusted(0, 0, 30, 0), true}};
+    for (const auto& change : changes) {
+        display.windowHandle()->setGeometry(change.rect);
+        QCoreApplication::processEvents();
+        const int width = change.users ? change.rect.width() : outer.width();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return display.OuterPixels().width() == width; }, 3000));
+        if (!change.users) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return display.geometry() == shown; }, 3000));
+            EXPECT_EQ(display.OuterPixels(), outer);
+        }
+    }
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
@@ -310,6 +312,43 @@ TEST_F(PinUnpin, PinningWritesTheThumbnailThatTheNextRestoreIsServedFrom) {
     ASSERT_EQ(pixels.size(), PictureOf(PinnedWindows()[0])->size());
     const QRgb middle = pixels.pixel(pixels.width() / 2, pixels.height() / 2);
     EXPECT_TRUE(qGreen(middle) > 200 && qRed(middle) < 60) << std::hex << middle;
+}
+
+// What the user chooses in a pin's menu is kept beside the data file, comes back at the next
+// start, and stays with the picture through unpinning and pinning again.
+TEST_F(PinUnpin, APinsMenuSettingsAreKeptAcrossRestartsAndUnpinning) {
+    const QByteArray a = Record("0", "0", "1500", "1500", P("a.jpg"));
+    const QByteArray b = Record("3000", "0", "1500", "1500", P("b.jpg"));
+    StartWith(a + b);
+    const auto choose = [](QWidget* pin, const char* item) {
+        QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(2, 2),
+                               pin->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(pin, &open);
+        auto* menu = pin->findChild<QMenu*>(QStringLiteral("PinMenu"));
+        ASSERT_NE(menu, nullptr);
+        Trigger(menu, item);
+        menu->close();
+    };
+    choose(PinnedAt(3000, 0), "keepAbove");
+    choose(PinnedAt(3000, 0), "clickThrough");
+    const auto settingsOfB = [this] { return Board().Settings().at(1); };
+    EXPECT_TRUE(settingsOfB().keepAbove && settingsOfB().clickThrough);
+
+    StartWith(a + b);
+    EXPECT_TRUE(settingsOfB().keepAbove && settingsOfB().clickThrough);
+    EXPECT_FALSE(Board().Settings().at(0).keepAbove);
+    Unpin(3000, 0);
+    Trigger(&Display(), "pin");
+    EXPECT_TRUE(settingsOfB().keepAbove);
+
+    Board().MakeAllSolid();
+    EXPECT_FALSE(settingsOfB().clickThrough);
+    StartWith(a + b);
+    EXPECT_TRUE(settingsOfB().keepAbove && !settingsOfB().clickThrough);
+
+    // "削除" in a pin's own menu: the list is saved without it.
+    choose(PinnedAt(0, 0), "delete");
+    EXPECT_EQ(DataFile(), b);
 }
 
 }  // namespace

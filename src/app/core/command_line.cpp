@@ -101,14 +101,14 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
 
 QStringList PinsCommands() {
     return {QStringLiteral("list"), QStringLiteral("hide"), QStringLiteral("show"),
-            QStringLiteral("toggle")};
+            QStringLiteral("toggle"), QStringLiteral("solid")};
 }
 
 QString HelpText() {
     return QStringLiteral(
         "Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]\n"
         "       vellora --autostart on|off\n"
-        "       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle\n"
+        "       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid\n"
         "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
         "\n"
         "Vellora pins JPEG and GIF pictures onto the desktop.\n"
@@ -139,6 +139,9 @@ QString HelpText() {
         "                   hide or show every pinned picture of the running Vellora;\n"
         "                   nothing is saved, and the next start shows them all.\n"
         "                   動いている Vellora の張り付けた画像をすべて隠す / 表示する。\n"
+        "  --pins solid     let every pinned picture take clicks again (the way back\n"
+        "                   from click-through).\n"
+        "                   すべての画像のクリック透過を解除する。\n"
         "  --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).\n"
         "  --autostart off  no longer start at login.\n"
         "                   ログイン時に起動する / しない。\n"

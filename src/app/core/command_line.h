@@ -26,7 +26,7 @@ struct CommandLine {
     QList<platform::FilePath> pictures;
     QString error;  // what is wrong with the command line, for Action::Usage
     // For Action::Pins: what to do with every pin of the running program ("list", "hide",
-    // "show", "toggle").
+    // "show", "toggle", "solid").
     QString pinsCommand;
 };
 

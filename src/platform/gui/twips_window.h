@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <deque>
 #include <optional>
+#include <vector>
 
 class QMenuBar;
 class QPainter;
@@ -15,6 +16,8 @@ class QTimer;
 // own assignments raise OnResized synchronously, nested in the assignment; sizes the window
 // manager or the user bring about raise it when they arrive.
 namespace platform {
+
+struct WindowReport;
 
 // Whether the window manager and the user may change the window's size (Free) or not (Fixed);
 // the program may always.
@@ -115,11 +118,19 @@ private:
     void PlaceAtPlatformDefault(const QMargins& frame);
     void KeepFrameInArea();
     void ApplyGeometry();
+    void RequestGeometry(const QRect& target);
     void AdoptSystemGeometry();
-    bool HoldForRefusal();
+    bool HoldForRefusal(bool resized);
+    bool InSizeState() const;
+    bool ImposedBySystem(bool resized) const;
     void NoteSystemChange();
-    void RefuseMaximising();
+    void RefuseMaximising(bool sizeMayHaveComeFirst);
+    void ReviewRefusal(bool stateChanged);
+    void ReviewLater(bool stateChanged);
+    void RetryRefusal();
+    void RememberImposedSize(QSize size);
     void EndRefusal();
+    static void SystemReported(QWidget* window, const WindowReport& report);
     void LayoutClient();
     QRect WidgetRectFor(const QRect& outer) const;
     void RaiseResize();
@@ -152,12 +163,18 @@ private:
     // follows its width and would leave the screen). A window manager that offers it anyway
     // reports the state and the new size in either order: the window goes back to where it was
     // before the first of those changes. `beforeSystemChange_` is that rectangle for the latest
-    // run of changes the window system made; `refusedTarget_` is set while a refusal settles,
-    // and changes the window manager still sends then are not taken as the user's.
+    // run of changes the window system made. `refusedTarget_` is set from the moment the state
+    // or a size it imposed is seen until the window manager reports the state gone and the
+    // window back at that rectangle; nothing it sends in that time is taken as the user's.
+    // `imposedSizes_` are the sizes seen while a state was held: the window manager may still
+    // apply one of them after it has given the state up, and that is refused too.
     QRect beforeSystemChange_;
     QElapsedTimer lastSystemChange_;
     std::optional<QRect> refusedTarget_;
-    QTimer* refusalSettled_ = nullptr;
+    std::vector<QSize> imposedSizes_;
+    // Asks again, in case a request was lost; see RetryRefusal.
+    QTimer* refusalRetry_ = nullptr;
+    int refusalRetries_ = 0;
 };
 
 // Room left on each side of a window's rectangle for the frame of a window manager that has

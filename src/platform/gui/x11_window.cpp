@@ -1,9 +1,11 @@
 #include "platform/x11_window.h"
 
 #include <xcb/xcb.h>
+#include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QSet>
 #include <QSysInfo>
 #include <QWidget>
 
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -98,6 +101,162 @@ std::optional<QMargins> FrameExtents(QWidget* window) {
     if (widths.size() != 4) return std::nullopt;
     // Left, right, top, bottom.
     return QMargins(int(widths[0]), int(widths[2]), int(widths[1]), int(widths[3]));
+}
+
+namespace {
+
+// The atoms of the states that give the window manager a say over the window's size.
+struct SizeStateAtoms {
+    xcb_atom_t state = XCB_ATOM_NONE;
+    xcb_atom_t vertical = XCB_ATOM_NONE;
+    xcb_atom_t horizontal = XCB_ATOM_NONE;
+    xcb_atom_t fullScreen = XCB_ATOM_NONE;
+};
+
+// Interned once: the program has one X connection.
+const SizeStateAtoms& SizeAtoms(xcb_connection_t* connection) {
+    static const SizeStateAtoms atoms{Atom(connection, "_NET_WM_STATE"),
+                                      Atom(connection, "_NET_WM_STATE_MAXIMIZED_VERT"),
+                                      Atom(connection, "_NET_WM_STATE_MAXIMIZED_HORZ"),
+                                      Atom(connection, "_NET_WM_STATE_FULLSCREEN")};
+    return atoms;
+}
+
+xcb_window_t RootOf(xcb_connection_t* connection, xcb_window_t window) {
+    std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr),
+        &std::free);
+    return geometry ? geometry->root : xcb_window_t(XCB_WINDOW_NONE);
+}
+
+bool HoldsSizeState(xcb_connection_t* connection, xcb_window_t window) {
+    const SizeStateAtoms& atoms = SizeAtoms(connection);
+    const std::vector<uint32_t> states = Property32(connection, window, atoms.state, XCB_ATOM_ATOM);
+    return std::any_of(states.begin(), states.end(), [&](uint32_t atom) {
+        return atom != XCB_ATOM_NONE &&
+               (atom == atoms.vertical || atom == atoms.horizontal || atom == atoms.fullScreen);
+    });
+}
+
+// Sees the X server's reports as they are read, before Qt turns them into events. Qt reports a
+// window's state only when both maximised states are set, keeps back a report equal to the last
+// one it made, raises no move or resize event for a configure that matches the rectangle last
+// asked for, and may deliver a configure after work queued since it was read. The server's own
+// notifications come for every change, in the server's order.
+class StateAndGeometryWatcher final : public QAbstractNativeEventFilter {
+public:
+    StateAndGeometryWatcher(xcb_connection_t* connection,
+                            void (*changed)(QWidget*, const WindowReport&))
+        : connection_(connection), state_(SizeAtoms(connection).state), changed_(changed) {}
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        xcb_window_t window = XCB_WINDOW_NONE;
+        QSize size;
+        WindowReport report;
+        switch (event->response_type & 0x7f) {
+            case XCB_PROPERTY_NOTIFY: {
+                const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+                if (notify->atom != state_) return false;
+                window = notify->window;
+                report.stateChanged = true;
+                // Read as the report comes: the configures after it are judged by it, though Qt
+                // may deliver them after the state has gone again.
+                if (HoldsSizeState(connection_, window)) {
+                    held_.insert(window);
+                } else {
+                    held_.remove(window);
+                }
+                break;
+            }
+            case XCB_CONFIGURE_NOTIFY: {
+                const auto* configure =
+                    reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+                window = configure->window;
+                if (held_.contains(window)) size = QSize(configure->width, configure->height);
+                break;
+            }
+            default:
+                return false;
+        }
+        QWidget* widget = QWidget::find(WId(window));
+        if (!widget || !widget->isWindow()) return false;
+        if (!size.isEmpty()) {
+            const qreal ratio = widget->devicePixelRatioF();
+            report.sizeInState = QSize(qRound(size.width() / ratio), qRound(size.height() / ratio));
+        }
+        changed_(widget, report);
+        return false;
+    }
+
+private:
+    xcb_connection_t* connection_;
+    xcb_atom_t state_;
+    void (*changed_)(QWidget*, const WindowReport&);
+    // The windows whose _NET_WM_STATE held a size state when it last changed.
+    QSet<xcb_window_t> held_;
+};
+
+}  // namespace
+
+std::optional<bool> HeldInSizeState(const QWidget* window) {
+    xcb_connection_t* connection = Connection();
+    if (!connection || !window->internalWinId()) return std::nullopt;
+    return HoldsSizeState(connection, xcb_window_t(window->internalWinId()));
+}
+
+void ReleaseSizeStates(const QWidget* window) {
+    xcb_connection_t* connection = Connection();
+    if (!connection || !window->internalWinId()) return;
+    const auto id = xcb_window_t(window->internalWinId());
+    const xcb_window_t root = RootOf(connection, id);
+    const SizeStateAtoms& atoms = SizeAtoms(connection);
+    if (root == XCB_WINDOW_NONE || atoms.state == XCB_ATOM_NONE) return;
+    // A message names at most two states: 0 removes them, 1 says an application asks.
+    for (const auto& [first, second] : {std::pair(atoms.vertical, atoms.horizontal),
+                                        std::pair(atoms.fullScreen, xcb_atom_t(XCB_ATOM_NONE))}) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = id;
+        message.type = atoms.state;
+        message.data.data32[0] = 0;
+        message.data.data32[1] = first;
+        message.data.data32[2] = second;
+        message.data.data32[3] = 1;
+        xcb_send_event(connection, 0, root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+    }
+    xcb_flush(connection);
+}
+
+std::optional<QRect> ClientRectOnServer(const QWidget* window) {
+    xcb_connection_t* connection = Connection();
+    if (!connection || !window->internalWinId()) return std::nullopt;
+    const auto id = xcb_window_t(window->internalWinId());
+    std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr), &std::free);
+    if (!geometry) return std::nullopt;
+    std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> origin(
+        xcb_translate_coordinates_reply(
+            connection, xcb_translate_coordinates(connection, id, geometry->root, 0, 0), nullptr),
+        &std::free);
+    if (!origin) return std::nullopt;
+    const qreal ratio = window->devicePixelRatioF();
+    return QRect(qRound(origin->dst_x / ratio), qRound(origin->dst_y / ratio),
+                 qRound(geometry->width / ratio), qRound(geometry->height / ratio));
+}
+
+void WatchStateAndGeometry(void (*changed)(QWidget* window, const WindowReport& report)) {
+    static bool watching = false;
+    xcb_connection_t* connection = Connection();
+    if (watching || !connection) return;
+    watching = true;
+    // For the rest of the process; its destructor takes it off the event dispatcher, if any.
+    static StateAndGeometryWatcher watcher(connection, changed);
+    qGuiApp->installNativeEventFilter(&watcher);
 }
 
 namespace {

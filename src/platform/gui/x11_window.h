@@ -2,6 +2,8 @@
 
 #include <QMargins>
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <optional>
 
 class QImage;
@@ -23,6 +25,28 @@ void PrepareToMap(QWidget* window, bool inSwitchers);
 // The widths of the frame the window manager put around the mapped window (_NET_FRAME_EXTENTS);
 // nullopt when it has not said.
 std::optional<QMargins> FrameExtents(QWidget* window);
+
+// Whether the window manager holds the window maximised, along either axis, or full screen: one
+// of the _NET_WM_STATE_MAXIMIZED_VERT, _MAXIMIZED_HORZ or _FULLSCREEN states is in its
+// _NET_WM_STATE now. Nullopt off X11 and before the native window exists.
+std::optional<bool> HeldInSizeState(const QWidget* window);
+// Asks the window manager to take those three states off the window.
+void ReleaseSizeStates(const QWidget* window);
+// The window's client rectangle as the X server has it now, in the program's logical pixels;
+// nullopt off X11 and before the native window exists.
+std::optional<QRect> ClientRectOnServer(const QWidget* window);
+// What the X server reported about a top-level window of the program.
+struct WindowReport {
+    bool stateChanged = false;  // its _NET_WM_STATE changed
+    // The window's new size, in logical pixels, when it came while the window was held in one of
+    // the states of HeldInSizeState; empty otherwise.
+    QSize sizeInState;
+};
+// From the first call on, `changed` is called for a top-level window of the program each time the
+// X server reports a change of its _NET_WM_STATE or of its geometry. It is called as the report
+// is read, in the server's order, before Qt has handled it: it may take note, not change
+// windows. Only the first call's `changed` is kept; nothing happens off X11.
+void WatchStateAndGeometry(void (*changed)(QWidget* window, const WindowReport& report));
 
 // The depth of the window's native X window when it takes pixels laid out as
 // QImage::Format_RGB32 unchanged: a true-colour visual of depth 24 or 32 with 8-bit red, green
