@@ -92,7 +92,7 @@ void PinnedWindow::contextMenuEvent(QContextMenuEvent* event) {
 QMenu* PinnedWindow::BuildMenu() {
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("PinMenu"));
-    const auto item = [menu](QMenu* in, const char* name, const QString& text) {
+    const auto item = [](QMenu* in, const char* name, const QString& text) {
         QAction* action = in->addAction(text);
         action->setObjectName(QLatin1String(name));
         return action;

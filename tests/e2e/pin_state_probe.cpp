@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
         char buffer[4096];
         const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (got <= 0) return app.quit();
+        if (got <= 0) return QCoreApplication::quit();
         input.append(buffer, got);
         for (qsizetype end; (end = input.indexOf('\n')) >= 0; input.remove(0, end + 1)) {
             const QList<QByteArray> words = input.left(end).split(' ');
@@ -69,5 +69,5 @@ int main(int argc, char** argv) {
             Say("done " + input.left(end));
         }
     });
-    return app.exec();
+    return QApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 
 #include "e2e_test.h"
 
@@ -95,7 +96,17 @@ TEST_F(RestoreTest, EveryStoredPictureComesBackOnItsOwnPixels) {
 
     QRect everything;
     for (const Stored& stored : kept) everything |= stored.pixels;
-    const QImage screen = session->SettledScreenshot(everything);
+    // A window is mapped before the program has painted it: on a busy machine the screen can
+    // hold still, unpainted, for longer than a settled screenshot waits.
+    QImage screen;
+    XSession::WaitUntil(
+        [&] {
+            screen = session->SettledScreenshot(everything);
+            return std::all_of(kept.begin(), kept.end(), [&](const Stored& stored) {
+                return AreaIs(screen, stored.pixels, stored.colour, 24, nullptr);
+            });
+        },
+        10000, 200);
     ASSERT_FALSE(screen.isNull());
     for (const Stored& stored : kept) {
         SCOPED_TRACE(stored.pathInFile.toStdString());

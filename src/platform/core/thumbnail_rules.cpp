@@ -67,10 +67,10 @@ std::optional<int> ThumbnailClassFor(QSize natural, QSize shown) {
 std::optional<int> ThumbnailClassFrom(QSize natural, QSize decoded, QSize shown) {
     const std::optional<int> classIndex = ThumbnailClassFor(natural, shown);
     if (!classIndex) return std::nullopt;
-    const QSize classThumbnail = ThumbnailSizeFor(natural, kThumbnailClasses[*classIndex].size);
+    const QSize classSize = ThumbnailSizeFor(natural, kThumbnailClasses[*classIndex].size);
     // The copy stands where the thumbnail would: no smaller, no larger than the picture, and
     // of its shape.
-    if (!ThumbnailCovers(decoded, natural, classThumbnail)) return std::nullopt;
+    if (!ThumbnailCovers(decoded, natural, classSize)) return std::nullopt;
     return classIndex;
 }
 
