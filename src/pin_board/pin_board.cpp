@@ -300,10 +300,11 @@ void PinBoard::ShowOriginalSize(pinned_window::PinnedWindow* window) {
     // left corner where it is.
     const QScreen* screen = window->screen();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
-    QSizeF size = QSizeF(window->Picture()->NaturalSize()) / ratio;
-    if (screen) size = size.boundedTo(QSizeF(screen->availableGeometry().size()));
     const QSizeF natural = QSizeF(window->Picture()->NaturalSize()) / ratio;
-    size = natural.scaled(size, Qt::KeepAspectRatio);
+    const QSizeF size =
+        screen ? natural.scaled(natural.boundedTo(QSizeF(screen->availableGeometry().size())),
+                                Qt::KeepAspectRatio)
+               : natural;
     window->Place(window->Left(), window->Top(), platform::PixelsToTwips(qRound(size.width())),
                   platform::PixelsToTwips(qRound(size.height())));
     pin->entry.geometry = {

@@ -16,39 +16,15 @@
 #include <utility>
 #include <vector>
 
+#include "platform/x11_atoms.h"
+
 namespace platform {
 
 namespace {
 
-xcb_connection_t* Connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
-    xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    if (!reply) return XCB_ATOM_NONE;
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    return atom;
-}
-
-// The 32-bit items of a window property of the given type; empty when unset.
-std::vector<uint32_t> Property32(xcb_connection_t* connection, xcb_window_t window,
-                                 xcb_atom_t property, xcb_atom_t type) {
-    std::vector<uint32_t> items;
-    xcb_get_property_cookie_t cookie =
-        xcb_get_property(connection, 0, window, property, type, 0, 1024);
-    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-        xcb_get_property_reply(connection, cookie, nullptr), &std::free);
-    if (reply && reply->format == 32 && reply->type == type) {
-        const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
-        items.assign(data, data + xcb_get_property_value_length(reply.get()) / 4);
-    }
-    return items;
-}
+using x11::Atom;
+using x11::Connection;
+using x11::Property32;
 
 void AddStates(xcb_connection_t* connection, xcb_window_t window,
                const std::vector<const char*>& names) {
@@ -120,13 +96,6 @@ const SizeStateAtoms& SizeAtoms(xcb_connection_t* connection) {
                                       Atom(connection, "_NET_WM_STATE_MAXIMIZED_HORZ"),
                                       Atom(connection, "_NET_WM_STATE_FULLSCREEN")};
     return atoms;
-}
-
-xcb_window_t RootOf(xcb_connection_t* connection, xcb_window_t window) {
-    std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
-        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr),
-        &std::free);
-    return geometry ? geometry->root : xcb_window_t(XCB_WINDOW_NONE);
 }
 
 bool HoldsSizeState(xcb_connection_t* connection, xcb_window_t window) {
@@ -210,24 +179,12 @@ void ReleaseSizeStates(const QWidget* window) {
     xcb_connection_t* connection = Connection();
     if (!connection || !window->internalWinId()) return;
     const auto id = xcb_window_t(window->internalWinId());
-    const xcb_window_t root = RootOf(connection, id);
     const SizeStateAtoms& atoms = SizeAtoms(connection);
-    if (root == XCB_WINDOW_NONE || atoms.state == XCB_ATOM_NONE) return;
+    if (atoms.state == XCB_ATOM_NONE) return;
     // A message names at most two states: 0 removes them, 1 says an application asks.
     for (const auto& [first, second] : {std::pair(atoms.vertical, atoms.horizontal),
                                         std::pair(atoms.fullScreen, xcb_atom_t(XCB_ATOM_NONE))}) {
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = id;
-        message.type = atoms.state;
-        message.data.data32[0] = 0;
-        message.data.data32[1] = first;
-        message.data.data32[2] = second;
-        message.data.data32[3] = 1;
-        xcb_send_event(connection, 0, root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&message));
+        x11::SendToWindowManager(connection, id, atoms.state, {0, first, second, 1});
     }
     xcb_flush(connection);
 }
