@@ -697,11 +697,11 @@ bool XSession::MoveWindow(WindowId id, QPoint topLeft) const {
     return ok;
 }
 
-bool XSession::OpenForeignWindow(const QString& title, const QRect& rect) {
+bool XSession::OpenForeignWindow(const QString& title, const QRect& rect, const QString& eventLog) {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(Environment());
-    // xev reports every event it sees; nobody reads that here.
-    process->setStandardOutputFile(QProcess::nullDevice());
+    // xev reports every event it sees.
+    process->setStandardOutputFile(eventLog.isEmpty() ? QProcess::nullDevice() : eventLog);
     process->setStandardErrorFile(QProcess::nullDevice());
     const pid_t parent = ::getpid();
     process->setChildProcessModifier([parent] {

@@ -140,8 +140,9 @@ public:
     // pointer and keyboard grabs of a title-bar drag.
     bool MoveWindow(WindowId id, QPoint topLeft) const;
     // Opens a window of another program (xev) titled `title` at `rect`; the window manager
-    // gives it the focus. It is closed with the session.
-    bool OpenForeignWindow(const QString& title, const QRect& rect);
+    // gives it the focus. It is closed with the session. The events it receives are written to
+    // `eventLog` when one is named.
+    bool OpenForeignWindow(const QString& title, const QRect& rect, const QString& eventLog = {});
     // Asks the window manager to change a window's state as a pager or a keyboard shortcut does,
     // by a _NET_WM_STATE client message (wmctrl -b): `change` is "add,maximized_vert,
     // maximized_horz", "add,fullscreen" and the like.

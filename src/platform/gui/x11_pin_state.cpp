@@ -6,11 +6,12 @@
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QHash>
 #include <QPointer>
-#include <QSet>
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -57,27 +58,29 @@ void ShapeInput(xcb_connection_t* connection, xcb_window_t window, bool empty) {
     }
 }
 
-// The windows that let clicks through: when the window manager puts one into a new frame, as it
-// does when the window is shown, the frame is emptied too (neither openbox 3.6 nor icewm 3.3
-// gave a new frame the empty shape its window already had). One per application.
-class ClickThroughWindows : public QObject, public QAbstractNativeEventFilter {
+// What a pinned window asked of its frame: an empty input shape (neither openbox 3.6 nor icewm
+// 3.3 gave a new frame the empty shape its window already had), and an opacity (icewm 3.3 copies
+// _NET_WM_WINDOW_OPACITY to its frame, where the compositing manager reads it, only when the
+// property changes, not when it frames a window that already has it). Both are asked again each
+// time the window manager puts the window into a new frame, as it does when it is shown. One
+// per application.
+class FramedWindows : public QObject, public QAbstractNativeEventFilter {
 public:
-    static ClickThroughWindows* Get() {
-        static QPointer<ClickThroughWindows> windows;
-        if (!windows) windows = new ClickThroughWindows;
+    static FramedWindows* Get() {
+        static QPointer<FramedWindows> windows;
+        if (!windows) windows = new FramedWindows;
         return windows;
     }
-    ~ClickThroughWindows() override {
+    ~FramedWindows() override {
         if (QCoreApplication::instance())
             QCoreApplication::instance()->removeNativeEventFilter(this);
     }
 
-    void Set(xcb_window_t window, bool on) {
-        if (on) {
-            windows_.insert(window);
-        } else {
-            windows_.remove(window);
-        }
+    void SetClickThrough(xcb_window_t window, bool on) {
+        Change(window, [on](Asked& asked) { asked.clickThrough = on; });
+    }
+    void SetOpacity(xcb_window_t window, uint32_t opacity) {
+        Change(window, [opacity](Asked& asked) { asked.opacity = opacity; });
     }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
@@ -86,10 +89,16 @@ public:
         const uint8_t type = event->response_type & 0x7f;
         if (type == XCB_REPARENT_NOTIFY) {
             const auto* reparent = reinterpret_cast<const xcb_reparent_notify_event_t*>(event);
-            if (windows_.contains(reparent->window)) {
-                ShapeInput(Connection(), reparent->window, true);
-                xcb_flush(Connection());
+            const auto asked = windows_.constFind(reparent->window);
+            if (asked == windows_.constEnd()) return false;
+            xcb_connection_t* connection = Connection();
+            if (asked->clickThrough) ShapeInput(connection, reparent->window, true);
+            if (asked->opacity != kOpaque) {
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, reparent->window,
+                                    Atom(connection, "_NET_WM_WINDOW_OPACITY"), XCB_ATOM_CARDINAL,
+                                    32, 1, &asked->opacity);
             }
+            xcb_flush(connection);
         } else if (type == XCB_DESTROY_NOTIFY) {
             windows_.remove(reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window);
         }
@@ -97,9 +106,26 @@ public:
     }
 
 private:
-    ClickThroughWindows() : QObject(qApp) { qApp->installNativeEventFilter(this); }
+    static constexpr uint32_t kOpaque = 0xffffffff;
+    struct Asked {
+        bool clickThrough = false;
+        uint32_t opacity = kOpaque;
+    };
 
-    QSet<xcb_window_t> windows_;
+    FramedWindows() : QObject(qApp) { qApp->installNativeEventFilter(this); }
+
+    template <typename Edit>
+    void Change(xcb_window_t window, Edit change) {
+        Asked asked = windows_.value(window);
+        change(asked);
+        if (!asked.clickThrough && asked.opacity == kOpaque) {
+            windows_.remove(window);
+        } else {
+            windows_.insert(window, asked);
+        }
+    }
+
+    QHash<xcb_window_t, Asked> windows_;
 };
 
 }  // namespace
@@ -173,7 +199,12 @@ void SetOpacity(QWidget* window, double opacity) {
     window->setWindowOpacity(opacity);
     // Qt writes the property but leaves it in the connection's buffer (Qt 6.4, GLib event loop):
     // without a flush it reached the server only with the next request anything flushed.
-    if (xcb_connection_t* connection = Connection()) xcb_flush(connection);
+    xcb_connection_t* connection = Connection();
+    if (!connection) return;
+    // Qt's own value: the fraction of the full 32-bit range.
+    FramedWindows::Get()->SetOpacity(xcb_window_t(window->winId()),
+                                     uint32_t(std::llround(opacity * 0xffffffffU)));
+    xcb_flush(connection);
 }
 
 void SetClickThrough(QWidget* window, bool on) {
@@ -183,7 +214,7 @@ void SetClickThrough(QWidget* window, bool on) {
     if (!shape || !shape->present) return;
     const auto id = xcb_window_t(window->winId());
     ShapeInput(connection, id, on);
-    ClickThroughWindows::Get()->Set(id, on);
+    FramedWindows::Get()->SetClickThrough(id, on);
     xcb_flush(connection);
 }
 
