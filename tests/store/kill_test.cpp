@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
@@ -10,18 +11,23 @@
 
 #include "kill_lists.h"
 #include "store/data_file.h"
+#include "store/pin_settings.h"
 #include "support/test_files.h"
 
 namespace {
 
 // A process that saves over and over is killed at random moments; each time the data file
-// must be one of the lists written, whole, never a mixture or a truncated file.
+// must be one of the lists written, whole, never a mixture or a truncated file, and the settings
+// file beside it one of the settings written, or absent.
 TEST(SaveAll, KilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
     QTemporaryDir folder;
     const QString dataFile = folder.filePath(QStringLiteral("zuzerid.dat"));
+    const QString settingsFile = store::PinSettingsFileName(dataFile);
     QList<QByteArray> written;
+    QList<QByteArray> settingsWritten;
     for (int n = 0; n < kill_lists::kLists; ++n) {
         written.append(store::FormatRecords(kill_lists::ListNumber(n)));
+        settingsWritten.append(store::FormatPinSettings(kill_lists::SettingsNumber(n)));
     }
     ASSERT_TRUE(store::SaveAll(kill_lists::ListNumber(1), dataFile).ok);
 
@@ -40,6 +46,10 @@ TEST(SaveAll, KilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
         ASSERT_TRUE(written.contains(bytes)) << "after kill " << kill << ", " << bytes.size()
                                              << " bytes that are none of the lists written";
         seen.insert(written.indexOf(bytes));
+        if (QFile::exists(settingsFile)) {
+            ASSERT_TRUE(settingsWritten.contains(test_support::ReadBytes(settingsFile)))
+                << "after kill " << kill << ", a settings file that is none of those written";
+        }
         // It parses completely, as the next start will read it.
         const store::DataFileContents contents = store::ReadDataFile(bytes);
         EXPECT_EQ(contents.stop, store::ReadStop::EndOfData);
