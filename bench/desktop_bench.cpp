@@ -21,8 +21,9 @@
 //   warm_ratio    warm_s / floor_s        cold_ratio   cold_s / nocache_s
 //
 // BM_DesktopMemory, each iteration: no pins (base), `records` pins without a cache (nocache),
-// and with a warm cache (warm; a cold restore unmeasured before it fills the cache). Each is
-// measured 0.5 s after it is on screen. Counters (MiB):
+// with a warm cache (warm; a cold restore unmeasured before it fills the cache), and warm with
+// every other pin at 60 % and ten following their files (settings). Each is measured 0.5 s
+// after it is on screen. Counters (MiB):
 //   base_MB                  resident memory with no pins
 //   nocache_added_MB, warm_added_MB    resident memory above base_MB
 //   pixels_MB                the pinned pictures' pixels: records x 400 x 300 x 4 x dpr^2
@@ -31,7 +32,7 @@
 //                            pictures, without the windows' buffers
 //   *_shm_added_MB           the shared memory in *_added_MB: window buffers in MIT-SHM segments,
 //                            which the X server maps too
-//   x_base_MB, x_nocache_MB, x_warm_MB   how much the X server's resident memory grew while the
+//   x_<case>_MB              how much the X server's resident memory grew while the
 //                            case ran (information only: it depends on what it freed before)
 //
 // Full run:  desktop_bench                 (100 records of 6000x4000 photos, 10 files)
@@ -64,6 +65,7 @@
 #include "pin_board/pin_board.h"
 #include "platform/thumbnail_cache.h"
 #include "store/data_file.h"
+#include "store/pin_settings.h"
 #include "x_session.h"
 
 namespace {
@@ -92,8 +94,22 @@ struct RestoreCase {
     QByteArray dataFile;
     int records = 0;
     QString thumbnails;
-    bool atRest = false;  // also measure memory, after letting the windows settle
+    bool atRest = false;          // also measure memory, after letting the windows settle
+    bool chosenSettings = false;  // half the pins faded, ten following their files
 };
+
+// The settings a user who uses the pin menu may have: every other pin at 60 %, the first ten
+// following their files.
+QByteArray ChosenSettings(const QByteArray& dataFile) {
+    QList<std::pair<store::PictureEntry, store::PinSettings>> pins;
+    for (const store::Record& record : store::ReadDataFile(dataFile).records) {
+        store::PinSettings settings;
+        if (pins.size() % 2 == 1) settings.opacity = 60;
+        settings.followFile = pins.size() < 10;
+        pins.append({store::EntryOf(record), settings});
+    }
+    return store::FormatPinSettings(pins);
+}
 
 // Gives this process the session's environment as a whole, removals included.
 void UseEnvironment(const QProcessEnvironment& environment) {
@@ -178,6 +194,16 @@ void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTim
     QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
     if (const auto error = bench::EnterWithDataFile(restore.folder, restore.dataFile)) {
         return times.Fail(*error);
+    }
+    QFile settings(store::kPinSettingsFileName);
+    if (restore.chosenSettings) {
+        const QByteArray bytes = ChosenSettings(restore.dataFile);
+        if (!settings.open(QIODevice::WriteOnly) || settings.write(bytes) != bytes.size()) {
+            return times.Fail("cannot write the settings file");
+        }
+        settings.close();
+    } else {
+        settings.remove();
     }
     PaintWatch watch;
     application.installEventFilter(&watch);
@@ -309,16 +335,17 @@ void BM_DesktopMemory(benchmark::State& state, const Desktop& desktop) {
     const RestoreCase base{folder.path(), {}, 0, {}, true};
     const RestoreCase nocache{folder.path(), dataFile, records, {}, true};
     const RestoreCase warm{folder.path(), dataFile, records, thumbnails, true};
+    const RestoreCase chosen{folder.path(), dataFile, records, thumbnails, true, true};
     const bench::ChildResult filled =
         bench::RunInChild([&](bench::ChildTimes& times) { Restore(desktop, fill, times); });
     if (!filled.times.ok) return state.SkipWithError(filled.times.error);
 
-    const char* names[] = {"base", "nocache", "warm"};
-    double resident[3] = {}, loaded[3] = {}, shared[3] = {}, server[3] = {}, pixels = 0;
+    const char* names[] = {"base", "nocache", "warm", "settings"};
+    double resident[4] = {}, loaded[4] = {}, shared[4] = {}, server[4] = {}, pixels = 0;
     int rounds = 0;
     for (auto _ : state) {
-        const RestoreCase* cases[] = {&base, &nocache, &warm};
-        for (int i = 0; i < 3; ++i) {
+        const RestoreCase* cases[] = {&base, &nocache, &warm, &chosen};
+        for (int i = 0; i < 4; ++i) {
             const bench::ChildResult result = bench::RunInChild(
                 [&](bench::ChildTimes& times) { Restore(desktop, *cases[i], times); });
             if (!result.times.ok) {
@@ -336,7 +363,7 @@ void BM_DesktopMemory(benchmark::State& state, const Desktop& desktop) {
     if (rounds == 0) return;
     state.counters["base_MB"] = resident[0] / rounds;
     state.counters["pixels_MB"] = pixels;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         const std::string name = names[i];
         state.counters["x_" + name + "_MB"] = server[i] / rounds;
         if (i == 0) continue;
