@@ -37,8 +37,6 @@ PinnedWindow::PinnedWindow()
     SetClientSize(3315, 2550);
     connect(picture_, &platform::ImageBox::DoubleClicked, this, &PinnedWindow::unpinRequested);
     picture_->installEventFilter(this);
-    obscured_ = new platform::ObscuredWatch(this);
-    connect(obscured_, &platform::ObscuredWatch::changed, this, &PinnedWindow::UpdateAnimation);
 }
 
 void PinnedWindow::Place(float left, float top, float width, float height) {
@@ -181,7 +179,7 @@ bool PinnedWindow::AnimationRunning() const {
 bool PinnedWindow::CanBeSeen() const {
     const QWindow* window = windowHandle();
     if (!isVisible() || isMinimized() || !window || !window->isExposed()) return false;
-    if (obscured_->FullyObscured()) return false;
+    if (obscured_ && obscured_->FullyObscured()) return false;
     const QRect frame = frameGeometry();
     const QList<QScreen*> screens = QGuiApplication::screens();
     return std::any_of(screens.begin(), screens.end(),
@@ -201,8 +199,20 @@ void PinnedWindow::UpdateAnimation() {
     if (!animation_) {
         animation_ = new AnimationPlayer(Picture()->Path(), this);
         connect(animation_, &AnimationPlayer::frameChanged, this, &PinnedWindow::RepaintPicture);
+        // Turned on from the menu, the pin is in view; the next change of that is reported.
+        if (isVisible()) WatchObscured();
     }
     animation_->SetRunning(CanBeSeen());
+}
+
+void PinnedWindow::WatchObscured() {
+    // Only pins that play are watched: the restore of many still pins asks the X server nothing
+    // more than before.
+    if (!obscured_) {
+        obscured_ = new platform::ObscuredWatch(this);
+        connect(obscured_, &platform::ObscuredWatch::changed, this, &PinnedWindow::UpdateAnimation);
+    }
+    obscured_->Select();
 }
 
 void PinnedWindow::DrawPicture(QPainter& painter, const QRect& target) {
@@ -228,7 +238,7 @@ void PinnedWindow::RepaintPicture() {
 
 void PinnedWindow::showEvent(QShowEvent* event) {
     // Before the map, so that the map's own report comes.
-    obscured_->Select();
+    if (settings_.playAnimation && Animated()) WatchObscured();
     TwipsWindow::showEvent(event);
     UpdateAnimation();
 }

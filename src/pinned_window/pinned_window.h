@@ -79,6 +79,7 @@ private:
     bool Animated();
     bool CanBeSeen() const;
     void UpdateAnimation();
+    void WatchObscured();
     void DrawPicture(QPainter& painter, const QRect& target);
     void RepaintPicture();
 
@@ -88,7 +89,7 @@ private:
     // Whether the picture is an animated GIF; found out when first needed.
     std::optional<bool> animated_;
     AnimationPlayer* animation_ = nullptr;
-    platform::ObscuredWatch* obscured_;
+    platform::ObscuredWatch* obscured_ = nullptr;
     int animationFramesDrawn_ = 0;
 };
 
