@@ -2,11 +2,18 @@
 
 #include <QActionGroup>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
+#include <QWindow>
 
+#include <algorithm>
+
+#include "pinned_window/animation_player.h"
 #include "platform/controls.h"
 #include "platform/x11_pin_state.h"
+#include "platform/x11_visibility.h"
 
 namespace pinned_window {
 
@@ -29,6 +36,7 @@ PinnedWindow::PinnedWindow()
     picture_->Place(0, 0, 2535, 1815);
     SetClientSize(3315, 2550);
     connect(picture_, &platform::ImageBox::DoubleClicked, this, &PinnedWindow::unpinRequested);
+    picture_->installEventFilter(this);
 }
 
 void PinnedWindow::Place(float left, float top, float width, float height) {
@@ -45,6 +53,10 @@ void PinnedWindow::Place(float left, float top, float width, float height) {
 void PinnedWindow::SetPicture(platform::Picture picture) {
     picture_->SetPicture(std::move(picture));
     picture_->setVisible(true);
+    animated_.reset();
+    delete animation_;
+    animation_ = nullptr;
+    UpdateAnimation();
 }
 
 const platform::Picture& PinnedWindow::Picture() const {
@@ -69,6 +81,7 @@ void PinnedWindow::SetSettings(const store::PinSettings& settings) {
     platform::SetClickThrough(this, settings_.clickThrough);
     platform::SetKeepAbove(this, settings_.keepAbove);
     platform::SetOnAllWorkspaces(this, settings_.allWorkspaces);
+    UpdateAnimation();
 }
 
 void PinnedWindow::ShowPinned() {
@@ -98,12 +111,13 @@ QMenu* PinnedWindow::BuildMenu() {
         return action;
     };
     const auto toggle = [&](const char* name, const QString& text, bool checked,
-                            void (*apply)(store::PinSettings&, bool)) {
+                            void (*apply)(store::PinSettings&, bool)) -> QAction* {
         QAction* action = item(menu, name, text);
         action->setCheckable(true);
         action->setChecked(checked);
         connect(action, &QAction::toggled, this,
                 [this, apply](bool on) { Change([&](store::PinSettings& s) { apply(s, on); }); });
+        return action;
     };
 
     QMenu* opacity = menu->addMenu(QStringLiteral("不透明度"));
@@ -125,6 +139,9 @@ QMenu* PinnedWindow::BuildMenu() {
            [](store::PinSettings& s, bool on) { s.keepAbove = on; });
     toggle("allWorkspaces", QStringLiteral("すべてのﾃﾞｽｸﾄｯﾌﾟに表示"), settings_.allWorkspaces,
            [](store::PinSettings& s, bool on) { s.allWorkspaces = on; });
+    toggle("playAnimation", QStringLiteral("アニメーションを再生"), settings_.playAnimation,
+           [](store::PinSettings& s, bool on) { s.playAnimation = on; })
+        ->setEnabled(Animated());
     menu->addSeparator();
     connect(item(menu, "originalSize", QStringLiteral("元の大きさ")), &QAction::triggered, this,
             &PinnedWindow::originalSizeRequested);
@@ -143,8 +160,111 @@ QMenu* PinnedWindow::BuildMenu() {
 void PinnedWindow::DrawContents(QPainter& painter) {
     painter.fillRect(rect(), palette().color(QPalette::Window));
     if (picture_->Visible()) {
-        picture_->Draw(painter, QRect(picture_->mapTo(this, QPoint(0, 0)), picture_->size()));
+        DrawPicture(painter, QRect(picture_->mapTo(this, QPoint(0, 0)), picture_->size()));
     }
+}
+
+bool PinnedWindow::Animated() {
+    if (!animated_) {
+        const platform::Picture& picture = Picture();
+        animated_ = picture && AnimationPlayer::IsAnimated(picture->Path());
+    }
+    return *animated_;
+}
+
+bool PinnedWindow::AnimationRunning() const {
+    return animation_ && animation_->Running();
+}
+
+bool PinnedWindow::CanBeSeen() const {
+    const QWindow* window = windowHandle();
+    if (!isVisible() || isMinimized() || !window || !window->isExposed()) return false;
+    if (obscured_ && obscured_->FullyObscured()) return false;
+    const QRect frame = frameGeometry();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(),
+                       [&](const QScreen* screen) { return screen->geometry().intersects(frame); });
+}
+
+void PinnedWindow::UpdateAnimation() {
+    // The file is looked at only for a pin whose setting asks for it.
+    if (!settings_.playAnimation || !Animated()) {
+        if (animation_) {
+            delete animation_;
+            animation_ = nullptr;
+            RepaintPicture();
+        }
+        return;
+    }
+    if (!animation_) {
+        animation_ = new AnimationPlayer(Picture()->Path(), this);
+        connect(animation_, &AnimationPlayer::frameChanged, this, &PinnedWindow::RepaintPicture);
+        // Turned on from the menu, the pin is in view; the next change of that is reported.
+        if (isVisible()) WatchObscured();
+    }
+    animation_->SetRunning(CanBeSeen());
+}
+
+void PinnedWindow::WatchObscured() {
+    // Only pins that play are watched: the restore of many still pins asks the X server nothing
+    // more than before.
+    if (!obscured_) {
+        obscured_ = new platform::ObscuredWatch(this);
+        connect(obscured_, &platform::ObscuredWatch::changed, this, &PinnedWindow::UpdateAnimation);
+    }
+    obscured_->Select();
+}
+
+void PinnedWindow::DrawPicture(QPainter& painter, const QRect& target) {
+    if (!animation_ || animation_->Frame().isNull()) {
+        picture_->Draw(painter, target);
+        return;
+    }
+    // Each frame is scaled as it is drawn: no copy at the pin's size is kept.
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, animation_->Frame());
+    painter.restore();
+    ++animationFramesDrawn_;
+}
+
+void PinnedWindow::RepaintPicture() {
+    picture_->update();
+    // A window drawn on screen repaints its controls itself.
+    if (testAttribute(Qt::WA_PaintOnScreen)) {
+        update(QRect(picture_->mapTo(this, QPoint(0, 0)), picture_->size()));
+    }
+}
+
+void PinnedWindow::showEvent(QShowEvent* event) {
+    // Before the map, so that the map's own report comes.
+    if (settings_.playAnimation && Animated()) WatchObscured();
+    TwipsWindow::showEvent(event);
+    UpdateAnimation();
+}
+
+void PinnedWindow::hideEvent(QHideEvent* event) {
+    TwipsWindow::hideEvent(event);
+    UpdateAnimation();
+}
+
+void PinnedWindow::moveEvent(QMoveEvent* event) {
+    TwipsWindow::moveEvent(event);
+    UpdateAnimation();
+}
+
+bool PinnedWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == picture_ && event->type() == QEvent::Paint && animation_ &&
+        !animation_->Frame().isNull() && !testAttribute(Qt::WA_PaintOnScreen)) {
+        QPainter painter(picture_);
+        DrawPicture(painter, picture_->rect());
+        return true;
+    }
+    const bool filtered = TwipsWindow::eventFilter(watched, event);
+    // Qt says whether the window can be seen by the expose events of its native window: none
+    // while it is unmapped or minimised.
+    if (event->type() == QEvent::Expose && watched == windowHandle()) UpdateAnimation();
+    return filtered;
 }
 
 }  // namespace pinned_window

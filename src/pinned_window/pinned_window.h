@@ -2,6 +2,7 @@
 
 #include <QSize>
 #include <functional>
+#include <optional>
 
 #include "platform/picture.h"
 #include "platform/twips_window.h"
@@ -11,9 +12,12 @@ class QMenu;
 
 namespace platform {
 class ImageBox;
-}
+class ObscuredWatch;
+}  // namespace platform
 
 namespace pinned_window {
+
+class AnimationPlayer;
 
 // A picture pinned to the desktop: a window without frame or title bar that is nothing but its
 // picture, stretched over the whole window. A double-click asks for it to be unpinned; the right
@@ -42,6 +46,13 @@ public:
     // Opacity is offered only while a compositing manager runs, since nothing else draws it.
     void SetOpacityAvailable(bool available) { opacityAvailable_ = available; }
 
+    // An animated GIF plays while its setting asks for it and the window can be seen: not while
+    // it is hidden, minimised, off every screen or, without a compositing manager, covered
+    // entirely. Otherwise the pin shows the picture's first frame.
+    bool AnimationRunning() const;
+    // Frames of the animation drawn so far; tests count them.
+    int AnimationFramesDrawn() const { return animationFramesDrawn_; }
+
 signals:
     void unpinRequested();
     void deleteRequested();
@@ -56,14 +67,30 @@ protected:
     void OnCloseCommand() override {}
     void DrawContents(QPainter& painter) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QMenu* BuildMenu();
     void Change(const std::function<void(store::PinSettings&)>& change);
 
+    bool Animated();
+    bool CanBeSeen() const;
+    void UpdateAnimation();
+    void WatchObscured();
+    void DrawPicture(QPainter& painter, const QRect& target);
+    void RepaintPicture();
+
     platform::ImageBox* picture_;
     store::PinSettings settings_;
     bool opacityAvailable_ = false;
+    // Whether the picture is an animated GIF; found out when first needed.
+    std::optional<bool> animated_;
+    AnimationPlayer* animation_ = nullptr;
+    platform::ObscuredWatch* obscured_ = nullptr;
+    int animationFramesDrawn_ = 0;
 };
 
 }  // namespace pinned_window

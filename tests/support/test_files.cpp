@@ -142,6 +142,12 @@ QByteArray JpegWithExif(const QImage& picture, std::optional<int> orientation,
 
 QByteArray GifBytes(QSize size, const QList<QRgb>& palette,
                     const std::function<int(int x, int y)>& indexAt) {
+    return AnimatedGifBytes(size, palette, 1, 0,
+                            [&indexAt](int, int x, int y) { return indexAt(x, y); });
+}
+
+QByteArray AnimatedGifBytes(QSize size, const QList<QRgb>& palette, int frames, int delayCs,
+                            const std::function<int(int frame, int x, int y)>& indexAt) {
     // LZW with a minimum code size of 2: 3-bit codes, 4 = clear, 5 = end. A clear code before
     // every pixel keeps the code table from growing, so each pixel is one literal code.
     QByteArray data("GIF89a");
@@ -160,40 +166,52 @@ QByteArray GifBytes(QSize size, const QList<QRgb>& palette,
         data.append(char(qGreen(colour)));
         data.append(char(qBlue(colour)));
     }
-    data.append(char(0x2C));
-    put16(0);
-    put16(0);
-    put16(size.width());
-    put16(size.height());
-    data.append(char(0));
-    data.append(char(2));
+    if (frames > 1) {
+        data.append("\x21\xFF\x0BNETSCAPE2.0\x03\x01", 16);  // loop ...
+        put16(0);                                            // ... for ever
+        data.append(char(0));
+    }
+    for (int frame = 0; frame < frames; ++frame) {
+        if (frames > 1) {
+            data.append("\x21\xF9\x04\x00", 4);  // graphic control: no disposal, opaque
+            put16(delayCs);
+            data.append("\x00\x00", 2);
+        }
+        data.append(char(0x2C));
+        put16(0);
+        put16(0);
+        put16(size.width());
+        put16(size.height());
+        data.append(char(0));
+        data.append(char(2));
 
-    QByteArray codes;
-    quint32 buffer = 0;
-    int bits = 0;
-    const auto putCode = [&](int code) {
-        buffer |= quint32(code) << bits;
-        bits += 3;
-        while (bits >= 8) {
-            codes.append(char(buffer & 0xFF));
-            buffer >>= 8;
-            bits -= 8;
+        QByteArray codes;
+        quint32 buffer = 0;
+        int bits = 0;
+        const auto putCode = [&](int code) {
+            buffer |= quint32(code) << bits;
+            bits += 3;
+            while (bits >= 8) {
+                codes.append(char(buffer & 0xFF));
+                buffer >>= 8;
+                bits -= 8;
+            }
+        };
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                putCode(4);
+                putCode(indexAt(frame, x, y) & 3);
+            }
         }
-    };
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            putCode(4);
-            putCode(indexAt(x, y) & 3);
+        putCode(5);
+        if (bits > 0) codes.append(char(buffer & 0xFF));
+        for (qsizetype offset = 0; offset < codes.size(); offset += 255) {
+            const QByteArray block = codes.mid(offset, 255);
+            data.append(char(block.size()));
+            data.append(block);
         }
+        data.append(char(0));
     }
-    putCode(5);
-    if (bits > 0) codes.append(char(buffer & 0xFF));
-    for (qsizetype offset = 0; offset < codes.size(); offset += 255) {
-        const QByteArray block = codes.mid(offset, 255);
-        data.append(char(block.size()));
-        data.append(block);
-    }
-    data.append(char(0));
     data.append(char(0x3B));
     return data;
 }

@@ -54,6 +54,10 @@ QByteArray JpegWithExif(const QImage& picture, std::optional<int> orientation,
 // A GIF of up to four colours; `indexAt` gives each pixel's palette index.
 QByteArray GifBytes(QSize size, const QList<QRgb>& palette,
                     const std::function<int(int x, int y)>& indexAt);
+// An animated GIF of `frames` frames that loops for ever, each frame shown for `delayCs`
+// hundredths of a second and drawn whole; `indexAt` gives each pixel's palette index.
+QByteArray AnimatedGifBytes(QSize size, const QList<QRgb>& palette, int frames, int delayCs,
+                            const std::function<int(int frame, int x, int y)>& indexAt);
 // A 2 x 1 GIF: one red, one blue pixel.
 QByteArray TinyGif();
 // A GIF whose screen and frame claim width x height but which holds almost no data.
