@@ -125,6 +125,8 @@ QMenu* PinnedWindow::BuildMenu() {
            [](store::PinSettings& s, bool on) { s.keepAbove = on; });
     toggle("allWorkspaces", QStringLiteral("すべてのﾃﾞｽｸﾄｯﾌﾟに表示"), settings_.allWorkspaces,
            [](store::PinSettings& s, bool on) { s.allWorkspaces = on; });
+    toggle("followFile", QStringLiteral("ファイルの変更に追従"), settings_.followFile,
+           [](store::PinSettings& s, bool on) { s.followFile = on; });
     menu->addSeparator();
     connect(item(menu, "originalSize", QStringLiteral("元の大きさ")), &QAction::triggered, this,
             &PinnedWindow::originalSizeRequested);
