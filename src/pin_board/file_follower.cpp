@@ -36,7 +36,7 @@ std::optional<Version> VersionOf(const platform::FilePath& path) {
 platform::PictureLoad LoadAtWidth(const platform::FilePath& path, int width,
                                   platform::ThumbnailCache* thumbnails) {
     const platform::PictureLoad measured = platform::MeasurePicture(path);
-    if (!measured) return measured;
+    if (!measured) return {nullptr, measured.error};
     const QSize natural = measured.picture->NaturalSize();
     const int height = std::max(1, qRound(double(width) * natural.height() / natural.width()));
     return platform::LoadPicture(path, QSize(width, height), thumbnails);
