@@ -31,15 +31,18 @@ std::optional<Version> VersionOf(const platform::FilePath& path) {
                    ns(status.st_mtim), ns(status.st_ctim)};
 }
 
-// On a worker thread: the new version measured, then decoded at the pin's width and the height
-// its own shape gives.
-platform::PictureLoad LoadAtWidth(const platform::FilePath& path, int width,
+// On a worker thread: the new version decoded at the pin's width and the height its own shape
+// gives. A save mostly keeps the picture's shape, so the pin's own shape is tried first; only a
+// picture of another shape is decoded a second time.
+platform::PictureLoad LoadAtWidth(const platform::FilePath& path, QSize shown,
                                   platform::ThumbnailCache* thumbnails) {
-    const platform::PictureLoad measured = platform::MeasurePicture(path);
-    if (!measured) return {nullptr, measured.error};
-    const QSize natural = measured.picture->NaturalSize();
-    const int height = std::max(1, qRound(double(width) * natural.height() / natural.width()));
-    return platform::LoadPicture(path, QSize(width, height), thumbnails);
+    platform::PictureLoad load = platform::LoadPicture(path, shown, thumbnails);
+    if (!load) return load;
+    const QSize natural = load.picture->NaturalSize();
+    const int height =
+        std::max(1, qRound(double(shown.width()) * natural.height() / natural.width()));
+    if (std::abs(height - shown.height()) <= 1) return load;
+    return platform::LoadPicture(path, QSize(shown.width(), height), thumbnails);
 }
 
 }  // namespace
@@ -148,7 +151,7 @@ void FileFollower::Check(pinned_window::PinnedWindow* window, Follower& follower
                 Loaded(window, generation, loaded, running->result());
             });
     running->setFuture(
-        QtConcurrent::run(LoadAtWidth, follower.path, window->DecodeTarget().width(), thumbnails_));
+        QtConcurrent::run(LoadAtWidth, follower.path, window->DecodeTarget(), thumbnails_));
 }
 
 void FileFollower::Loaded(pinned_window::PinnedWindow* window, quint64 generation,

@@ -339,6 +339,8 @@ void PinBoard::ShowFollowedPicture(pinned_window::PinnedWindow* window,
     window->SetPicture(picture);
     window->Place(window->Left(), window->Top(), window->Width(), platform::PixelsToTwips(height));
     pin->entry.geometry[3] = platform::NumberText(window->Height());
+    // The new pixels first: the save waits for the disk.
+    window->repaint();
     Save();
 }
 
