@@ -107,14 +107,6 @@ void FileFollower::Stop(pinned_window::PinnedWindow* window) {
     Unwatch(follower->folder);
 }
 
-bool FileFollower::Follows(const pinned_window::PinnedWindow* window) const {
-    return followers_.contains(window);
-}
-
-QStringList FileFollower::WatchedPaths() const {
-    return watcher_->files() + watcher_->directories();
-}
-
 void FileFollower::Changed(const QString& path) {
     for (auto it = followers_.cbegin(); it != followers_.cend(); ++it) {
         if ((*it)->file == path || (*it)->folder == path) {

@@ -41,9 +41,6 @@ public:
     void Follow(pinned_window::PinnedWindow* window, const platform::FilePath& path);
     // Stops following for the window; a decode under way for it is dropped.
     void Stop(pinned_window::PinnedWindow* window);
-    bool Follows(const pinned_window::PinnedWindow* window) const;
-    // The paths the shared watcher has, files and folders, for checks.
-    QStringList WatchedPaths() const;
 
     // What identifies a version of a file: another inode, size or change time is another one.
     struct Version {

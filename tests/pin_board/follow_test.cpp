@@ -1,7 +1,5 @@
 // A pin that follows its file: every save is shown at the pin's width, whether the file is
 // rewritten in place or replaced by a rename; what is not a picture leaves the pin as it was.
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
@@ -10,7 +8,6 @@
 #include <QTest>
 #include <cstdio>
 
-#include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
 #include "support/program_fixture.h"
 
