@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "pin_board/file_follower.h"
 #include "pinned_window/pinned_window.h"
 #include "platform/controls.h"
 #include "platform/file_manager.h"
@@ -72,7 +73,9 @@ PinBoard::PinBoard(QString dataFile, platform::ThumbnailCache* thumbnails)
       thumbnails_(thumbnails),
       windows_(std::make_unique<QObjectCleanupHandler>()),
       mountWatch_(std::make_unique<platform::MountWatch>()),
-      compositorWatch_(std::make_unique<platform::CompositorWatch>()) {
+      compositorWatch_(std::make_unique<platform::CompositorWatch>()),
+      follower_(std::make_unique<FileFollower>(thumbnails)) {
+    connect(follower_.get(), &FileFollower::pictureChanged, this, &PinBoard::ShowFollowedPicture);
     connect(mountWatch_.get(), &platform::MountWatch::mayHaveChanged, this,
             [this] { LookForWaitingFolders(); });
     connect(compositorWatch_.get(), &platform::CompositorWatch::changed, this,
@@ -138,6 +141,7 @@ pinned_window::PinnedWindow* PinBoard::NewWindow() {
     connect(window, &PinnedWindow::settingsChanged, this, [this, window] {
         if (PinnedPicture* pin = PinOf(window)) pin->settings = window->Settings();
         SaveSettings();
+        FollowIfAsked(window);
     });
     connect(window, &PinnedWindow::copyRequested, this, [this, window] {
         const PinnedPicture* pin = PinOf(window);
@@ -192,6 +196,7 @@ bool PinBoard::Restore() {
         }
         if (pinned_window::PinnedWindow* window = PlaceStored(record, settings[i], decodes)) {
             pins_.push_back({store::EntryOf(record), window, settings[i], {}, {}});
+            FollowIfAsked(window);
             placedAny = true;
         }
     }
@@ -241,6 +246,7 @@ void PinBoard::LookForWaitingFolders() {
         }
         if (allHidden_) window->hide();
         pin = {store::EntryOf(record), window, pin.settings, {}, {}};
+        FollowIfAsked(window);
         changed = true;
     }
     if (!changed) return;
@@ -313,6 +319,31 @@ void PinBoard::ShowOriginalSize(pinned_window::PinnedWindow* window) {
     Save();
 }
 
+void PinBoard::FollowIfAsked(pinned_window::PinnedWindow* window) {
+    const PinnedPicture* pin = PinOf(window);
+    if (pin && pin->settings.followFile) {
+        follower_->Follow(window, pin->entry.path);
+    } else {
+        follower_->Stop(window);
+    }
+}
+
+void PinBoard::ShowFollowedPicture(pinned_window::PinnedWindow* window,
+                                   const platform::Picture& picture) {
+    PinnedPicture* pin = PinOf(window);
+    const QSize natural = picture->NaturalSize();
+    if (!pin || natural.isEmpty()) return;
+    // Whole pixels, as the window is drawn: the width stays, the height takes the new shape.
+    const int width = platform::ControlPixels(window->Width());
+    const int height = std::max(1, qRound(double(width) * natural.height() / natural.width()));
+    window->SetPicture(picture);
+    window->Place(window->Left(), window->Top(), window->Width(), platform::PixelsToTwips(height));
+    pin->entry.geometry[3] = platform::NumberText(window->Height());
+    // The new pixels first: the save waits for the disk.
+    window->repaint();
+    Save();
+}
+
 void PinBoard::Pin(const Placement& placement) {
     pinned_window::PinnedWindow* window = NewWindow();
     window->SetPicture(placement.picture);
@@ -326,6 +357,7 @@ void PinBoard::Pin(const Placement& placement) {
          placement.settings,
          {},
          {}});
+    FollowIfAsked(window);
     Save();
     // The picture was decoded for the display window with more detail than the pin shows: its
     // thumbnail saves the first restore a decode. Taken before the pinned window paints and drops
@@ -347,6 +379,7 @@ void PinBoard::Unpin(pinned_window::PinnedWindow* window) {
 }
 
 void PinBoard::Remove(pinned_window::PinnedWindow* window) {
+    follower_->Stop(window);
     pins_.erase(std::find_if(pins_.begin(), pins_.end(),
                              [window](const PinnedPicture& p) { return p.window == window; }));
     window->Unload();

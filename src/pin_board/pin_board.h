@@ -27,6 +27,8 @@ class PinnedWindow;
 
 namespace pin_board {
 
+class FileFollower;
+
 // A picture to pin and the pinned window's rectangle, in twips.
 struct Placement {
     platform::FilePath path;
@@ -153,6 +155,10 @@ private:
     void Remove(pinned_window::PinnedWindow* window);
     void ShowOriginalSize(pinned_window::PinnedWindow* window);
     void SaveSettings() const;
+    // Follows the window's file while its settings ask for it, and stops otherwise.
+    void FollowIfAsked(pinned_window::PinnedWindow* window);
+    // A followed file's new picture: shown at the pin's width, the height of its own shape.
+    void ShowFollowedPicture(pinned_window::PinnedWindow* window, const platform::Picture& picture);
 
     QString dataFile_;
     platform::ThumbnailCache* thumbnails_;
@@ -164,6 +170,8 @@ private:
     std::unique_ptr<QObjectCleanupHandler> windows_;
     std::unique_ptr<platform::MountWatch> mountWatch_;
     std::unique_ptr<platform::CompositorWatch> compositorWatch_;
+    // Last, so that it goes first: no followed picture arrives for a window on its way out.
+    std::unique_ptr<FileFollower> follower_;
 };
 
 }  // namespace pin_board

@@ -139,6 +139,8 @@ QMenu* PinnedWindow::BuildMenu() {
            [](store::PinSettings& s, bool on) { s.keepAbove = on; });
     toggle("allWorkspaces", QStringLiteral("すべてのﾃﾞｽｸﾄｯﾌﾟに表示"), settings_.allWorkspaces,
            [](store::PinSettings& s, bool on) { s.allWorkspaces = on; });
+    toggle("followFile", QStringLiteral("ファイルの変更に追従"), settings_.followFile,
+           [](store::PinSettings& s, bool on) { s.followFile = on; });
     toggle("playAnimation", QStringLiteral("アニメーションを再生"), settings_.playAnimation,
            [](store::PinSettings& s, bool on) { s.playAnimation = on; })
         ->setEnabled(Animated());

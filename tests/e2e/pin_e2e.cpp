@@ -2,7 +2,10 @@
 // screen pixels throughout, whether it goes into the display window or back, and pinning
 // rewrites the data file with the pinned window's place.
 #include <QDir>
+#include <QFile>
+#include <QPainter>
 #include <QThread>
+#include <cstdio>
 
 #include "e2e_test.h"
 
@@ -308,6 +311,35 @@ TEST_F(PinTest, FirstDisplayWindowTakesItsPlaceFromWhereItIs) {
         ASSERT_PINNED_AT(pinned);
         session->StopProgram();
     }
+}
+
+// A followed file saved as editors do, a new file renamed over the old one: the new picture is
+// on the screen at the pin's width, its height from the new shape.
+TEST_F(PinTest, AFollowedFileRenamedOverShowsTheNewPicture) {
+    WritePicture(QStringLiteral("followed.jpg"), QSize(300, 200));
+    ASSERT_TRUE(WriteBytes(DataFile(), DataRecord({"2250", "2250", "4500", "3000"}, picturePath)));
+    ASSERT_TRUE(WriteBytes(Path(QStringLiteral("pin-settings.json")),
+                           QStringLiteral(R"({"pins": [{"path": "%1", "followFile": true,
+                                          "geometry": ["2250", "2250", "4500", "3000"]}]})")
+                               .arg(picturePath)
+                               .toUtf8()));
+    ASSERT_TRUE(Start());
+    ASSERT_PINNED_AT(QRect(150, 150, 300, 200));
+
+    ASSERT_TRUE(WriteJpeg(Path(QStringLiteral("followed.new")),
+                          PatternImage(QSize(300, 450)).mirrored(true, false)));
+    // In one step (QDir::rename refuses an existing name).
+    ASSERT_EQ(std::rename(QFile::encodeName(Path(QStringLiteral("followed.new"))).constData(),
+                          QFile::encodeName(picturePath).constData()),
+              0);
+    const QRect shown(150, 150, 300, 450);
+    EXPECT_TRUE(XSession::WaitUntil(
+        [&] { return session->VisibleWindows(kPinned).value(0).rect == shown; }, 5000));
+    ExpectDataFile(DataRecord({"2250", "2250", "4500", "6750"}, picturePath));
+    QImage expected(session->ScreenSize(), QImage::Format_RGB32);
+    QPainter(&expected).drawImage(shown.topLeft(), QImage(Path(QStringLiteral("followed.jpg"))));
+    const QImage screen = session->SettledScreenshot(shown);
+    EXPECT_LT(DifferingPixels(expected, screen, shown, 24), shown.width() * shown.height() / 100);
 }
 
 }  // namespace
