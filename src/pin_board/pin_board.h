@@ -14,6 +14,7 @@
 #include "store/pin_settings.h"
 
 class QObjectCleanupHandler;
+class QTimer;
 
 namespace platform {
 class CompositorWatch;
@@ -126,6 +127,9 @@ public:
     // it; the listener hears every result of the data file.
     store::SaveResult Save() const;
     void SetSaveListener(SaveListener listener) { listener_ = std::move(listener); }
+    // How long the wheel must be still after zooming a pin before the list is saved, so that a
+    // burst of steps is one save: half a second unless a test chooses another.
+    void SetZoomSaveDelay(int milliseconds);
 
 signals:
     void unpinned(const pin_board::Unpinned& picture);
@@ -153,6 +157,7 @@ private:
     void Remove(pinned_window::PinnedWindow* window);
     void ShowOriginalSize(pinned_window::PinnedWindow* window);
     void SaveSettings() const;
+    void Zoomed(pinned_window::PinnedWindow* window);
 
     QString dataFile_;
     platform::ThumbnailCache* thumbnails_;
@@ -164,6 +169,8 @@ private:
     std::unique_ptr<QObjectCleanupHandler> windows_;
     std::unique_ptr<platform::MountWatch> mountWatch_;
     std::unique_ptr<platform::CompositorWatch> compositorWatch_;
+    QTimer* zoomSave_ = nullptr;  // made on the first zoom
+    int zoomSaveDelay_ = 500;
 };
 
 }  // namespace pin_board

@@ -11,9 +11,12 @@ class QMenu;
 
 namespace platform {
 class ImageBox;
-}
+class ThumbnailCache;
+}  // namespace platform
 
 namespace pinned_window {
+
+class WheelZoom;
 
 // A picture pinned to the desktop: a window without frame or title bar that is nothing but its
 // picture, stretched over the whole window. A double-click asks for it to be unpinned; the right
@@ -41,6 +44,9 @@ public:
     void ShowPinned();
     // Opacity is offered only while a compositing manager runs, since nothing else draws it.
     void SetOpacityAvailable(bool available) { opacityAvailable_ = available; }
+    // The wheel zooms the window around the cursor; the sharper pixels each size needs come from
+    // `thumbnails` (may be null) when it holds them, else from the file.
+    void SetThumbnails(platform::ThumbnailCache* thumbnails);
 
 signals:
     void unpinRequested();
@@ -50,12 +56,15 @@ signals:
     void originalSizeRequested();
     // The user changed a setting in the menu; Settings() has it.
     void settingsChanged();
+    // The wheel zoomed the window: its rectangle changed.
+    void zoomed();
 
 protected:
     // A pinned window has no close command of its own; the window manager's is ignored.
     void OnCloseCommand() override {}
     void DrawContents(QPainter& painter) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     QMenu* BuildMenu();
@@ -64,6 +73,8 @@ private:
     platform::ImageBox* picture_;
     store::PinSettings settings_;
     bool opacityAvailable_ = false;
+    WheelZoom& Zoom();
+    WheelZoom* zoom_ = nullptr;  // made on first use
 };
 
 }  // namespace pinned_window

@@ -265,7 +265,9 @@ namespace {
 // LoadPicture with a cache: the file is read and checked as always, and only the decode is
 // saved. The file's status is taken before and after the read, so that a file that changed
 // meanwhile is neither matched with an old thumbnail nor given a thumbnail of other bytes.
-PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCache& thumbnails) {
+// Without `decode`, a picture the cache cannot serve comes back null, with no error.
+PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCache& thumbnails,
+                             bool decode = true) {
     const std::optional<FileStamp> before = StampOf(path);
     // A thumbnail written after this very file was checked whole stands for the file.
     if (before) {
@@ -294,11 +296,13 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
     // Photos only: a GIF is decoded whole anyway, and may be transparent.
     const std::optional<int> classIndex = ThumbnailClassFor(natural, shown);
     if (header.format != "jpeg" || !read.stamp || !classIndex || !thumbnails.Serves(path)) {
+        if (!decode) return {};
         return picture(Decode(bytes, header, shown));
     }
     if (QImage found = thumbnails.Find(path, *read.stamp, natural, shown); !found.isNull()) {
         return picture(std::move(found));
     }
+    if (!decode) return {};
     // Decoded once at the thumbnail's size, which the reader reaches by the same reduced
     // decode as the size shown, and scaled down from there.
     const QSize thumbnailSize = ThumbnailSizeFor(natural, kThumbnailClasses[*classIndex].size);
@@ -322,6 +326,10 @@ PictureLoad LoadPicture(const FilePath& path, QSize decodeSize, ThumbnailCache* 
     PictureBytes decoded = DecodePicture(*read.bytes, decodeSize);
     const bool jpeg = decoded.jpeg;
     return Loaded(path, std::move(decoded), OriginOf(read.stamp, jpeg));
+}
+
+PictureLoad LoadCachedPicture(const FilePath& path, QSize decodeSize, ThumbnailCache& thumbnails) {
+    return LoadThroughCache(path, decodeSize, thumbnails, false);
 }
 
 bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCache& thumbnails) {

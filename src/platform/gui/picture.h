@@ -95,6 +95,10 @@ PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize = {});
 // and that thumbnail is written behind the caller's back.
 PictureLoad LoadPicture(const FilePath& path, QSize decodeSize = {},
                         ThumbnailCache* thumbnails = nullptr);
+// LoadPicture through the cache when the cache holds the pixels, so that nothing but a thumbnail
+// is decoded: milliseconds where a decode of a large photo takes a tenth of a second or more.
+// Null, with no error, when the picture would have to be decoded from the file.
+PictureLoad LoadCachedPicture(const FilePath& path, QSize decodeSize, ThumbnailCache& thumbnails);
 // Reads the file and checks it as CheckPicture does: the pixels come on the first FitTo.
 PictureLoad MeasurePicture(const FilePath& path);
 
