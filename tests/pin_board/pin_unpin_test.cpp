@@ -363,7 +363,7 @@ TEST_F(PinUnpin, AWheelBurstZoomsThePinSharpAndIsSavedOnce) {
     for (const int delta : {120, 120, 60, 60}) {  // the cursor on the top left corner
         QWheelEvent wheel(QPointF(0, 0), pin->mapToGlobal(QPointF(0, 0)), {}, {0, delta},
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(PictureOf(pin), &wheel);
+        QApplication::sendEvent(pin, &wheel);
     }
     EXPECT_EQ(saves, 0);
     QTRY_COMPARE(saves, 1);
