@@ -262,21 +262,26 @@ PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize) {
 
 namespace {
 
+PictureLoad FromCheckedThumbnail(const FilePath& path, FileStamp stamp, QSize decodeSize,
+                                 const ThumbnailCache& thumbnails) {
+    std::optional<ThumbnailCache::Checked> checked =
+        thumbnails.FindChecked(path, stamp, decodeSize);
+    if (!checked) return {};
+    // Only photos are given such a thumbnail (see LoadThroughCache and StoreThumbnailOf).
+    return {std::make_shared<PictureData>(path, checked->natural, std::move(checked->pixels),
+                                          PictureOrigin{stamp, true, true}),
+            PictureError::None};
+}
+
 // LoadPicture with a cache: the file is read and checked as always, and only the decode is
 // saved. The file's status is taken before and after the read, so that a file that changed
 // meanwhile is neither matched with an old thumbnail nor given a thumbnail of other bytes.
-// Without `decode`, a picture the cache cannot serve comes back null, with no error.
-PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCache& thumbnails,
-                             bool decode = true) {
+PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCache& thumbnails) {
     const std::optional<FileStamp> before = StampOf(path);
     // A thumbnail written after this very file was checked whole stands for the file.
     if (before) {
-        if (auto checked = thumbnails.FindChecked(path, *before, decodeSize)) {
-            // Only photos are given such a thumbnail (see below and StoreThumbnailOf).
-            return {
-                std::make_shared<PictureData>(path, checked->natural, std::move(checked->pixels),
-                                              PictureOrigin{*before, true, true}),
-                PictureError::None};
+        if (PictureLoad checked = FromCheckedThumbnail(path, *before, decodeSize, thumbnails)) {
+            return checked;
         }
     }
     const StampedBytes read = ReadStamped(path, before);
@@ -296,13 +301,11 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
     // Photos only: a GIF is decoded whole anyway, and may be transparent.
     const std::optional<int> classIndex = ThumbnailClassFor(natural, shown);
     if (header.format != "jpeg" || !read.stamp || !classIndex || !thumbnails.Serves(path)) {
-        if (!decode) return {};
         return picture(Decode(bytes, header, shown));
     }
     if (QImage found = thumbnails.Find(path, *read.stamp, natural, shown); !found.isNull()) {
         return picture(std::move(found));
     }
-    if (!decode) return {};
     // Decoded once at the thumbnail's size, which the reader reaches by the same reduced
     // decode as the size shown, and scaled down from there.
     const QSize thumbnailSize = ThumbnailSizeFor(natural, kThumbnailClasses[*classIndex].size);
@@ -328,8 +331,11 @@ PictureLoad LoadPicture(const FilePath& path, QSize decodeSize, ThumbnailCache* 
     return Loaded(path, std::move(decoded), OriginOf(read.stamp, jpeg));
 }
 
-PictureLoad LoadCachedPicture(const FilePath& path, QSize decodeSize, ThumbnailCache& thumbnails) {
-    return LoadThroughCache(path, decodeSize, thumbnails, false);
+PictureLoad LoadCachedPicture(const FilePath& path, QSize decodeSize,
+                              const ThumbnailCache& thumbnails) {
+    const std::optional<FileStamp> stamp = StampOf(path);
+    if (!stamp) return {};
+    return FromCheckedThumbnail(path, *stamp, decodeSize, thumbnails);
 }
 
 bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCache& thumbnails) {
