@@ -156,6 +156,8 @@ pinned_window::PinnedWindow* PinBoard::NewWindow() {
     });
     connect(window, &PinnedWindow::originalSizeRequested, this,
             [this, window] { ShowOriginalSize(window); });
+    window->SetThumbnails(thumbnails_);
+    connect(window, &PinnedWindow::zoomed, this, [this, window] { Zoomed(window); });
     return window;
 }
 

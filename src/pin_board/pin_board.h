@@ -14,6 +14,7 @@
 #include "store/pin_settings.h"
 
 class QObjectCleanupHandler;
+class QTimer;
 
 namespace platform {
 class CompositorWatch;
@@ -128,6 +129,9 @@ public:
     // it; the listener hears every result of the data file.
     store::SaveResult Save() const;
     void SetSaveListener(SaveListener listener) { listener_ = std::move(listener); }
+    // How long the wheel must be still after zooming a pin before the list is saved, so that a
+    // burst of steps is one save: half a second unless a test chooses another.
+    void SetZoomSaveDelay(int milliseconds);
 
 signals:
     void unpinned(const pin_board::Unpinned& picture);
@@ -159,6 +163,7 @@ private:
     void FollowIfAsked(pinned_window::PinnedWindow* window);
     // A followed file's new picture: shown at the pin's width, the height of its own shape.
     void ShowFollowedPicture(pinned_window::PinnedWindow* window, const platform::Picture& picture);
+    void Zoomed(pinned_window::PinnedWindow* window);
 
     QString dataFile_;
     platform::ThumbnailCache* thumbnails_;
@@ -172,6 +177,8 @@ private:
     std::unique_ptr<platform::CompositorWatch> compositorWatch_;
     // Last, so that it goes first: no followed picture arrives for a window on its way out.
     std::unique_ptr<FileFollower> follower_;
+    QTimer* zoomSave_ = nullptr;  // made on the first zoom
+    int zoomSaveDelay_ = 500;
 };
 
 }  // namespace pin_board

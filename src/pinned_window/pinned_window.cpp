@@ -24,7 +24,8 @@ PinnedWindow::PinnedWindow()
     setWindowTitle(QStringLiteral("Form3"));
     // A pinned picture belongs to the desktop: the user reaches it by clicking it, not by Alt+Tab.
     SetInWindowSwitchers(false);
-    // It never changes size, and its picture is kept with it: one copy of the pixels is enough.
+    // Only the wheel changes its size, and its picture is kept with it: one copy of the pixels is
+    // enough.
     DrawWithoutBackingStore();
     // The system's window background shows wherever the picture does not cover.
     setAutoFillBackground(true);

@@ -13,11 +13,13 @@ class QMenu;
 namespace platform {
 class ImageBox;
 class ObscuredWatch;
+class ThumbnailCache;
 }  // namespace platform
 
 namespace pinned_window {
 
 class AnimationPlayer;
+class WheelZoom;
 
 // A picture pinned to the desktop: a window without frame or title bar that is nothing but its
 // picture, stretched over the whole window. A double-click asks for it to be unpinned; the right
@@ -45,6 +47,9 @@ public:
     void ShowPinned();
     // Opacity is offered only while a compositing manager runs, since nothing else draws it.
     void SetOpacityAvailable(bool available) { opacityAvailable_ = available; }
+    // The wheel zooms the window around the cursor; the sharper pixels each size needs come from
+    // `thumbnails` (may be null) when it holds them, else from the file.
+    void SetThumbnails(platform::ThumbnailCache* thumbnails);
 
     // An animated GIF plays while its setting asks for it and the window can be seen: not while
     // it is hidden, minimised, off every screen or, without a compositing manager, covered
@@ -61,6 +66,8 @@ signals:
     void originalSizeRequested();
     // The user changed a setting in the menu; Settings() has it.
     void settingsChanged();
+    // The wheel zoomed the window: its rectangle changed.
+    void zoomed();
 
 protected:
     // A pinned window has no close command of its own; the window manager's is ignored.
@@ -71,6 +78,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     QMenu* BuildMenu();
@@ -91,6 +99,8 @@ private:
     AnimationPlayer* animation_ = nullptr;
     platform::ObscuredWatch* obscured_ = nullptr;
     int animationFramesDrawn_ = 0;
+    WheelZoom& Zoom();
+    WheelZoom* zoom_ = nullptr;  // made on first use
 };
 
 }  // namespace pinned_window

@@ -342,5 +342,29 @@ TEST_F(PinTest, AFollowedFileRenamedOverShowsTheNewPicture) {
     EXPECT_LT(DifferingPixels(expected, screen, shown, 24), shown.width() * shown.height() / 100);
 }
 
+// A wheel notch over the pin's top left corner zooms it by 10 % with that corner kept, and the
+// data file is rewritten with the new geometry; a notch back undoes it.
+TEST_F(PinTest, AWheelNotchZoomsThePinAndIsSaved) {
+    WritePicture(QStringLiteral("wheel.jpg"), QSize(300, 200));
+    ASSERT_TRUE(WriteBytes(DataFile(), DataRecord({"2250", "2250", "4500", "3000"}, picturePath)));
+    ASSERT_TRUE(Start());
+    const std::optional<WindowInfo> pin = ExpectPinnedAt(QRect(150, 150, 300, 200));
+    ASSERT_TRUE(pin);
+    const struct {
+        int button;
+        QRect rect;
+        const char* width;
+        const char* height;
+    } notches[] = {{4, {150, 150, 330, 220}, "4950", "3300"},
+                   {5, {150, 150, 300, 200}, "4500", "3000"}};
+    for (const auto& notch : notches) {
+        ASSERT_TRUE(session->Click(QPoint(150, 150), notch.button));
+        EXPECT_TRUE(
+            XSession::WaitUntil([&] { return session->ClientRect(pin->id) == notch.rect; }, 5000))
+            << ToString(session->ClientRect(pin->id).value_or(QRect())).toStdString();
+        ExpectDataFile(DataRecord({"2250", "2250", notch.width, notch.height}, picturePath));
+    }
+}
+
 }  // namespace
 }  // namespace e2e

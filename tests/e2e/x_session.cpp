@@ -667,11 +667,11 @@ QString XSession::Describe(WindowId id) const {
     return QString::fromUtf8(geometry + properties);
 }
 
-bool XSession::Click(QPoint point) const {
+bool XSession::Click(QPoint point, int button) const {
     bool ok = false;
     Run(QStringLiteral("xdotool"),
         {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-         QStringLiteral("click"), QStringLiteral("1")},
+         QStringLiteral("click"), QString::number(button)},
         &ok);
     return ok;
 }

@@ -133,7 +133,8 @@ public:
     QString Describe(WindowId id) const;
 
     // Input through the XTEST extension (xdotool). Points are in screen pixels.
-    bool Click(QPoint point) const;
+    // Button 4 and 5 are a wheel's notch away from the user and towards them.
+    bool Click(QPoint point, int button = 1) const;
     bool DoubleClick(QPoint point) const;
     // Moves a top-level window's client area to `topLeft` through the window manager (a
     // configure request from another client, as a pager or a keyboard move makes), without the

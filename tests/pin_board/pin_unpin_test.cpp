@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "about_box/about_box.h"
 #include "app/program.h"
@@ -351,6 +352,30 @@ TEST_F(PinUnpin, APinsMenuSettingsAreKeptAcrossRestartsAndUnpinning) {
     // "削除" in a pin's own menu: the list is saved without it.
     choose(PinnedAt(0, 0), "delete");
     EXPECT_EQ(DataFile(), b);
+}
+
+// A burst of wheel steps, part notches included, zooms the pin about the cursor, is redrawn from
+// a decode of the file, and is saved once; a double-click still unpins it.
+TEST_F(PinUnpin, AWheelBurstZoomsThePinSharpAndIsSavedOnce) {
+    StartWith(Record("1500", "1500", "3000", "2250", P("a.jpg")));
+    Board().SetZoomSaveDelay(50);
+    int saves = 0;
+    Board().SetSaveListener([&saves](const QString&, const store::SaveResult&) { ++saves; });
+    pinned_window::PinnedWindow* pin = PinnedWindows().at(0);
+    for (const int delta : {120, 120, 60, 60}) {  // the cursor on the top left corner
+        QWheelEvent wheel(QPointF(0, 0), pin->mapToGlobal(QPointF(0, 0)), {}, {0, delta},
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(pin, &wheel);
+    }
+    EXPECT_EQ(saves, 0);
+    QTRY_COMPARE(saves, 1);
+    QTest::qWait(150);
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(DataFile(), Record("1500", "1500", "3990", "3000", P("a.jpg")));
+    QTRY_VERIFY(pin->Picture()->Origin().has_value());  // the decode, not the stand-in
+    EXPECT_EQ(pin->Picture()->Pixels().size(), QSize(266, 200));
+    DoubleClick(PictureOf(pin));
+    EXPECT_EQ(Board().Count(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "sizing/display_size.h"
+#include "sizing/pin_zoom.h"
 #include "sizing/preview_size.h"
 
 namespace {
@@ -57,6 +60,40 @@ TEST(ReferenceSize, LimitsOversizedWindowsKeepingTheirShape) {
         const auto size = sizing::ReferenceSizeFor(c.height, c.width);
         EXPECT_EQ(size.height, c.h) << c.height << " x " << c.width;
         EXPECT_EQ(size.width, c.w) << c.height << " x " << c.width;
+    }
+}
+
+TEST(PinZoom, WheelNotchesZoomAroundTheCursorWithinTheLimits) {
+    const QSizeF screen(1920, 1080);
+    const struct {
+        const char* what;
+        QRectF pin;
+        QPointF cursor;
+        std::vector<int> deltas;
+        QRectF zoomed;
+    } cases[] = {
+        {"up, centred", {100, 100, 400, 300}, {300, 250}, {120}, {80, 85, 440, 330}},
+        {"down, at a corner", {100, 100, 400, 300}, {100, 100}, {-120}, {100, 100, 364, 273}},
+        {"two up, off centre", {100, 100, 400, 300}, {200, 175}, {240}, {79, 84, 484, 363}},
+        {"wider than the screen", {0, 0, 1800, 900}, {900, 450}, {120}, {-60, -30, 1920, 960}},
+        {"below 16 px", {10, 10, 40, 20}, {10, 10}, {-360}, {10, 10, 32, 16}},
+        {"part notches add up",
+         {100, 100, 400, 300},
+         {300, 250},
+         {40, 40, 30, 10},
+         {80, 85, 440, 330}},
+        {"turning back",
+         {100, 100, 400, 300},
+         {300, 250},
+         {60, -30, 60, -90},
+         {100, 100, 400, 300}},
+    };
+    for (const auto& c : cases) {
+        sizing::WheelNotches notches;
+        QRectF pin = c.pin;
+        for (const int delta : c.deltas)
+            pin = sizing::ZoomedPin(pin, c.cursor, notches.Take(delta), screen);
+        EXPECT_EQ(pin, c.zoomed) << c.what;
     }
 }
 

@@ -262,6 +262,17 @@ PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize) {
 
 namespace {
 
+PictureLoad FromCheckedThumbnail(const FilePath& path, FileStamp stamp, QSize decodeSize,
+                                 const ThumbnailCache& thumbnails) {
+    std::optional<ThumbnailCache::Checked> checked =
+        thumbnails.FindChecked(path, stamp, decodeSize);
+    if (!checked) return {};
+    // Only photos are given such a thumbnail (see LoadThroughCache and StoreThumbnailOf).
+    return {std::make_shared<PictureData>(path, checked->natural, std::move(checked->pixels),
+                                          PictureOrigin{stamp, true, true}),
+            PictureError::None};
+}
+
 // LoadPicture with a cache: the file is read and checked as always, and only the decode is
 // saved. The file's status is taken before and after the read, so that a file that changed
 // meanwhile is neither matched with an old thumbnail nor given a thumbnail of other bytes.
@@ -269,12 +280,8 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
     const std::optional<FileStamp> before = StampOf(path);
     // A thumbnail written after this very file was checked whole stands for the file.
     if (before) {
-        if (auto checked = thumbnails.FindChecked(path, *before, decodeSize)) {
-            // Only photos are given such a thumbnail (see below and StoreThumbnailOf).
-            return {
-                std::make_shared<PictureData>(path, checked->natural, std::move(checked->pixels),
-                                              PictureOrigin{*before, true, true}),
-                PictureError::None};
+        if (PictureLoad checked = FromCheckedThumbnail(path, *before, decodeSize, thumbnails)) {
+            return checked;
         }
     }
     const StampedBytes read = ReadStamped(path, before);
@@ -322,6 +329,13 @@ PictureLoad LoadPicture(const FilePath& path, QSize decodeSize, ThumbnailCache* 
     PictureBytes decoded = DecodePicture(*read.bytes, decodeSize);
     const bool jpeg = decoded.jpeg;
     return Loaded(path, std::move(decoded), OriginOf(read.stamp, jpeg));
+}
+
+PictureLoad LoadCachedPicture(const FilePath& path, QSize decodeSize,
+                              const ThumbnailCache& thumbnails) {
+    const std::optional<FileStamp> stamp = StampOf(path);
+    if (!stamp) return {};
+    return FromCheckedThumbnail(path, *stamp, decodeSize, thumbnails);
 }
 
 bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCache& thumbnails) {

@@ -95,6 +95,11 @@ PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize = {});
 // and that thumbnail is written behind the caller's back.
 PictureLoad LoadPicture(const FilePath& path, QSize decodeSize = {},
                         ThumbnailCache* thumbnails = nullptr);
+// The picture from a thumbnail that stands for the file (one this program wrote after checking
+// this very file whole, see LoadPicture), without reading the file: milliseconds, where a decode
+// of a large photo takes a tenth of a second or more. Null, with no error, when there is none.
+PictureLoad LoadCachedPicture(const FilePath& path, QSize decodeSize,
+                              const ThumbnailCache& thumbnails);
 // Reads the file and checks it as CheckPicture does: the pixels come on the first FitTo.
 PictureLoad MeasurePicture(const FilePath& path);
 

@@ -1,0 +1,29 @@
+#include <QTimer>
+
+#include "pin_board/pin_board.h"
+#include "pinned_window/pinned_window.h"
+#include "platform/number_text.h"
+
+namespace pin_board {
+
+void PinBoard::SetZoomSaveDelay(int milliseconds) {
+    zoomSaveDelay_ = milliseconds;
+    if (zoomSave_) zoomSave_->setInterval(milliseconds);
+}
+
+void PinBoard::Zoomed(pinned_window::PinnedWindow* window) {
+    PinnedPicture* pin = PinOf(window);
+    if (!pin) return;
+    pin->entry.geometry = {
+        platform::NumberText(window->Left()), platform::NumberText(window->Top()),
+        platform::NumberText(window->Width()), platform::NumberText(window->Height())};
+    if (!zoomSave_) {
+        zoomSave_ = new QTimer(this);
+        zoomSave_->setSingleShot(true);
+        zoomSave_->setInterval(zoomSaveDelay_);
+        connect(zoomSave_, &QTimer::timeout, this, [this] { Save(); });
+    }
+    zoomSave_->start();  // every step starts the wait again
+}
+
+}  // namespace pin_board

@@ -1,0 +1,98 @@
+#include "pinned_window/wheel_zoom.h"
+
+#include <QFutureWatcher>
+#include <QScreen>
+#include <QWheelEvent>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include "pinned_window/pinned_window.h"
+#include "platform/twips.h"
+
+namespace pinned_window {
+
+WheelZoom::WheelZoom(PinnedWindow* window) : QObject(window), window_(window) {}
+
+WheelZoom::~WheelZoom() {
+    if (decode_) decode_->waitForFinished();
+}
+
+bool WheelZoom::Turn(QPointF cursor, int angleDelta) {
+    const int notches = notches_.Take(angleDelta);
+    if (notches == 0) return false;
+    const QRectF pin(window_->OuterPixels());
+    const QScreen* screen = window_->screen();
+    const QSizeF limit = screen ? QSizeF(screen->geometry().size()) : QSizeF();
+    const QRect zoomed = sizing::ZoomedPin(pin, cursor, notches, limit).toRect();
+    if (zoomed == window_->OuterPixels()) return false;
+    window_->Place(platform::PixelsToTwips(zoomed.left()), platform::PixelsToTwips(zoomed.top()),
+                   platform::PixelsToTwips(zoomed.width()),
+                   platform::PixelsToTwips(zoomed.height()));
+    Sharpen(window_->Picture());
+    return true;
+}
+
+void WheelZoom::Sharpen(platform::Picture source) {
+    if (!source) return;
+    const QSize wanted = platform::DecodeSizeFor(source->NaturalSize(), window_->DecodeTarget());
+    const QSize held = source->Pixels().size();
+    // More detail than is shown is dropped when the window paints (PictureData::FitTo), which
+    // keeps it sharp; only a stand-in or missing detail needs pixels from elsewhere.
+    if (source != standIn_ && held.width() >= wanted.width() && held.height() >= wanted.height()) {
+        if (source != window_->Picture()) window_->SetPicture(std::move(source));
+        standIn_.reset();
+        return;
+    }
+    if (thumbnails_) {
+        platform::PictureLoad cached =
+            platform::LoadCachedPicture(source->Path(), wanted, *thumbnails_);
+        if (cached && cached.picture->NaturalSize() == source->NaturalSize()) {
+            standIn_.reset();
+            window_->SetPicture(std::move(cached.picture));
+            return;
+        }
+    }
+    // Drawn at once from the pixels on hand, at exactly the size shown so that painting does not
+    // decode the file itself; the stand-in claims no origin, so no thumbnail is made of it.
+    standIn_ = std::make_shared<platform::PictureData>(
+        source->Path(), source->NaturalSize(),
+        source->Pixels().scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    window_->SetPicture(standIn_);
+    if (decode_) return;  // Decoded starts the next one
+    decode_ = new QFutureWatcher<platform::PictureLoad>(this);
+    connect(decode_, &QFutureWatcherBase::finished, this, &WheelZoom::Decoded);
+    decode_->setFuture(QtConcurrent::run([path = source->Path(), wanted, thumbnails = thumbnails_] {
+        return platform::LoadPicture(path, wanted, thumbnails);
+    }));
+}
+
+void WheelZoom::Decoded() {
+    const platform::PictureLoad load = decode_->result();
+    decode_->deleteLater();
+    decode_ = nullptr;
+    // Dropped when the window's picture changed meanwhile, and when the file is no longer a
+    // picture (the stand-in stays). A decode for a size the window had before more steps came
+    // is still the best source for the next stand-in, or the picture itself when it suffices.
+    if (!standIn_ || window_->Picture() != standIn_ || !load ||
+        load.picture->NaturalSize() != standIn_->NaturalSize()) {
+        return;
+    }
+    Sharpen(load.picture);
+}
+
+// The pinned window's own members for the wheel, kept beside the zoom they drive.
+
+WheelZoom& PinnedWindow::Zoom() {
+    if (!zoom_) zoom_ = new WheelZoom(this);
+    return *zoom_;
+}
+
+void PinnedWindow::SetThumbnails(platform::ThumbnailCache* thumbnails) {
+    Zoom().SetThumbnails(thumbnails);
+}
+
+void PinnedWindow::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    if (Zoom().Turn(event->globalPosition(), event->angleDelta().y())) emit zoomed();
+}
+
+}  // namespace pinned_window
