@@ -2,6 +2,7 @@
 // file manager) takes the browser's own road, and loses nothing on show.
 #include <unistd.h>
 #include <QApplication>
+#include <QAction>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -54,11 +55,11 @@ TEST_F(OpenFromOutsideTest, ThePictureOnShowIsPinnedAndTheBrowserMovesToTheNewOn
 
 TEST_F(OpenFromOutsideTest, AFileThatIsNotAListedPictureChangesNothing) {
     test_support::WriteBytes(P("broken.jpg"), "not a picture");
-    test_support::WriteJpeg(P("e.png"), {10, 10});
+    test_support::WriteJpeg(P("e.tif"), {10, 10});
     test_support::WriteJpeg(P(".hidden.jpg"), {10, 10});
     StartWith("");
     ASSERT_EQ(program->OpenPicture(PathOf("a.jpg")), std::nullopt);
-    for (const char* name : {"broken.jpg", "e.png", ".hidden.jpg", "gone.jpg"}) {
+    for (const char* name : {"broken.jpg", "e.tif", ".hidden.jpg", "gone.jpg"}) {
         EXPECT_NE(program->OpenPicture(PathOf(name)), std::nullopt) << name;
         EXPECT_TRUE(Display().isVisible()) << name;
         EXPECT_EQ(Display().ShownPath(), PathOf("a.jpg")) << name;
@@ -96,6 +97,34 @@ TEST_F(OpenFromOutsideTest, APictureDroppedOnTheMainWindowOpensByItsBytes) {
     EXPECT_FALSE(main.isVisible());
     // QTemporaryDir removes files by their names as text, which miss this one.
     ::unlink(shiftJis.constData());
+}
+
+// A picture from the clipboard is written into "pasted" beside the data file and opens in the
+// display window; unpinning keeps its file, deleting its only pin deletes it.
+TEST_F(OpenFromOutsideTest, APastedPictureOpensAndGoesWithItsLastPin) {
+    StartWith("");
+    QMimeData empty;
+    EXPECT_NE(program->TakePicture(&empty), std::nullopt);
+    EXPECT_FALSE(Display().isVisible());
+    EXPECT_FALSE(QDir(P("pasted")).exists());
+
+    QImage picture = test_support::PatternImage({120, 80}).convertToFormat(QImage::Format_ARGB32);
+    picture.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    QMimeData data;
+    data.setImageData(picture);
+    ASSERT_EQ(program->TakePicture(&data), std::nullopt);
+    ASSERT_TRUE(Display().isVisible());
+    const QString file = QFile::decodeName(Display().ShownPath().Bytes());
+    EXPECT_EQ(QFileInfo(file).absolutePath(), QFileInfo(P("pasted")).absoluteFilePath());
+    EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_ARGB32), picture);
+
+    Display().Pin();
+    ASSERT_EQ(PinnedWindows().size(), 1u);
+    Board().Unpin(PinnedWindows()[0]);
+    EXPECT_TRUE(QFileInfo::exists(file));
+    Display().findChild<QAction*>(QStringLiteral("delete"))->trigger();
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_EQ(Board().Count(), 0);
 }
 
 }  // namespace
