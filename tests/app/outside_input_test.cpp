@@ -24,10 +24,10 @@ QByteArray Body(std::initializer_list<QByteArray> fields) {
 
 TEST(InstanceMessage, RequestsAndRepliesComeBackAsSent) {
     const QByteArray shiftJis("/pics/\x8e\xca\x90^.jpg");
-    for (const Request& request : {Request{Request::Kind::Show, {}, {}},
-                                   Request{Request::Kind::Open, platform::FilePath(shiftJis), {}},
-                                   Request{Request::Kind::Pins, {}, "toggle"},
-                                   Request{Request::Kind::Paste, {}, {}}}) {
+    for (const Request& request :
+         {Request{Request::Kind::Show, {}, {}},
+          Request{Request::Kind::Open, platform::FilePath(shiftJis), {}},
+          Request{Request::Kind::Pins, {}, "toggle"}, Request{Request::Kind::Paste, {}, {}}}) {
         QByteArray body;
         ASSERT_EQ(app::instance::ReadFrame(
                       app::instance::Frame(app::instance::EncodeRequest(request)), &body),

@@ -1,8 +1,8 @@
 // A picture opened from outside the browser (the command line, another start, a drop from a
 // file manager) takes the browser's own road, and loses nothing on show.
 #include <unistd.h>
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>

@@ -5,6 +5,7 @@
 
 #include <libexif/exif-data.h>
 
+#include <zlib.h>
 #include <QBuffer>
 #include <QFuture>
 #include <QImageIOHandler>
@@ -13,7 +14,6 @@
 #include <QTransform>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QtEndian>
-#include <zlib.h>
 #include <algorithm>
 #include <climits>
 #include <cmath>

@@ -76,14 +76,14 @@ struct PictureLoad {
 // A picture file's bytes, checked and possibly decoded: no files, no windows.
 struct PictureBytes {
     PictureError error = PictureError::None;
-    QSize natural;  // upright; empty when the check failed
-    QImage pixels;  // null when only checked, or when the check or the decode failed
+    QSize natural;        // upright; empty when the check failed
+    QImage pixels;        // null when only checked, or when the check or the decode failed
     bool opaque = false;  // see PictureOrigin
 };
 
-// Checks the bytes as a JPEG, GIF, PNG, WebP or BMP file: the format and header, that the data reaches the
-// picture's end (a cut-short download does not), and that a decode fits in memory. Decodes
-// nothing: measuring a 24-megapixel photo takes milliseconds.
+// Checks the bytes as a JPEG, GIF, PNG, WebP or BMP file: the format and header, that the data
+// reaches the picture's end (a cut-short download does not), and that a decode fits in memory.
+// Decodes nothing: measuring a 24-megapixel photo takes milliseconds.
 PictureBytes CheckPicture(const QByteArray& bytes);
 // Checks as CheckPicture does, then decodes at `decodeSize` device pixels (clamped to the
 // natural size and to the memory bound; empty means the natural size), turned upright. A photo

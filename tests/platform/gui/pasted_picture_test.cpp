@@ -68,9 +68,8 @@ TEST(TakePicture, WritesImageDataAsPngAndHandsACopiedFileOnWhereItIs) {
 
     // A copied file is opened where it is: nothing is written.
     QMimeData copied;
-    copied.setData(QStringLiteral("text/uri-list"), "file://" + QFile::encodeName(
-                                                                    folder.Path("x.webp")) +
-                                                        "\r\n");
+    copied.setData(QStringLiteral("text/uri-list"),
+                   "file://" + QFile::encodeName(folder.Path("x.webp")) + "\r\n");
     copied.setImageData(picture);
     EXPECT_EQ(platform::TakePicture(&copied, pasted, now).file, PathOf(folder.Path("x.webp")));
     EXPECT_EQ(QDir(pasted).entryList(QDir::Files).size(), 2);
@@ -97,7 +96,9 @@ TEST(DeletePastedIfUnnamed, DeletesOnlyAnUnnamedFileInThePastedFolder) {
     } cases[] = {
         {"only record", file("pasted/a.png"), {outside}, true},
         {"through a link to the folder", PathOf(folder.Path("via/c.png")), {}, true},
-        {"another record names it", file("pasted/d.png"), {PathOf(folder.Path("via/d.png"))},
+        {"another record names it",
+         file("pasted/d.png"),
+         {PathOf(folder.Path("via/d.png"))},
          false},
         {"outside pasted", outside, {}, false},
         {"a link in pasted to a file outside", PathOf(pasted + "/link.png"), {}, false},
