@@ -1,7 +1,6 @@
 // A picture opened from outside the browser (the command line, another start, a drop from a
 // file manager) takes the browser's own road, and loses nothing on show.
 #include <unistd.h>
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -97,34 +96,6 @@ TEST_F(OpenFromOutsideTest, APictureDroppedOnTheMainWindowOpensByItsBytes) {
     EXPECT_FALSE(main.isVisible());
     // QTemporaryDir removes files by their names as text, which miss this one.
     ::unlink(shiftJis.constData());
-}
-
-// A picture from the clipboard is written into "pasted" beside the data file and opens in the
-// display window; unpinning keeps its file, deleting its only pin deletes it.
-TEST_F(OpenFromOutsideTest, APastedPictureOpensAndGoesWithItsLastPin) {
-    StartWith("");
-    QMimeData empty;
-    EXPECT_NE(program->TakePicture(&empty), std::nullopt);
-    EXPECT_FALSE(Display().isVisible());
-    EXPECT_FALSE(QDir(P("pasted")).exists());
-
-    QImage picture = test_support::PatternImage({120, 80}).convertToFormat(QImage::Format_ARGB32);
-    picture.setPixel(0, 0, qRgba(0, 0, 0, 0));
-    QMimeData data;
-    data.setImageData(picture);
-    ASSERT_EQ(program->TakePicture(&data), std::nullopt);
-    ASSERT_TRUE(Display().isVisible());
-    const QString file = QFile::decodeName(Display().ShownPath().Bytes());
-    EXPECT_EQ(QFileInfo(file).absolutePath(), QFileInfo(P("pasted")).absoluteFilePath());
-    EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_ARGB32), picture);
-
-    Display().Pin();
-    ASSERT_EQ(PinnedWindows().size(), 1u);
-    Board().Unpin(PinnedWindows()[0]);
-    EXPECT_TRUE(QFileInfo::exists(file));
-    Display().findChild<QAction*>(QStringLiteral("delete"))->trigger();
-    EXPECT_FALSE(QFileInfo::exists(file));
-    EXPECT_EQ(Board().Count(), 0);
 }
 
 }  // namespace

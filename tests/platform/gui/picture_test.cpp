@@ -103,14 +103,12 @@ TEST(LoadPicture, ReadsPngWebpAndBmpWholeAndRefusesDamagedOnes) {
         const platform::PictureData& picture = *loaded.picture;
         EXPECT_EQ(picture.NaturalSize(), QSize(40, 30)) << c.file;
         EXPECT_EQ(picture.Pixels().hasAlphaChannel(), c.transparent) << c.file;
-        ASSERT_TRUE(picture.Origin()) << c.file;
         // A WebP file's header may claim transparency it does not use: no thumbnail then.
-        if (c.pixels) {
-            EXPECT_EQ(picture.Origin()->opaque, !c.transparent) << c.file;
-            EXPECT_EQ(picture.Pixels().convertToFormat(QImage::Format_ARGB32),
-                      c.pixels->convertToFormat(QImage::Format_ARGB32))
-                << c.file;
-        }
+        if (!c.pixels) continue;
+        EXPECT_EQ(picture.Origin()->opaque, !c.transparent) << c.file;
+        EXPECT_EQ(picture.Pixels().convertToFormat(QImage::Format_ARGB32),
+                  c.pixels->convertToFormat(QImage::Format_ARGB32))
+            << c.file;
     }
 }
 
