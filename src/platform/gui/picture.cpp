@@ -60,9 +60,10 @@ PictureError ReadHeader(const QByteArray& bytes, Header* header) {
     return PictureError::None;
 }
 
-// A GIF is decoded at full size whatever size is asked for, so its full size must fit.
+// Only JPEG is decoded at a reduced size by the reader itself; the others are decoded at full
+// size whatever size is asked for, so their full size must fit.
 bool FitsInMemory(const Header& header) {
-    if (header.format != "gif") return true;
+    if (header.format == "jpeg") return true;
     return qint64(header.stored.width()) * header.stored.height() <= kMaxDecodedPixels;
 }
 
