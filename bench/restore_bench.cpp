@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -183,6 +184,48 @@ void BM_StartupRestoreThumbnailCache(benchmark::State& state) {
     state.counters["warm_vs_nocache"] = seconds[2] / seconds[0];
 }
 
+// PNG pins against JPEG pins of the same pictures and size, both restored from a warm thumbnail
+// cache (a cold restore fills it first, untimed). The PNG files are the JPEGs' pixels written
+// as PNG, made once per run. Counters (seconds):
+//   jpeg_warm_s, png_warm_s   the warm restores' timed work
+//   png_vs_jpeg               png_warm_s / jpeg_warm_s
+void BM_StartupRestorePngVsJpeg(benchmark::State& state) {
+    const int records = int(state.range(0));
+    const QSize size(int(state.range(1)), int(state.range(2)));
+    const QStringList photos = bench::PhotoFiles(size, std::min(kDistinctFiles, records));
+    if (photos.isEmpty()) return state.SkipWithError("no photos");
+    QTemporaryDir folder;
+    if (!folder.isValid()) return state.SkipWithError("no temporary folder");
+    QStringList pngs;
+    for (const QString& photo : photos) {
+        pngs << folder.filePath(QFileInfo(photo).completeBaseName() + QStringLiteral(".png"));
+        if (!QImage(photo).save(pngs.back(), "PNG")) return state.SkipWithError("no PNG");
+    }
+    const QByteArray dataFiles[] = {bench::DataFile(photos, records),
+                                    bench::DataFile(pngs, records)};
+    double seconds[2] = {};
+    int rounds = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 2; ++i) {
+            QTemporaryDir cache;
+            if (!cache.isValid()) return state.SkipWithError("no temporary folder");
+            const QString root = cache.filePath(QStringLiteral("thumbnails"));
+            for (int pass = 0; pass < 2; ++pass) {
+                const bench::ChildResult result = bench::RunInChild([&](bench::ChildTimes& t) {
+                    StartupRestore(folder.path(), dataFiles[i], records, t, root);
+                });
+                if (!result.times.ok) return state.SkipWithError(result.times.error);
+                if (pass == 1) seconds[i] += result.times.seconds[0];
+            }
+        }
+        ++rounds;
+    }
+    if (rounds == 0) return;
+    state.counters["jpeg_warm_s"] = seconds[0] / rounds;
+    state.counters["png_warm_s"] = seconds[1] / rounds;
+    state.counters["png_vs_jpeg"] = seconds[1] / seconds[0];
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -200,6 +243,12 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("BM_StartupRestoreThumbnailCache", BM_StartupRestoreThumbnailCache)
         ->Args(smoke ? std::vector<int64_t>{3, 600, 400} : std::vector<int64_t>{100, 6000, 4000})
         ->Args(smoke ? std::vector<int64_t>{2, 600, 400} : std::vector<int64_t>{10, 6000, 4000})
+        ->ArgNames({"records", "width", "height"})
+        ->UseRealTime()
+        ->Unit(benchmark::kSecond);
+    // Screenshots: the size most PNG pins have.
+    benchmark::RegisterBenchmark("BM_StartupRestorePngVsJpeg", BM_StartupRestorePngVsJpeg)
+        ->Args(smoke ? std::vector<int64_t>{3, 600, 400} : std::vector<int64_t>{100, 1920, 1080})
         ->ArgNames({"records", "width", "height"})
         ->UseRealTime()
         ->Unit(benchmark::kSecond);

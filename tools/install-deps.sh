@@ -8,7 +8,8 @@ set -euo pipefail
 run_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6concurrent6 qt6-qpa-plugins libgl-dev libxcb1-dev
-  libexif-dev libpng-dev
+  libexif-dev libpng-dev zlib1g-dev
+  qt6-image-formats-plugins
   libxcb-xfixes0-dev libxcb-shape0-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation
   xdg-utils
@@ -21,6 +22,7 @@ test_packages=(
   locales
   trayer
   xcompmgr
+  xclip
 )
 
 case ${1:-} in

@@ -21,7 +21,14 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
                  qPrintable(*failure));
     }
     tray_ = std::make_unique<TrayIcon>(
-        program_.Board(), [this] { program_.ShowMainWindow(); }, [this] { program_.Quit(); });
+        program_.Board(), [this] { program_.ShowMainWindow(); }, [this] { program_.Quit(); },
+        [this] { return program_.Paste(); });
+    if (launch.Paste()) {
+        if (const std::optional<QString> failure = program_.Paste()) {
+            qWarning("vellora: --paste: %s", qPrintable(*failure));
+            tray_->TellPasteFailed();
+        }
+    }
 }
 
 Desktop::~Desktop() = default;
@@ -37,6 +44,12 @@ instance::Reply Desktop::Answer(const instance::Request& request) {
         }
         case instance::Request::Kind::Pins:
             return AnswerPins(request.pinsCommand);
+        case instance::Request::Kind::Paste: {
+            // The later start prints the reason; the tray tells whoever bound it to a key.
+            const std::optional<QString> failure = program_.Paste();
+            if (failure && tray_) tray_->TellPasteFailed();
+            return {!failure, failure.value_or(QString()), {}};
+        }
     }
     return {};
 }

@@ -114,6 +114,9 @@ Launch::Launch(int argc, char* argv[]) {
         case CommandLine::Action::Pins:
             pinsCommand_ = line.pinsCommand;
             break;
+        case CommandLine::Action::Paste:
+            paste_ = true;
+            break;
         case CommandLine::Action::Run:
             break;
     }
@@ -174,6 +177,7 @@ void Launch::Claim(const QByteArray& canonicalFolder) {
     if (!pinsCommand_.isEmpty()) {
         request = {instance::Request::Kind::Pins, {}, pinsCommand_.toLatin1()};
     }
+    if (paste_) request = {instance::Request::Kind::Paste, {}, {}};
     const QDeadlineTimer deadline(kHandOverTimeMs);
     for (;;) {
         const Delivery delivery = SendRequest(server, request, deadline);

@@ -31,6 +31,8 @@ public:
     QString ServerPath() const { return serverPath_; }
     // The picture to open once the pinned pictures are back; empty when none was given.
     const platform::FilePath& Picture() const { return picture_; }
+    // Whether the clipboard's picture is to be opened once the pinned pictures are back.
+    bool Paste() const { return paste_; }
 
 private:
     void Claim(const QByteArray& canonicalFolder);
@@ -43,6 +45,7 @@ private:
     QString serverPath_;
     platform::FilePath picture_;
     QString pinsCommand_;  // for --pins; empty otherwise
+    bool paste_ = false;
     std::unique_ptr<InstanceLock> lock_;
 };
 

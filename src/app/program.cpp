@@ -3,6 +3,8 @@
 #include <malloc.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QTimer>
 #include <QWidget>
 
 #include "about_box/about_box.h"
@@ -13,6 +15,7 @@
 #include "pin_board/pin_board.h"
 #include "platform/file_path.h"
 #include "platform/labels.h"
+#include "platform/pasted_picture.h"
 #include "platform/thumbnail_cache.h"
 
 namespace app {
@@ -56,6 +59,14 @@ main_window::MainWindow& Program::MainWindow() {
             *board_, thumbnails_.get(),
             [this]() -> display_window::DisplayWindow& { return DisplayWindow(); });
         ConnectCommands(mainWindow_.get(), help::HelpSection::MainWindow);
+        QObject::connect(mainWindow_.get(), &main_window::MainWindow::pasteRequested,
+                         mainWindow_.get(), [this] { PasteFromWindow(); });
+        QObject::connect(mainWindow_.get(), &main_window::MainWindow::pictureDataDropped,
+                         mainWindow_.get(), [this](const QMimeData* data) {
+                             if (const std::optional<QString> failure = TakePicture(data, true)) {
+                                 qWarning("vellora: drop: %s", qPrintable(*failure));
+                             }
+                         });
     }
     return *mainWindow_;
 }
@@ -75,6 +86,8 @@ display_window::DisplayWindow& Program::DisplayWindow() {
                              }
                          });
         ConnectCommands(window, help::HelpSection::DisplayWindow);
+        QObject::connect(window, &display_window::DisplayWindow::pasteRequested, window,
+                         [this] { PasteFromWindow(); });
     }
     return *displayWindow_;
 }
@@ -118,6 +131,29 @@ void Program::ShowMainWindow() {
 
 std::optional<QString> Program::OpenPicture(const platform::FilePath& picture) {
     return MainWindow().OpenPicture(picture);
+}
+
+std::optional<QString> Program::Paste() {
+    return TakePicture(QGuiApplication::clipboard()->mimeData());
+}
+
+void Program::PasteFromWindow() {
+    if (const std::optional<QString> failure = Paste()) {
+        qWarning("vellora: paste: %s", qPrintable(*failure));
+    }
+}
+
+std::optional<QString> Program::TakePicture(const QMimeData* data, bool later) {
+    const platform::Pasted pasted =
+        platform::TakePicture(data, platform::PastedFolderFor(board_->DataFile()));
+    if (!pasted) return pasted.failure->reason;
+    if (!later) return OpenPicture(pasted.file);
+    QTimer::singleShot(0, board_.get(), [this, file = pasted.file] {
+        if (const std::optional<QString> failure = OpenPicture(file)) {
+            qWarning("vellora: %s: %s", qPrintable(file.DisplayText()), qPrintable(*failure));
+        }
+    });
+    return std::nullopt;
 }
 
 void Program::Quit() {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 
+class QMimeData;
+
 namespace about_box {
 class AboutBox;
 }
@@ -53,6 +55,13 @@ public:
     void ShowMainWindow();
     // Opens the picture in the display window as the browser does (MainWindow::OpenPicture).
     std::optional<QString> OpenPicture(const platform::FilePath& picture);
+    // Opens the clipboard's picture as TakePicture does.
+    std::optional<QString> Paste();
+    // Opens the picture the data holds (see platform::TakePicture): image data is written into
+    // "pasted" beside the data file first. The data is read at once, the picture opened once
+    // the event loop is back, so that a drop ends first; when `later` is false, it is opened
+    // now. What kept it from opening, if anything.
+    std::optional<QString> TakePicture(const QMimeData* data, bool later = false);
     // Ends the program at once: every window goes, nothing is saved.
     void Quit();
     // What Quit does once the windows are gone; the event loop's end unless tests replace it.
@@ -70,6 +79,8 @@ private:
     // Help, About and quitting, which both windows with a menu bar offer.
     template <typename Window>
     void ConnectCommands(Window* window, help::HelpSection section);
+    // Ctrl+V in a window: what fails goes to standard error.
+    void PasteFromWindow();
 
     // Declared in the order they may be needed; they go in the reverse order, the windows first.
     std::unique_ptr<platform::ThumbnailCache> thumbnails_;

@@ -20,8 +20,11 @@ constexpr int kChecks = 12;
 }  // namespace
 
 TrayIcon::TrayIcon(pin_board::PinBoard& board, std::function<void()> showMainWindow,
-                   std::function<void()> quit)
-    : board_(board), showMainWindow_(std::move(showMainWindow)), quit_(std::move(quit)) {
+                   std::function<void()> quit, std::function<std::optional<QString>()> paste)
+    : board_(board),
+      showMainWindow_(std::move(showMainWindow)),
+      quit_(std::move(quit)),
+      paste_(std::move(paste)) {
     CreateMenu();
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         CreateIcon();
@@ -49,6 +52,8 @@ void TrayIcon::CreateMenu() {
     menu_->setObjectName(QStringLiteral("TrayMenu"));
     QAction* show = menu_->addAction(QStringLiteral("ﾒｲﾝｳｨﾝﾄﾞｳを表示"));
     show->setObjectName(QStringLiteral("tray_show"));
+    QAction* paste = menu_->addAction(QStringLiteral("クリップボードの画像を開く"));
+    paste->setObjectName(QStringLiteral("tray_paste"));
     QAction* hidePins = menu_->addAction(QStringLiteral("張り付けた画像を隠す"));
     hidePins->setObjectName(QStringLiteral("tray_hide_pins"));
     hidePins->setCheckable(true);
@@ -61,6 +66,14 @@ void TrayIcon::CreateMenu() {
     end->setObjectName(QStringLiteral("tray_end"));
 
     QObject::connect(show, &QAction::triggered, menu_.get(), [this] { showMainWindow_(); });
+    QObject::connect(paste, &QAction::triggered, menu_.get(), [this] {
+        if (const std::optional<QString> failure = paste_()) {
+            qWarning("vellora: paste: %s", qPrintable(*failure));
+            TellPasteFailed();
+        } else if (icon_) {
+            icon_->setToolTip(QStringLiteral("Vellora"));
+        }
+    });
     QObject::connect(hidePins, &QAction::triggered, menu_.get(), [this](bool hide) {
         if (hide) {
             board_.HideAll();
@@ -94,6 +107,13 @@ void TrayIcon::ListWaitingPins() {
             forget, &QAction::triggered, menu_.get(),
             [this, entry] { board_.ForgetWaiting(entry); }, Qt::QueuedConnection);
     }
+}
+
+void TrayIcon::TellPasteFailed() {
+    if (!icon_) return;
+    const QString text = QStringLiteral("クリップボードに画像がありません");
+    icon_->setToolTip(QStringLiteral("Vellora - %1").arg(text));
+    icon_->showMessage(QStringLiteral("Vellora"), text, QSystemTrayIcon::Information, 3000);
 }
 
 void TrayIcon::CreateIcon() {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class QSystemTrayIcon;
@@ -14,20 +16,25 @@ class PinBoard;
 namespace app {
 
 // The program's icon in the system tray, where the desktop has one: a click shows the main
-// window. Its menu shows the main window, hides or shows every pin, lists the pins waiting for
+// window. Its menu shows the main window, opens the clipboard's picture, hides or shows every
+// pin, lists the pins waiting for
 // their folder so that one can be forgotten, and ends the program as "終了" does. Without a tray
 // there is no icon and nothing else changes.
 class TrayIcon {
 public:
     // The board outlives the icon.
+    // `paste` opens the clipboard's picture, or tells why it did not.
     TrayIcon(pin_board::PinBoard& board, std::function<void()> showMainWindow,
-             std::function<void()> quit);
+             std::function<void()> quit, std::function<std::optional<QString>()> paste);
     ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 
     // The menu, made whether or not the desktop has a tray.
     QMenu* Menu() const { return menu_.get(); }
+    // Tells the user, in the icon's tooltip and a message, that nothing was pasted; the tooltip
+    // goes back to the program's name at the next paste that works.
+    void TellPasteFailed();
 
 private:
     void CreateMenu();
@@ -38,6 +45,7 @@ private:
     pin_board::PinBoard& board_;
     std::function<void()> showMainWindow_;
     std::function<void()> quit_;
+    std::function<std::optional<QString>()> paste_;
     std::unique_ptr<QMenu> menu_;
     QMenu* waiting_ = nullptr;
     std::unique_ptr<QSystemTrayIcon> icon_;

@@ -66,6 +66,11 @@ void DisplayWindow::CreateMenu() {
     connect(remove, &QAction::triggered, this, [this] { Delete(); });
     connect(add, &QAction::triggered, this, [this] { AddPicture(); });
     connect(quit, &QAction::triggered, this, &DisplayWindow::quitRequested);
+    // Ctrl+V is no menu item: the menu keeps its items.
+    auto* paste = new QAction(this);
+    paste->setShortcut(QKeySequence::Paste);
+    addAction(paste);
+    connect(paste, &QAction::triggered, this, &DisplayWindow::pasteRequested);
     // Help and About pin the picture first, as the focus leaving for their windows would.
     connect(help.help, &QAction::triggered, this, [this] {
         Pin();
@@ -175,7 +180,7 @@ void DisplayWindow::Pin() {
 }
 
 void DisplayWindow::Delete() {
-    board_.Delete();
+    board_.Delete(path_);
     Unload();
     if (board_.IsEmpty()) emit browserRequested(false);
 }

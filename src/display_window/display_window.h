@@ -57,6 +57,8 @@ signals:
     void helpRequested();
     void aboutRequested();
     void quitRequested();
+    // Ctrl+V.
+    void pasteRequested();
 
 protected:
     int TopAllowancePixels() const override;

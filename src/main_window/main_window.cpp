@@ -20,6 +20,7 @@
 #include "platform/labels.h"
 #include "platform/menus.h"
 #include "platform/mouse_pointer.h"
+#include "platform/pasted_picture.h"
 #include "platform/picture.h"
 #include "sizing/preview_size.h"
 
@@ -30,16 +31,29 @@ namespace {
 constexpr platform::LabelFont kTitleFont{"Times New Roman", 14.25, true, true};
 constexpr platform::LabelFont kVersionFont{"Times New Roman", 12, true, true};
 
-// The first local file a drag carries, if it is one the file list offers.
+// The pictures that come from outside only: the browser keeps to its own pattern.
+const QString kOutsidePattern = QStringLiteral("*.png;*.webp;*.bmp");
+
+bool Matches(const QByteArray& name, const QString& pattern) {
+    return !platform::MatchingFileNames({name}, pattern).isEmpty();
+}
+
+// The first local file a drag carries, if it is one the file list offers or one of the
+// pictures that come from outside.
 std::optional<platform::FilePath> DraggedPicture(const QMimeData* data, const QString& pattern) {
     if (!data || !data->hasFormat(QStringLiteral("text/uri-list"))) return std::nullopt;
     const QList<platform::FilePath> files =
         platform::LocalFilesOfUriList(data->data(QStringLiteral("text/uri-list")));
-    if (files.isEmpty() ||
-        platform::MatchingFileNames({files.first().FileName()}, pattern).isEmpty()) {
-        return std::nullopt;
-    }
+    if (files.isEmpty()) return std::nullopt;
+    const QByteArray name = files.first().FileName();
+    if (!Matches(name, pattern) && !Matches(name, kOutsidePattern)) return std::nullopt;
     return files.first();
+}
+
+// Image data without a local file, as a web browser drags a picture.
+bool DraggedImageData(const QMimeData* data) {
+    return data && !data->hasFormat(QStringLiteral("text/uri-list")) &&
+           platform::MayHoldPicture(data);
 }
 
 }  // namespace
@@ -73,6 +87,11 @@ void MainWindow::CreateMenu() {
     const platform::HelpMenu help = platform::AddHelpMenu(MenuBar());
 
     connect(hide_, &QAction::triggered, this, [this] { HideWhilePinned(); });
+    // Ctrl+V is no menu item: the menu keeps its items.
+    auto* paste = new QAction(this);
+    paste->setShortcut(QKeySequence::Paste);
+    addAction(paste);
+    connect(paste, &QAction::triggered, this, &MainWindow::pasteRequested);
     connect(quit, &QAction::triggered, this, &MainWindow::quitRequested);
     connect(help.help, &QAction::triggered, this, &MainWindow::helpRequested);
     connect(help.about, &QAction::triggered, this, &MainWindow::aboutRequested);
@@ -126,8 +145,12 @@ void MainWindow::SetShownWithHideOffered(bool shown, bool hideOffered) {
 
 std::optional<QString> MainWindow::OpenPicture(const platform::FilePath& path) {
     const QByteArray name = path.FileName();
-    if (name.isEmpty() || platform::MatchingFileNames({name}, files_->Pattern()).isEmpty()) {
-        return QStringLiteral("not a picture the browser lists (%1)").arg(files_->Pattern());
+    if (!name.isEmpty() && Matches(name, kOutsidePattern) && !Matches(name, files_->Pattern())) {
+        return OpenOutsideBrowser(path);
+    }
+    if (name.isEmpty() || !Matches(name, files_->Pattern())) {
+        return QStringLiteral("not a picture the browser lists (%1) nor %2")
+            .arg(files_->Pattern(), kOutsidePattern);
     }
     if (name.startsWith('.')) return QStringLiteral("the browser does not list hidden files");
     const platform::PictureLoad measured = platform::MeasurePicture(path);
@@ -156,6 +179,16 @@ std::optional<QString> MainWindow::OpenPicture(const platform::FilePath& path) {
     if (!display.isVisible() || display.ShownPath() != path) {
         return QStringLiteral("it could not be opened");
     }
+    return std::nullopt;
+}
+
+std::optional<QString> MainWindow::OpenOutsideBrowser(const platform::FilePath& path) {
+    const platform::PictureLoad measured = platform::MeasurePicture(path);
+    if (!measured) return platform::DescribePictureError(measured.error);
+    display_window::DisplayWindow& display = displayWindow_();
+    if (display.isVisible()) display.Pin();
+    if (!display.Open(path)) return QStringLiteral("it could not be opened");
+    SetShown(false);
     return std::nullopt;
 }
 
@@ -203,12 +236,20 @@ void MainWindow::HideWhilePinned() {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (DraggedPicture(event->mimeData(), files_->Pattern())) event->acceptProposedAction();
+    if (DraggedPicture(event->mimeData(), files_->Pattern()) ||
+        DraggedImageData(event->mimeData())) {
+        event->acceptProposedAction();
+    }
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
     const std::optional<platform::FilePath> picture =
         DraggedPicture(event->mimeData(), files_->Pattern());
+    if (!picture && DraggedImageData(event->mimeData())) {
+        event->acceptProposedAction();
+        emit pictureDataDropped(event->mimeData());
+        return;
+    }
     if (!picture) return;
     event->acceptProposedAction();
     // Opened once the drop is over, so that the file manager is not kept waiting meanwhile. A

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMimeData>  // moc needs the type of a signal's pointer argument
 #include <QString>
 #include <functional>
 #include <optional>
@@ -38,8 +39,9 @@ public:
 
     // Opens the picture at `path` (absolute) as the user would: a picture on show in the display
     // window is pinned first, the browser moves to the picture's folder and selects it, and the
-    // preview's double-click opens it. A file the file list would not offer, or that is not a
-    // loadable picture, changes nothing: the reason.
+    // preview's double-click opens it. A PNG, WebP or BMP file, which the browser does not list,
+    // opens in the display window directly. Any other file, or one that is not a loadable
+    // picture, changes nothing: the reason.
     std::optional<QString> OpenPicture(const platform::FilePath& path);
 
     // Shows or hides the window, with "非表示" offered or not: every place outside the window
@@ -53,6 +55,10 @@ signals:
     void helpRequested();
     void aboutRequested();
     void quitRequested();
+    // Ctrl+V.
+    void pasteRequested();
+    // Image data dropped, without a picture file: valid only while the signal is handled.
+    void pictureDataDropped(const QMimeData* data);
 
 protected:
     void OnCloseCommand() override;
@@ -68,6 +74,7 @@ private:
     void ShowPreview();
     void OpenPreviewed();
     void HideWhilePinned();
+    std::optional<QString> OpenOutsideBrowser(const platform::FilePath& path);
 
     const pin_board::PinBoard& board_;
     platform::ThumbnailCache* thumbnails_;

@@ -11,6 +11,7 @@
 #include "platform/file_manager.h"
 #include "platform/mount_watch.h"
 #include "platform/number_text.h"
+#include "platform/pasted_picture.h"
 #include "platform/picture.h"
 #include "platform/thumbnail_cache.h"
 #include "platform/twips.h"
@@ -134,8 +135,10 @@ pinned_window::PinnedWindow* PinBoard::NewWindow() {
     window->SetOpacityAvailable(compositorWatch_->Running());
     connect(window, &PinnedWindow::unpinRequested, this, [this, window] { Unpin(window); });
     connect(window, &PinnedWindow::deleteRequested, this, [this, window] {
+        const PinnedPicture* pin = PinOf(window);
+        const platform::FilePath file = pin ? pin->entry.path : platform::FilePath();
         Remove(window);
-        Save();
+        if (Save().ok) DeletePastedFile(file);
         emit deleted();
     });
     connect(window, &PinnedWindow::settingsChanged, this, [this, window] {
@@ -389,8 +392,15 @@ void PinBoard::Remove(pinned_window::PinnedWindow* window) {
     window->deleteLater();
 }
 
-void PinBoard::Delete() {
-    Save();
+void PinBoard::Delete(const platform::FilePath& file) {
+    if (Save().ok) DeletePastedFile(file);
+}
+
+void PinBoard::DeletePastedFile(const platform::FilePath& file) const {
+    // Only once the list that no longer names it is saved.
+    QList<platform::FilePath> named;
+    for (const PinnedPicture& pin : pins_) named.append(pin.entry.path);
+    platform::DeletePastedIfUnnamed(file, platform::PastedFolderFor(dataFile_), named);
 }
 
 store::SaveResult PinBoard::Save() const {

@@ -122,8 +122,9 @@ public:
     // it on through `unpinned`. The window goes once the event that asked for it has been
     // handled.
     void Unpin(pinned_window::PinnedWindow* window);
-    // The picture unpinned last is given up for good: the list is saved without it.
-    void Delete();
+    // The picture unpinned last is given up for good: the list is saved without it. Its `file`,
+    // when pasted (see platform::DeletePastedIfUnnamed), goes too once no pin names it.
+    void Delete(const platform::FilePath& file = {});
 
     // Rewrites the data file from the list, then, when that worked, the pins' settings beside
     // it; the listener hears every result of the data file.
@@ -164,6 +165,7 @@ private:
     // A followed file's new picture: shown at the pin's width, the height of its own shape.
     void ShowFollowedPicture(pinned_window::PinnedWindow* window, const platform::Picture& picture);
     void Zoomed(pinned_window::PinnedWindow* window);
+    void DeletePastedFile(const platform::FilePath& file) const;
 
     QString dataFile_;
     platform::ThumbnailCache* thumbnails_;

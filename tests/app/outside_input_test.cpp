@@ -24,9 +24,10 @@ QByteArray Body(std::initializer_list<QByteArray> fields) {
 
 TEST(InstanceMessage, RequestsAndRepliesComeBackAsSent) {
     const QByteArray shiftJis("/pics/\x8e\xca\x90^.jpg");
-    for (const Request& request : {Request{Request::Kind::Show, {}, {}},
-                                   Request{Request::Kind::Open, platform::FilePath(shiftJis), {}},
-                                   Request{Request::Kind::Pins, {}, "toggle"}}) {
+    for (const Request& request :
+         {Request{Request::Kind::Show, {}, {}},
+          Request{Request::Kind::Open, platform::FilePath(shiftJis), {}},
+          Request{Request::Kind::Pins, {}, "toggle"}, Request{Request::Kind::Paste, {}, {}}}) {
         QByteArray body;
         ASSERT_EQ(app::instance::ReadFrame(
                       app::instance::Frame(app::instance::EncodeRequest(request)), &body),
@@ -140,6 +141,9 @@ TEST(CommandLine, OptionsChooseWhatTheRunDoes) {
         {{"vellora", "--data-dir"}, Action::Usage, app::DataPlace::CurrentFolder},
         {{"vellora", "--data-dir", "caf\xe9"}, Action::Usage, app::DataPlace::CurrentFolder},
         {{"vellora", ""}, Action::Usage, app::DataPlace::CurrentFolder},
+        {{"vellora", "--user-data", "--paste"}, Action::Paste, app::DataPlace::UserData},
+        {{"vellora", "--paste", "a.png"}, Action::Usage, app::DataPlace::CurrentFolder},
+        {{"vellora", "--paste", "--pins", "list"}, Action::Usage, app::DataPlace::CurrentFolder},
     };
     for (const auto& c : cases) {
         const app::CommandLine line = app::ParseCommandLine(c.arguments, "/home/u");

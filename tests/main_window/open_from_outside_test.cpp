@@ -54,11 +54,11 @@ TEST_F(OpenFromOutsideTest, ThePictureOnShowIsPinnedAndTheBrowserMovesToTheNewOn
 
 TEST_F(OpenFromOutsideTest, AFileThatIsNotAListedPictureChangesNothing) {
     test_support::WriteBytes(P("broken.jpg"), "not a picture");
-    test_support::WriteJpeg(P("e.png"), {10, 10});
+    test_support::WriteJpeg(P("e.tif"), {10, 10});
     test_support::WriteJpeg(P(".hidden.jpg"), {10, 10});
     StartWith("");
     ASSERT_EQ(program->OpenPicture(PathOf("a.jpg")), std::nullopt);
-    for (const char* name : {"broken.jpg", "e.png", ".hidden.jpg", "gone.jpg"}) {
+    for (const char* name : {"broken.jpg", "e.tif", ".hidden.jpg", "gone.jpg"}) {
         EXPECT_NE(program->OpenPicture(PathOf(name)), std::nullopt) << name;
         EXPECT_TRUE(Display().isVisible()) << name;
         EXPECT_EQ(Display().ShownPath(), PathOf("a.jpg")) << name;

@@ -36,7 +36,8 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
     const QCommandLineOption dataDir(QStringLiteral("data-dir"), {}, QStringLiteral("DIR"));
     const QCommandLineOption autostart(QStringLiteral("autostart"), {}, QStringLiteral("on|off"));
     const QCommandLineOption pins(QStringLiteral("pins"), {}, QStringLiteral("COMMAND"));
-    parser.addOptions({help, version, userData, dataDir, autostart, pins});
+    const QCommandLineOption paste(QStringLiteral("paste"), {});
+    parser.addOptions({help, version, userData, dataDir, autostart, pins, paste});
 
     QStringList texts;
     for (const QByteArray& argument : arguments) texts.append(AsLatin1(argument));
@@ -96,6 +97,12 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
         line.action = CommandLine::Action::Pins;
         line.pinsCommand = command;
     }
+    if (parser.isSet(paste)) {
+        if (parser.isSet(autostart) || parser.isSet(pins) || !line.pictures.isEmpty()) {
+            return Usage(QStringLiteral("--paste takes no picture, no --pins and no --autostart"));
+        }
+        line.action = CommandLine::Action::Paste;
+    }
     return line;
 }
 
@@ -109,10 +116,11 @@ QString HelpText() {
         "Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]\n"
         "       vellora --autostart on|off\n"
         "       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid\n"
+        "       vellora [--user-data | --data-dir DIR] --paste\n"
         "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
         "\n"
-        "Vellora pins JPEG and GIF pictures onto the desktop.\n"
-        "Vellora は JPEG と GIF の画像をデスクトップに張り付けます。\n"
+        "Vellora pins JPEG, GIF, PNG, WebP and BMP pictures onto the desktop.\n"
+        "Vellora は JPEG・GIF・PNG・WebP・BMP の画像をデスクトップに張り付けます。\n"
         "\n"
         "Where the data file \"zuzerid.dat\" is kept / データファイルの場所:\n"
         "  --user-data      $XDG_DATA_HOME/vellora (~/.local/share/vellora), created when\n"
@@ -129,8 +137,13 @@ QString HelpText() {
         "画像を開いて終了します。\n"
         "\n"
         "  PICTURE          a .jpg or .gif file: opened in the display window as if chosen\n"
-        "                   in the browser and double-clicked. Only the first is opened.\n"
+        "                   in the browser and double-clicked; a .png, .webp or .bmp file\n"
+        "                   opens there directly. Only the first is opened.\n"
         "                   画像を画像表示ｳｨﾝﾄﾞｳで開きます (最初の 1 つだけ)。\n"
+        "  --paste          the clipboard's picture: written as a PNG file into \"pasted\"\n"
+        "                   in the data folder (a copied file is opened where it is) and\n"
+        "                   opened in the display window, ready to pin.\n"
+        "                   クリップボードの画像を画像表示ｳｨﾝﾄﾞｳで開きます。\n"
         "  --pins list      every pinned picture, one a line: its state (shown, hidden,\n"
         "                   waiting for its folder to appear, or saved when no Vellora\n"
         "                   runs), its place and size in twips, and its file.\n"

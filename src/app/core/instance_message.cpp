@@ -52,6 +52,8 @@ QByteArray EncodeRequest(const Request& request) {
             return Join({kProtocol, "open", request.picture.Bytes()});
         case Request::Kind::Pins:
             return Join({kProtocol, "pins", request.pinsCommand});
+        case Request::Kind::Paste:
+            return Join({kProtocol, "paste"});
     }
     return {};
 }
@@ -60,6 +62,7 @@ std::optional<Request> DecodeRequest(const QByteArray& body) {
     const std::optional<QList<QByteArray>> fields = Fields(body);
     if (!fields) return std::nullopt;
     if (*fields == QList<QByteArray>{"show"}) return Request{Request::Kind::Show, {}, {}};
+    if (*fields == QList<QByteArray>{"paste"}) return Request{Request::Kind::Paste, {}, {}};
     if (fields->size() == 2 && fields->at(0) == "pins") {
         const QByteArray& command = fields->at(1);
         const bool word = !command.isEmpty() && command.size() <= 16 &&

@@ -14,9 +14,9 @@ namespace app::instance {
 
 // Requests: ["vellora/1", "show"] brings the main window back; ["vellora/1", "open", PATH]
 // opens the picture at PATH (absolute) as the browser does; ["vellora/1", "pins", COMMAND]
-// does one of the --pins commands.
+// does one of the --pins commands; ["vellora/1", "paste"] opens the clipboard's picture.
 struct Request {
-    enum class Kind { Show, Open, Pins };
+    enum class Kind { Show, Open, Pins, Paste };
     Kind kind = Kind::Show;
     platform::FilePath picture;  // Open only
     QByteArray pinsCommand;      // Pins only: an ASCII word

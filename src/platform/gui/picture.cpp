@@ -5,6 +5,7 @@
 
 #include <libexif/exif-data.h>
 
+#include <zlib.h>
 #include <QBuffer>
 #include <QFuture>
 #include <QImageIOHandler>
@@ -12,6 +13,7 @@
 #include <QMultiHash>
 #include <QTransform>
 #include <QtConcurrent/QtConcurrentRun>
+#include <QtEndian>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -21,9 +23,16 @@ namespace platform {
 
 namespace {
 
+// The formats Qt's readers give this program: JPEG and GIF for the browser, the others from
+// outside it. WebP needs Qt's image format plugins.
+const QList<QByteArray> kPictureFormats{"jpeg", "gif", "png", "webp", "bmp"};
+
 struct Header {
     QByteArray format;
     QSize stored;  // as stored in the file, before the EXIF orientation
+    // A still picture that the header says has no transparency: a thumbnail, which is opaque,
+    // may stand for it.
+    bool opaque = false;
     QImageIOHandler::Transformations transformation = QImageIOHandler::TransformationNone;
 
     bool SwapsAxes() const { return transformation & QImageIOHandler::TransformationRotate90; }
@@ -37,16 +46,24 @@ PictureError ReadHeader(const QByteArray& bytes, Header* header) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     header->format = reader.format();
-    if (header->format != "jpeg" && header->format != "gif") return PictureError::NotAPicture;
+    if (!kPictureFormats.contains(header->format)) return PictureError::NotAPicture;
     header->stored = reader.size();
     if (!header->stored.isValid() || header->stored.isEmpty()) return PictureError::NotAPicture;
     header->transformation = reader.transformation();
+    // JPEG has no transparency; the others say whether they have it in their header (PNG's
+    // colour type or tRNS chunk, WebP's alpha flag, BMP's masks), and an unknown answer counts
+    // as transparent.
+    const QImage::Format format = reader.imageFormat();
+    header->opaque = header->format == "jpeg" ||
+                     (header->format != "gif" && format != QImage::Format_Invalid &&
+                      QImage::toPixelFormat(format).alphaUsage() == QPixelFormat::IgnoresAlpha);
     return PictureError::None;
 }
 
-// A GIF is decoded at full size whatever size is asked for, so its full size must fit.
+// Only JPEG is decoded at a reduced size by the reader itself; the others are decoded at full
+// size whatever size is asked for, so their full size must fit.
 bool FitsInMemory(const Header& header) {
-    if (header.format != "gif") return true;
+    if (header.format == "jpeg") return true;
     return qint64(header.stored.width()) * header.stored.height() <= kMaxDecodedPixels;
 }
 
@@ -92,13 +109,42 @@ bool GifReachesEnd(const QByteArray& data) {
     return false;
 }
 
+quint32 BigEndian32(const QByteArray& data, qsizetype at) {
+    return qFromBigEndian<quint32>(data.constData() + at);
+}
+
+quint32 LittleEndian32(const QByteArray& data, qsizetype at) {
+    return qFromLittleEndian<quint32>(data.constData() + at);
+}
+
+// A WebP file is a RIFF container whose header gives its length.
+bool WebpReachesEnd(const QByteArray& data) {
+    if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "WEBP") return false;
+    return data.size() - 8 >= qsizetype(LittleEndian32(data, 4));
+}
+
+// A BMP file header gives the file's length and where its pixels start.
+bool BmpReachesEnd(const QByteArray& data) {
+    if (data.size() < 14 || !data.startsWith("BM")) return false;
+    const qsizetype length = LittleEndian32(data, 2);
+    const qsizetype pixels = LittleEndian32(data, 10);
+    return data.size() >= std::max(length, pixels + 1);
+}
+
+bool ReachesEnd(const QByteArray& bytes, const QByteArray& format) {
+    if (format == "jpeg") return JpegReachesEnd(bytes);
+    if (format == "gif") return GifReachesEnd(bytes);
+    if (format == "png") return PngReachesEnd(bytes);
+    if (format == "webp") return WebpReachesEnd(bytes);
+    return BmpReachesEnd(bytes);
+}
+
 // Checks everything but the decode itself.
 PictureError Check(const QByteArray& bytes, Header* header) {
     const PictureError error = ReadHeader(bytes, header);
     if (error != PictureError::None) return error;
     if (!FitsInMemory(*header)) return PictureError::TooLarge;
-    const bool whole = header->format == "jpeg" ? JpegReachesEnd(bytes) : GifReachesEnd(bytes);
-    return whole ? PictureError::None : PictureError::Truncated;
+    return ReachesEnd(bytes, header->format) ? PictureError::None : PictureError::Truncated;
 }
 
 // A picture decoded as stored, turned upright as Qt's reader turns the photo itself: mirrored
@@ -191,9 +237,9 @@ StampedBytes ReadStamped(const FilePath& path, std::optional<FileStamp> before) 
 
 // Every decode checks the whole file first, so pixels decoded from bytes read at one stamp show
 // the file, checked whole, at that stamp.
-std::optional<PictureOrigin> OriginOf(std::optional<FileStamp> stamp, bool jpeg) {
+std::optional<PictureOrigin> OriginOf(std::optional<FileStamp> stamp, bool opaque) {
     if (!stamp) return std::nullopt;
-    return PictureOrigin{*stamp, true, jpeg};
+    return PictureOrigin{*stamp, true, opaque};
 }
 
 PictureLoad Loaded(const FilePath& path, PictureBytes picture,
@@ -213,7 +259,7 @@ QString DescribePictureError(PictureError error) {
         case PictureError::Missing:
             return QStringLiteral("the file cannot be opened");
         case PictureError::NotAPicture:
-            return QStringLiteral("not a JPEG or GIF picture");
+            return QStringLiteral("not a JPEG, GIF, PNG, WebP or BMP picture");
         case PictureError::Truncated:
             return QStringLiteral("the picture is cut short");
         case PictureError::TooLarge:
@@ -241,14 +287,14 @@ void PictureData::FitTo(QSize devicePixels) {
     if (decoded.error != PictureError::None) return;
     pixels_ = std::move(decoded.pixels);
     // A file that now holds a picture of another size is no longer the one this object shows.
-    origin_ = decoded.natural == natural_ ? OriginOf(read.stamp, decoded.jpeg) : std::nullopt;
+    origin_ = decoded.natural == natural_ ? OriginOf(read.stamp, decoded.opaque) : std::nullopt;
 }
 
 PictureBytes CheckPicture(const QByteArray& bytes) {
     Header header;
     const PictureError error = Check(bytes, &header);
     if (error != PictureError::None) return {error, {}, {}};
-    return {PictureError::None, header.Upright(), {}, header.format == "jpeg"};
+    return {PictureError::None, header.Upright(), {}, header.opaque};
 }
 
 PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize) {
@@ -257,7 +303,7 @@ PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize) {
     if (error != PictureError::None) return {error, {}, {}};
     QImage image = Decode(bytes, header, decodeSize);
     if (image.isNull()) return {PictureError::NotAPicture, {}, {}};
-    return {PictureError::None, header.Upright(), std::move(image), header.format == "jpeg"};
+    return {PictureError::None, header.Upright(), std::move(image), header.opaque};
 }
 
 namespace {
@@ -267,7 +313,7 @@ PictureLoad FromCheckedThumbnail(const FilePath& path, FileStamp stamp, QSize de
     std::optional<ThumbnailCache::Checked> checked =
         thumbnails.FindChecked(path, stamp, decodeSize);
     if (!checked) return {};
-    // Only photos are given such a thumbnail (see LoadThroughCache and StoreThumbnailOf).
+    // Only opaque pictures are given such a thumbnail (see LoadThroughCache and StoreThumbnailOf).
     return {std::make_shared<PictureData>(path, checked->natural, std::move(checked->pixels),
                                           PictureOrigin{stamp, true, true}),
             PictureError::None};
@@ -295,12 +341,13 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
     const auto picture = [&](QImage pixels) -> PictureLoad {
         if (pixels.isNull()) return {nullptr, PictureError::NotAPicture};
         return {std::make_shared<PictureData>(path, natural, std::move(pixels),
-                                              OriginOf(read.stamp, header.format == "jpeg")),
+                                              OriginOf(read.stamp, header.opaque)),
                 PictureError::None};
     };
-    // Photos only: a GIF is decoded whole anyway, and may be transparent.
+    // Opaque still pictures only: a GIF is decoded whole anyway, and a thumbnail would lose a
+    // picture's transparency.
     const std::optional<int> classIndex = ThumbnailClassFor(natural, shown);
-    if (header.format != "jpeg" || !read.stamp || !classIndex || !thumbnails.Serves(path)) {
+    if (!header.opaque || !read.stamp || !classIndex || !thumbnails.Serves(path)) {
         return picture(Decode(bytes, header, shown));
     }
     if (QImage found = thumbnails.Find(path, *read.stamp, natural, shown); !found.isNull()) {
@@ -327,8 +374,8 @@ PictureLoad LoadPicture(const FilePath& path, QSize decodeSize, ThumbnailCache* 
     const StampedBytes read = ReadStamped(path, StampOf(path));
     if (!read.bytes) return {nullptr, PictureError::Missing};
     PictureBytes decoded = DecodePicture(*read.bytes, decodeSize);
-    const bool jpeg = decoded.jpeg;
-    return Loaded(path, std::move(decoded), OriginOf(read.stamp, jpeg));
+    const bool opaque = decoded.opaque;
+    return Loaded(path, std::move(decoded), OriginOf(read.stamp, opaque));
 }
 
 PictureLoad LoadCachedPicture(const FilePath& path, QSize decodeSize,
@@ -341,7 +388,7 @@ PictureLoad LoadCachedPicture(const FilePath& path, QSize decodeSize,
 bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCache& thumbnails) {
     const std::optional<PictureOrigin>& origin = picture.Origin();
     const FilePath& path = picture.Path();
-    if (!origin || !origin->jpeg || !thumbnails.Serves(path)) return false;
+    if (!origin || !origin->opaque || !thumbnails.Serves(path)) return false;
     const QSize natural = picture.NaturalSize();
     const std::optional<int> classIndex =
         ThumbnailClassFrom(natural, picture.Pixels().size(), DecodeSizeFor(natural, decodeSize));
@@ -401,6 +448,27 @@ bool JpegReachesEnd(const QByteArray& data) {
             }
             break;
         }
+    }
+    return false;
+}
+
+bool PngReachesEnd(const QByteArray& data) {
+    static constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
+    if (!data.startsWith(QByteArray::fromRawData(kSignature, 8))) return false;
+    // Chunks: length, type, data, then the CRC of type and data; IHDR first, IEND last.
+    qsizetype i = 8;
+    bool first = true;
+    while (data.size() - i >= 12) {
+        const qsizetype length = BigEndian32(data, i);
+        if (length > data.size() - i - 12) return false;
+        const QByteArray type = data.mid(i + 4, 4);
+        if (first && type != "IHDR") return false;
+        first = false;
+        const auto* covered = reinterpret_cast<const Bytef*>(data.constData() + i + 4);
+        const uLong crc = crc32(crc32(0L, Z_NULL, 0), covered, uInt(length + 4));
+        if (crc != BigEndian32(data, i + 8 + length)) return false;
+        if (type == "IEND") return true;
+        i += length + 12;
     }
     return false;
 }

@@ -10,7 +10,8 @@
 #include "platform/file_path.h"
 #include "platform/thumbnail_rules.h"
 
-// Pictures: JPEG and GIF files decoded through Qt's readers. A picture object is shared by
+// Pictures: JPEG and GIF files, and from outside the browser PNG, WebP and BMP files, decoded
+// through Qt's readers. A picture object is shared by
 // reference between windows (pinning hands the display window's picture to the pinned window
 // without reading the file again) and keeps one decoded copy, no larger than it is shown.
 namespace platform {
@@ -20,7 +21,7 @@ class ThumbnailCache;
 enum class PictureError {
     None,
     Missing,      // no such file, or it cannot be opened for reading
-    NotAPicture,  // not a JPEG or GIF that the decoder reads
+    NotAPicture,  // not a JPEG, GIF, PNG, WebP or BMP that the decoder reads
     Truncated,    // the file ends before its picture does
     TooLarge,     // the decoder would need more memory than a picture may take
 };
@@ -32,7 +33,9 @@ QString DescribePictureError(PictureError error);
 struct PictureOrigin {
     FileStamp stamp;
     bool checkedWhole = false;
-    bool jpeg = false;  // a photo; a GIF is decoded whole anyway and may be transparent
+    // An opaque still picture (a photo, an opaque PNG) that a thumbnail may stand for; a GIF is
+    // decoded whole anyway, and a thumbnail would lose a picture's transparency.
+    bool opaque = false;
     bool operator==(const PictureOrigin&) const = default;
 };
 
@@ -73,14 +76,14 @@ struct PictureLoad {
 // A picture file's bytes, checked and possibly decoded: no files, no windows.
 struct PictureBytes {
     PictureError error = PictureError::None;
-    QSize natural;  // upright; empty when the check failed
-    QImage pixels;  // null when only checked, or when the check or the decode failed
-    bool jpeg = false;
+    QSize natural;        // upright; empty when the check failed
+    QImage pixels;        // null when only checked, or when the check or the decode failed
+    bool opaque = false;  // see PictureOrigin
 };
 
-// Checks the bytes as a JPEG or GIF file: the format and header, that the data reaches the
-// picture's end (a cut-short download does not), and that a decode fits in memory. Decodes
-// nothing: measuring a 24-megapixel photo takes milliseconds.
+// Checks the bytes as a JPEG, GIF, PNG, WebP or BMP file: the format and header, that the data
+// reaches the picture's end (a cut-short download does not), and that a decode fits in memory.
+// Decodes nothing: measuring a 24-megapixel photo takes milliseconds.
 PictureBytes CheckPicture(const QByteArray& bytes);
 // Checks as CheckPicture does, then decodes at `decodeSize` device pixels (clamped to the
 // natural size and to the memory bound; empty means the natural size), turned upright. A photo
@@ -116,6 +119,9 @@ bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCac
 
 // Whether the JPEG data reaches its end-of-image marker (a truncated download does not).
 bool JpegReachesEnd(const QByteArray& data);
+// Whether the PNG data's chunks, each with its checksum intact, run from the header to the end
+// chunk (a cut or damaged file does not).
+bool PngReachesEnd(const QByteArray& data);
 
 // Decodes started ahead on worker threads and picked up later by path and size: the start-up
 // restore starts one for every record, then takes them record by record. Decodes not taken are

@@ -35,9 +35,6 @@ TEST(LoadPicture, ReportsEachKindOfFailureAsAValue) {
     WriteBytes("truncated.gif", test_support::TinyGif().chopped(3));
     WriteBytes("claims-huge.gif", test_support::GifClaiming(16000, 16000));
     WriteBytes("tiny.gif", test_support::TinyGif());
-    QImage png(10, 10, QImage::Format_RGB32);
-    png.fill(Qt::green);
-    png.save("picture.png", "PNG");
 
     const struct {
         const char* file;
@@ -50,7 +47,6 @@ TEST(LoadPicture, ReportsEachKindOfFailureAsAValue) {
         {"", PictureError::Missing},
         {"text.jpg", PictureError::NotAPicture},
         {"empty.jpg", PictureError::NotAPicture},
-        {"picture.png", PictureError::NotAPicture},
         {"truncated.jpg", PictureError::Truncated},
         {"truncated.gif", PictureError::Truncated},
         {"headers-cut.jpg", PictureError::NotAPicture},
@@ -68,6 +64,51 @@ TEST(LoadPicture, ReportsEachKindOfFailureAsAValue) {
         const platform::PictureBytes decoded = platform::DecodePicture(*bytes, {10, 10});
         EXPECT_EQ(decoded.error, c.error) << c.file;
         EXPECT_EQ(decoded.pixels.isNull(), c.error != PictureError::None) << c.file;
+    }
+}
+
+// The formats that come from outside the browser: read whole with their transparency, and
+// refused when damaged or cut short. Only opaque pictures may be stood for by a thumbnail.
+TEST(LoadPicture, ReadsPngWebpAndBmpWholeAndRefusesDamagedOnes) {
+    InTemporaryFolder folder;
+    const QImage opaque = test_support::PatternImage({40, 30});
+    QImage clear = opaque.convertToFormat(QImage::Format_ARGB32);
+    clear.setPixel(3, 4, qRgba(0, 0, 0, 0));
+    ASSERT_TRUE(opaque.save("opaque.png") && clear.save("alpha.png") && opaque.save("a.bmp"));
+    ASSERT_TRUE(opaque.save("a.webp", "webp", 100));
+    QByteArray damaged = test_support::ReadBytes("opaque.png");
+    damaged[damaged.size() / 2] = char(damaged[damaged.size() / 2] ^ 0x10);
+    WriteBytes("damaged.png", damaged);
+    WriteBytes("cut.png", test_support::ReadBytes("opaque.png").chopped(12));
+    WriteBytes("text.png", "this is not a picture\n");
+    const struct {
+        const char* file;
+        PictureError error;
+        const QImage* pixels;  // expected exactly, when lossless
+        bool transparent;
+    } cases[] = {
+        {"opaque.png", PictureError::None, &opaque, false},
+        {"alpha.png", PictureError::None, &clear, true},
+        {"a.bmp", PictureError::None, &opaque, false},
+        {"a.webp", PictureError::None, nullptr, false},
+        {"damaged.png", PictureError::Truncated, nullptr, false},
+        {"cut.png", PictureError::Truncated, nullptr, false},
+        {"text.png", PictureError::NotAPicture, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        const platform::PictureLoad loaded = LoadPicture(folder.Path(c.file));
+        EXPECT_EQ(loaded.error, c.error) << c.file;
+        EXPECT_EQ(MeasurePicture(folder.Path(c.file)).error, c.error) << c.file;
+        if (!loaded) continue;
+        const platform::PictureData& picture = *loaded.picture;
+        EXPECT_EQ(picture.NaturalSize(), QSize(40, 30)) << c.file;
+        EXPECT_EQ(picture.Pixels().hasAlphaChannel(), c.transparent) << c.file;
+        // A WebP file's header may claim transparency it does not use: no thumbnail then.
+        if (!c.pixels) continue;
+        EXPECT_EQ(picture.Origin()->opaque, !c.transparent) << c.file;
+        EXPECT_EQ(picture.Pixels().convertToFormat(QImage::Format_ARGB32),
+                  c.pixels->convertToFormat(QImage::Format_ARGB32))
+            << c.file;
     }
 }
 

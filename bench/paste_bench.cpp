@@ -1,0 +1,113 @@
+// A paste of a 1920x1080 screenshot into the display window, against opening the same PNG as a
+// file, in one running program. The paste comes as the clipboard hands it over: PNG bytes (what
+// screenshot tools and browsers offer) or an image Qt has already decoded (any other type).
+// Counters (milliseconds, medians of the rounds):
+//   open_file_ms     MainWindow::OpenPicture of the PNG, until the display window shows it
+//   paste_png_ms     Program::TakePicture of image/png bytes: written into "pasted", then shown
+//   paste_image_ms   the same from a decoded image, which is encoded as PNG first
+//   png_ratio, image_ratio   the pastes against open_file_ms
+//
+// Full run:  paste_bench
+// Smoke run: paste_bench --vellora_smoke --benchmark_min_time=0
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include "app/program.h"
+#include "bench_support.h"
+#include "display_window/display_window.h"
+#include "platform/file_path.h"
+#include "support/test_files.h"
+
+namespace {
+
+// A screenshot-like picture: flat panels, a gradient and lines of "text".
+QImage Screenshot(QSize size) {
+    QImage image = test_support::Filled(size, QColor(0xf0, 0xf0, 0xf0));
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            if (y < 40) line[x] = qRgb(40, 60, 90 + y);
+            if (x > 300 && y > 80 && (y / 16) % 2 == 0 && ((x * 7 + y * 3) % 11) < 5) {
+                line[x] = qRgb(20, 20, 20);
+            }
+        }
+    }
+    return image;
+}
+
+void BM_PasteVsOpenFile(benchmark::State& state) {
+    const QSize size(int(state.range(0)), int(state.range(1)));
+    QTemporaryDir folder;
+    if (!folder.isValid()) return state.SkipWithError("no temporary folder");
+    const QImage picture = Screenshot(size);
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+    }
+    const QString file = folder.filePath(QStringLiteral("shot.png"));
+    if (!test_support::WriteBytes(file, png)) return state.SkipWithError("cannot write");
+
+    app::Program program(folder.filePath(QStringLiteral("zuzerid.dat")));
+    program.Start();
+    display_window::DisplayWindow& display = program.DisplayWindow();
+    // Shown once the display window is on screen and its first paint is done.
+    const auto timed = [&](const std::function<bool()>& open) {
+        const double start = bench::Now();
+        const bool ok = open() && display.isVisible();
+        QApplication::processEvents();
+        const double ms = 1000 * (bench::Now() - start);
+        display.Unload();
+        return ok ? ms : -1.0;
+    };
+    std::vector<double> samples[3];
+    for (auto _ : state) {
+        const double ms[3] = {
+            timed([&] { return !program.OpenPicture(platform::FilePath::FromText(file)); }),
+            timed([&] {
+                QMimeData data;
+                data.setData(QStringLiteral("image/png"), png);
+                return !program.TakePicture(&data);
+            }),
+            timed([&] {
+                QMimeData data;
+                data.setImageData(picture);
+                return !program.TakePicture(&data);
+            }),
+        };
+        for (int i = 0; i < 3; ++i) {
+            if (ms[i] < 0) return state.SkipWithError("a picture did not open");
+            samples[i].push_back(ms[i]);
+        }
+    }
+    const double open = bench::Median(samples[0]);
+    state.counters["open_file_ms"] = open;
+    state.counters["paste_png_ms"] = bench::Median(samples[1]);
+    state.counters["paste_image_ms"] = bench::Median(samples[2]);
+    state.counters["png_ratio"] = bench::Median(samples[1]) / open;
+    state.counters["image_ratio"] = bench::Median(samples[2]) / open;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const bool smoke = bench::TakeFlag(&argc, argv, "--vellora_smoke");
+    QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
+    benchmark::RegisterBenchmark("BM_PasteVsOpenFile", BM_PasteVsOpenFile)
+        ->Args(smoke ? std::vector<int64_t>{320, 200} : std::vector<int64_t>{1920, 1080})
+        ->ArgNames({"width", "height"})
+        ->Iterations(smoke ? 1 : 15)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+    return bench::RunRegistered(&argc, argv);
+}

@@ -1,0 +1,130 @@
+#include "platform/pasted_picture.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QMimeData>
+#include <QSaveFile>
+#include <climits>
+#include <cstdlib>
+
+#include "platform/picture.h"
+
+namespace platform {
+
+namespace {
+
+const QString kUriList = QStringLiteral("text/uri-list");
+
+Pasted Failed(PasteError error, const QString& reason) {
+    return {{}, PasteFailure{error, reason}};
+}
+
+// The canonical path of an existing file or folder, all links followed; none when it is gone.
+std::optional<QByteArray> Canonical(const QByteArray& path) {
+    char resolved[PATH_MAX];
+    if (!::realpath(path.constData(), resolved)) return std::nullopt;
+    return QByteArray(resolved);
+}
+
+// The image data as PNG bytes: a PNG's own when they are whole, else the first image type Qt
+// reads, encoded anew. Qt offers the clipboard's image as application/x-qt-image besides the
+// types the owner lists.
+std::optional<QByteArray> PngOf(const QMimeData& data) {
+    const QString png = QStringLiteral("image/png");
+    if (data.hasFormat(png)) {
+        QByteArray bytes = data.data(png);
+        if (PngReachesEnd(bytes) && CheckPicture(bytes).error == PictureError::None) return bytes;
+    }
+    QImage image;
+    for (const QString& format : data.formats()) {
+        if (!format.startsWith(QLatin1String("image/")) || format == png) continue;
+        image = QImage::fromData(data.data(format));
+        if (!image.isNull()) break;
+    }
+    if (image.isNull() && data.hasImage()) image = qvariant_cast<QImage>(data.imageData());
+    if (image.isNull()) return std::nullopt;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    // Lossless at every level. Qt's writer takes the level from the quality: 80 is zlib's
+    // fastest, which writes a 1920x1080 screenshot in two thirds of the default's time and
+    // reads back in half; from 90 up it stores the rows uncompressed, megabytes to write.
+    QImageWriter writer(&buffer, "png");
+    writer.setQuality(80);
+    if (!writer.write(image)) return std::nullopt;
+    return bytes;
+}
+
+// A name made from the date and time that no file in the folder has yet.
+QString FreeName(const QDir& folder, const QDateTime& now) {
+    const QString stem = now.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    QString name = stem + QStringLiteral(".png");
+    for (int n = 2; folder.exists(name); ++n) name = QStringLiteral("%1-%2.png").arg(stem).arg(n);
+    return name;
+}
+
+}  // namespace
+
+QString PastedFolderFor(const QString& dataFile) {
+    const QFileInfo info(dataFile);
+    return info.absolutePath() + QStringLiteral("/pasted");
+}
+
+bool MayHoldPicture(const QMimeData* data) {
+    if (!data) return false;
+    if (data->hasImage() || data->hasFormat(kUriList)) return true;
+    for (const QString& format : data->formats()) {
+        if (format.startsWith(QLatin1String("image/"))) return true;
+    }
+    return false;
+}
+
+Pasted TakePicture(const QMimeData* data, const QString& pastedFolder, const QDateTime& now) {
+    if (!data || data->formats().isEmpty()) {
+        return Failed(PasteError::NoPicture, QStringLiteral("the clipboard is empty"));
+    }
+    if (data->hasFormat(kUriList)) {
+        const QList<FilePath> files = LocalFilesOfUriList(data->data(kUriList));
+        if (!files.isEmpty()) return {files.first(), std::nullopt};
+    }
+    const std::optional<QByteArray> png = PngOf(*data);
+    if (!png)
+        return Failed(PasteError::NoPicture, QStringLiteral("the clipboard holds no picture"));
+    const QDir folder(pastedFolder);
+    if (!folder.mkpath(QStringLiteral("."))) {
+        return Failed(PasteError::NotWritten, QStringLiteral("cannot make %1").arg(pastedFolder));
+    }
+    const QString name = folder.filePath(FreeName(folder, now));
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*png) != png->size() || !file.flush() ||
+        !file.commit()) {
+        return Failed(PasteError::NotWritten,
+                      QStringLiteral("cannot write %1: %2").arg(name, file.errorString()));
+    }
+    return {FilePath(QFile::encodeName(name)), std::nullopt};
+}
+
+bool DeletePastedIfUnnamed(const FilePath& file, const QString& pastedFolder,
+                           const QList<FilePath>& named) {
+    struct stat status {};
+    if (file.IsEmpty() || ::lstat(file.Bytes().constData(), &status) != 0 ||
+        !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    const std::optional<QByteArray> folder = Canonical(QFile::encodeName(pastedFolder));
+    const std::optional<QByteArray> container = Canonical(file.Folder().Bytes());
+    if (!folder || !container || *folder != *container) return false;
+    const std::optional<QByteArray> self = Canonical(file.Bytes());
+    for (const FilePath& other : named) {
+        if (other == file || (self && Canonical(other.Bytes()) == self)) return false;
+    }
+    return ::unlink(file.Bytes().constData()) == 0;
+}
+
+}  // namespace platform

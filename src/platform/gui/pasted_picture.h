@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+#include "platform/file_path.h"
+
+class QMimeData;
+
+// Pictures taken from the clipboard or from a drop of image data: written as PNG files into the
+// data folder's "pasted" folder, which holds only such files, so that they can be pinned as any
+// file is and deleted again with their pin.
+namespace platform {
+
+enum class PasteError {
+    NoPicture,   // nothing, or nothing that is a picture
+    NotWritten,  // the picture could not be written
+};
+
+struct PasteFailure {
+    PasteError error;
+    QString reason;  // for standard error
+};
+
+// What a paste gives: the picture file to open, or why there is none.
+struct Pasted {
+    FilePath file;
+    std::optional<PasteFailure> failure;
+    explicit operator bool() const { return !failure; }
+};
+
+// "pasted" in the data file's folder.
+QString PastedFolderFor(const QString& dataFile);
+
+// Whether the data holds image data, or a text/uri-list naming a local file.
+bool MayHoldPicture(const QMimeData* data);
+
+// Takes the picture the data holds. A copied file (a text/uri-list) is handed on where it is, for
+// the caller to check and open. Image data of any type Qt reads is written losslessly as a PNG
+// file into `pastedFolder` (made when missing), named from `now` and never over another file:
+// a PNG as the bytes it came in, once they are checked whole, anything else encoded anew.
+Pasted TakePicture(const QMimeData* data, const QString& pastedFolder,
+                   const QDateTime& now = QDateTime::currentDateTime());
+
+// Deletes `file` when it is a regular file directly in `pastedFolder` (both compared by their
+// canonical paths; a symbolic link is not followed, and nothing elsewhere is touched) and none of
+// `named` names the same file. Whether it was deleted.
+bool DeletePastedIfUnnamed(const FilePath& file, const QString& pastedFolder,
+                           const QList<FilePath>& named);
+
+}  // namespace platform

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "platform/pasted_picture.h"
+#include "support/test_files.h"
+
+namespace {
+
+using platform::FilePath;
+using test_support::InTemporaryFolder;
+
+FilePath PathOf(const QString& path) {
+    return FilePath(QFile::encodeName(path));
+}
+
+// Deleting a pasted picture's pin deletes its file only when it is in "pasted" and no other
+// record names it, whatever links lead there.
+TEST(DeletePastedIfUnnamed, DeletesOnlyAnUnnamedFileInThePastedFolder) {
+    InTemporaryFolder folder;
+    const QString pasted = folder.Path("pasted");
+    ASSERT_TRUE(QDir().mkpath(pasted) && QDir().mkpath(folder.Path("other")));
+    ASSERT_TRUE(QFile::link(pasted, folder.Path("via")));
+    const auto file = [&](const char* name) {
+        test_support::WriteBytes(folder.Path(name), "x");
+        return PathOf(folder.Path(name));
+    };
+    const FilePath outside = file("other/b.png");
+    ASSERT_TRUE(QFile::link(folder.Path("other/b.png"), pasted + QStringLiteral("/link.png")));
+    const struct {
+        const char* what;
+        FilePath deleted;
+        QList<FilePath> named;
+        bool gone;
+    } cases[] = {
+        {"only record", file("pasted/a.png"), {outside}, true},
+        {"through a link to the folder", PathOf(folder.Path("via/c.png")), {}, true},
+        {"another record names it",
+         file("pasted/d.png"),
+         {PathOf(folder.Path("via/d.png"))},
+         false},
+        {"outside pasted", outside, {}, false},
+        {"a link in pasted to a file outside", PathOf(pasted + "/link.png"), {}, false},
+    };
+    test_support::WriteBytes(folder.Path("pasted/c.png"), "x");
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::DeletePastedIfUnnamed(c.deleted, pasted, c.named), c.gone) << c.what;
+        EXPECT_EQ(QFileInfo::exists(QFile::decodeName(c.deleted.Bytes())), !c.gone) << c.what;
+    }
+    EXPECT_TRUE(QFileInfo::exists(folder.Path("other/b.png")));
+}
+
+}  // namespace
