@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QObjectCleanupHandler>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 
 #include "pin_board/file_follower.h"
@@ -86,7 +87,10 @@ PinBoard::PinBoard(QString dataFile, platform::ThumbnailCache* thumbnails)
             });
 }
 
-PinBoard::~PinBoard() = default;
+PinBoard::~PinBoard() {
+    // A zoom still waiting for the wheel to rest is not lost when the program ends meanwhile.
+    if (zoomSave_ && zoomSave_->isActive()) Save();
+}
 
 bool PinBoard::IsEmpty() const {
     return std::none_of(pins_.cbegin(), pins_.cend(),

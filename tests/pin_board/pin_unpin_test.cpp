@@ -376,6 +376,15 @@ TEST_F(PinUnpin, AWheelBurstZoomsThePinSharpAndIsSavedOnce) {
     EXPECT_EQ(pin->Picture()->Pixels().size(), QSize(266, 200));
     DoubleClick(PictureOf(pin));
     EXPECT_EQ(Board().Count(), 0);
+
+    // A step made just before the program ends is saved as it ends.
+    StartWith(Record("1500", "1500", "3000", "2250", P("a.jpg")));
+    Board().SetZoomSaveDelay(60000);
+    QWheelEvent wheel(QPointF(0, 0), PinnedWindows().at(0)->mapToGlobal(QPointF(0, 0)), {},
+                      {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(PinnedWindows().at(0), &wheel);
+    program.reset();
+    EXPECT_EQ(DataFile(), Record("1500", "1500", "3300", "2475", P("a.jpg")));
 }
 
 }  // namespace
