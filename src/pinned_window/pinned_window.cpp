@@ -41,14 +41,10 @@ PinnedWindow::PinnedWindow()
 }
 
 void PinnedWindow::Place(float left, float top, float width, float height) {
-    SetLeft(left);
-    picture_->SetLeft(0);
-    SetTop(top);
-    picture_->SetTop(0);
-    SetWidth(width);
-    picture_->SetWidth(width);
-    SetHeight(height);
-    picture_->SetHeight(height);
+    // A wheel spun fast places the window many times a second: each place is one request to
+    // the window manager, so that its replies are never mistaken for the user's resizing.
+    SetRect(left, top, width, height);
+    picture_->Place(0, 0, width, height);
 }
 
 void PinnedWindow::SetPicture(platform::Picture picture) {

@@ -128,6 +128,13 @@ void TwipsWindow::SetTop(float twips) {
     SetOuter(outer, true);
 }
 
+void TwipsWindow::SetRect(float left, float top, float width, float height) {
+    positionChosen_ = true;
+    SetOuter(
+        QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)),
+        true);
+}
+
 void TwipsWindow::SetWidth(float twips) {
     QRect outer = outer_;
     outer.setWidth(TwipsToPixels(twips));

@@ -40,6 +40,9 @@ public:
     void SetTop(float twips);
     void SetWidth(float twips);
     void SetHeight(float twips);
+    // All four at once: one request to the window system, where setting them one by one makes
+    // four, each for a rectangle never meant to be shown.
+    void SetRect(float left, float top, float width, float height);
 
     // The rectangle in logical pixels that Left/Top/Width/Height describe, as stored (not
     // limited to what the windowing system can hold).
