@@ -89,7 +89,11 @@ PinBoard::PinBoard(QString dataFile, platform::ThumbnailCache* thumbnails)
 
 PinBoard::~PinBoard() {
     // A zoom still waiting for the wheel to rest is not lost when the program ends meanwhile.
-    if (zoomSave_ && zoomSave_->isActive()) Save();
+    // Whoever listened to saves may be gone already, and nobody is left to be told.
+    if (zoomSave_ && zoomSave_->isActive()) {
+        listener_ = nullptr;
+        Save();
+    }
 }
 
 bool PinBoard::IsEmpty() const {
