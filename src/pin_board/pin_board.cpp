@@ -326,10 +326,13 @@ void PinBoard::ShowOriginalSize(pinned_window::PinnedWindow* window) {
                : natural;
     window->Place(window->Left(), window->Top(), platform::PixelsToTwips(qRound(size.width())),
                   platform::PixelsToTwips(qRound(size.height())));
-    pin->entry.geometry = {
-        platform::NumberText(window->Left()), platform::NumberText(window->Top()),
-        platform::NumberText(window->Width()), platform::NumberText(window->Height())};
+    pin->entry.geometry = GeometryTextsOf(*window);
     Save();
+}
+
+std::array<QString, 4> PinBoard::GeometryTextsOf(const pinned_window::PinnedWindow& window) {
+    return {platform::NumberText(window.Left()), platform::NumberText(window.Top()),
+            platform::NumberText(window.Width()), platform::NumberText(window.Height())};
 }
 
 void PinBoard::FollowIfAsked(pinned_window::PinnedWindow* window) {

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -157,6 +158,8 @@ private:
                                              platform::PictureDecodes& decodes);
     void WatchWhileWaiting();
     PinnedPicture* PinOf(const pinned_window::PinnedWindow* window);
+    // The window's rectangle as the data file writes it, for a pin the program moved or sized.
+    static std::array<QString, 4> GeometryTextsOf(const pinned_window::PinnedWindow& window);
     void Remove(pinned_window::PinnedWindow* window);
     void ShowOriginalSize(pinned_window::PinnedWindow* window);
     void SaveSettings() const;

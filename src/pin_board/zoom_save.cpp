@@ -2,7 +2,6 @@
 
 #include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
-#include "platform/number_text.h"
 
 namespace pin_board {
 
@@ -14,9 +13,7 @@ void PinBoard::SetZoomSaveDelay(int milliseconds) {
 void PinBoard::Zoomed(pinned_window::PinnedWindow* window) {
     PinnedPicture* pin = PinOf(window);
     if (!pin) return;
-    pin->entry.geometry = {
-        platform::NumberText(window->Left()), platform::NumberText(window->Top()),
-        platform::NumberText(window->Width()), platform::NumberText(window->Height())};
+    pin->entry.geometry = GeometryTextsOf(*window);
     if (!zoomSave_) {
         zoomSave_ = new QTimer(this);
         zoomSave_->setSingleShot(true);
