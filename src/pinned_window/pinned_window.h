@@ -49,7 +49,7 @@ public:
     void SetOpacityAvailable(bool available) { opacityAvailable_ = available; }
     // The wheel zooms the window around the cursor; the sharper pixels each size needs come from
     // `thumbnails` (may be null) when it holds them, else from the file.
-    void SetThumbnails(platform::ThumbnailCache* thumbnails);
+    void SetThumbnails(platform::ThumbnailCache* thumbnails) { thumbnails_ = thumbnails; }
 
     // An animated GIF plays while its setting asks for it and the window can be seen: not while
     // it is hidden, minimised, off every screen or, without a compositing manager, covered
@@ -100,7 +100,8 @@ private:
     platform::ObscuredWatch* obscured_ = nullptr;
     int animationFramesDrawn_ = 0;
     WheelZoom& Zoom();
-    WheelZoom* zoom_ = nullptr;  // made on first use
+    WheelZoom* zoom_ = nullptr;                       // made on first use
+    platform::ThumbnailCache* thumbnails_ = nullptr;  // for the zoom's sharp pixels
 };
 
 }  // namespace pinned_window

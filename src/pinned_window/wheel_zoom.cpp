@@ -10,7 +10,8 @@
 
 namespace pinned_window {
 
-WheelZoom::WheelZoom(PinnedWindow* window) : QObject(window), window_(window) {}
+WheelZoom::WheelZoom(PinnedWindow* window, platform::ThumbnailCache* thumbnails)
+    : QObject(window), window_(window), thumbnails_(thumbnails) {}
 
 WheelZoom::~WheelZoom() {
     if (decode_) decode_->waitForFinished();
@@ -82,12 +83,8 @@ void WheelZoom::Decoded() {
 // The pinned window's own members for the wheel, kept beside the zoom they drive.
 
 WheelZoom& PinnedWindow::Zoom() {
-    if (!zoom_) zoom_ = new WheelZoom(this);
+    if (!zoom_) zoom_ = new WheelZoom(this, thumbnails_);
     return *zoom_;
-}
-
-void PinnedWindow::SetThumbnails(platform::ThumbnailCache* thumbnails) {
-    Zoom().SetThumbnails(thumbnails);
 }
 
 void PinnedWindow::wheelEvent(QWheelEvent* event) {

@@ -21,14 +21,14 @@ class PinnedWindow;
 class WheelZoom : public QObject {
     Q_OBJECT
 public:
-    explicit WheelZoom(PinnedWindow* window);
+    // Sharp pixels come from `thumbnails` (may be null) when it holds them.
+    WheelZoom(PinnedWindow* window, platform::ThumbnailCache* thumbnails);
     // Waits for a decode still running: it may use the thumbnail cache, which goes after the
     // windows.
     ~WheelZoom() override;
     WheelZoom(const WheelZoom&) = delete;
     WheelZoom& operator=(const WheelZoom&) = delete;
 
-    void SetThumbnails(platform::ThumbnailCache* thumbnails) { thumbnails_ = thumbnails; }
     // The wheel turned by `angleDelta` with the cursor at `cursor` (global logical pixels).
     // Whether the window changed.
     bool Turn(QPointF cursor, int angleDelta);
@@ -39,7 +39,7 @@ private:
     void Decoded();
 
     PinnedWindow* window_;
-    platform::ThumbnailCache* thumbnails_ = nullptr;
+    platform::ThumbnailCache* thumbnails_;
     sizing::WheelNotches notches_;
     // The stretched stand-in on show while a decode is made, if any.
     platform::Picture standIn_;
