@@ -27,7 +27,7 @@ AnimationPlayer::~AnimationPlayer() = default;
 
 bool AnimationPlayer::IsAnimated(const platform::FilePath& path) {
     QFile file;
-    if (!platform::OpenForReading(path, file)) return false;
+    if (platform::OpenForReading(path, file) != platform::ReadError::None) return false;
     QImageReader reader(&file, "gif");
     return reader.canRead() && reader.supportsAnimation() && reader.imageCount() > 1;
 }
@@ -51,7 +51,7 @@ bool AnimationPlayer::Running() const {
 bool AnimationPlayer::Reopen() {
     reader_.reset();
     file_ = std::make_unique<QFile>();
-    if (!platform::OpenForReading(path_, *file_)) return false;
+    if (platform::OpenForReading(path_, *file_) != platform::ReadError::None) return false;
     reader_ = std::make_unique<QImageReader>(file_.get(), "gif");
     return true;
 }

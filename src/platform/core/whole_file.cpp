@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QScopeGuard>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -31,25 +33,90 @@ WriteResult WriteWholeFile(const QString& fileName, const QByteArray& bytes) {
     return {};
 }
 
-bool OpenForReading(const FilePath& path, QFile& file) {
-    if (path.IsEmpty()) return false;
-    // QFile would take the name as text and encode it again, which changes a name that is not
-    // UTF-8; the descriptor opened from the bytes names the right file.
-    const int descriptor = ::open(path.Bytes().constData(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return false;
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode) ||
-        !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return false;
+namespace {
+
+// The descriptor of a regular file opened for reading. Opened non-blocking, because open() on a
+// FIFO waits for a writer that may never come, and checked with fstat on the same descriptor, so
+// that nothing can swap the file between the check and the read.
+ReadError OpenRegular(const FilePath& path, int* descriptor, struct stat* status) {
+    if (path.IsEmpty()) return ReadError::CannotOpen;
+    // From the bytes: QFile would take the name as text and encode it again, which changes a
+    // name that is not UTF-8.
+    const int opened = ::open(path.Bytes().constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (opened < 0) return ReadError::CannotOpen;
+    if (::fstat(opened, status) != 0) {
+        ::close(opened);
+        return ReadError::CannotOpen;
     }
-    return true;
+    if (!S_ISREG(status->st_mode)) {
+        ::close(opened);
+        return ReadError::NotAFile;
+    }
+    // Reads of a regular file block as usual again.
+    ::fcntl(opened, F_SETFL, ::fcntl(opened, F_GETFL) & ~O_NONBLOCK);
+    *descriptor = opened;
+    return ReadError::None;
+}
+
+}  // namespace
+
+ReadError OpenForReading(const FilePath& path, QFile& file) {
+    int descriptor = -1;
+    struct stat status {};
+    if (const ReadError error = OpenRegular(path, &descriptor, &status); error != ReadError::None) {
+        return error;
+    }
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return ReadError::CannotOpen;
+    }
+    return ReadError::None;
+}
+
+WholeFile ReadFile(const FilePath& path, qint64 limit) {
+    int descriptor = -1;
+    struct stat status {};
+    if (const ReadError error = OpenRegular(path, &descriptor, &status); error != ReadError::None) {
+        return {std::nullopt, error};
+    }
+    const auto close = qScopeGuard([descriptor] { ::close(descriptor); });
+    if (status.st_size > limit) return {std::nullopt, ReadError::TooLarge};
+    // Sized for the whole file and one byte more, so that a file read whole takes one read and
+    // one that has grown meanwhile is noticed.
+    QByteArray bytes(qsizetype(status.st_size) + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) {
+            if (filled > limit) return {std::nullopt, ReadError::TooLarge};
+            bytes.resize(qsizetype(std::min<qint64>(qint64(filled) * 2, limit + 1)));
+        }
+        const ssize_t n = ::read(descriptor, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return {std::nullopt, ReadError::CannotOpen};
+        if (n == 0) break;
+        filled += n;
+    }
+    if (filled > limit) return {std::nullopt, ReadError::TooLarge};
+    bytes.truncate(filled);
+    return {std::move(bytes), ReadError::None};
 }
 
 std::optional<QByteArray> ReadWholeFile(const FilePath& path) {
-    QFile file;
-    if (!OpenForReading(path, file)) return std::nullopt;
-    return file.readAll();
+    return ReadFile(path).bytes;
+}
+
+QString DescribeReadError(ReadError error) {
+    switch (error) {
+        case ReadError::None:
+            return {};
+        case ReadError::CannotOpen:
+            return QStringLiteral("cannot be opened");
+        case ReadError::NotAFile:
+            return QStringLiteral("not a regular file");
+        case ReadError::TooLarge:
+            return QStringLiteral("larger than %1 bytes").arg(kMaxWholeFileBytes);
+    }
+    return {};
 }
 
 bool CreateIfMissing(const QString& fileName) {
@@ -61,7 +128,7 @@ bool CreateIfMissing(const QString& fileName) {
 
 bool CanOpenForReading(const FilePath& path) {
     QFile file;
-    return OpenForReading(path, file);
+    return OpenForReading(path, file) == ReadError::None;
 }
 
 bool IsFolder(const FilePath& path) {

@@ -227,10 +227,26 @@ QImage Decode(const QByteArray& bytes, const Header& header, QSize decodeSize) {
 struct StampedBytes {
     std::optional<QByteArray> bytes;
     std::optional<FileStamp> stamp;
+    PictureError error = PictureError::None;  // why there are no bytes
 };
 
+PictureError PictureErrorOf(ReadError error) {
+    switch (error) {
+        case ReadError::None:
+            return PictureError::None;
+        case ReadError::CannotOpen:
+            return PictureError::Missing;
+        case ReadError::NotAFile:
+            return PictureError::NotAFile;
+        case ReadError::TooLarge:
+            return PictureError::TooLarge;
+    }
+    return PictureError::Missing;
+}
+
 StampedBytes ReadStamped(const FilePath& path, std::optional<FileStamp> before) {
-    StampedBytes read{ReadWholeFile(path), std::nullopt};
+    WholeFile file = ReadFile(path);
+    StampedBytes read{std::move(file.bytes), std::nullopt, PictureErrorOf(file.error)};
     if (read.bytes && before && StampOf(path) == before) read.stamp = before;
     return read;
 }
@@ -258,6 +274,8 @@ QString DescribePictureError(PictureError error) {
             return QStringLiteral("no error");
         case PictureError::Missing:
             return QStringLiteral("the file cannot be opened");
+        case PictureError::NotAFile:
+            return QStringLiteral("not a regular file");
         case PictureError::NotAPicture:
             return QStringLiteral("not a JPEG, GIF, PNG, WebP or BMP picture");
         case PictureError::Truncated:
@@ -331,7 +349,7 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
         }
     }
     const StampedBytes read = ReadStamped(path, before);
-    if (!read.bytes) return {nullptr, PictureError::Missing};
+    if (!read.bytes) return {nullptr, read.error};
     const QByteArray& bytes = *read.bytes;
     Header header;
     const PictureError error = Check(bytes, &header);
@@ -372,7 +390,7 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
 PictureLoad LoadPicture(const FilePath& path, QSize decodeSize, ThumbnailCache* thumbnails) {
     if (thumbnails) return LoadThroughCache(path, decodeSize, *thumbnails);
     const StampedBytes read = ReadStamped(path, StampOf(path));
-    if (!read.bytes) return {nullptr, PictureError::Missing};
+    if (!read.bytes) return {nullptr, read.error};
     PictureBytes decoded = DecodePicture(*read.bytes, decodeSize);
     const bool opaque = decoded.opaque;
     return Loaded(path, std::move(decoded), OriginOf(read.stamp, opaque));
@@ -400,9 +418,9 @@ bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCac
 }
 
 PictureLoad MeasurePicture(const FilePath& path) {
-    const std::optional<QByteArray> bytes = ReadWholeFile(path);
-    if (!bytes) return {nullptr, PictureError::Missing};
-    return Loaded(path, CheckPicture(*bytes));
+    WholeFile file = ReadFile(path);
+    if (!file.bytes) return {nullptr, PictureErrorOf(file.error)};
+    return Loaded(path, CheckPicture(*file.bytes));
 }
 
 QSize DecodeSizeFor(QSize natural, QSize wanted) {

@@ -21,9 +21,11 @@ class ThumbnailCache;
 enum class PictureError {
     None,
     Missing,      // no such file, or it cannot be opened for reading
+    NotAFile,     // a folder, a FIFO, a socket or a device: never read
     NotAPicture,  // not a JPEG, GIF, PNG, WebP or BMP that the decoder reads
     Truncated,    // the file ends before its picture does
-    TooLarge,     // the decoder would need more memory than a picture may take
+    TooLarge,     // larger than any picture file, or the decoder would need more memory than
+                  // a picture may take
 };
 
 QString DescribePictureError(PictureError error);

@@ -2,6 +2,7 @@
 
 #include "platform/picture.h"
 #include "platform/uncompressed_png.h"
+#include "platform/whole_file.h"
 
 #include <sys/stat.h>
 
@@ -113,7 +114,9 @@ namespace {
 // "key: value" pair it gets from the PNG reader at the first colon, so "Thumb::URI" is lost.
 QImage ReadCurrent(const QString& file, int classIndex, const QByteArray& uri, FileStamp stamp,
                    const std::function<bool(QSize, const QImage&)>& wanted) {
-    QImageReader reader(file, "png");
+    QFile device;
+    if (OpenForReading(FilePath::FromText(file), device) != ReadError::None) return {};
+    QImageReader reader(&device, "png");
     const QSize size = reader.size();
     const int limit = kThumbnailClasses[classIndex].size;
     if (!size.isValid() || size.width() > limit || size.height() > limit) return {};
