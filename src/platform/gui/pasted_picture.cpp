@@ -117,6 +117,9 @@ bool DeletePastedIfUnnamed(const FilePath& file, const QString& pastedFolder,
         !S_ISREG(status.st_mode)) {
         return false;
     }
+    // In the folder as written as well as resolved: with "pasted" a link to the user's pictures,
+    // a picture there is not ours to delete because it resolves into it.
+    if (file.Folder().Bytes() != QFile::encodeName(QDir::cleanPath(pastedFolder))) return false;
     const std::optional<QByteArray> folder = Canonical(QFile::encodeName(pastedFolder));
     const std::optional<QByteArray> container = Canonical(file.Folder().Bytes());
     if (!folder || !container || *folder != *container) return false;

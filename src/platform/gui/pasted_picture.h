@@ -44,9 +44,9 @@ bool MayHoldPicture(const QMimeData* data);
 Pasted TakePicture(const QMimeData* data, const QString& pastedFolder,
                    const QDateTime& now = QDateTime::currentDateTime());
 
-// Deletes `file` when it is a regular file directly in `pastedFolder` (both compared by their
-// canonical paths; a symbolic link is not followed, and nothing elsewhere is touched) and none of
-// `named` names the same file. Whether it was deleted.
+// Deletes `file` when it is a regular file directly in `pastedFolder`, both as written and by
+// their canonical paths (a symbolic link is not followed, and nothing elsewhere is touched), and
+// none of `named` names the same file. Whether it was deleted.
 bool DeletePastedIfUnnamed(const FilePath& file, const QString& pastedFolder,
                            const QList<FilePath>& named);
 

@@ -35,7 +35,8 @@ TEST(DeletePastedIfUnnamed, DeletesOnlyAnUnnamedFileInThePastedFolder) {
         bool gone;
     } cases[] = {
         {"only record", file("pasted/a.png"), {outside}, true},
-        {"through a link to the folder", PathOf(folder.Path("via/c.png")), {}, true},
+        // Only a path written in "pasted" is ours: one through a link names it in another way.
+        {"through a link to the folder", PathOf(folder.Path("via/c.png")), {}, false},
         {"another record names it",
          file("pasted/d.png"),
          {PathOf(folder.Path("via/d.png"))},
@@ -49,6 +50,14 @@ TEST(DeletePastedIfUnnamed, DeletesOnlyAnUnnamedFileInThePastedFolder) {
         EXPECT_EQ(QFileInfo::exists(QFile::decodeName(c.deleted.Bytes())), !c.gone) << c.what;
     }
     EXPECT_TRUE(QFileInfo::exists(folder.Path("other/b.png")));
+
+    // "pasted" a link to the user's pictures: a picture there resolves into it, but was never
+    // pasted.
+    const QString linked = folder.Path("linked/pasted");
+    ASSERT_TRUE(QDir().mkpath(folder.Path("linked")) && QFile::link(folder.Path("other"), linked));
+    const FilePath photo = file("other/photo.jpg");
+    EXPECT_FALSE(platform::DeletePastedIfUnnamed(photo, linked, {}));
+    EXPECT_TRUE(platform::DeletePastedIfUnnamed(PathOf(linked + "/b.png"), linked, {}));
 }
 
 }  // namespace
