@@ -71,7 +71,7 @@ void TrayIcon::CreateMenu() {
             qWarning("vellora: paste: %s", qPrintable(*failure));
             TellPasteFailed();
         } else if (icon_) {
-            icon_->setToolTip(QStringLiteral("Vellora"));
+            icon_->setToolTip(IdleToolTip());
         }
     });
     QObject::connect(hidePins, &QAction::triggered, menu_.get(), [this](bool hide) {
@@ -109,6 +109,12 @@ void TrayIcon::ListWaitingPins() {
     }
 }
 
+QString TrayIcon::IdleToolTip() const {
+    const QString& unread = board_.UnreadNote();
+    return unread.isEmpty() ? QStringLiteral("Vellora")
+                            : QStringLiteral("Vellora - %1").arg(unread);
+}
+
 void TrayIcon::TellPasteFailed() {
     if (!icon_) return;
     const QString text = QStringLiteral("クリップボードに画像がありません");
@@ -118,7 +124,7 @@ void TrayIcon::TellPasteFailed() {
 
 void TrayIcon::CreateIcon() {
     icon_ = std::make_unique<QSystemTrayIcon>(icon::ProgramIcon());
-    icon_->setToolTip(QStringLiteral("Vellora"));
+    icon_->setToolTip(IdleToolTip());
     icon_->setContextMenu(menu_.get());
     QObject::connect(
         icon_.get(), &QSystemTrayIcon::activated, icon_.get(),

@@ -35,6 +35,8 @@ public:
     // Tells the user, in the icon's tooltip and a message, that nothing was pasted; the tooltip
     // goes back to the program's name at the next paste that works.
     void TellPasteFailed();
+    // The program's name, and what the start-up kept unread in the data file, if anything.
+    QString IdleToolTip() const;
 
 private:
     void CreateMenu();

@@ -1,10 +1,14 @@
 #include "pin_board/pin_board.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QObjectCleanupHandler>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "pin_board/file_follower.h"
 #include "pinned_window/pinned_window.h"
@@ -42,6 +46,9 @@ QByteArray FormatListing(const QList<PinListing>& pins) {
     QByteArray text;
     for (const PinListing& pin : pins) {
         switch (pin.state) {
+            case PinState::Restoring:
+                text += "restoring";
+                break;
             case PinState::Shown:
                 text += "shown";
                 break;
@@ -96,6 +103,11 @@ PinBoard::~PinBoard() {
     }
 }
 
+int PinBoard::Count() const {
+    return int(std::count_if(pins_.cbegin(), pins_.cend(),
+                             [](const PinnedPicture& pin) { return pin.stage != Stage::Unread; }));
+}
+
 bool PinBoard::IsEmpty() const {
     return std::none_of(pins_.cbegin(), pins_.cend(),
                         [](const PinnedPicture& pin) { return pin.window != nullptr; });
@@ -120,10 +132,21 @@ QList<pinned_window::PinnedWindow*> PinBoard::Windows() const {
 QList<PinListing> PinBoard::ListPins() const {
     QList<PinListing> listing;
     for (const PinnedPicture& pin : pins_) {
-        const PinState state = !pin.window               ? PinState::Waiting
-                               : pin.window->isVisible() ? PinState::Shown
-                                                         : PinState::Hidden;
-        listing.append({state, pin.entry});
+        switch (pin.stage) {
+            case Stage::Placed:
+                listing.append(
+                    {pin.window->isVisible() ? PinState::Shown : PinState::Hidden, pin.entry});
+                break;
+            case Stage::Restoring:
+                listing.append({PinState::Restoring, pin.entry});
+                break;
+            case Stage::Waiting:
+                listing.append({PinState::Waiting, pin.entry});
+                break;
+            case Stage::Unread:
+            case Stage::Dropped:
+                break;
+        }
     }
     return listing;
 }
@@ -131,7 +154,7 @@ QList<PinListing> PinBoard::ListPins() const {
 QList<store::PictureEntry> PinBoard::WaitingPins() const {
     QList<store::PictureEntry> waiting;
     for (const PinnedPicture& pin : pins_) {
-        if (!pin.window) waiting.append(pin.entry);
+        if (pin.stage == Stage::Waiting) waiting.append(pin.entry);
     }
     return waiting;
 }
@@ -181,39 +204,68 @@ PinBoard::PinnedPicture* PinBoard::PinOf(const pinned_window::PinnedWindow* wind
 bool PinBoard::Restore() {
     platform::FilePath file = platform::FilePath::FromText(dataFile_);
     if (!store::FileExists(file)) platform::CreateIfMissing(dataFile_);
-    const std::optional<QByteArray> data = platform::ReadWholeFile(file);
-    if (!data) {
+    const platform::WholeFile read = platform::ReadFile(file);
+    if (!read.bytes) {
         // Neither readable nor creatable: start with no pictures, and do not write a file
         // that could replace one we merely failed to read.
-        qWarning("vellora: cannot read or create %s; no pictures are restored",
-                 qPrintable(dataFile_));
+        qWarning("vellora: %s: %s; no pictures are restored", qPrintable(dataFile_),
+                 qPrintable(platform::DescribeReadError(read.error)));
         return false;
     }
-    store::DataFileContents contents = store::ReadDataFile(*data);
+    const store::DataFileContents contents = store::ReadDataFile(*read.bytes);
     QList<store::PictureEntry> stored;
     for (const store::Record& record : contents.records) stored.append(store::EntryOf(record));
     const QList<store::PinSettings> settings =
         store::LoadPinSettings(store::PinSettingsFileName(dataFile_), stored);
-    for (qsizetype i = 0; i < contents.malformedAt.size(); ++i) {
-        qWarning("vellora: a record of %s with unusable geometry is left out",
-                 qPrintable(dataFile_));
+    for (qsizetype i = 0; i < stored.size(); ++i) savedSettings_.append({stored[i], settings[i]});
+    if (!contents.unread.isEmpty()) {
+        const QString lines = store::DescribeUnread(contents.unread);
+        qWarning("vellora: %s: %s kept as they are, unread: no picture records",
+                 qPrintable(dataFile_), qPrintable(lines));
+        unreadNote_ = QStringLiteral("%1 の読めない行 (%2) はそのまま残しています")
+                          .arg(store::kDataFileName, lines);
+    }
+    // Every record is listed first: a save or a listing meanwhile tells the whole file.
+    qsizetype next = 0;
+    for (const store::PictureEntry& entry : store::EntriesOf(contents)) {
+        if (entry.IsUnread()) {
+            pins_.push_back({entry, nullptr, {}, {}, {}, Stage::Unread});
+            continue;
+        }
+        pins_.push_back(
+            {entry, nullptr, settings[next], contents.records[next], {}, Stage::Restoring});
+        ++next;
     }
     platform::PictureDecodes decodes(thumbnails_);
     DecodeAhead(contents.records, decodes);
     bool placedAny = false;
-    for (qsizetype i = 0; i < contents.records.size(); ++i) {
-        store::Record& record = contents.records[i];
+    restoreEvents_.start();
+    // By index: a later start's command may be answered between two pictures.
+    for (size_t i = 0; i < pins_.size(); ++i) {
+        if (pins_[i].stage != Stage::Restoring) continue;
+        store::Record record = pins_[i].waitingRecord;
         if (!platform::IsFolder(record.path.Folder())) {
-            pins_.push_back({store::EntryOf(record), nullptr, settings[i], record, {}});
+            pins_[i].stage = Stage::Waiting;
             continue;
         }
-        if (pinned_window::PinnedWindow* window = PlaceStored(record, settings[i], decodes)) {
-            pins_.push_back({store::EntryOf(record), window, settings[i], {}, {}});
-            FollowIfAsked(window);
-            placedAny = true;
+        pinned_window::PinnedWindow* window = PlaceStored(record, pins_[i].settings, decodes);
+        PinnedPicture& pin = pins_[i];
+        if (!window) {
+            pin.stage = Stage::Dropped;
+            continue;
         }
+        // The probe drops a trailing "/" from the path, which is then what is listed.
+        pin.entry = store::EntryOf(record);
+        pin.window = window;
+        pin.waitingRecord = {};
+        pin.stage = Stage::Placed;
+        FollowIfAsked(window);
+        placedAny = true;
+        LetEventsIn();
     }
-    // The file keeps exactly the pictures that came back or wait, in their order.
+    std::erase_if(pins_, [](const PinnedPicture& pin) { return pin.stage == Stage::Dropped; });
+    // The file keeps exactly the pictures that came back or wait, in their order, and the
+    // lines it could not read.
     Save();
     if (!WaitingPins().isEmpty()) {
         WatchWhileWaiting();
@@ -222,13 +274,31 @@ bool PinBoard::Restore() {
     return placedAny && contents.stop != store::ReadStop::EmptyPath;
 }
 
+void PinBoard::LetEventsIn() {
+    // Often enough that a later start is answered within a second, seldom enough to cost the
+    // restore nothing that shows.
+    constexpr int kEveryMs = 100;
+    if (!QCoreApplication::instance() || restoreEvents_.elapsed() < kEveryMs) return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    restoreEvents_.restart();
+}
+
 pinned_window::PinnedWindow* PinBoard::PlaceStored(store::Record& record,
                                                    const store::PinSettings& settings,
                                                    platform::PictureDecodes& decodes) {
     std::unique_ptr<pinned_window::PinnedWindow> window(NewWindow());
     window->Place(float(record.left), float(record.top), float(record.width), float(record.height));
     // The probe drops a trailing "/" from the path, which is then what is listed.
-    if (!store::FileExists(record.path)) return nullptr;
+    if (!store::FileExists(record.path)) {
+        QFile probe;
+        const platform::ReadError why = platform::OpenForReading(record.path, probe);
+        const QString reason = why == platform::ReadError::CannotOpen
+                                   ? QString::fromLocal8Bit(std::strerror(errno))
+                                   : platform::DescribeReadError(why);
+        qWarning("vellora: %s is left out: %s", qPrintable(record.path.DisplayText()),
+                 qPrintable(reason));
+        return nullptr;
+    }
     const platform::PictureLoad load = decodes.Take(record.path, window->DecodeTarget());
     if (!load) {
         qWarning("vellora: %s is left out: %s", qPrintable(record.path.DisplayText()),
@@ -237,7 +307,8 @@ pinned_window::PinnedWindow* PinBoard::PlaceStored(store::Record& record,
     }
     window->SetPicture(load.picture);
     window->SetSettings(settings);
-    window->ShowPinned();
+    // Hidden by a later start's command while the restore went on.
+    if (!allHidden_) window->ShowPinned();
     return window.release();
 }
 
@@ -245,7 +316,9 @@ void PinBoard::LookForWaitingFolders() {
     bool changed = false;
     platform::PictureDecodes decodes(thumbnails_);
     for (PinnedPicture& pin : pins_) {
-        if (pin.window || !platform::IsFolder(pin.waitingRecord.path.Folder())) continue;
+        if (pin.stage != Stage::Waiting || !platform::IsFolder(pin.waitingRecord.path.Folder())) {
+            continue;
+        }
         // Only a picture that loads ends the wait. The folder of a share or a cloud folder may
         // appear before its files have arrived whole; nothing is dropped for that before the
         // next start, whose restore drops what is then not a picture.
@@ -257,8 +330,7 @@ void PinBoard::LookForWaitingFolders() {
             pin.failedAt = stamp;  // tried again once the file changes
             continue;
         }
-        if (allHidden_) window->hide();
-        pin = {store::EntryOf(record), window, pin.settings, {}, {}};
+        pin = {store::EntryOf(record), window, pin.settings, {}, {}, Stage::Placed};
         FollowIfAsked(window);
         changed = true;
     }
@@ -270,7 +342,7 @@ void PinBoard::LookForWaitingFolders() {
 
 bool PinBoard::ForgetWaiting(const store::PictureEntry& entry) {
     const auto pin = std::find_if(pins_.begin(), pins_.end(), [&entry](const PinnedPicture& p) {
-        return !p.window && p.entry == entry;
+        return p.stage == Stage::Waiting && p.entry == entry;
     });
     if (pin == pins_.end()) return false;
     pins_.erase(pin);
@@ -300,6 +372,7 @@ void PinBoard::ShowAll() {
 
 void PinBoard::MakeAllSolid() {
     for (PinnedPicture& pin : pins_) {
+        if (pin.stage == Stage::Unread) continue;
         pin.settings.clickThrough = false;
         if (pin.window) pin.window->SetSettings(pin.settings);
     }
@@ -308,7 +381,9 @@ void PinBoard::MakeAllSolid() {
 
 QList<store::PinSettings> PinBoard::Settings() const {
     QList<store::PinSettings> settings;
-    for (const PinnedPicture& pin : pins_) settings.append(pin.settings);
+    for (const PinnedPicture& pin : pins_) {
+        if (pin.stage != Stage::Unread) settings.append(pin.settings);
+    }
     return settings;
 }
 
@@ -365,14 +440,18 @@ void PinBoard::Pin(const Placement& placement) {
     window->SetPicture(placement.picture);
     window->SetSettings(placement.settings);
     window->Place(placement.left, placement.top, placement.width, placement.height);
-    pins_.push_back(
-        {{placement.path,
-          {platform::NumberText(placement.left), platform::NumberText(placement.top),
-           platform::NumberText(placement.width), platform::NumberText(placement.height)}},
-         window,
-         placement.settings,
-         {},
-         {}});
+    // Before lines kept unread from an empty path on: the reading stops there.
+    const auto end =
+        !pins_.empty() && pins_.back().entry.endsReading ? std::prev(pins_.end()) : pins_.end();
+    pins_.insert(end,
+                 {{placement.path,
+                   {platform::NumberText(placement.left), platform::NumberText(placement.top),
+                    platform::NumberText(placement.width), platform::NumberText(placement.height)}},
+                  window,
+                  placement.settings,
+                  {},
+                  {},
+                  Stage::Placed});
     FollowIfAsked(window);
     Save();
     // The picture was decoded for the display window with more detail than the pin shows: its
@@ -414,18 +493,26 @@ void PinBoard::DeletePastedFile(const platform::FilePath& file) const {
     platform::DeletePastedIfUnnamed(file, platform::PastedFolderFor(dataFile_), named);
 }
 
-store::SaveResult PinBoard::Save() const {
-    store::SaveResult result = store::SaveAll(Entries(), dataFile_);
+store::SaveResult PinBoard::Save() {
+    const store::PinsWithSettings pins = PinsAndSettings();
+    store::SaveResult result = store::SaveListAndSettings(pins, savedSettings_, dataFile_);
+    if (result.ok) savedSettings_ = pins;
     if (listener_) listener_(dataFile_, result);
-    // The settings follow the list they are matched to, never the other way round.
-    if (result.ok) SaveSettings();
     return result;
 }
 
-void PinBoard::SaveSettings() const {
-    QList<std::pair<store::PictureEntry, store::PinSettings>> pins;
+void PinBoard::SaveSettings() {
+    const store::PinsWithSettings pins = PinsAndSettings();
+    if (store::SavePinSettings(pins, store::PinSettingsFileName(dataFile_)).ok) {
+        savedSettings_ = pins;
+    }
+}
+
+store::PinsWithSettings PinBoard::PinsAndSettings() const {
+    store::PinsWithSettings pins;
+    pins.reserve(qsizetype(pins_.size()));
     for (const PinnedPicture& pin : pins_) pins.append({pin.entry, pin.settings});
-    store::SavePinSettings(pins, store::PinSettingsFileName(dataFile_));
+    return pins;
 }
 
 }  // namespace pin_board

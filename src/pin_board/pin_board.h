@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -52,10 +53,11 @@ struct Unpinned {
 
 // What became of a listed pin.
 enum class PinState {
-    Shown,    // on the desktop
-    Hidden,   // taken off the desktop for a while (HideAll); it comes back with ShowAll
-    Waiting,  // its folder is missing, as a drive not mounted yet: shown once the folder appears
-    Saved,    // in the data file of a program that is not running
+    Restoring,  // read from the data file, to be put back as the start-up comes to it
+    Shown,      // on the desktop
+    Hidden,     // taken off the desktop for a while (HideAll); it comes back with ShowAll
+    Waiting,    // its folder is missing, as a drive not mounted yet: shown once it appears
+    Saved,      // in the data file of a program that is not running
 };
 
 // One listed pin, as ListPins tells it.
@@ -88,8 +90,8 @@ public:
     PinBoard& operator=(const PinBoard&) = delete;
 
     const QString& DataFile() const { return dataFile_; }
-    // Every listed pin, waiting ones included.
-    int Count() const { return int(pins_.size()); }
+    // Every listed pin, waiting ones included; lines of the data file kept unread are no pins.
+    int Count() const;
     // Whether no pin has a window: none on the desktop or hidden, whatever is waiting.
     bool IsEmpty() const;
     // The list as the data file keeps it, and the windows of the pins that have one, both in
@@ -100,9 +102,15 @@ public:
     QList<store::PictureEntry> WaitingPins() const;
 
     // The start-up: every record of the data file is pinned again where it was, or waits for
-    // its folder, and the file is rewritten with the records kept. Whether the browser should
+    // its folder, and the file is rewritten with the records kept. Lines that do not read as a
+    // record are kept in their place in every save, and never pinned. Whether the browser should
     // stay out of sight: the file was read to its end and at least one picture came back.
+    //
+    // Every record is listed before the first is placed, and events other than the user's are
+    // handled between pictures, so that a later start is answered during a long restore.
     bool Restore();
+    // What the restore kept unread, for people: empty when every line read.
+    const QString& UnreadNote() const { return unreadNote_; }
     // Pins every waiting picture whose folder has appeared, or drops it as the restore would
     // when its file is not a picture there; saves when anything changed.
     void LookForWaitingFolders();
@@ -129,7 +137,7 @@ public:
 
     // Rewrites the data file from the list, then, when that worked, the pins' settings beside
     // it; the listener hears every result of the data file.
-    store::SaveResult Save() const;
+    store::SaveResult Save();
     void SetSaveListener(SaveListener listener) { listener_ = std::move(listener); }
     // How long the wheel must be still after zooming a pin before the list is saved, so that a
     // burst of steps is one save: half a second unless a test chooses another.
@@ -143,13 +151,23 @@ signals:
     void deleted();
 
 private:
+    // What became of a listed entry that has no window.
+    enum class Stage {
+        Placed,     // it has its window
+        Restoring,  // the restore has not come to it yet
+        Waiting,    // for its folder
+        Unread,     // lines kept as they were read: no pin
+        Dropped,    // the restore could not place it: it goes from the list
+    };
+
     struct PinnedPicture {
         store::PictureEntry entry;
-        pinned_window::PinnedWindow* window;  // null while waiting
-        store::PinSettings settings;          // the window's own while it has one
-        store::Record waitingRecord;          // the record as read, while waiting
+        pinned_window::PinnedWindow* window = nullptr;  // null unless placed
+        store::PinSettings settings;                    // the window's own while it has one
+        store::Record waitingRecord;  // the record as read, while restoring or waiting
         // The file's stamp when it last failed to load while waiting.
         std::optional<platform::FileStamp> failedAt;
+        Stage stage = Stage::Placed;
     };
 
     pinned_window::PinnedWindow* NewWindow();
@@ -162,7 +180,10 @@ private:
     static std::array<QString, 4> GeometryTextsOf(const pinned_window::PinnedWindow& window);
     void Remove(pinned_window::PinnedWindow* window);
     void ShowOriginalSize(pinned_window::PinnedWindow* window);
-    void SaveSettings() const;
+    void SaveSettings();
+    store::PinsWithSettings PinsAndSettings() const;
+    // Lets the events of later starts and of the window system in, at most every so often.
+    void LetEventsIn();
     // Follows the window's file while its settings ask for it, and stops otherwise.
     void FollowIfAsked(pinned_window::PinnedWindow* window);
     // A followed file's new picture: shown at the pin's width, the height of its own shape.
@@ -173,6 +194,10 @@ private:
     QString dataFile_;
     platform::ThumbnailCache* thumbnails_;
     std::vector<PinnedPicture> pins_;
+    // What the settings file holds as far as this program wrote or read it.
+    store::PinsWithSettings savedSettings_;
+    QString unreadNote_;
+    QElapsedTimer restoreEvents_;
     SaveListener listener_;
     bool allHidden_ = false;
     // Every window the board made and that still exists, unpinned ones on their way out

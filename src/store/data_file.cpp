@@ -1,7 +1,9 @@
 #include "store/data_file.h"
 
+#include <QStringList>
 #include <QtGlobal>
 #include <cmath>
+#include <optional>
 
 #include "platform/number_text.h"
 #include "platform/sequential_file.h"
@@ -11,9 +13,25 @@ namespace store {
 
 namespace {
 
+// The four numbers of a line that holds them and nothing else.
+std::optional<Record> NumbersOf(const QByteArray& line) {
+    platform::SequentialReader reader(line);
+    Record record;
+    for (double* field : {&record.left, &record.top, &record.width, &record.height}) {
+        const auto number = reader.ReadNumber();
+        if (number.status != platform::SequentialReader::Status::Ok) return std::nullopt;
+        *field = number.value;
+    }
+    if (!reader.AtEnd()) return std::nullopt;
+    return record;
+}
+
 bool NeedsQuotes(const QByteArray& path) {
-    return path.contains(',') || (!path.isEmpty() && (path.front() == '"' || path.front() == ' ' ||
-                                                      path.front() == '\t'));
+    // A path that reads as four numbers would be taken for the next record's first line.
+    return path.contains(',') ||
+           (!path.isEmpty() &&
+            (path.front() == '"' || path.front() == ' ' || path.front() == '\t')) ||
+           NumbersOf(path).has_value();
 }
 
 QByteArray PathLine(const QByteArray& path) {
@@ -23,41 +41,85 @@ QByteArray PathLine(const QByteArray& path) {
     return '"' + quoted + "\"\r\n";
 }
 
-enum class RecordRead {
-    Record,     // four numbers and a path (which may be empty)
-    Malformed,  // a field that is not a usable number: the record is passed over
-    CutShort,   // the data ends inside the record
+bool IsLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// One line of the data: [begin, end) without its line break, which ends before `next`.
+struct Line {
+    qsizetype begin = 0, end = 0, next = 0;
 };
 
-RecordRead ReadRecord(platform::SequentialReader& reader, Record* record) {
-    using Status = platform::SequentialReader::Status;
-    double* fields[] = {&record->left, &record->top, &record->width, &record->height};
-    bool usable = true;
-    for (double* field : fields) {
-        const auto number = reader.ReadNumber();
-        if (number.status == Status::EndOfData) return RecordRead::CutShort;
-        if (number.status == Status::NotANumber) {
-            // The rest of this line belongs to the broken record; its path line follows.
-            reader.SkipLine();
-            usable = false;
-            break;
-        }
-        *field = number.value;
-    }
-    const auto text = reader.ReadText();
-    if (text.status == Status::EndOfData) {
-        return usable ? RecordRead::CutShort : RecordRead::Malformed;
-    }
-    record->path = platform::FilePath(text.bytes);
-    if (!usable || !IsUsableGeometry(*record)) return RecordRead::Malformed;
-    return RecordRead::Record;
+Line LineAt(const QByteArray& data, qsizetype begin) {
+    Line line{begin, begin, begin};
+    while (line.end < data.size() && !IsLineBreak(data[line.end])) ++line.end;
+    // CR LF, or a lone LF or CR: files edited elsewhere may have either.
+    line.next = line.end;
+    if (line.next < data.size() && data[line.next] == '\r') ++line.next;
+    if (line.next < data.size() && data[line.next] == '\n') ++line.next;
+    return line;
 }
+
+bool IsBlank(const QByteArray& data, const Line& line) {
+    for (qsizetype i = line.begin; i < line.end; ++i) {
+        if (data[i] != ' ' && data[i] != '\t') return false;
+    }
+    return true;
+}
+
+std::optional<Record> NumbersOf(const QByteArray& data, const Line& line) {
+    return NumbersOf(data.mid(line.begin, line.end - line.begin));
+}
+
+int LineNumberAt(const QByteArray& data, qsizetype at) {
+    int number = 1;
+    for (qsizetype i = 0; i < at; ++i) {
+        if (data[i] == '\n' || (data[i] == '\r' && (i + 1 >= data.size() || data[i + 1] != '\n'))) {
+            ++number;
+        }
+    }
+    return number;
+}
+
+// Gathers the unread lines into pieces: a run of unread lines, blank lines between them
+// included, is one piece.
+class UnreadRun {
+public:
+    UnreadRun(const QByteArray& data, DataFileContents& contents)
+        : data_(data), contents_(contents) {}
+    void Add(const Line& line) {
+        if (begin_ < 0) begin_ = line.begin;
+        end_ = line.next;
+    }
+    void Close() {
+        if (begin_ < 0) return;
+        const int first = LineNumberAt(data_, begin_);
+        QByteArray bytes = data_.mid(begin_, end_ - begin_);
+        int last = first + int(bytes.count('\n'));
+        if (bytes.endsWith('\n') || bytes.endsWith('\r')) --last;
+        // A lone CR ends a line too.
+        last += int(bytes.count('\r')) - int(bytes.count("\r\n"));
+        contents_.unread.append({contents_.records.size(), begin_, first, last, std::move(bytes)});
+        begin_ = -1;
+    }
+
+private:
+    const QByteArray& data_;
+    DataFileContents& contents_;
+    qsizetype begin_ = -1, end_ = 0;
+};
 
 }  // namespace
 
 QByteArray FormatRecords(const QList<PictureEntry>& entries) {
     QByteArray bytes;
     for (const PictureEntry& entry : entries) {
+        // Unread lines that ended the file without a line break get one once more follows.
+        if (!bytes.isEmpty() && !IsLineBreak(bytes.back())) bytes += "\r\n";
+        if (entry.IsUnread()) {
+            bytes += entry.unreadLines;
+            continue;
+        }
         const QByteArray& path = entry.path.Bytes();
         if (path.contains('\r') || path.contains('\n')) {
             qWarning("vellora: a picture path holding a line break cannot be saved: %s",
@@ -95,30 +157,90 @@ PictureEntry EntryOf(const Record& record) {
 
 DataFileContents ReadDataFile(const QByteArray& data) {
     DataFileContents contents;
-    platform::SequentialReader reader(data);
-    while (!reader.AtEnd()) {
-        const qsizetype start = reader.Position();
-        Record record;
-        switch (ReadRecord(reader, &record)) {
-            case RecordRead::CutShort:
-                contents.stop = ReadStop::CutShort;
-                contents.stoppedAt = start;
-                return contents;
-            case RecordRead::Malformed:
-                contents.malformedAt.append(start);
-                continue;
-            case RecordRead::Record:
-                break;
+    UnreadRun run(data, contents);
+    qsizetype pos = 0;
+    // The rest of the data, from the record at `begin` on, kept unread.
+    const auto stopAt = [&](ReadStop stop, qsizetype begin) {
+        run.Close();
+        run.Add(Line{begin, data.size(), data.size()});
+        run.Close();
+        contents.stop = stop;
+        contents.stoppedAt = begin;
+    };
+    while (pos < data.size()) {
+        const Line numbers = LineAt(data, pos);
+        pos = numbers.next;
+        if (IsBlank(data, numbers)) continue;
+        std::optional<Record> record = NumbersOf(data, numbers);
+        if (!record) {
+            run.Add(numbers);
+            continue;
         }
-        if (record.path.IsEmpty()) {
-            contents.stop = ReadStop::EmptyPath;
-            contents.stoppedAt = start;
+        // No path line, or only blanks with no line break after them: the data ends inside
+        // the record.
+        const Line path = LineAt(data, numbers.next);
+        if (numbers.next >= data.size() ||
+            (path.next == data.size() && path.end == path.next && IsBlank(data, path))) {
+            stopAt(ReadStop::CutShort, numbers.begin);
             return contents;
         }
-        contents.records.append(std::move(record));
+        // A path line that is itself a line of numbers: this record lost its path, and the
+        // next one starts there.
+        if (NumbersOf(data, path)) {
+            run.Add(numbers);
+            continue;
+        }
+        record->path = platform::FilePath(
+            platform::SequentialReader(data.mid(path.begin, path.end - path.begin))
+                .ReadText()
+                .bytes);
+        if (record->path.IsEmpty()) {
+            stopAt(ReadStop::EmptyPath, numbers.begin);
+            return contents;
+        }
+        pos = path.next;
+        if (!IsUsableGeometry(*record)) {
+            run.Add(numbers);
+            run.Add(path);
+            continue;
+        }
+        run.Close();
+        contents.records.append(std::move(*record));
     }
+    run.Close();
     contents.stoppedAt = data.size();
     return contents;
+}
+
+QList<PictureEntry> EntriesOf(const DataFileContents& contents) {
+    QList<PictureEntry> entries;
+    qsizetype next = 0;
+    const auto unreadBefore = [&](qsizetype records) {
+        for (; next < contents.unread.size() && contents.unread[next].before <= records; ++next) {
+            entries.append(PictureEntry::Unread(
+                contents.unread[next].bytes, contents.stop == ReadStop::EmptyPath &&
+                                                 contents.unread[next].at == contents.stoppedAt));
+        }
+    };
+    for (qsizetype i = 0; i < contents.records.size(); ++i) {
+        unreadBefore(i);
+        entries.append(EntryOf(contents.records[i]));
+    }
+    unreadBefore(contents.records.size());
+    return entries;
+}
+
+QString DescribeUnread(const QList<UnreadLines>& unread) {
+    QStringList pieces;
+    for (const UnreadLines& lines : unread) {
+        pieces.append(lines.firstLine == lines.lastLine
+                          ? QString::number(lines.firstLine)
+                          : QStringLiteral("%1-%2").arg(lines.firstLine).arg(lines.lastLine));
+    }
+    return (unread.size() == 1 && unread[0].firstLine == unread[0].lastLine
+                ? QStringLiteral("line ")
+                : QStringLiteral("lines ")) +
+           pieces.join(QStringLiteral(", "));
 }
 
 bool IsUsableGeometry(const Record& record) {

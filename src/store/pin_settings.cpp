@@ -36,6 +36,7 @@ QString PinSettingsFileName(const QString& dataFileName) {
 QByteArray FormatPinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins) {
     QJsonArray list;
     for (const auto& [entry, settings] : pins) {
+        if (entry.IsUnread()) continue;
         QJsonArray geometry;
         for (const QString& text : entry.geometry) geometry.append(text);
         // File names are bytes and JSON text is Unicode: percent-encoding keeps every byte of a
@@ -103,6 +104,38 @@ SaveResult SavePinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pi
         qWarning("vellora: could not save %s: %s; the previous file is kept", qPrintable(fileName),
                  qPrintable(result.error));
     }
+    return result;
+}
+
+SaveResult SaveListAndSettings(const PinsWithSettings& pins, const PinsWithSettings& before,
+                               const QString& dataFile, const std::function<void()>& betweenFiles) {
+    const QString settingsFile = PinSettingsFileName(dataFile);
+    // The new pins first, so that they take their settings; then what only the old file has.
+    PinsWithSettings both = pins;
+    QHash<QByteArray, int> inNew;
+    for (const auto& [entry, settings] : pins) ++inNew[KeyOf(entry.path.Bytes(), entry.geometry)];
+    for (const auto& pin : before) {
+        int& left = inNew[KeyOf(pin.first.path.Bytes(), pin.first.geometry)];
+        if (left > 0) {
+            --left;
+        } else {
+            both.append(pin);
+        }
+    }
+    const QByteArray bothBytes = FormatPinSettings(both);
+    if (bothBytes != FormatPinSettings(before)) {
+        const SaveResult result = platform::WriteWholeFile(settingsFile, bothBytes);
+        if (!result.ok) {
+            qWarning("vellora: could not save %s: %s; the previous file is kept",
+                     qPrintable(settingsFile), qPrintable(result.error));
+        }
+    }
+    QList<PictureEntry> entries;
+    for (const auto& pin : pins) entries.append(pin.first);
+    SaveResult result = SaveAll(entries, dataFile);
+    if (!result.ok) return result;
+    if (betweenFiles) betweenFiles();
+    if (both.size() != pins.size()) SavePinSettings(pins, settingsFile);
     return result;
 }
 

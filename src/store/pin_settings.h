@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <utility>
 
 #include "store/data_file.h"
@@ -33,7 +34,7 @@ struct PinSettings {
 // The settings file for the data file `dataFileName`: the same folder.
 QString PinSettingsFileName(const QString& dataFileName);
 
-// The whole file: one entry per pin, in the order given.
+// The whole file: one entry per pin, in the order given; unread lines have no settings.
 QByteArray FormatPinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins);
 
 // One PinSettings per entry, in its order: those of the first settings entry not taken yet whose
@@ -50,5 +51,19 @@ QList<PinSettings> LoadPinSettings(const QString& fileName, const QList<PictureE
 // error.
 SaveResult SavePinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins,
                            const QString& fileName);
+
+using PinsWithSettings = QList<std::pair<PictureEntry, PinSettings>>;
+
+// Saves the list into the data file and the pins' settings beside it, where `before` is what the
+// settings file holds now. The two files cannot be replaced at one instant, and settings are
+// matched to the data file's records by path and geometry: so the settings are written first
+// for the records of both the old and the new data file, then the data file, then the settings
+// for the new one alone. A kill at any moment leaves every pin with the settings it had before
+// or after, never the defaults. `betweenFiles` runs once the data file is written (a test
+// widens the window with it). What became of the data file; the settings follow it only when
+// it was written.
+SaveResult SaveListAndSettings(const PinsWithSettings& pins, const PinsWithSettings& before,
+                               const QString& dataFile,
+                               const std::function<void()>& betweenFiles = {});
 
 }  // namespace store

@@ -12,6 +12,7 @@
 #include <QScreen>
 
 #include "app/program.h"
+#include "display_window/display_window.h"
 #include "main_window/main_window.h"
 #include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
@@ -68,6 +69,7 @@ TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
         QByteArray kept;
         bool mainShown;
         int waiting = 0;  // kept records that wait for their folder
+        int unread = 0;   // kept records that do not read
     } cases[] = {
         {"all missing",
          Record("0", "0", "150", "150", P("gone1.jpg")) +
@@ -80,32 +82,40 @@ TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
          Record("15", "15", "150", "150", P("a.jpg")) +
              Record("45", "45", "150", "150", P("c.gif")),
          false},
+        // What follows an empty path is not restored, and not lost either.
         {"empty path ends the restore",
          Record("15", "15", "150", "150", P("a.jpg")) +
              Record("30", "30", "150", "150", P("b.jpg")) +
              Record("45", "45", "150", "150", QByteArray()) +
              Record("60", "60", "150", "150", P("c.gif")),
          Record("15", "15", "150", "150", P("a.jpg")) +
-             Record("30", "30", "150", "150", P("b.jpg")),
-         true},
+             Record("30", "30", "150", "150", P("b.jpg")) +
+             Record("45", "45", "150", "150", QByteArray()) +
+             Record("60", "60", "150", "150", P("c.gif")),
+         true, 0, 2},
         {"not pictures",
          Record("0", "0", "150", "150", P("text.jpg")) +
              Record("0", "0", "150", "150", P("cut.jpg")) +
              Record("0", "0", "150", "150", P("a.jpg")),
          Record("0", "0", "150", "150", P("a.jpg")), false},
-        {"malformed records are passed over",
+        {"malformed records are passed over and kept as they were",
          QByteArray("0 x 150 150\r\n") + P("a.jpg").toUtf8() + "\r\n" +
              Record("0", "0", "0", "150", P("a.jpg")) +
              Record("NaN", "0", "150", "150", P("a.jpg")) +
              Record("1E+300", "0", "150", "150", P("a.jpg")) +
              Record("15", "0", "150", "150", P("b.jpg")),
-         Record("15", "0", "150", "150", P("b.jpg")), false},
+         QByteArray("0 x 150 150\r\n") + P("a.jpg").toUtf8() + "\r\n" +
+             Record("0", "0", "0", "150", P("a.jpg")) +
+             Record("NaN", "0", "150", "150", P("a.jpg")) +
+             Record("1E+300", "0", "150", "150", P("a.jpg")) +
+             Record("15", "0", "150", "150", P("b.jpg")),
+         false, 0, 4},
         {"a folder that is not there yet keeps its record, in its place, waiting", waitingBetween,
          waitingBetween, false, 2},
         {"waiting records alone are no picture placed", waitingAlone, waitingAlone, true, 1},
         {"a last record cut short ends the restore as the end of the file",
          Record("15", "0", "150", "150", P("b.jpg")) + "15 0 150\r\n",
-         Record("15", "0", "150", "150", P("b.jpg")), false},
+         Record("15", "0", "150", "150", P("b.jpg")) + "15 0 150\r\n", false},
         {"rewritten in number text, trailing slash dropped, LF and blank lines read",
          QByteArray("1200.50 -300 1.5E+3 750.0\n") + P("a.jpg").toUtf8() + "/\n\n\n",
          Record("1200.5", "-300", "1500", "750", P("a.jpg")), false},
@@ -115,9 +125,28 @@ TEST_F(Restore, RecordsThatCannotBeShownAreDroppedFromTheFile) {
         StartWith(c.data);
         EXPECT_EQ(ReadBytes("zuzerid.dat"), c.kept);
         EXPECT_EQ(MainWindowShown(), c.mainShown);
-        EXPECT_EQ(int(PinnedWindows().size()), int(c.kept.count("\r\n") / 2) - c.waiting);
+        EXPECT_EQ(int(PinnedWindows().size()),
+                  int(c.kept.count("\r\n") / 2) - c.waiting - c.unread);
         EXPECT_EQ(Board().WaitingPins().size(), c.waiting);
     }
+}
+
+// Unread lines are no pins, and every save keeps them where they were; a picture pinned later
+// goes before the lines from an empty path on, where the next start still reads it.
+TEST_F(Restore, UnreadLinesKeepTheirPlaceInEverySave) {
+    const QByteArray a = Record("0", "0", "1500", "1500", P("a.jpg"));
+    const QByteArray b = Record("1500", "0", "1500", "1500", P("b.jpg"));
+    const QByteArray damaged = "# my pins\r\n3600 300 3000 22x0\r\n" + P("c.jpg").toUtf8() + "\r\n";
+    const QByteArray tail = Record("45", "45", "150", "150", QByteArray()) + "anything\r\n";
+    StartWith(a + damaged + b + tail);
+    EXPECT_EQ(Board().Count(), 2);
+    EXPECT_EQ(Board().ListPins().size(), 2);
+    EXPECT_TRUE(Board().UnreadNote().contains(QStringLiteral("3-5, 8-10")));
+    Unpin(0, 0);
+    Trigger(&Display(), "pin");
+    EXPECT_EQ(ReadBytes("zuzerid.dat"), damaged + b + a + tail);
+    Start();
+    EXPECT_EQ(PinnedWindows().size(), 2u);
 }
 
 TEST_F(Restore, AWaitingPictureIsPinnedOnceItsFolderAppearsAndCanBeForgotten) {

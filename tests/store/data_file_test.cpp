@@ -38,10 +38,14 @@ TEST(DataFile, WritesTwoCrLfLinesPerEntryInListOrder) {
 
 TEST(DataFile, PathsRoundTripByteForByteAndRecordsAfterThemStayAligned) {
     const QByteArray paths[] = {
-        "/写真/フォルダ/猫.jpg",   "/pics/with space.jpg", "/pics/a,b,c.gif",
-        "/pics/quote\"inside.jpg", "/pics/end,\".jpg",
+        "/写真/フォルダ/猫.jpg",
+        "/pics/with space.jpg",
+        "/pics/a,b,c.gif",
+        "/pics/quote\"inside.jpg",
+        "/pics/end,\".jpg",
         "/pics/\x8e\xca\x90^.jpg",  // Shift-JIS, as old archives leave names behind
         "/pics/caf\xe9.jpg",        // Latin-1
+        "1 2 3 4",                  // reads as numbers unless quoted
     };
     Entries list;
     for (const QByteArray& path : paths) list.append(Entry(path));
@@ -60,51 +64,85 @@ TEST(DataFile, APathWithALineBreakIsNotWrittenAndCannotBreakLaterRecords) {
 }
 
 TEST(DataFile, ReadsTheWrittenLayoutAndItsVariantsAndSaysWhereItStopped) {
+    const QByteArray digits(1 << 20, '7');
     const struct {
         const char* name;
         QByteArray data;
         int records;
-        int malformed;
+        const char* unread;  // the unread lines, as DescribeUnread names them
         ReadStop stop;
         qsizetype stoppedAt;  // -1: the end of the data
     } cases[] = {
-        {"empty", "", 0, 0, ReadStop::EndOfData, -1},
-        {"one record", "1200          3400          4500          3000\r\n/a.jpg\r\n", 1, 0,
+        {"empty", "", 0, "", ReadStop::EndOfData, -1},
+        {"one record", "1200          3400          4500          3000\r\n/a.jpg\r\n", 1, "",
          ReadStop::EndOfData, -1},
         {"fractions and exponents",
-         "1200.5  1500  4500.75  3000\r\n/a.jpg\r\n1.5E+3 -2.5e-1 1D2 +4\r\n/b.jpg\r\n", 2, 0,
+         "1200.5  1500  4500.75  3000\r\n/a.jpg\r\n1.5E+3 -2.5e-1 1D2 +4\r\n/b.jpg\r\n", 2, "",
          ReadStop::EndOfData, -1},
-        {"no final line break", "1 2 3 4\r\n/a.jpg", 1, 0, ReadStop::EndOfData, -1},
-        {"LF only", "1 2 3 4\n/a.jpg\n5 6 7 8\n/b.jpg\n", 2, 0, ReadStop::EndOfData, -1},
-        {"trailing blank lines", "1 2 3 4\r\n/a.jpg\r\n\r\n\r\n", 1, 0, ReadStop::EndOfData, -1},
-        {"commas between numbers", "1,2,3,4\r\n/a.jpg\r\n", 1, 0, ReadStop::EndOfData, -1},
-        {"cut inside the numbers", "1 2 3 4\r\n/a.jpg\r\n5 6\r\n", 1, 0, ReadStop::CutShort, 17},
-        {"cut before the path", "1 2 3 4\r\n", 0, 0, ReadStop::CutShort, 0},
-        {"not a number", "1 x 3 4\r\n/a.jpg\r\n5 6 7 8\r\n/b.jpg\r\n", 1, 1, ReadStop::EndOfData,
+        {"no final line break", "1 2 3 4\r\n/a.jpg", 1, "", ReadStop::EndOfData, -1},
+        {"LF only", "1 2 3 4\n/a.jpg\n5 6 7 8\n/b.jpg\n", 2, "", ReadStop::EndOfData, -1},
+        {"trailing blank lines", "1 2 3 4\r\n/a.jpg\r\n\r\n\r\n", 1, "", ReadStop::EndOfData, -1},
+        {"commas between numbers", "1,2,3,4\r\n/a.jpg\r\n", 1, "", ReadStop::EndOfData, -1},
+        {"cut inside the numbers", "1 2 3 4\r\n/a.jpg\r\n5 6\r\n", 1, "line 3", ReadStop::EndOfData,
          -1},
-        {"NaN and Inf", "NaN 2 3 4\r\n/a.jpg\r\n1 2 Inf 4\r\n/b.jpg\r\n", 0, 2, ReadStop::EndOfData,
-         -1},
-        {"giant", "1E+300 2 3 4\r\n/a.jpg\r\n", 0, 1, ReadStop::EndOfData, -1},
+        {"cut before the path", "1 2 3 4\r\n", 0, "line 1", ReadStop::CutShort, 0},
+        {"not a number", "1 x 3 4\r\n/a.jpg\r\n5 6 7 8\r\n/b.jpg\r\n", 1, "lines 1-2",
+         ReadStop::EndOfData, -1},
+        {"NaN and Inf", "NaN 2 3 4\r\n/a.jpg\r\n1 2 Inf 4\r\n/b.jpg\r\n", 0, "lines 1-4",
+         ReadStop::EndOfData, -1},
+        {"giant", "1E+300 2 3 4\r\n/a.jpg\r\n", 0, "lines 1-2", ReadStop::EndOfData, -1},
         // A save writes 15 significant digits: 2147483647.999999 would become 2147483648, so
         // it is refused now rather than lost at the next start.
-        {"largest left", "2147483647.99999 2 3 4\r\n/a.jpg\r\n", 1, 0, ReadStop::EndOfData, -1},
-        {"left written as 2^31", "2147483647.999999 2 3 4\r\n/a.jpg\r\n", 0, 1, ReadStop::EndOfData,
-         -1},
-        {"zero or negative size", "1 2 0 4\r\n/a.jpg\r\n1 2 3 -4\r\n/b.jpg\r\n", 0, 2,
+        {"largest left", "2147483647.99999 2 3 4\r\n/a.jpg\r\n", 1, "", ReadStop::EndOfData, -1},
+        {"left written as 2^31", "2147483647.999999 2 3 4\r\n/a.jpg\r\n", 0, "lines 1-2",
          ReadStop::EndOfData, -1},
-        {"comma in an unquoted path", "1 2 3 4\r\n/a,b.jpg\r\n5 6 7 8\r\n/c.jpg\r\n", 2, 0,
+        {"zero or negative size", "1 2 0 4\r\n/a.jpg\r\n1 2 3 -4\r\n/b.jpg\r\n", 0, "lines 1-4",
+         ReadStop::EndOfData, -1},
+        {"comma in an unquoted path", "1 2 3 4\r\n/a,b.jpg\r\n5 6 7 8\r\n/c.jpg\r\n", 2, "",
          ReadStop::EndOfData, -1},
         {"an empty path ends the reading",
-         "1 2 3 4\r\n/a.jpg\r\n5 6 7 8\r\n\r\n9 10 11 12\r\n/c.jpg\r\n", 1, 0, ReadStop::EmptyPath,
-         17},
+         "1 2 3 4\r\n/a.jpg\r\n5 6 7 8\r\n\r\n9 10 11 12\r\n/c.jpg\r\n", 1, "lines 3-6",
+         ReadStop::EmptyPath, 17},
+        // A damaged record costs its own lines only: the next record reads, whatever the damage.
+        {"last number damaged",
+         "300 300 3000 2250\r\n/r/a.jpg\r\n3600 300 3000 22x0\r\n/r/b.jpg\r\n"
+         "6900 300 3000 2250\r\n/r/c.jpg\r\n10200 300 3000 2250\r\n/r/e.jpg\r\n",
+         3, "lines 3-4", ReadStop::EndOfData, -1},
+        {"three numbers", "1 2 3\r\n/a b.jpg\r\n5 6 7 8\r\n/c d.jpg\r\n", 1, "lines 1-2",
+         ReadStop::EndOfData, -1},
+        {"five numbers", "1 2 3 4 5\r\n/a.jpg\r\n5 6 7 8\r\n/c.jpg\r\n", 1, "lines 1-2",
+         ReadStop::EndOfData, -1},
+        {"a comment", "# my pins\r\n1 2 3 4\r\n/a.jpg\r\n", 1, "line 1", ReadStop::EndOfData, -1},
+        {"a path line lost", "1 2 3 4\r\n5 6 7 8\r\n/b.jpg\r\n", 1, "line 1", ReadStop::EndOfData,
+         -1},
+        {"a long line of digits", "1 2 3 4\r\n/a.jpg\r\n" + digits + "\r\n5 6 7 8\r\n/b.jpg\r\n", 2,
+         "line 3", ReadStop::EndOfData, -1},
+        {"lone CR line breaks", "x\r1 2 3 4\r/a.jpg\ry\r", 1, "lines 1, 4", ReadStop::EndOfData,
+         -1},
     };
     for (const auto& c : cases) {
         const store::DataFileContents contents = store::ReadDataFile(c.data);
         EXPECT_EQ(contents.records.size(), c.records) << c.name;
-        EXPECT_EQ(contents.malformedAt.size(), c.malformed) << c.name;
+        EXPECT_EQ(contents.unread.isEmpty() ? QString() : store::DescribeUnread(contents.unread),
+                  QString::fromLatin1(c.unread))
+            << c.name;
         EXPECT_EQ(contents.stop, c.stop) << c.name;
         EXPECT_EQ(contents.stoppedAt, c.stoppedAt < 0 ? c.data.size() : c.stoppedAt) << c.name;
     }
+}
+
+TEST(DataFile, UnreadLinesAreWrittenBackByteForByteInTheirPlace) {
+    const QByteArray a = store::FormatRecords({Entry("/a.jpg")});
+    const QByteArray c = store::FormatRecords({Entry("/c d.jpg", "5", "6", "7", "8")});
+    const QByteArray data =
+        "# my pins\r\n" + a + "3600 300 3000 22x0\r\n/b.jpg\r\n" + c + "1 2 3\n/tail.jpg";
+    const store::DataFileContents contents = store::ReadDataFile(data);
+    ASSERT_EQ(contents.records.size(), 2);
+    EXPECT_EQ(store::FormatRecords(store::EntriesOf(contents)), data);
+    // A picture pinned after unread lines that ended the file starts on a line of its own.
+    QList<store::PictureEntry> more = store::EntriesOf(contents);
+    more.append(Entry("/e.jpg"));
+    EXPECT_EQ(store::ReadDataFile(store::FormatRecords(more)).records.size(), 3);
 }
 
 // Under a decimal-comma locale (this program's tests run again under de_DE.UTF-8) the numbers

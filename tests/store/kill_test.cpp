@@ -17,19 +17,18 @@
 namespace {
 
 // A process that saves over and over is killed at random moments; each time the data file
-// must be one of the lists written, whole, never a mixture or a truncated file, and the settings
-// file beside it one of the settings written, or absent.
-TEST(SaveAll, KilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
+// must be one of the lists written, whole, never a mixture or a truncated file, and every pin
+// in it must find the settings it was saved with in the settings file beside it, never the
+// defaults.
+TEST(SaveAll, KilledAtAnyMomentLeavesTheOldFileOrTheNewOneAndEveryPinItsSettings) {
     QTemporaryDir folder;
     const QString dataFile = folder.filePath(QStringLiteral("zuzerid.dat"));
     const QString settingsFile = store::PinSettingsFileName(dataFile);
     QList<QByteArray> written;
-    QList<QByteArray> settingsWritten;
     for (int n = 0; n < kill_lists::kLists; ++n) {
         written.append(store::FormatRecords(kill_lists::ListNumber(n)));
-        settingsWritten.append(store::FormatPinSettings(kill_lists::SettingsNumber(n)));
     }
-    ASSERT_TRUE(store::SaveAll(kill_lists::ListNumber(1), dataFile).ok);
+    ASSERT_TRUE(store::SaveListAndSettings(kill_lists::SettingsNumber(1), {}, dataFile).ok);
 
     QSet<qsizetype> seen;
     QRandomGenerator random(20261207);
@@ -45,15 +44,16 @@ TEST(SaveAll, KilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
         const QByteArray bytes = test_support::ReadBytes(dataFile);
         ASSERT_TRUE(written.contains(bytes)) << "after kill " << kill << ", " << bytes.size()
                                              << " bytes that are none of the lists written";
-        seen.insert(written.indexOf(bytes));
-        if (QFile::exists(settingsFile)) {
-            ASSERT_TRUE(settingsWritten.contains(test_support::ReadBytes(settingsFile)))
-                << "after kill " << kill << ", a settings file that is none of those written";
-        }
+        const int n = int(written.indexOf(bytes));
+        seen.insert(n);
+        QList<store::PinSettings> expected;
+        for (const auto& pin : kill_lists::SettingsNumber(n)) expected.append(pin.second);
+        ASSERT_EQ(store::LoadPinSettings(settingsFile, kill_lists::ListNumber(n)), expected)
+            << "after kill " << kill << ", pins of list " << n << " lost their settings";
         // It parses completely, as the next start will read it.
         const store::DataFileContents contents = store::ReadDataFile(bytes);
         EXPECT_EQ(contents.stop, store::ReadStop::EndOfData);
-        EXPECT_TRUE(contents.malformedAt.isEmpty());
+        EXPECT_TRUE(contents.unread.isEmpty());
         EXPECT_EQ(contents.records.size() * 2, bytes.count("\r\n"));
     }
     EXPECT_GT(seen.size(), 1) << "the kills never caught the saver at work";
