@@ -160,6 +160,7 @@ void DisplayWindow::ShowUnpinned(const pin_board::Unpinned& picture) {
     picture_->SetPicture(picture.picture);
     path_ = picture.path;
     settings_ = picture.settings;
+    unpinned_ = true;
     Show();
 }
 
@@ -196,11 +197,15 @@ void DisplayWindow::OnUnload() {
     measure_->SetPicture(nullptr);
     path_ = {};
     settings_ = {};
+    unpinned_ = false;
 }
 
 void DisplayWindow::OnCloseCommand() {
-    // Closing discards the picture on show without saving.
+    // Closing discards the picture on show. One that was unpinned leaves the list as "削除"
+    // does, its file kept: the data file then says what the screen says, whatever comes next.
+    const bool unpinned = unpinned_;
     Unload();
+    if (unpinned) board_.Save();
     if (board_.IsEmpty()) emit browserNeededIfHidden();
 }
 
