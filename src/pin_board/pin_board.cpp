@@ -277,8 +277,7 @@ bool PinBoard::Restore() {
 void PinBoard::LetEventsIn() {
     // Often enough that a later start is answered within a second, seldom enough to cost the
     // restore nothing that shows.
-    constexpr int kEveryMs = 100;
-    if (!QCoreApplication::instance() || restoreEvents_.elapsed() < kEveryMs) return;
+    if (!QCoreApplication::instance() || restoreEvents_.elapsed() < restoreEventsEvery_) return;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     restoreEvents_.restart();
 }

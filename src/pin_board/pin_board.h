@@ -142,6 +142,8 @@ public:
     // How long the wheel must be still after zooming a pin before the list is saved, so that a
     // burst of steps is one save: half a second unless a test chooses another.
     void SetZoomSaveDelay(int milliseconds);
+    // How often the restore lets other events in: every 100 ms unless a test chooses another.
+    void SetRestoreEventsEvery(int milliseconds) { restoreEventsEvery_ = milliseconds; }
 
 signals:
     void unpinned(const pin_board::Unpinned& picture);
@@ -198,6 +200,7 @@ private:
     store::PinsWithSettings savedSettings_;
     QString unreadNote_;
     QElapsedTimer restoreEvents_;
+    int restoreEventsEvery_ = 100;
     SaveListener listener_;
     bool allHidden_ = false;
     // Every window the board made and that still exists, unpinned ones on their way out

@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QScreen>
+#include <QTimer>
 
 #include "app/program.h"
 #include "display_window/display_window.h"
@@ -147,6 +148,27 @@ TEST_F(Restore, UnreadLinesKeepTheirPlaceInEverySave) {
     EXPECT_EQ(ReadBytes("zuzerid.dat"), damaged + b + a + tail);
     Start();
     EXPECT_EQ(PinnedWindows().size(), 2u);
+}
+
+// A later start is answered during a long restore: what it asks between two pictures sees the
+// whole list, and holds for the pictures still to come.
+TEST_F(Restore, ACommandBetweenTwoPicturesSeesTheWholeListAndHolds) {
+    WriteBytes("zuzerid.dat", Record("0", "0", "1500", "1500", P("a.jpg")) +
+                                  Record("1500", "0", "1500", "1500", P("b.jpg")) +
+                                  Record("3000", "0", "1500", "1500", P("c.jpg")));
+    program = std::make_unique<app::Program>(QStringLiteral("zuzerid.dat"));
+    program->SetQuitAction([] {});
+    Board().SetRestoreEventsEvery(0);
+    QList<pin_board::PinState> during;
+    QTimer::singleShot(0, &Board(), [&] {
+        for (const auto& pin : Board().ListPins()) during.append(pin.state);
+        Board().HideAll();
+    });
+    program->Start();
+    using enum pin_board::PinState;
+    EXPECT_EQ(during, (QList{Shown, Restoring, Restoring}));
+    EXPECT_EQ(Board().Count(), 3);
+    EXPECT_TRUE(PinnedWindows().empty());
 }
 
 TEST_F(Restore, AWaitingPictureIsPinnedOnceItsFolderAppearsAndCanBeForgotten) {
