@@ -111,20 +111,26 @@ Delivery SendRequest(const QString& serverPath, const instance::Request& request
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) return {};
     }
-    QByteArray received;
+    // The length, then the body as it comes: a long list is taken in once, never looked through
+    // again, and each read asks only for what has arrived.
+    std::optional<qsizetype> length;
+    QByteArray body;
     for (;;) {
-        received += socket.read(4 + instance::kMaxBody + 1 - received.size());
-        QByteArray body;
-        const instance::FrameState state = instance::ReadFrame(received, &body);
-        if (state == instance::FrameState::Invalid) return {};
-        if (state == instance::FrameState::Complete) {
-            const std::optional<instance::Reply> reply = instance::DecodeReply(body);
-            if (!reply) return {};
-            return {Delivery::Outcome::Answered, *reply};
+        if (!length && socket.bytesAvailable() >= 4) {
+            length = instance::BodyLength(socket.read(4), instance::kMaxReplyBody);
+            if (!length) return {};
         }
-        if (deadline.hasExpired()) return {};
-        if (!socket.waitForReadyRead(int(deadline.remainingTime())) &&
-            socket.bytesAvailable() == 0) {
+        if (length) {
+            body += socket.read(qMin(*length - body.size(), socket.bytesAvailable()));
+            if (body.size() == *length) {
+                // Bytes after the reply: not this program's answer.
+                if (socket.bytesAvailable() > 0) return {};
+                const std::optional<instance::Reply> reply = instance::DecodeReply(body);
+                if (!reply) return {};
+                return {Delivery::Outcome::Answered, *reply};
+            }
+        }
+        if (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime()))) {
             return {};
         }
     }
@@ -192,7 +198,7 @@ void InstanceServer::Accept() {
         }
         QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         // One frame at most, and one byte more to see that the sender went past it.
-        socket->setReadBufferSize(4 + instance::kMaxBody + 1);
+        socket->setReadBufferSize(4 + instance::kMaxRequestBody + 1);
         QObject::connect(socket, &QLocalSocket::readyRead, socket,
                          [this, socket] { Receive(socket); });
         QTimer::singleShot(kReceiveTimeMs, socket, [socket] { socket->abort(); });

@@ -24,6 +24,19 @@ app::Delivery Send(const QString& path) {
     return sent.get();
 }
 
+TEST(InstanceServer, AnswersWithAListLongerThanARequestMayBe) {
+    QByteArray list;
+    for (int i = 0; list.size() < 3 << 20; ++i) list += QByteArray::number(i) + '\n';
+    app::InstanceServer server([&list](const app::instance::Request&) {
+        return app::instance::Reply{true, {}, list};
+    });
+    const QTemporaryDir folder;
+    ASSERT_TRUE(server.Listen(folder.filePath(QStringLiteral("s"))));
+    const app::Delivery delivery = Send(folder.filePath(QStringLiteral("s")));
+    EXPECT_EQ(delivery.outcome, app::Delivery::Outcome::Answered);
+    EXPECT_TRUE(delivery.reply.output == list);
+}
+
 int warnings = 0;
 
 TEST(InstanceServer, KeepsListeningAfterRunningOutOfDescriptors) {
