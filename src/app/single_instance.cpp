@@ -24,6 +24,8 @@ namespace {
 
 // A sender has this long to deliver its request once connected.
 constexpr int kReceiveTimeMs = 2000;
+// Once answered, it has this long to take each part of the reply, however long the whole.
+constexpr int kWriteStallMs = 10000;
 // How long accepting rests when the program is out of descriptors: the connections wait in the
 // socket's queue meanwhile.
 constexpr int kAcceptRestMs = 200;
@@ -199,14 +201,17 @@ void InstanceServer::Accept() {
         QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         // One frame at most, and one byte more to see that the sender went past it.
         socket->setReadBufferSize(4 + instance::kMaxRequestBody + 1);
+        auto* limit = new QTimer(socket);
+        limit->setSingleShot(true);
+        QObject::connect(limit, &QTimer::timeout, socket, &QLocalSocket::abort);
+        limit->start(kReceiveTimeMs);
         QObject::connect(socket, &QLocalSocket::readyRead, socket,
-                         [this, socket] { Receive(socket); });
-        QTimer::singleShot(kReceiveTimeMs, socket, [socket] { socket->abort(); });
-        Receive(socket);
+                         [this, socket, limit] { Receive(socket, limit); });
+        Receive(socket, limit);
     }
 }
 
-void InstanceServer::Receive(QLocalSocket* socket) {
+void InstanceServer::Receive(QLocalSocket* socket, QTimer* limit) {
     if (socket->property("answered").toBool()) return;
     QByteArray body;
     const instance::FrameState state =
@@ -221,9 +226,12 @@ void InstanceServer::Receive(QLocalSocket* socket) {
     socket->readAll();
     socket->setProperty("answered", true);
     const instance::Reply reply = handler_(*request);
+    // The request's time limit is spent; a long reply is cut off only when the sender stops
+    // taking it.
+    limit->start(kWriteStallMs);
+    QObject::connect(socket, &QLocalSocket::bytesWritten, limit,
+                     [limit] { limit->start(kWriteStallMs); });
     socket->write(instance::Frame(instance::EncodeReply(reply)));
-    // Written now, so that the time limit cannot cut the reply off.
-    socket->flush();
     socket->disconnectFromServer();
 }
 

@@ -11,6 +11,7 @@
 class QLocalSocket;
 class QLockFile;
 class QSocketNotifier;
+class QTimer;
 
 // One running program per data folder: it holds a lock file in the folder for its whole run
 // and answers later starts for the same folder on a local socket, which only the same user can
@@ -78,7 +79,7 @@ public:
 
 private:
     void Accept();
-    void Receive(QLocalSocket* socket);
+    void Receive(QLocalSocket* socket, QTimer* limit);
 
     Handler handler_;
     QString path_;

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <cstring>
 #include <future>
 
@@ -24,10 +25,11 @@ app::Delivery Send(const QString& path) {
     return sent.get();
 }
 
-TEST(InstanceServer, AnswersWithAListLongerThanARequestMayBe) {
+TEST(InstanceServer, AnswersALongListAfterTheTimeARequestHas) {
     QByteArray list;
     for (int i = 0; list.size() < 3 << 20; ++i) list += QByteArray::number(i) + '\n';
     app::InstanceServer server([&list](const app::instance::Request&) {
+        QThread::msleep(2100);
         return app::instance::Reply{true, {}, list};
     });
     const QTemporaryDir folder;
