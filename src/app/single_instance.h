@@ -8,9 +8,10 @@
 
 #include "app/instance_message.h"
 
-class QLocalServer;
 class QLocalSocket;
 class QLockFile;
+class QSocketNotifier;
+class QTimer;
 
 // One running program per data folder: it holds a lock file in the folder for its whole run
 // and answers later starts for the same folder on a local socket, which only the same user can
@@ -78,10 +79,14 @@ public:
 
 private:
     void Accept();
-    void Receive(QLocalSocket* socket);
+    void Receive(QLocalSocket* socket, QTimer* limit);
 
     Handler handler_;
-    std::unique_ptr<QLocalServer> server_;
+    QString path_;
+    int listener_ = -1;  // the listening socket, once Listen succeeded
+    // Tells of new connections, and is the parent of the open ones.
+    std::unique_ptr<QSocketNotifier> notifier_;
+    bool resting_ = false;  // out of descriptors, accepting again after a rest
 };
 
 }  // namespace app

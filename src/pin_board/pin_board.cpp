@@ -40,6 +40,37 @@ void DecodeAhead(const QList<store::Record>& records, platform::PictureDecodes& 
     }
 }
 
+// The file's bytes with those that would break a field of the listing escaped: the tab and
+// line breaks that separate its fields and lines, the NUL that separates the fields of a reply to
+// a later start, and the backslash that begins an escape. Hand-written, as Qt escapes bytes only
+// by percent-encoding, which readers of tab-separated text do not undo.
+QByteArray EscapedField(const QByteArray& bytes) {
+    QByteArray text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        switch (c) {
+            case '\t':
+                text += "\\t";
+                break;
+            case '\n':
+                text += "\\n";
+                break;
+            case '\r':
+                text += "\\r";
+                break;
+            case '\0':
+                text += "\\0";
+                break;
+            case '\\':
+                text += "\\\\";
+                break;
+            default:
+                text += c;
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 QByteArray FormatListing(const QList<PinListing>& pins) {
@@ -63,7 +94,7 @@ QByteArray FormatListing(const QList<PinListing>& pins) {
                 break;
         }
         for (const QString& value : pin.entry.geometry) text += '\t' + value.toLatin1();
-        text += '\t' + pin.entry.path.Bytes() + '\n';
+        text += '\t' + EscapedField(pin.entry.path.Bytes()) + '\n';
     }
     return text;
 }

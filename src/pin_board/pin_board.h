@@ -66,7 +66,8 @@ struct PinListing {
     store::PictureEntry entry;
 };
 
-// One line a pin: its state, its geometry texts and its file's bytes, separated by tabs.
+// One line a pin: its state, its geometry texts and its file's bytes, separated by tabs. A tab,
+// newline, carriage return, NUL or backslash in the file is written as \t, \n, \r, \0 or \\.
 QByteArray FormatListing(const QList<PinListing>& pins);
 // The pins a data file holds, for when no program runs for it: waiting where the folder is
 // missing, else saved.

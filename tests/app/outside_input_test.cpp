@@ -60,7 +60,7 @@ TEST(InstanceMessage, MalformedRequestsAreRefused) {
         {"open with a path longer than Linux takes",
          Body({"vellora/1", "open", "/" + QByteArray(4095, 'a')})},
         {"larger than the limit",
-         Body({"vellora/1", "open", "/" + QByteArray(app::instance::kMaxBody, 'a')})},
+         Body({"vellora/1", "open", "/" + QByteArray(app::instance::kMaxRequestBody, 'a')})},
         {"upper case", Body({"VELLORA/1", "SHOW"})},
         {"pins without a command", Body({"vellora/1", "pins"})},
         {"pins with a command that is no word", Body({"vellora/1", "pins", "hide all"})},
@@ -87,7 +87,8 @@ TEST(InstanceMessage, FramesAreReadWhole) {
         {"a second frame", frame + frame, FrameState::Invalid},
         {"an empty frame", QByteArray(4, '\0'), FrameState::Invalid},
         {"a length past the limit",
-         app::instance::Frame(QByteArray(app::instance::kMaxBody + 1, 'a')), FrameState::Invalid},
+         app::instance::Frame(QByteArray(app::instance::kMaxRequestBody + 1, 'a')),
+         FrameState::Invalid},
         {"a length of 4 GiB", QByteArray("\xff\xff\xff\xff", 4) + "x", FrameState::Invalid},
     };
     for (const auto& c : cases) {

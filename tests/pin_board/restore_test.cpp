@@ -171,6 +171,23 @@ TEST_F(Restore, ACommandBetweenTwoPicturesSeesTheWholeListAndHolds) {
     EXPECT_TRUE(PinnedWindows().empty());
 }
 
+TEST(Listing, AFileStaysOneFieldOfItsLineWhateverItsBytes) {
+    for (const auto& [path, field] : std::initializer_list<std::pair<QByteArray, QByteArray>>{
+             {"/p/a b.jpg", "/p/a b.jpg"},
+             {"/p/a\tb.jpg", "/p/a\\tb.jpg"},
+             {"/p/a\nb.jpg", "/p/a\\nb.jpg"},
+             {"/p/a\rb.jpg", "/p/a\\rb.jpg"},
+             {QByteArray("/p/a\0b.jpg", 10), "/p/a\\0b.jpg"},
+             {"/p/a\\tb.jpg", "/p/a\\\\tb.jpg"},
+             {"/p/\x8e\xca\xff.jpg", "/p/\x8e\xca\xff.jpg"},  // not UTF-8: kept as it is
+         }) {
+        EXPECT_EQ(pin_board::FormatListing({{pin_board::PinState::Waiting,
+                                             {platform::FilePath(path), {"1", "2", "3", "4"}}}}),
+                  "waiting\t1\t2\t3\t4\t" + field + '\n')
+            << field.data();
+    }
+}
+
 TEST_F(Restore, AWaitingPictureIsPinnedOnceItsFolderAppearsAndCanBeForgotten) {
     const QByteArray a = Record("0", "0", "1500", "1500", P("a.jpg"));
     const QByteArray b = Record("1500", "0", "1500", "1500", P("later/b.jpg"));

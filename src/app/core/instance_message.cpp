@@ -17,8 +17,8 @@ QByteArray Join(const QList<QByteArray>& fields) {
 }
 
 // The fields of a body of this protocol; nothing when it is of another protocol.
-std::optional<QList<QByteArray>> Fields(const QByteArray& body) {
-    if (body.isEmpty() || body.size() > kMaxBody) return std::nullopt;
+std::optional<QList<QByteArray>> Fields(const QByteArray& body, qsizetype limit) {
+    if (body.isEmpty() || body.size() > limit) return std::nullopt;
     QList<QByteArray> fields = body.split('\0');
     if (fields.size() < 2 || fields.first() != kProtocol) return std::nullopt;
     fields.removeFirst();
@@ -33,11 +33,17 @@ QByteArray Frame(const QByteArray& body) {
     return frame + body;
 }
 
+std::optional<qsizetype> BodyLength(const QByteArray& header, qsizetype limit) {
+    const qsizetype length = qFromBigEndian<quint32>(header.constData());
+    if (length == 0 || length > limit) return std::nullopt;
+    return length;
+}
+
 FrameState ReadFrame(const QByteArray& received, QByteArray* body) {
     if (received.size() < 4) return FrameState::Incomplete;
-    const quint32 length = qFromBigEndian<quint32>(received.constData());
-    if (length == 0 || length > quint32(kMaxBody)) return FrameState::Invalid;
-    const qsizetype total = 4 + qsizetype(length);
+    const std::optional<qsizetype> length = BodyLength(received, kMaxRequestBody);
+    if (!length) return FrameState::Invalid;
+    const qsizetype total = 4 + *length;
     if (received.size() < total) return FrameState::Incomplete;
     if (received.size() > total) return FrameState::Invalid;
     *body = received.mid(4);
@@ -59,7 +65,7 @@ QByteArray EncodeRequest(const Request& request) {
 }
 
 std::optional<Request> DecodeRequest(const QByteArray& body) {
-    const std::optional<QList<QByteArray>> fields = Fields(body);
+    const std::optional<QList<QByteArray>> fields = Fields(body, kMaxRequestBody);
     if (!fields) return std::nullopt;
     if (*fields == QList<QByteArray>{"show"}) return Request{Request::Kind::Show, {}, {}};
     if (*fields == QList<QByteArray>{"paste"}) return Request{Request::Kind::Paste, {}, {}};
@@ -85,7 +91,7 @@ QByteArray EncodeReply(const Reply& reply) {
 }
 
 std::optional<Reply> DecodeReply(const QByteArray& body) {
-    const std::optional<QList<QByteArray>> fields = Fields(body);
+    const std::optional<QList<QByteArray>> fields = Fields(body, kMaxReplyBody);
     if (!fields) return std::nullopt;
     if (*fields == QList<QByteArray>{"ok"}) return Reply{};
     if (fields->size() != 2) return std::nullopt;

@@ -32,12 +32,21 @@ struct Reply {
     bool operator==(const Reply&) const = default;
 };
 
-// The longest body either side accepts: the list of a few thousand pins.
-inline constexpr qsizetype kMaxBody = 1 << 20;
+// The longest request body the running program takes; the longest request, an open with its
+// path, is 4 KiB.
+inline constexpr qsizetype kMaxRequestBody = 1 << 20;
+// The longest reply body a later start takes: what the frame's length can say. The longest
+// reply is the list of every pin; a data file is read up to 1 GiB, and a list line is at most
+// about twice its record's size once its file is escaped.
+inline constexpr qsizetype kMaxReplyBody = 0xFFFF'FFFF;
 
 QByteArray Frame(const QByteArray& body);
 
-// What the bytes received so far on a connection hold.
+// The body length that a frame's first four bytes say; nothing for an empty frame or one longer
+// than `limit`.
+std::optional<qsizetype> BodyLength(const QByteArray& header, qsizetype limit);
+
+// What the bytes of a request received so far on a connection hold.
 enum class FrameState {
     Incomplete,  // wait for more
     Complete,    // exactly one frame: `body` is set
