@@ -130,7 +130,7 @@ PinBoard::~PinBoard() {
     // Whoever listened to saves may be gone already, and nobody is left to be told.
     if (zoomSave_ && zoomSave_->isActive()) {
         listener_ = nullptr;
-        Save();
+        SaveZoomed();
     }
 }
 
@@ -506,6 +506,7 @@ void PinBoard::Unpin(pinned_window::PinnedWindow* window) {
 
 void PinBoard::Remove(pinned_window::PinnedWindow* window) {
     follower_->Stop(window);
+    zoomedSinceSave_.removeAll(window);
     pins_.erase(std::find_if(pins_.begin(), pins_.end(),
                              [window](const PinnedPicture& p) { return p.window == window; }));
     window->Unload();

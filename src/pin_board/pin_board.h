@@ -192,6 +192,7 @@ private:
     // A followed file's new picture: shown at the pin's width, the height of its own shape.
     void ShowFollowedPicture(pinned_window::PinnedWindow* window, const platform::Picture& picture);
     void Zoomed(pinned_window::PinnedWindow* window);
+    void SaveZoomed();
     void DeletePastedFile(const platform::FilePath& file) const;
 
     QString dataFile_;
@@ -212,6 +213,7 @@ private:
     // Last, so that it goes first: no followed picture arrives for a window on its way out.
     std::unique_ptr<FileFollower> follower_;
     QTimer* zoomSave_ = nullptr;  // made on the first zoom
+    QList<pinned_window::PinnedWindow*> zoomedSinceSave_;
     int zoomSaveDelay_ = 500;
 };
 

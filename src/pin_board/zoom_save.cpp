@@ -1,4 +1,5 @@
 #include <QTimer>
+#include <utility>
 
 #include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
@@ -14,13 +15,23 @@ void PinBoard::Zoomed(pinned_window::PinnedWindow* window) {
     PinnedPicture* pin = PinOf(window);
     if (!pin) return;
     pin->entry.geometry = GeometryTextsOf(*window);
+    if (!zoomedSinceSave_.contains(window)) zoomedSinceSave_.append(window);
     if (!zoomSave_) {
         zoomSave_ = new QTimer(this);
         zoomSave_->setSingleShot(true);
         zoomSave_->setInterval(zoomSaveDelay_);
-        connect(zoomSave_, &QTimer::timeout, this, [this] { Save(); });
+        connect(zoomSave_, &QTimer::timeout, this, [this] { SaveZoomed(); });
     }
     zoomSave_->start();  // every step starts the wait again
+}
+
+void PinBoard::SaveZoomed() {
+    // Where each zoomed pin is now: a window manager that keeps windows on the screen (icewm)
+    // may have moved it after the step, and the next start must put it where the user saw it.
+    for (pinned_window::PinnedWindow* window : std::exchange(zoomedSinceSave_, {})) {
+        if (PinnedPicture* pin = PinOf(window)) pin->entry.geometry = GeometryTextsOf(*window);
+    }
+    Save();
 }
 
 }  // namespace pin_board
