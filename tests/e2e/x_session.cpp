@@ -408,7 +408,7 @@ bool XSession::StartOnServer() {
                                               : QStringList{"xfwm4", "--compositor=off"},
               TempPath(QStringLiteral("wm.log")));
     // kwin_x11 takes some seconds: it sets up OpenGL compositing in software first.
-    return WaitForWindowManagerCheck(60000);
+    return WaitUntilManaging(60000);
 }
 
 bool XSession::StartMutter() {
@@ -438,23 +438,34 @@ bool XSession::StartMutter() {
             return gone || !display_.isEmpty();
         },
         60000, 50);
-    return !gone && !display_.isEmpty() && WaitForWindowManagerCheck(60000);
+    return !gone && !display_.isEmpty() && WaitUntilManaging(60000);
 }
 
-bool XSession::WaitForWindowManagerCheck(int timeoutMs) {
+bool XSession::WaitUntilManaging(int timeoutMs) {
+    // xfwm4 and kwin_x11 name their check window before they take on the windows already there,
+    // which they take as they are: a window the program maps in that time is not placed as new
+    // windows are, and one partly off the screen stays there. They answer a pager's request to
+    // show the desktop (and to stop) only from their event loop, once that is done.
     bool gone = false;
-    const bool named = WaitUntil(
-        [&] {
-            gone = Exited(windowManager_);
-            return gone ||
-                   PropertyValue(
-                       Run(QStringLiteral("xprop"),
-                           {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}),
-                       QStringLiteral("_NET_SUPPORTING_WM_CHECK"))
-                       .has_value();
-        },
-        timeoutMs, 50);
-    return named && !gone;
+    const auto answers = [&](const QString& request, const QString& state) {
+        return WaitUntil(
+                   [&] {
+                       gone = Exited(windowManager_);
+                       Run(QStringLiteral("wmctrl"), {QStringLiteral("-k"), request});
+                       const QByteArray root =
+                           Run(QStringLiteral("xprop"),
+                               {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK"),
+                                QStringLiteral("_NET_SHOWING_DESKTOP")});
+                       return gone ||
+                              (PropertyValue(root, QStringLiteral("_NET_SUPPORTING_WM_CHECK")) &&
+                               PropertyValue(root, QStringLiteral("_NET_SHOWING_DESKTOP")) ==
+                                   state);
+                   },
+                   timeoutMs, 50) &&
+               !gone;
+    };
+    return answers(QStringLiteral("on"), QStringLiteral("1")) &&
+           answers(QStringLiteral("off"), QStringLiteral("0"));
 }
 
 void XSession::EndMutter() {

@@ -182,7 +182,8 @@ private:
     bool StartOnServer();
     // mutter with its own session bus and Xwayland; sets the display and its authority.
     bool StartMutter();
-    bool WaitForWindowManagerCheck(int timeoutMs);
+    // Until the window manager has named its check window and answers requests.
+    bool WaitUntilManaging(int timeoutMs);
     void EndMutter();
     void EndGroup(pid_t& pid);
     QString WriteOpenboxConfig() const;
