@@ -271,8 +271,9 @@ bool PinBoard::Restore() {
     DecodeAhead(contents.records, decodes);
     bool placedAny = false;
     restoreEvents_.start();
-    // By index: a later start's command may be answered between two pictures.
-    for (size_t i = 0; i < pins_.size(); ++i) {
+    // By index, not by iterator: between two pictures a later start's command is answered, and
+    // the display window it opened may pin its picture when it loses the focus, which inserts.
+    for (size_t i = 0; i < pins_.size(); ++i) {  // NOLINT(modernize-loop-convert)
         if (pins_[i].stage != Stage::Restoring) continue;
         store::Record record = pins_[i].waitingRecord;
         if (!platform::IsFolder(record.path.Folder())) {

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/screen_edges.h"
 #include "platform/twips.h"
 #include "platform/x11_window.h"
 
@@ -249,7 +250,20 @@ void TwipsWindow::RequestGeometry(const QRect& target) {
     if (target == geometry()) return;
     pendingRequests_.push_back(target);
     if (pendingRequests_.size() > 16) pendingRequests_.pop_front();
+    DeclareOffScreen(target);
     setGeometry(target);
+}
+
+void TwipsWindow::DeclareOffScreen(const QRect& target) {
+    if (!windowFlags().testFlag(Qt::FramelessWindowHint) || !internalWinId()) return;
+    QList<QRect> usable;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        usable.append(screen->availableGeometry());
+    }
+    const QMargins offScreen = PartsOffScreen(target, usable);
+    if (declaredOffScreen_ == offScreen) return;
+    declaredOffScreen_ = offScreen;
+    DeclarePartsOffScreen(this, offScreen);
 }
 
 void TwipsWindow::LayoutClient() {
@@ -522,6 +536,7 @@ void TwipsWindow::Show() {
         }
         winId();  // the native window must exist before its state is set
         PrepareToMap(this, inSwitchers_);
+        DeclareOffScreen(WidgetRectFor(DisplayedOuterPixels()));
         if (withoutBackingStore_ && !screenDepth_) {
             screenDepth_ = Rgb32PixelDepth(this);
             if (screenDepth_) {

@@ -122,6 +122,9 @@ private:
     void KeepFrameInArea();
     void ApplyGeometry();
     void RequestGeometry(const QRect& target);
+    // For a borderless window: tells the window manager which strips of `target` lie off the
+    // screens, when that changed (see DeclarePartsOffScreen).
+    void DeclareOffScreen(const QRect& target);
     void AdoptSystemGeometry();
     bool HoldForRefusal(bool resized);
     bool InSizeState() const;
@@ -158,6 +161,7 @@ private:
     // Rectangles asked of the windowing system that have not come back yet: a configure event
     // that matches one of them is our own request arriving, not the user's doing.
     std::deque<QRect> pendingRequests_;
+    std::optional<QMargins> declaredOffScreen_;
     // From showing until the window is on screen. While the window manager frames a window it
     // reports passing positions (the corner of a frame not yet placed); moves in that time are
     // not the user's.

@@ -67,6 +67,25 @@ void PrepareToMap(QWidget* window, bool inSwitchers) {
     xcb_flush(connection);
 }
 
+void DeclarePartsOffScreen(QWidget* window, const QMargins& offScreen) {
+    xcb_connection_t* connection = Connection();
+    if (!connection || !window->internalWinId()) return;
+    const auto id = xcb_window_t(window->internalWinId());
+    const xcb_atom_t extents = Atom(connection, "_GTK_FRAME_EXTENTS");
+    if (extents == XCB_ATOM_NONE) return;
+    if (offScreen.isNull()) {
+        xcb_delete_property(connection, id, extents);
+        return;
+    }
+    // Left, right, top, bottom, in the X server's pixels.
+    const qreal ratio = window->devicePixelRatioF();
+    const uint32_t widths[] = {
+        uint32_t(qRound(offScreen.left() * ratio)), uint32_t(qRound(offScreen.right() * ratio)),
+        uint32_t(qRound(offScreen.top() * ratio)), uint32_t(qRound(offScreen.bottom() * ratio))};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, extents, XCB_ATOM_CARDINAL, 32, 4,
+                        widths);
+}
+
 std::optional<QMargins> FrameExtents(QWidget* window) {
     xcb_connection_t* connection = Connection();
     if (!connection || !window->internalWinId()) return std::nullopt;

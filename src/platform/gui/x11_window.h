@@ -22,6 +22,14 @@ namespace platform {
 // window manager owns _NET_WM_STATE while the window is mapped.
 void PrepareToMap(QWidget* window, bool inSwitchers);
 
+// Declares the strips of a borderless window that lie off the screens (`offScreen`, in logical
+// pixels) as its own invisible border (_GTK_FRAME_EXTENTS), and takes the declaration off when
+// there are none. The window managers that pull a new or moved window back onto the screen
+// (those of GNOME, KDE and Xfce) judge it by the rest, so that a pin stays partly off an edge
+// where it was put; the others ignore it. Written before the map and before each move the
+// program asks for, on the same connection, so the window manager sees it first.
+void DeclarePartsOffScreen(QWidget* window, const QMargins& offScreen);
+
 // The widths of the frame the window manager put around the mapped window (_NET_FRAME_EXTENTS);
 // nullopt when it has not said.
 std::optional<QMargins> FrameExtents(QWidget* window);
