@@ -23,6 +23,11 @@ test_packages=(
   trayer
   xcompmgr
   xclip
+  # The restore tests under GNOME's, KDE's and Xfce's window managers: mutter runs headless with
+  # its Xwayland and a session bus of its own (dbus-run-session comes with dbus-x11).
+  mutter xwayland dbus-x11
+  kwin-x11
+  xfwm4
 )
 
 case ${1:-} in

@@ -54,7 +54,7 @@ cmake --preset test
 cmake --build --preset test -j"$(nproc)"
 # The end-to-end tests and the desktop benchmark drive real window managers: under a busy
 # machine a window manager now and then acts after the window has settled.
-run_tests test '(_e2e|_e2e_icewm|^desktop_bench)$'
+run_tests test '(_e2e|_e2e_(icewm|xfwm4|kwin|mutter)|^desktop_bench)$'
 
 # Checks that find real mistakes (.clang-tidy), on every file the test build compiles.
 tools/tidy.sh build/test

@@ -1,6 +1,7 @@
 // Start-up under a real window manager: every stored picture comes back as a borderless
 // window on exactly the stored pixels, out of the taskbar, and the data file is rewritten from
 // what came back.
+#include <sys/stat.h>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
@@ -193,6 +194,136 @@ TEST_F(RestoreTest, MissingDataFileIsCreatedEmptyAndTheMainWindowShown) {
     EXPECT_TRUE(session->VisibleWindows(kPinned).isEmpty());
     ASSERT_TRUE(XSession::WaitUntil([&] { return QFile::exists(DataFile()); }, 5000));
     EXPECT_EQ(QFile(DataFile()).size(), 0);
+}
+
+// Pins that lie partly off the screen, on a screen of 1600 x 1200: some window managers pull a
+// window that asks for that back onto the screen, at once or a moment after it is mapped.
+class EdgeRestoreTest : public ProgramTest {
+protected:
+    QSize Screen() const override { return QSize(1600, 1200); }
+
+    // Another program's window, mapped and placed after ours: the window manager has dealt with
+    // our windows by then.
+    void LetWindowManagerCatchUp(const QString& title) {
+        ASSERT_TRUE(session->OpenForeignWindow(title, QRect(900, 1000, 60, 40)));
+    }
+};
+
+QStringList Twips(const QRect& pixels) {
+    QStringList texts;
+    for (int value : {pixels.x(), pixels.y(), pixels.width(), pixels.height()})
+        texts << QString::number(value * 15);
+    return texts;
+}
+
+// The first record's rectangle in pixels.
+QRect FirstRecordPixels(const QByteArray& file) {
+    const QList<QByteArray> numbers = file.left(file.indexOf('\r')).simplified().split(' ');
+    if (numbers.size() != 4) return {};
+    const auto pixels = [&](int i) { return qRound(numbers[i].toDouble() / 15); };
+    return QRect(pixels(0), pixels(1), pixels(2), pixels(3));
+}
+
+bool WithinAPixel(const QRect& a, const QRect& b) {
+    return std::abs(a.x() - b.x()) <= 1 && std::abs(a.y() - b.y()) <= 1 &&
+           std::abs(a.width() - b.width()) <= 1 && std::abs(a.height() - b.height()) <= 1;
+}
+
+// The data file is written to a new file that then replaces the old one.
+ino_t Inode(const QString& path) {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+}
+
+TEST_F(EdgeRestoreTest, PinsPartlyOffEachEdgeComeBackWhereTheyWere) {
+    ASSERT_TRUE(WriteJpeg(Path("pin.jpg"), PatternImage(QSize(100, 80))));
+    // Each at least half on the screen: openbox keeps a tenth of a window on it.
+    const struct {
+        const char* edge;
+        QRect pixels;
+    } pins[] = {{"left", {-30, 20, 100, 80}},
+                {"top", {200, -30, 100, 80}},
+                {"right", {1550, 500, 100, 80}},
+                {"bottom", {300, 1170, 100, 80}},
+                {"none", {700, 500, 100, 80}}};
+    QByteArray file;
+    for (const auto& pin : pins) file += DataRecord(Twips(pin.pixels), Path("pin.jpg"));
+    ASSERT_TRUE(WriteBytes(DataFile(), file));
+    const ino_t written = Inode(DataFile());
+
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(session->WaitForWindows(kPinned, std::size(pins), 20000).size(), std::size(pins));
+    QList<WindowInfo> windows;
+    const auto misplaced = [&] {
+        windows = session->VisibleWindows(kPinned);
+        QStringList edges;
+        for (const auto& pin : pins) {
+            if (std::none_of(windows.begin(), windows.end(), [&](const WindowInfo& window) {
+                    return WithinAPixel(window.rect, pin.pixels);
+                })) {
+                edges << QString::fromLatin1(pin.edge);
+            }
+        }
+        return edges;
+    };
+    XSession::WaitUntil([&] { return misplaced().isEmpty(); }, 5000);
+    LetWindowManagerCatchUp(QStringLiteral("Later"));
+    EXPECT_EQ(misplaced().join(' ').toStdString(), "")
+        << "pinned windows at" << Describe(windows).toStdString();
+    for (const WindowInfo& window : windows) ExpectPinnedWindowStates(window.id);
+    // Written again at the start, from what came back: as it was.
+    ASSERT_TRUE(XSession::WaitUntil([&] { return Inode(DataFile()) != written; }, 5000));
+    EXPECT_EQ(Printable(ReadBytes(DataFile())).toStdString(), Printable(file).toStdString());
+}
+
+// The wheel grows a pin near the right edge past it; the data file holds where the window then
+// is, and the next start puts the pin there. icewm keeps a window that the program moves once it
+// is shown on the screen: there the zoom stops at the edge.
+TEST_F(EdgeRestoreTest, APinZoomedPastTheRightEdgeComesBackThere) {
+    ASSERT_TRUE(WriteJpeg(Path("pin.jpg"), PatternImage(QSize(100, 80))));
+    const QRect stored(1480, 500, 100, 80);
+    ASSERT_TRUE(WriteBytes(DataFile(), DataRecord(Twips(stored), Path("pin.jpg"))));
+    ASSERT_TRUE(Start());
+    std::optional<WindowInfo> pin = session->WaitForWindow(kPinned, 20000);
+    ASSERT_TRUE(pin);
+    ASSERT_TRUE(XSession::WaitUntil([&] { return session->ClientRect(pin->id) == stored; }, 5000));
+
+    // Over the pin's left edge, which the zoom keeps where it is.
+    const QPoint cursor(stored.left(), stored.center().y());
+    for (int notch = 0, width = stored.width(); notch < 5; ++notch) {
+        ASSERT_TRUE(session->Click(cursor, 4));
+        ASSERT_TRUE(XSession::WaitUntil(
+            [&] { return session->ClientRect(pin->id).value_or(QRect()).width() > width; }, 5000))
+            << "notch " << notch << " did not zoom";
+        width = session->ClientRect(pin->id)->width();
+    }
+    QRect window, saved;
+    const auto savedWhereItIs = [&] {
+        window = session->ClientRect(pin->id).value_or(QRect());
+        saved = FirstRecordPixels(ReadBytes(DataFile()));
+        return WithinAPixel(window, saved);
+    };
+    XSession::WaitUntil(savedWhereItIs, 5000);
+    LetWindowManagerCatchUp(QStringLiteral("Later"));
+    EXPECT_TRUE(savedWhereItIs()) << "the window is at " << ToString(window).toStdString()
+                                  << ", the data file says " << ToString(saved).toStdString();
+    if (session->Manager() != WindowManager::IceWM) {
+        EXPECT_GT(window.x() + window.width(), Screen().width()) << ToString(window).toStdString();
+    }
+
+    session->StopProgram();
+    ASSERT_TRUE(session->WaitForNoWindow(kPinned));
+    ASSERT_TRUE(Start());
+    pin = session->WaitForWindow(kPinned, 20000);
+    ASSERT_TRUE(pin);
+    const auto backThere = [&] {
+        window = session->ClientRect(pin->id).value_or(QRect());
+        return WithinAPixel(window, saved);
+    };
+    XSession::WaitUntil(backThere, 5000);
+    LetWindowManagerCatchUp(QStringLiteral("Later again"));
+    EXPECT_TRUE(backThere()) << "back at " << ToString(window).toStdString() << ", stored "
+                             << ToString(saved).toStdString();
 }
 
 TEST(ProgramStart, AnUnreachableDisplayIsSaidPlainlyWithStatus2) {

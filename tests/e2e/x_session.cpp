@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -91,13 +92,36 @@ QString ToString(const QRect& rect) {
         .arg(rect.y());
 }
 
+namespace {
+
+// Each window manager as VELLORA_E2E_WM names it, and the programs it needs besides the X tools.
+const struct {
+    const char* name;
+    WindowManager manager;
+    const char* programs;
+} kManagers[] = {
+    {"openbox", WindowManager::Openbox, "Xvfb openbox"},
+    {"icewm", WindowManager::IceWM, "Xvfb icewm"},
+    {"xfwm4", WindowManager::Xfwm4, "Xvfb xfwm4"},
+    {"kwin", WindowManager::KWin, "Xvfb kwin_x11"},
+    {"mutter", WindowManager::Mutter, "mutter Xwayland dbus-run-session"},
+};
+
+}  // namespace
+
 WindowManager XSession::Chosen() {
-    return qgetenv("VELLORA_E2E_WM") == "icewm" ? WindowManager::IceWM : WindowManager::Openbox;
+    const QByteArray name = qgetenv("VELLORA_E2E_WM");
+    for (const auto& known : kManagers) {
+        if (name == known.name) return known.manager;
+    }
+    return WindowManager::Openbox;
 }
 
 QStringList XSession::MissingTools() {
-    QStringList tools{"Xvfb", "xdotool", "xwininfo", "xprop", "xev", "wmctrl", "import"};
-    tools << (Chosen() == WindowManager::IceWM ? "icewm" : "openbox");
+    QStringList tools{"xdotool", "xwininfo", "xprop", "xev", "wmctrl", "import"};
+    for (const auto& known : kManagers) {
+        if (known.manager == Chosen()) tools << QString::fromLatin1(known.programs).split(' ');
+    }
     QStringList missing;
     for (const QString& tool : tools) {
         if (QStandardPaths::findExecutable(tool).isEmpty()) missing << tool;
@@ -112,7 +136,7 @@ XSession::XSession(QSize screen) : screen_(screen), manager_(Chosen()) {
         return;
     }
     ::mkdir(QFile::encodeName(TempPath(QStringLiteral("runtime"))).constData(), 0700);
-    if (!StartServer()) return;
+    if (manager_ != WindowManager::Mutter && !StartServer()) return;
     StartWindowManager();
 }
 
@@ -123,13 +147,18 @@ XSession::~XSession() {
         process->waitForFinished(3000);
     }
     foreign_.clear();
+    EndMutter();
     EndGroup(windowManager_);
     EndGroup(server_);
 }
 
 QProcessEnvironment XSession::Environment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!display_.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), display_);
+    // No display of another session for what starts before ours is there (mutter).
+    if (display_.isEmpty())
+        environment.remove(QStringLiteral("DISPLAY"));
+    else
+        environment.insert(QStringLiteral("DISPLAY"), display_);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), TempPath(QStringLiteral("runtime")));
@@ -143,6 +172,7 @@ QProcessEnvironment XSession::Environment() const {
                              "SESSION_MANAGER", "XAUTHORITY"}) {
         environment.remove(QString::fromLatin1(name));
     }
+    if (!xauthority_.isEmpty()) environment.insert(QStringLiteral("XAUTHORITY"), xauthority_);
     return environment;
 }
 
@@ -292,7 +322,10 @@ QString XSession::WriteOpenboxConfig() const {
 }
 
 bool XSession::StartWindowManager() {
-    const bool up = manager_ == WindowManager::IceWM ? StartIceWM() : StartOpenbox();
+    const bool up = manager_ == WindowManager::Openbox  ? StartOpenbox()
+                    : manager_ == WindowManager::IceWM  ? StartIceWM()
+                    : manager_ == WindowManager::Mutter ? StartMutter()
+                                                        : StartOnServer();
     if (!up) {
         error_ = QStringLiteral("the window manager did not come up: ") + WindowManagerLog();
     }
@@ -366,6 +399,88 @@ bool XSession::StartIceWM() {
             return ok && name.contains("IceWM");
         },
         30000, 50);
+}
+
+bool XSession::StartOnServer() {
+    // xfwm4 without its compositor, as openbox and icewm run: a test that needs one starts its own.
+    windowManager_ =
+        Spawn(manager_ == WindowManager::KWin ? QStringList{"kwin_x11"}
+                                              : QStringList{"xfwm4", "--compositor=off"},
+              TempPath(QStringLiteral("wm.log")));
+    // kwin_x11 takes some seconds: it sets up OpenGL compositing in software first.
+    return WaitUntilManaging(60000);
+}
+
+bool XSession::StartMutter() {
+    // A session bus of its own, which mutter needs, and the session's runtime folder, where it
+    // puts its Wayland socket and the authority file of its Xwayland.
+    const QString log = TempPath(QStringLiteral("wm.log"));
+    windowManager_ = Spawn({QStringLiteral("dbus-run-session"), QStringLiteral("--"),
+                            QStringLiteral("mutter"), QStringLiteral("--headless"),
+                            QStringLiteral("--wayland"), QStringLiteral("--virtual-monitor"),
+                            QStringLiteral("%1x%2").arg(screen_.width()).arg(screen_.height())},
+                           log);
+    // "Using public X11 display :1, (using :2 for managed services)" once Xwayland is set up.
+    static const QRegularExpression announced(QStringLiteral("Using public X11 display (:\\d+)"));
+    const QDir runtime(TempPath(QStringLiteral("runtime")));
+    bool gone = false;
+    WaitUntil(
+        [&] {
+            gone = Exited(windowManager_);
+            const QRegularExpressionMatch match =
+                announced.match(QString::fromLocal8Bit(ReadLog(log)));
+            const QStringList authority = runtime.entryList(
+                {QStringLiteral(".mutter-Xwaylandauth.*")}, QDir::Files | QDir::Hidden);
+            if (match.hasMatch() && !authority.isEmpty()) {
+                display_ = match.captured(1);
+                xauthority_ = runtime.filePath(authority.first());
+            }
+            return gone || !display_.isEmpty();
+        },
+        60000, 50);
+    return !gone && !display_.isEmpty() && WaitUntilManaging(60000);
+}
+
+bool XSession::WaitUntilManaging(int timeoutMs) {
+    // xfwm4 and kwin_x11 name their check window before they take on the windows already there,
+    // which they take as they are: a window the program maps in that time is not placed as new
+    // windows are, and one partly off the screen stays there. They answer a pager's request to
+    // show the desktop (and to stop) only from their event loop, once that is done.
+    bool gone = false;
+    const auto answers = [&](const QString& request, const QString& state) {
+        return WaitUntil(
+                   [&] {
+                       gone = Exited(windowManager_);
+                       Run(QStringLiteral("wmctrl"), {QStringLiteral("-k"), request});
+                       const QByteArray root =
+                           Run(QStringLiteral("xprop"),
+                               {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK"),
+                                QStringLiteral("_NET_SHOWING_DESKTOP")});
+                       return gone ||
+                              (PropertyValue(root, QStringLiteral("_NET_SUPPORTING_WM_CHECK")) &&
+                               PropertyValue(root, QStringLiteral("_NET_SHOWING_DESKTOP")) ==
+                                   state);
+                   },
+                   timeoutMs, 50) &&
+               !gone;
+    };
+    return answers(QStringLiteral("on"), QStringLiteral("1")) &&
+           answers(QStringLiteral("off"), QStringLiteral("0"));
+}
+
+void XSession::EndMutter() {
+    // mutter goes first: it ends its Xwayland and takes that server's X sockets and lock files
+    // away, which a signal to the whole group at once leaves behind. dbus-run-session then ends
+    // the bus and itself.
+    if (manager_ != WindowManager::Mutter || windowManager_ <= 0) return;
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(windowManager_));
+    if (!children.open(QIODevice::ReadOnly)) return;
+    for (const QByteArray& child : children.readAll().split(' ')) {
+        QFile name(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(child)));
+        if (child.isEmpty() || !name.open(QIODevice::ReadOnly)) continue;
+        if (name.readAll().trimmed() == "mutter") ::kill(pid_t(child.toInt()), SIGTERM);
+    }
+    WaitUntil([&] { return Exited(windowManager_); }, 5000, 20);
 }
 
 bool XSession::AddIceWMWindowOption(const QString& line) const {

@@ -18,14 +18,17 @@
 
 // A private X display with a real window manager, for tests that watch the program's windows
 // from the outside: Xvfb on a free display number, a window manager with a fixed configuration
-// (openbox, or icewm when VELLORA_E2E_WM=icewm), and the command-line X tools (xwininfo, xprop,
-// xdotool, wmctrl, import) to inspect and drive it. Everything started here runs in its own
-// process group and is ended by the destructor.
+// (openbox by default; VELLORA_E2E_WM names another), and the command-line X tools (xwininfo,
+// xprop, xdotool, wmctrl, import) to inspect and drive it. mutter brings no Xvfb: it runs
+// headless as a Wayland compositor, and the display is its Xwayland. Everything started here
+// runs in its own process group and is ended by the destructor.
 namespace e2e {
 
 using WindowId = quint64;
 
-enum class WindowManager { Openbox, IceWM };
+// GNOME's, KDE's and Xfce's window managers (mutter, kwin_x11, xfwm4) pull a window that asks to
+// lie partly off the screen back onto it unless it says how its frame is drawn.
+enum class WindowManager { Openbox, IceWM, Xfwm4, KWin, Mutter };
 
 // One X window with a name, as seen from outside the program.
 struct WindowInfo {
@@ -48,7 +51,7 @@ void EnsureApplication();
 class XSession {
 public:
     // The window manager the tests run under: VELLORA_E2E_WM names it ("openbox", the default,
-    // or "icewm").
+    // "icewm", "xfwm4", "kwin" or "mutter").
     static WindowManager Chosen();
     // The tools this harness needs that are not on PATH, the chosen window manager included;
     // empty when all are there.
@@ -74,8 +77,9 @@ public:
     // ("vellora.ignoreQuickSwitch: 1"), and has icewm read them again. For windows mapped
     // afterwards; false under another window manager.
     bool AddIceWMWindowOption(const QString& line) const;
-    // The environment every X client started here gets: DISPLAY, QT_QPA_PLATFORM=xcb,
-    // LC_ALL=C.UTF-8 and a private XDG_RUNTIME_DIR.
+    // The environment every X client started here gets: DISPLAY (and XAUTHORITY under mutter,
+    // whose Xwayland asks for it), QT_QPA_PLATFORM=xcb, LC_ALL=C.UTF-8 and a private
+    // XDG_RUNTIME_DIR.
     QProcessEnvironment Environment() const;
 
     // Runs an X tool against this display and returns its standard output; `ok` tells whether
@@ -174,6 +178,13 @@ private:
     bool StartWindowManager();
     bool StartOpenbox();
     bool StartIceWM();
+    // xfwm4 and kwin_x11 on the Xvfb.
+    bool StartOnServer();
+    // mutter with its own session bus and Xwayland; sets the display and its authority.
+    bool StartMutter();
+    // Until the window manager has named its check window and answers requests.
+    bool WaitUntilManaging(int timeoutMs);
+    void EndMutter();
     void EndGroup(pid_t& pid);
     QString WriteOpenboxConfig() const;
     QString WriteIceWMConfig() const;
@@ -182,6 +193,7 @@ private:
     WindowManager manager_;
     QTemporaryDir temp_;
     QString display_;
+    QString xauthority_;  // empty but under mutter
     QString error_;
     pid_t server_ = -1;
     pid_t windowManager_ = -1;
