@@ -71,42 +71,38 @@ std::optional<Record> NumbersOf(const QByteArray& data, const Line& line) {
     return NumbersOf(data.mid(line.begin, line.end - line.begin));
 }
 
-int LineNumberAt(const QByteArray& data, qsizetype at) {
-    int number = 1;
-    for (qsizetype i = 0; i < at; ++i) {
-        if (data[i] == '\n' || (data[i] == '\r' && (i + 1 >= data.size() || data[i + 1] != '\n'))) {
-            ++number;
-        }
-    }
-    return number;
-}
-
 // Gathers the unread lines into pieces: a run of unread lines, blank lines between them
-// included, is one piece.
+// included, is one piece. Line numbers are counted on from the last piece, once over the data.
 class UnreadRun {
 public:
     UnreadRun(const QByteArray& data, DataFileContents& contents)
         : data_(data), contents_(contents) {}
     void Add(const Line& line) {
         if (begin_ < 0) begin_ = line.begin;
+        lastBegin_ = line.begin;
         end_ = line.next;
     }
     void Close() {
         if (begin_ < 0) return;
-        const int first = LineNumberAt(data_, begin_);
-        QByteArray bytes = data_.mid(begin_, end_ - begin_);
-        int last = first + int(bytes.count('\n'));
-        if (bytes.endsWith('\n') || bytes.endsWith('\r')) --last;
-        // A lone CR ends a line too.
-        last += int(bytes.count('\r')) - int(bytes.count("\r\n"));
-        contents_.unread.append({contents_.records.size(), begin_, first, last, std::move(bytes)});
+        const int first = LineNumberAt(begin_);
+        const int last = LineNumberAt(lastBegin_);
+        contents_.unread.append(
+            {contents_.records.size(), begin_, first, last, data_.mid(begin_, end_ - begin_)});
         begin_ = -1;
     }
 
 private:
+    // The number of the line that begins at `at`, at or after the last one asked for.
+    int LineNumberAt(qsizetype at) {
+        for (; counted_ < at; counted_ = LineAt(data_, counted_).next) ++number_;
+        return number_;
+    }
+
     const QByteArray& data_;
     DataFileContents& contents_;
-    qsizetype begin_ = -1, end_ = 0;
+    qsizetype begin_ = -1, lastBegin_ = 0, end_ = 0;
+    qsizetype counted_ = 0;
+    int number_ = 1;
 };
 
 }  // namespace
@@ -162,7 +158,9 @@ DataFileContents ReadDataFile(const QByteArray& data) {
     // The rest of the data, from the record at `begin` on, kept unread.
     const auto stopAt = [&](ReadStop stop, qsizetype begin) {
         run.Close();
-        run.Add(Line{begin, data.size(), data.size()});
+        for (qsizetype at = begin; at < data.size(); at = LineAt(data, at).next) {
+            run.Add(LineAt(data, at));
+        }
         run.Close();
         contents.stop = stop;
         contents.stoppedAt = begin;
