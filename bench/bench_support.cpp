@@ -2,8 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/number_text.h"
-#include "platform/sequential_file.h"
+#include "platform/core/number_text.h"
+#include "platform/core/sequential_file.h"
 #include "support/test_files.h"
 
 #include <sys/resource.h>

@@ -23,7 +23,7 @@
 #include "app/program.h"
 #include "bench_support.h"
 #include "display_window/display_window.h"
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
 #include "support/test_files.h"
 
 namespace {

@@ -26,8 +26,8 @@
 #include <QTemporaryDir>
 
 #include "bench_support.h"
-#include "platform/picture.h"
-#include "platform/thumbnail_cache.h"
+#include "platform/gui/picture.h"
+#include "platform/gui/thumbnail_cache.h"
 
 namespace {
 

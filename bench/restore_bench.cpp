@@ -30,7 +30,7 @@
 #include "app/program.h"
 #include "bench_support.h"
 #include "pin_board/pin_board.h"
-#include "platform/thumbnail_cache.h"
+#include "platform/gui/thumbnail_cache.h"
 #include "store/data_file.h"
 
 namespace {

@@ -25,8 +25,8 @@
 #include <QTemporaryDir>
 
 #include "bench_support.h"
-#include "platform/thumbnail_rules.h"
-#include "platform/uncompressed_png.h"
+#include "platform/core/thumbnail_rules.h"
+#include "platform/gui/uncompressed_png.h"
 
 namespace {
 

@@ -33,10 +33,10 @@
 #include "bench_support.h"
 #include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
-#include "platform/controls.h"
-#include "platform/number_text.h"
-#include "platform/sequential_file.h"
-#include "platform/thumbnail_cache.h"
+#include "platform/core/number_text.h"
+#include "platform/core/sequential_file.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/thumbnail_cache.h"
 #include "store/data_file.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "fuzz_check.h"
-#include "platform/number_text.h"
+#include "platform/core/number_text.h"
 #include "store/data_file.h"
 
 namespace {

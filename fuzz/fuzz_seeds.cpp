@@ -9,7 +9,7 @@
 #include <QSize>
 #include <cstdio>
 
-#include "platform/number_text.h"
+#include "platform/core/number_text.h"
 #include "store/data_file.h"
 #include "support/test_files.h"
 

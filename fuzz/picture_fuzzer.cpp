@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "fuzz_check.h"
-#include "platform/picture.h"
+#include "platform/gui/picture.h"
 
 namespace {
 

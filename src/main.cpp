@@ -5,8 +5,8 @@
 #include "app/desktop.h"
 #include "app/launch.h"
 #include "app/program.h"
-#include "platform/thumbnail_cache.h"
-#include "platform/x11_display.h"
+#include "platform/gui/thumbnail_cache.h"
+#include "platform/gui/x11_display.h"
 
 int main(int argc, char* argv[]) {
     // Help, the version and start at login end here without a display, as does a start for a

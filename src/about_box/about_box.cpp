@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/controls.h"
-#include "platform/labels.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/labels.h"
 
 namespace about_box {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/twips_window.h"
+#include "platform/gui/twips_window.h"
 
 class QPushButton;
 

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/desktop_entry.h"
+#include "app/core/desktop_entry.h"
 
 namespace app {
 

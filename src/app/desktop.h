@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/instance_message.h"
+#include "app/core/instance_message.h"
 
 namespace app {
 

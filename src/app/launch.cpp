@@ -14,10 +14,10 @@
 #include <cstdlib>
 
 #include "app/autostart.h"
-#include "app/command_line.h"
+#include "app/core/command_line.h"
 #include "app/single_instance.h"
 #include "pin_board/pin_board.h"
-#include "platform/whole_file.h"
+#include "platform/core/whole_file.h"
 #include "store/data_file.h"
 
 #ifndef VELLORA_VERSION

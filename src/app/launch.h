@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
 
 namespace app {
 

@@ -13,10 +13,10 @@
 #include "help/help.h"
 #include "main_window/main_window.h"
 #include "pin_board/pin_board.h"
-#include "platform/file_path.h"
-#include "platform/labels.h"
-#include "platform/pasted_picture.h"
-#include "platform/thumbnail_cache.h"
+#include "platform/core/file_path.h"
+#include "platform/gui/labels.h"
+#include "platform/gui/pasted_picture.h"
+#include "platform/gui/thumbnail_cache.h"
 
 namespace app {
 

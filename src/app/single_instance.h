@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/instance_message.h"
+#include "app/core/instance_message.h"
 
 class QLocalSocket;
 class QLockFile;

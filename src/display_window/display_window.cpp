@@ -7,11 +7,11 @@
 #include <QScreen>
 
 #include "pin_board/pin_board.h"
-#include "platform/controls.h"
-#include "platform/menus.h"
-#include "platform/mouse_pointer.h"
-#include "platform/picture.h"
-#include "platform/twips.h"
+#include "platform/core/twips.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/menus.h"
+#include "platform/gui/mouse_pointer.h"
+#include "platform/gui/picture.h"
 #include "sizing/display_size.h"
 #include "sizing/preview_size.h"
 

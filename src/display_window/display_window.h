@@ -3,8 +3,8 @@
 #include <QSizeF>
 #include <cstdint>
 
-#include "platform/file_path.h"
-#include "platform/twips_window.h"
+#include "platform/core/file_path.h"
+#include "platform/gui/twips_window.h"
 #include "store/pin_settings.h"
 
 namespace platform {

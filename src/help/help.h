@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "platform/help_viewer.h"
+#include "platform/gui/help_viewer.h"
 
 namespace help {
 

@@ -5,8 +5,8 @@
 #include <functional>
 #include <optional>
 
-#include "platform/file_path.h"
-#include "platform/twips_window.h"
+#include "platform/core/file_path.h"
+#include "platform/gui/twips_window.h"
 
 class QAction;
 

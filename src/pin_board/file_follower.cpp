@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "pinned_window/pinned_window.h"
-#include "platform/thumbnail_rules.h"
+#include "platform/core/thumbnail_rules.h"
 
 namespace pin_board {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 
-#include "platform/file_path.h"
-#include "platform/picture.h"
+#include "platform/core/file_path.h"
+#include "platform/gui/picture.h"
 
 class QFileSystemWatcher;
 class QTimer;

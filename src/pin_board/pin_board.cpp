@@ -12,16 +12,16 @@
 
 #include "pin_board/file_follower.h"
 #include "pinned_window/pinned_window.h"
-#include "platform/controls.h"
-#include "platform/file_manager.h"
-#include "platform/mount_watch.h"
-#include "platform/number_text.h"
-#include "platform/pasted_picture.h"
-#include "platform/picture.h"
-#include "platform/thumbnail_cache.h"
-#include "platform/twips.h"
-#include "platform/whole_file.h"
-#include "platform/x11_pin_state.h"
+#include "platform/core/mount_watch.h"
+#include "platform/core/number_text.h"
+#include "platform/core/twips.h"
+#include "platform/core/whole_file.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/file_manager.h"
+#include "platform/gui/pasted_picture.h"
+#include "platform/gui/picture.h"
+#include "platform/gui/thumbnail_cache.h"
+#include "platform/gui/x11_pin_state.h"
 
 namespace pin_board {
 

@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/file_path.h"
-#include "platform/picture.h"
-#include "platform/thumbnail_rules.h"
+#include "platform/core/file_path.h"
+#include "platform/core/thumbnail_rules.h"
+#include "platform/gui/picture.h"
 #include "store/data_file.h"
 #include "store/pin_settings.h"
 

@@ -4,7 +4,7 @@
 #include <QImageReader>
 #include <QTimer>
 
-#include "platform/whole_file.h"
+#include "platform/core/whole_file.h"
 
 namespace pinned_window {
 

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <memory>
 
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
 
 class QFile;
 class QImageReader;

@@ -6,14 +6,16 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <algorithm>
 
 #include "pinned_window/animation_player.h"
-#include "platform/controls.h"
-#include "platform/x11_pin_state.h"
-#include "platform/x11_visibility.h"
+#include "pinned_window/wheel_zoom.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/x11_pin_state.h"
+#include "platform/gui/x11_visibility.h"
 
 namespace pinned_window {
 
@@ -264,6 +266,16 @@ bool PinnedWindow::eventFilter(QObject* watched, QEvent* event) {
     // while it is unmapped or minimised.
     if (event->type() == QEvent::Expose && watched == windowHandle()) UpdateAnimation();
     return filtered;
+}
+
+WheelZoom& PinnedWindow::Zoom() {
+    if (!zoom_) zoom_ = new WheelZoom(this, thumbnails_);
+    return *zoom_;
+}
+
+void PinnedWindow::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    if (Zoom().Turn(event->globalPosition(), event->angleDelta().y())) emit zoomed();
 }
 
 }  // namespace pinned_window

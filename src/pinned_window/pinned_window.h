@@ -4,8 +4,8 @@
 #include <functional>
 #include <optional>
 
-#include "platform/picture.h"
-#include "platform/twips_window.h"
+#include "platform/gui/picture.h"
+#include "platform/gui/twips_window.h"
 #include "store/pin_settings.h"
 
 class QMenu;

@@ -2,11 +2,10 @@
 
 #include <QFutureWatcher>
 #include <QScreen>
-#include <QWheelEvent>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "pinned_window/pinned_window.h"
-#include "platform/twips.h"
+#include "platform/core/twips.h"
 
 namespace pinned_window {
 
@@ -78,18 +77,6 @@ void WheelZoom::Decoded() {
         return;
     }
     Sharpen(load.picture);
-}
-
-// The pinned window's own members for the wheel, kept beside the zoom they drive.
-
-WheelZoom& PinnedWindow::Zoom() {
-    if (!zoom_) zoom_ = new WheelZoom(this, thumbnails_);
-    return *zoom_;
-}
-
-void PinnedWindow::wheelEvent(QWheelEvent* event) {
-    event->accept();
-    if (Zoom().Turn(event->globalPosition(), event->angleDelta().y())) emit zoomed();
 }
 
 }  // namespace pinned_window

@@ -4,7 +4,7 @@
 #include <QPointF>
 #include <QSize>
 
-#include "platform/picture.h"
+#include "platform/gui/picture.h"
 #include "sizing/pin_zoom.h"
 
 template <typename T>

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/twips.h"
+#include "platform/core/twips.h"
 
 namespace sizing {
 

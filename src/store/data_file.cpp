@@ -5,9 +5,9 @@
 #include <cmath>
 #include <optional>
 
-#include "platform/number_text.h"
-#include "platform/sequential_file.h"
-#include "platform/whole_file.h"
+#include "platform/core/number_text.h"
+#include "platform/core/sequential_file.h"
+#include "platform/core/whole_file.h"
 
 namespace store {
 

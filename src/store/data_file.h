@@ -5,8 +5,8 @@
 #include <QString>
 #include <array>
 
-#include "platform/file_path.h"
-#include "platform/whole_file.h"
+#include "platform/core/file_path.h"
+#include "platform/core/whole_file.h"
 
 // The data file "zuzerid.dat": two CR LF lines per pinned picture, the geometry in 14-column
 // print zones and then the path, as the file system's own bytes.

@@ -7,10 +7,10 @@
 #include <QString>
 #include <optional>
 
-#include "app/command_line.h"
-#include "app/desktop_entry.h"
-#include "app/instance_message.h"
-#include "platform/file_path.h"
+#include "app/core/command_line.h"
+#include "app/core/desktop_entry.h"
+#include "app/core/instance_message.h"
+#include "platform/core/file_path.h"
 
 namespace {
 

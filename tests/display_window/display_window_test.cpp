@@ -3,7 +3,7 @@
 #include <QWindow>
 
 #include "display_window/display_window.h"
-#include "platform/controls.h"
+#include "platform/gui/controls.h"
 #include "support/program_fixture.h"
 
 namespace {

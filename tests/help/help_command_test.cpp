@@ -8,7 +8,7 @@
 #include "main_window/main_window.h"
 #include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
-#include "platform/controls.h"
+#include "platform/gui/controls.h"
 #include "support/program_fixture.h"
 
 namespace {

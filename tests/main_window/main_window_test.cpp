@@ -8,8 +8,8 @@
 #include "display_window/display_window.h"
 #include "main_window/main_window.h"
 #include "pin_board/pin_board.h"
-#include "platform/controls.h"
-#include "platform/file_lists.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/file_lists.h"
 #include "support/program_fixture.h"
 
 namespace {

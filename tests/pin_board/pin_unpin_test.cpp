@@ -17,9 +17,9 @@
 #include "main_window/main_window.h"
 #include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
-#include "platform/controls.h"
-#include "platform/thumbnail_cache.h"
-#include "platform/thumbnail_rules.h"
+#include "platform/core/thumbnail_rules.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/thumbnail_cache.h"
 #include "support/program_fixture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QList>
 
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
 #include "store/data_file.h"
 #include "store/pin_settings.h"
 

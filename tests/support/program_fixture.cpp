@@ -9,7 +9,7 @@
 #include "main_window/main_window.h"
 #include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
-#include "platform/controls.h"
+#include "platform/gui/controls.h"
 
 QByteArray Record(const QString& left, const QString& top, const QString& width,
                   const QString& height, const QByteArray& rawPath) {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
 #include "support/test_files.h"
 
 namespace app {

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
 
 // The program's command line, read from the bytes of argv without a window or a display.
 namespace app {

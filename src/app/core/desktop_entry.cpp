@@ -1,4 +1,4 @@
-#include "app/desktop_entry.h"
+#include "app/core/desktop_entry.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/instance_message.h"
+#include "app/core/instance_message.h"
 
 #include <QList>
 #include <QtEndian>

@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
 
 // What a later start of the program says to the one already running for the same data folder,
 // and what that one answers. One request and one reply per connection, each framed by its

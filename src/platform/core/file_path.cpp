@@ -1,4 +1,4 @@
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
 
 #include <iconv.h>
 

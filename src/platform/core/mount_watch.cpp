@@ -1,4 +1,4 @@
-#include "platform/mount_watch.h"
+#include "platform/core/mount_watch.h"
 
 #include <QFile>
 #include <QSocketNotifier>

@@ -1,4 +1,4 @@
-#include "platform/number_text.h"
+#include "platform/core/number_text.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "platform/screen_edges.h"
+#include "platform/core/screen_edges.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/sequential_file.h"
+#include "platform/core/sequential_file.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "platform/thumbnail_rules.h"
+#include "platform/core/thumbnail_rules.h"
 
 #include <sys/stat.h>
 

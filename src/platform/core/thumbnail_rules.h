@@ -6,7 +6,7 @@
 #include <QtGlobal>
 #include <optional>
 
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
 
 // The rules of the desktop's shared thumbnail cache, as file managers read and write it: where a
 // file's thumbnail lives, which size class covers a picture shown at some size, and when a

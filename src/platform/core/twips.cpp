@@ -1,4 +1,4 @@
-#include "platform/twips.h"
+#include "platform/core/twips.h"
 
 #include <cfenv>
 #include <cmath>

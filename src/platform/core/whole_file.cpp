@@ -1,4 +1,4 @@
-#include "platform/whole_file.h"
+#include "platform/core/whole_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
 
 namespace platform {
 

@@ -1,11 +1,11 @@
-#include "platform/controls.h"
+#include "platform/gui/controls.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
 
-#include "platform/twips.h"
+#include "platform/core/twips.h"
 
 namespace platform {
 

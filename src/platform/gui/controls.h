@@ -5,8 +5,8 @@
 
 class QPainter;
 
-#include "platform/file_path.h"
-#include "platform/picture.h"
+#include "platform/core/file_path.h"
+#include "platform/gui/picture.h"
 
 // Controls placed on a window's client area, with Left, Top, Width and Height in twips.
 namespace platform {

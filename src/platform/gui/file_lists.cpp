@@ -1,4 +1,4 @@
-#include "platform/file_lists.h"
+#include "platform/gui/file_lists.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

@@ -5,8 +5,8 @@
 #include <QString>
 #include <optional>
 
-#include "platform/controls.h"
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
+#include "platform/gui/controls.h"
 
 // The three coupled browser lists: volumes, folders and picture files. None of them changes the
 // process's current directory.

@@ -1,4 +1,4 @@
-#include "platform/file_manager.h"
+#include "platform/gui/file_manager.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -12,8 +12,8 @@
 #include <QProcess>
 #include <QStringList>
 
-#include "platform/file_path.h"
-#include "platform/thumbnail_rules.h"
+#include "platform/core/file_path.h"
+#include "platform/core/thumbnail_rules.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/help_viewer.h"
+#include "platform/gui/help_viewer.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

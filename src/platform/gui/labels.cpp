@@ -1,9 +1,9 @@
-#include "platform/labels.h"
+#include "platform/gui/labels.h"
 
 #include <QFont>
 #include <QLabel>
 
-#include "platform/controls.h"
+#include "platform/gui/controls.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/menus.h"
+#include "platform/gui/menus.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "platform/mouse_pointer.h"
+#include "platform/gui/mouse_pointer.h"
 
 #include <QCursor>
 #include <QGuiApplication>

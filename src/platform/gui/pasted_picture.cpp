@@ -1,4 +1,4 @@
-#include "platform/pasted_picture.h"
+#include "platform/gui/pasted_picture.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,7 +13,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "platform/picture.h"
+#include "platform/gui/picture.h"
 
 namespace platform {
 

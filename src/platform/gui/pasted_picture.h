@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-#include "platform/file_path.h"
+#include "platform/core/file_path.h"
 
 class QMimeData;
 

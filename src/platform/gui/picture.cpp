@@ -1,7 +1,7 @@
-#include "platform/picture.h"
+#include "platform/gui/picture.h"
 
-#include "platform/thumbnail_cache.h"
-#include "platform/whole_file.h"
+#include "platform/core/whole_file.h"
+#include "platform/gui/thumbnail_cache.h"
 
 #include <libexif/exif-data.h>
 

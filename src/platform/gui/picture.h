@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 
-#include "platform/file_path.h"
-#include "platform/thumbnail_rules.h"
+#include "platform/core/file_path.h"
+#include "platform/core/thumbnail_rules.h"
 
 // Pictures: JPEG and GIF files, and from outside the browser PNG, WebP and BMP files, decoded
 // through Qt's readers. A picture object is shared by

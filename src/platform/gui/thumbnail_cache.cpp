@@ -1,8 +1,8 @@
-#include "platform/thumbnail_cache.h"
+#include "platform/gui/thumbnail_cache.h"
 
-#include "platform/picture.h"
-#include "platform/uncompressed_png.h"
-#include "platform/whole_file.h"
+#include "platform/core/whole_file.h"
+#include "platform/gui/picture.h"
+#include "platform/gui/uncompressed_png.h"
 
 #include <sys/stat.h>
 

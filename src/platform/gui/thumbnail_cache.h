@@ -6,8 +6,8 @@
 #include <memory>
 #include <optional>
 
-#include "platform/file_path.h"
-#include "platform/thumbnail_rules.h"
+#include "platform/core/file_path.h"
+#include "platform/core/thumbnail_rules.h"
 
 // The desktop's shared thumbnail cache, read and written as file managers do. It only ever saves
 // a decode: what it holds is checked against the file before use, and a cache that cannot be

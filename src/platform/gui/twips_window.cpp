@@ -1,4 +1,4 @@
-#include "platform/twips_window.h"
+#include "platform/gui/twips_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,9 +14,9 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/screen_edges.h"
-#include "platform/twips.h"
-#include "platform/x11_window.h"
+#include "platform/core/screen_edges.h"
+#include "platform/core/twips.h"
+#include "platform/gui/x11_window.h"
 
 namespace platform {
 

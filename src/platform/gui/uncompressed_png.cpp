@@ -1,4 +1,4 @@
-#include "platform/uncompressed_png.h"
+#include "platform/gui/uncompressed_png.h"
 
 #include <png.h>
 

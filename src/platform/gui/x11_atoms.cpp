@@ -1,4 +1,4 @@
-#include "platform/x11_atoms.h"
+#include "platform/gui/x11_atoms.h"
 
 #include <xcb/xcb.h>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "platform/x11_display.h"
+#include "platform/gui/x11_display.h"
 
 #include <xcb/xcb.h>
 

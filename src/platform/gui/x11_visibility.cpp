@@ -1,4 +1,4 @@
-#include "platform/x11_visibility.h"
+#include "platform/gui/x11_visibility.h"
 
 #include <xcb/xcb.h>
 #include <QAbstractNativeEventFilter>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/x11_atoms.h"
+#include "platform/gui/x11_atoms.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/x11_window.h"
+#include "platform/gui/x11_window.h"
 
 #include <xcb/xcb.h>
 #include <QAbstractNativeEventFilter>
@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/x11_atoms.h"
+#include "platform/gui/x11_atoms.h"
 
 namespace platform {
 

@@ -3,8 +3,8 @@
 #include <QString>
 #include <cmath>
 
-#include "platform/number_text.h"
-#include "platform/twips.h"
+#include "platform/core/number_text.h"
+#include "platform/core/twips.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/screen_edges.h"
+#include "platform/core/screen_edges.h"
 
 namespace {
 

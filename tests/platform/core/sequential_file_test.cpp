@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/sequential_file.h"
+#include "platform/core/sequential_file.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFile>
 
-#include "platform/file_path.h"
-#include "platform/whole_file.h"
+#include "platform/core/file_path.h"
+#include "platform/core/whole_file.h"
 #include "support/test_files.h"
 
 namespace {

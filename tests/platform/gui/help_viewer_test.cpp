@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include "platform/help_viewer.h"
+#include "platform/gui/help_viewer.h"
 #include "support/test_files.h"
 
 namespace {

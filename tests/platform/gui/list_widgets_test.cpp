@@ -8,7 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "platform/file_lists.h"
+#include "platform/gui/file_lists.h"
 #include "support/test_files.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <QThreadPool>
 #include <functional>
 
-#include "platform/picture.h"
-#include "platform/whole_file.h"
+#include "platform/core/whole_file.h"
+#include "platform/gui/picture.h"
 #include "support/test_files.h"
 
 namespace {

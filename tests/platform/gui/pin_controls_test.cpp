@@ -9,9 +9,9 @@
 #include <QTest>
 #include <QWidget>
 
-#include "platform/file_manager.h"
-#include "platform/file_path.h"
-#include "platform/x11_pin_state.h"
+#include "platform/core/file_path.h"
+#include "platform/gui/file_manager.h"
+#include "platform/gui/x11_pin_state.h"
 #include "support/test_files.h"
 
 namespace {

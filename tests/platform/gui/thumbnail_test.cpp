@@ -9,10 +9,10 @@
 #include <QImageReader>
 #include <functional>
 
-#include "platform/picture.h"
-#include "platform/thumbnail_cache.h"
-#include "platform/thumbnail_rules.h"
-#include "platform/uncompressed_png.h"
+#include "platform/core/thumbnail_rules.h"
+#include "platform/gui/picture.h"
+#include "platform/gui/thumbnail_cache.h"
+#include "platform/gui/uncompressed_png.h"
 #include "support/test_files.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "platform/file_lists.h"
+#include "platform/gui/file_lists.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/twips_window.h"
+#include "platform/gui/twips_window.h"
 
 namespace {
 
