@@ -56,7 +56,7 @@ instance::Reply Desktop::Answer(const instance::Request& request) {
 
 instance::Reply Desktop::AnswerPins(const QByteArray& command) {
     pin_board::PinBoard& board = program_.Board();
-    if (command == "list") return {true, {}, pin_board::FormatListing(board.ListPins())};
+    if (command == "list") return {true, {}, pin_list::FormatListing(board.ListPins())};
     if (command == "hide" || (command == "toggle" && !board.AllHidden())) {
         board.HideAll();
     } else if (command == "show" || command == "toggle") {

@@ -16,7 +16,7 @@
 #include "app/autostart.h"
 #include "app/core/command_line.h"
 #include "app/single_instance.h"
-#include "pin_board/pin_board.h"
+#include "pin_list/pin_list.h"
 #include "platform/core/whole_file.h"
 #include "store/data_file.h"
 
@@ -221,9 +221,7 @@ void Launch::AnswerPinsWithoutProgram(const QString& folderName) {
         exitStatus_ = 1;
         return;
     }
-    const QByteArray data =
-        platform::ReadWholeFile(platform::FilePath::FromText(DataFile())).value_or(QByteArray());
-    const QByteArray listing = pin_board::FormatListing(pin_board::ListSavedPins(data));
+    const QByteArray listing = pin_list::FormatListing(pin_list::ListSavedPins(DataFile()));
     std::fwrite(listing.constData(), 1, size_t(listing.size()), stdout);
     exitStatus_ = 0;
 }

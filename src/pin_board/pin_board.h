@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "pin_list/pin_list.h"
 #include "platform/core/file_path.h"
 #include "platform/core/thumbnail_rules.h"
 #include "platform/gui/picture.h"
@@ -51,30 +53,12 @@ struct Unpinned {
     store::PinSettings settings;
 };
 
-// What became of a listed pin.
-enum class PinState {
-    Restoring,  // read from the data file, to be put back as the start-up comes to it
-    Shown,      // on the desktop
-    Hidden,     // taken off the desktop for a while (HideAll); it comes back with ShowAll
-    Waiting,    // its folder is missing, as a drive not mounted yet: shown once it appears
-    Saved,      // in the data file of a program that is not running
-};
+using pin_list::PinListing;
+using pin_list::PinState;
 
-// One listed pin, as ListPins tells it.
-struct PinListing {
-    PinState state;
-    store::PictureEntry entry;
-};
-
-// One line a pin: its state, its geometry texts and its file's bytes, separated by tabs. A tab,
-// newline, carriage return, NUL or backslash in the file is written as \t, \n, \r, \0 or \\.
-QByteArray FormatListing(const QList<PinListing>& pins);
-// The pins a data file holds, for when no program runs for it: waiting where the folder is
-// missing, else saved.
-QList<PinListing> ListSavedPins(const QByteArray& dataFile);
-
-// The pinned pictures: every pinned window, and the list of them that the data file keeps, in
-// the order they were pinned. Nothing else creates, lists or removes pins.
+// The pinned windows over the pin list: one window for each pin placed, following its pin as the
+// list changes (place, settings, shown or hidden, gone), and the menu's commands of each. Nothing
+// else creates or removes pinned windows.
 //
 // A stored picture whose folder is missing at start (a disk, a share or a cloud folder that
 // mounts after login) is not dropped: it waits, keeps its place in the list and in every save,
@@ -90,7 +74,11 @@ public:
     PinBoard(const PinBoard&) = delete;
     PinBoard& operator=(const PinBoard&) = delete;
 
-    const QString& DataFile() const { return dataFile_; }
+    // The list the windows follow; views of the pins read it, commands that need no window
+    // change it.
+    pin_list::PinList& List() { return *list_; }
+    const pin_list::PinList& List() const { return *list_; }
+    const QString& DataFile() const { return list_->DataFile(); }
     // Every listed pin, waiting ones included; lines of the data file kept unread are no pins.
     int Count() const;
     // Whether no pin has a window: none on the desktop or hidden, whatever is waiting.
@@ -111,7 +99,7 @@ public:
     // handled between pictures, so that a later start is answered during a long restore.
     bool Restore();
     // What the restore kept unread, for people: empty when every line read.
-    const QString& UnreadNote() const { return unreadNote_; }
+    const QString& UnreadNote() const { return list_->UnreadNote(); }
     // Pins every waiting picture whose folder has appeared, or drops it as the restore would
     // when its file is not a picture there; saves when anything changed.
     void LookForWaitingFolders();
@@ -121,7 +109,7 @@ public:
     // Takes every pin off the desktop, or puts them all back; nothing is saved.
     void HideAll();
     void ShowAll();
-    bool AllHidden() const { return allHidden_; }
+    bool AllHidden() const { return list_->AllHidden(); }
     // Turns click-through off on every pin: the way back to pins that take clicks.
     void MakeAllSolid();
     // Every pin's settings, in list order, waiting ones included.
@@ -139,7 +127,7 @@ public:
     // Rewrites the data file from the list, then, when that worked, the pins' settings beside
     // it; the listener hears every result of the data file.
     store::SaveResult Save();
-    void SetSaveListener(SaveListener listener) { listener_ = std::move(listener); }
+    void SetSaveListener(SaveListener listener) { list_->SetSaveListener(std::move(listener)); }
     // How long the wheel must be still after zooming a pin before the list is saved, so that a
     // burst of steps is one save: half a second unless a test chooses another.
     void SetZoomSaveDelay(int milliseconds);
@@ -154,60 +142,35 @@ signals:
     void deleted();
 
 private:
-    // What became of a listed entry that has no window.
-    enum class Stage {
-        Placed,     // it has its window
-        Restoring,  // the restore has not come to it yet
-        Waiting,    // for its folder
-        Unread,     // lines kept as they were read: no pin
-        Dropped,    // the restore could not place it: it goes from the list
-    };
-
-    struct PinnedPicture {
-        store::PictureEntry entry;
-        pinned_window::PinnedWindow* window = nullptr;  // null unless placed
-        store::PinSettings settings;                    // the window's own while it has one
-        store::Record waitingRecord;  // the record as read, while restoring or waiting
-        // The file's stamp when it last failed to load while waiting.
-        std::optional<platform::FileStamp> failedAt;
-        Stage stage = Stage::Placed;
-    };
-
     pinned_window::PinnedWindow* NewWindow();
-    pinned_window::PinnedWindow* PlaceStored(store::Record& record,
-                                             const store::PinSettings& settings,
-                                             platform::PictureDecodes& decodes);
+    // Places the pin's window: the restore's and the waiting pins' Placer.
+    bool PlaceStored(pin_list::Pin& pin, platform::PictureDecodes& decodes);
+    pin_list::PinId IdOf(const pinned_window::PinnedWindow* window) const;
+    pinned_window::PinnedWindow* WindowOf(pin_list::PinId id) const;
+    // Makes the pin's window follow what changed in the list.
+    void Follow(pin_list::PinId id);
+    void DropWindow(pin_list::PinId id);
+    pin_list::Geometry GeometryOf(const pinned_window::PinnedWindow& window) const;
     void WatchWhileWaiting();
-    PinnedPicture* PinOf(const pinned_window::PinnedWindow* window);
-    // The window's rectangle as the data file writes it, for a pin the program moved or sized.
-    static std::array<QString, 4> GeometryTextsOf(const pinned_window::PinnedWindow& window);
-    void Remove(pinned_window::PinnedWindow* window);
     void ShowOriginalSize(pinned_window::PinnedWindow* window);
-    void SaveSettings();
-    store::PinsWithSettings PinsAndSettings() const;
     // Lets the events of later starts and of the window system in, at most every so often.
     void LetEventsIn();
     // Follows the window's file while its settings ask for it, and stops otherwise.
-    void FollowIfAsked(pinned_window::PinnedWindow* window);
+    void FollowIfAsked(pin_list::PinId id);
     // A followed file's new picture: shown at the pin's width, the height of its own shape.
     void ShowFollowedPicture(pinned_window::PinnedWindow* window, const platform::Picture& picture);
     void Zoomed(pinned_window::PinnedWindow* window);
     void SaveZoomed();
     void DeletePastedFile(const platform::FilePath& file) const;
 
-    QString dataFile_;
+    std::unique_ptr<pin_list::PinList> list_;
     platform::ThumbnailCache* thumbnails_;
-    std::vector<PinnedPicture> pins_;
-    // What the settings file holds as far as this program wrote or read it.
-    store::PinsWithSettings savedSettings_;
-    QString unreadNote_;
+    QHash<pin_list::PinId, pinned_window::PinnedWindow*> windows_;
     QElapsedTimer restoreEvents_;
     int restoreEventsEvery_ = 100;
-    SaveListener listener_;
-    bool allHidden_ = false;
     // Every window the board made and that still exists, unpinned ones on their way out
     // included: they go with the board.
-    std::unique_ptr<QObjectCleanupHandler> windows_;
+    std::unique_ptr<QObjectCleanupHandler> made_;
     std::unique_ptr<platform::MountWatch> mountWatch_;
     std::unique_ptr<platform::CompositorWatch> compositorWatch_;
     // Last, so that it goes first: no followed picture arrives for a window on its way out.

@@ -12,9 +12,9 @@ void PinBoard::SetZoomSaveDelay(int milliseconds) {
 }
 
 void PinBoard::Zoomed(pinned_window::PinnedWindow* window) {
-    PinnedPicture* pin = PinOf(window);
-    if (!pin) return;
-    pin->entry.geometry = GeometryTextsOf(*window);
+    const pin_list::PinId id = IdOf(window);
+    if (!id) return;
+    list_->SetGeometry(id, GeometryOf(*window));
     if (!zoomedSinceSave_.contains(window)) zoomedSinceSave_.append(window);
     if (!zoomSave_) {
         zoomSave_ = new QTimer(this);
@@ -29,9 +29,9 @@ void PinBoard::SaveZoomed() {
     // Where each zoomed pin is now: a window manager that keeps windows on the screen (icewm)
     // may have moved it after the step, and the next start must put it where the user saw it.
     for (pinned_window::PinnedWindow* window : std::exchange(zoomedSinceSave_, {})) {
-        if (PinnedPicture* pin = PinOf(window)) pin->entry.geometry = GeometryTextsOf(*window);
+        if (const pin_list::PinId id = IdOf(window)) list_->SetGeometry(id, GeometryOf(*window));
     }
-    Save();
+    list_->Save();
 }
 
 }  // namespace pin_board

@@ -159,13 +159,13 @@ TEST_F(Restore, ACommandBetweenTwoPicturesSeesTheWholeListAndHolds) {
     program = std::make_unique<app::Program>(QStringLiteral("zuzerid.dat"));
     program->SetQuitAction([] {});
     Board().SetRestoreEventsEvery(0);
-    QList<pin_board::PinState> during;
+    QList<pin_list::PinState> during;
     QTimer::singleShot(0, &Board(), [&] {
         for (const auto& pin : Board().ListPins()) during.append(pin.state);
         Board().HideAll();
     });
     program->Start();
-    using enum pin_board::PinState;
+    using enum pin_list::PinState;
     EXPECT_EQ(during, (QList{Shown, Restoring, Restoring}));
     EXPECT_EQ(Board().Count(), 3);
     EXPECT_TRUE(PinnedWindows().empty());
@@ -181,7 +181,7 @@ TEST(Listing, AFileStaysOneFieldOfItsLineWhateverItsBytes) {
              {"/p/a\\tb.jpg", "/p/a\\\\tb.jpg"},
              {"/p/\x8e\xca\xff.jpg", "/p/\x8e\xca\xff.jpg"},  // not UTF-8: kept as it is
          }) {
-        EXPECT_EQ(pin_board::FormatListing({{pin_board::PinState::Waiting,
+        EXPECT_EQ(pin_list::FormatListing({{pin_list::PinState::Waiting,
                                              {platform::FilePath(path), {"1", "2", "3", "4"}}}}),
                   "waiting\t1\t2\t3\t4\t" + field + '\n')
             << field.data();
@@ -194,13 +194,13 @@ TEST_F(Restore, AWaitingPictureIsPinnedOnceItsFolderAppearsAndCanBeForgotten) {
     const QByteArray c = Record("3000", "0", "1500", "1500", P("later/c.jpg"));
     StartWith(a + b + c);
     const auto states = [this] {
-        QList<pin_board::PinState> seen;
+        QList<pin_list::PinState> seen;
         for (const auto& pin : Board().ListPins()) seen.append(pin.state);
         return seen;
     };
-    using pin_board::PinState;
+    using pin_list::PinState;
     EXPECT_EQ(states(), (QList{PinState::Shown, PinState::Waiting, PinState::Waiting}));
-    EXPECT_EQ(pin_board::FormatListing(Board().ListPins()).split('\n').value(1),
+    EXPECT_EQ(pin_list::FormatListing(Board().ListPins()).split('\n').value(1),
               "waiting\t1500\t0\t1500\t1500\t" + P("later/b.jpg").toUtf8());
 
     // The folder comes with b's picture; c's file has not arrived yet and keeps waiting.

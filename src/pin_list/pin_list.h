@@ -1,0 +1,179 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/core/file_path.h"
+#include "platform/core/thumbnail_rules.h"
+#include "store/data_file.h"
+#include "store/pin_settings.h"
+
+// The pinned pictures as data: what the data file and the settings file beside it hold, and
+// what became of each pin since. No windows: the pinned windows follow this list, and any view
+// that lists pins reads it.
+namespace pin_list {
+
+// Lives as long as its pin, wherever it moves and whatever its size. Never 0.
+using PinId = quint64;
+
+// A pin's window rectangle, in twips.
+struct Geometry {
+    float left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const Geometry&) const = default;
+};
+
+// What became of a listed pin.
+enum class PinState {
+    Restoring,  // read from the data file, to be put back as the start-up comes to it
+    Shown,      // on the desktop
+    Hidden,     // taken off the desktop for a while (HideAll); it comes back with ShowAll
+    Waiting,    // its folder is missing, as a drive not mounted yet: shown once it appears
+    Saved,      // in the data file of a program that is not running
+};
+
+struct Pin {
+    PinId id = 0;
+    // The path and the four geometry texts exactly as read or as last written, so that a record
+    // nobody touched is written back byte for byte.
+    store::PictureEntry entry;
+    Geometry geometry;
+    store::PinSettings settings;
+    PinState state = PinState::Restoring;
+};
+
+// One listed pin, as a listing tells it.
+struct PinListing {
+    PinState state;
+    store::PictureEntry entry;
+};
+
+// One line a pin: its state, its geometry texts and its file's bytes, separated by tabs. A tab,
+// newline, carriage return, NUL or backslash in the file is written as \t, \n, \r, \0 or \\.
+QByteArray FormatListing(const QList<PinListing>& pins);
+// The pins the data file holds, for when no program runs for it: waiting where the folder is
+// missing, else saved. None when it cannot be read.
+QList<PinListing> ListSavedPins(const QString& dataFile);
+
+// Every pin, in the order they were pinned, with the lines of the data file that do not read as
+// a record kept in their place. The one reader and writer of the data file and of the settings
+// file beside it.
+//
+// The save rule: pinning, deleting and forgetting save the list; unpinning does not, so that a
+// picture moved between unpin and pin again is saved once, when it is pinned again. Geometry
+// changes are saved when the caller says (Save): a zoom waits for the wheel to rest.
+// Settings are saved into their own file at once.
+//
+// Rows: pins are numbered in list order from 0; unread lines have no row.
+class PinList : public QObject {
+    Q_OBJECT
+public:
+    using SaveListener = std::function<void(const QString& dataFile, const store::SaveResult&)>;
+    // Puts a pin on the screen at its geometry with its settings; false when it cannot be
+    // shown there (why is told on standard error). It may shorten the pin's path as
+    // store::FileExists does.
+    using Placer = std::function<bool(Pin& pin)>;
+
+    explicit PinList(QString dataFile);
+    ~PinList() override;
+    PinList(const PinList&) = delete;
+    PinList& operator=(const PinList&) = delete;
+
+    const QString& DataFile() const { return dataFile_; }
+    int Count() const { return int(rows_.size()); }
+    const Pin& At(int row) const { return items_[rows_[size_t(row)]].pin; }
+    // The pin's row, or -1 when it is not listed.
+    int RowOf(PinId id) const;
+    const Pin* Find(PinId id) const;
+    // The list as the data file keeps it, unread lines included, in file order.
+    QList<store::PictureEntry> Entries() const;
+    QList<PinListing> Listing() const;
+    QList<store::PinSettings> Settings() const;
+    bool AnyWaiting() const;
+    // Whether some pin is on the desktop or hidden from it, whatever is waiting.
+    bool AnyPlaced() const;
+
+    // The start-up. Reads the data file and the settings beside it, and lists every record as
+    // restoring: false, with a warning, when the file can be neither read nor created. Lines
+    // that do not read as a record are kept unread (UnreadNote says which).
+    bool Load();
+    const QString& UnreadNote() const { return unreadNote_; }
+    // Whether the reading stopped at a record with an empty path: the rest is kept unread.
+    bool StoppedAtEmptyPath() const { return stoppedAtEmptyPath_; }
+    // Places every restoring pin in list order: it waits when its folder is missing, and goes
+    // from the list when `place` refuses it. `between` runs after each pin placed. Then saves:
+    // the file keeps exactly the pins that came back or wait, and the unread lines. Whether any
+    // pin was placed.
+    bool PlaceRestoring(const Placer& place, const std::function<void()>& between = {});
+    // Places every waiting pin whose folder has appeared and whose file changed since it last
+    // failed; saves when one was placed. Whether one was.
+    bool PlaceWaiting(const Placer& place);
+
+    // Lists a new pin before the unread lines that end the reading, and saves.
+    PinId Add(const platform::FilePath& path, const Geometry& geometry,
+              const store::PinSettings& settings, PinState state = PinState::Shown);
+    // Takes a pin out of the list without saving (unpinning).
+    std::optional<Pin> Take(PinId id);
+    // Takes a pin out of the list and saves (deleting, forgetting a waiting one).
+    store::SaveResult Remove(PinId id);
+    // The pin's geometry, and its texts made from it; not saved until Save.
+    void SetGeometry(PinId id, const Geometry& geometry);
+    // The pin's settings, saved into the settings file.
+    void SetSettings(PinId id, const store::PinSettings& settings);
+    // Changes every pin's settings, waiting ones included, and saves them once.
+    void ChangeAllSettings(const std::function<void(store::PinSettings&)>& change);
+    // Hides every placed pin, or shows them again; nothing is saved. A pin placed meanwhile
+    // follows: hidden while AllHidden.
+    void HideAll();
+    void ShowAll();
+    bool AllHidden() const { return allHidden_; }
+
+    // Rewrites the data file from the list, then, when that worked, the settings beside it.
+    store::SaveResult Save();
+    void SetSaveListener(SaveListener listener) { listener_ = std::move(listener); }
+
+signals:
+    void aboutToAdd(int row);
+    void added(pin_list::PinId id, int row);
+    void aboutToRemove(pin_list::PinId id, int row);
+    void removed(pin_list::PinId id, int row);
+    // Its geometry, settings, state or path.
+    void changed(pin_list::PinId id, int row);
+    // Load replaces the whole list.
+    void aboutToReset();
+    void reset();
+    void waitingChanged();
+
+private:
+    struct Item {
+        Pin pin;                                      // id 0 for unread lines
+        std::optional<platform::FileStamp> failedAt;  // when it last failed to load while waiting
+    };
+
+    std::vector<Item>::iterator ItemOf(PinId id);
+    void Renumber();
+    void SetState(Item& item, PinState state);
+    bool PlaceItem(Item& item, const Placer& place);
+    void DropWhere(const std::function<bool(const Item&)>& drop);
+    void SaveSettings();
+    store::PinsWithSettings PinsAndSettings() const;
+
+    QString dataFile_;
+    std::vector<Item> items_;
+    std::vector<size_t> rows_;  // the index in items_ of each row
+    PinId lastId_ = 0;
+    store::PinsWithSettings savedSettings_;  // what the settings file holds as far as we know
+    QString unreadNote_;
+    bool stoppedAtEmptyPath_ = false;
+    bool allHidden_ = false;
+    SaveListener listener_;
+};
+
+// The geometry texts of a rectangle, as the data file writes them: the one place they are made.
+std::array<QString, 4> GeometryTexts(const Geometry& geometry);
+
+}  // namespace pin_list

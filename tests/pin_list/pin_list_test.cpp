@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSignalSpy>
+#include <functional>
+
+#include "pin_list/pin_list.h"
+#include "pin_list/pin_list_model.h"
+#include "support/test_files.h"
+
+namespace {
+
+using pin_list::Geometry;
+using pin_list::PinList;
+using pin_list::PinState;
+using test_support::DataRecord;
+using test_support::ReadBytes;
+using test_support::WriteBytes;
+
+// The pins of a data file with no windows: a stand-in places every pin whose file exists and
+// whose name does not say "bad".
+class PinListTest : public ::testing::Test {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(QDir().mkpath(Path("pics")));
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "bad.jpg"}) {
+            ASSERT_TRUE(WriteBytes(Path("pics/") + name, "x"));
+        }
+    }
+    QString Path(const QString& name) const { return folder_.Path(name); }
+    QByteArray Pic(const char* name) const { return Path("pics/").toUtf8() + name; }
+    QByteArray Rec(const char* name, const char* left = "15", const char* top = "30") const {
+        return DataRecord({left, top, "1500", "1200"}, Pic(name));
+    }
+    QString DataFile() const { return Path("zuzerid.dat"); }
+    QByteArray Saved() const { return ReadBytes(DataFile()); }
+
+    PinList& Restored(const QByteArray& data) {
+        EXPECT_TRUE(WriteBytes(DataFile(), data));
+        list_ = std::make_unique<PinList>(DataFile());
+        EXPECT_TRUE(list_->Load());
+        list_->PlaceRestoring(
+            [](pin_list::Pin& pin) { return !pin.entry.path.Bytes().contains("bad"); });
+        return *list_;
+    }
+    pin_list::PinId IdOf(const char* name) const {
+        for (int row = 0; row < list_->Count(); ++row) {
+            if (list_->At(row).entry.path.Bytes().endsWith(name)) return list_->At(row).id;
+        }
+        return 0;
+    }
+    QByteArray States() const {
+        QByteArray states;
+        for (const pin_list::PinListing& pin : list_->Listing()) {
+            states += pin_list::FormatListing({pin}).split('\t').first() + ' ';
+        }
+        return states.trimmed();
+    }
+
+    test_support::InTemporaryFolder folder_;
+    std::unique_ptr<PinList> list_;
+};
+
+TEST_F(PinListTest, EachCommandChangesTheListAndSavesByTheSaveRule) {
+    const struct {
+        const char* name;
+        std::function<void(PinListTest&, PinList&)> act;
+        std::function<QByteArray(const PinListTest&)> file;  // the data file afterwards
+        const char* states;
+    } cases[] = {
+        {"restore drops what cannot be placed and keeps the rest in order", [](auto&, auto&) {},
+         [](const auto& t) { return t.Rec("a.jpg") + t.Rec("c.jpg"); }, "shown shown"},
+        {"pin adds last and saves",
+         [](auto&, PinList& list) {
+             list.Add(platform::FilePath(QByteArray("/x/b.jpg")), {30, 45, 150, 120}, {});
+         },
+         [](const auto& t) {
+             return t.Rec("a.jpg") + t.Rec("c.jpg") +
+                    DataRecord({"30", "45", "150", "120"}, "/x/b.jpg");
+         },
+         "shown shown shown"},
+        {"unpin takes the pin out but does not save",
+         [](PinListTest& t, PinList& list) { EXPECT_TRUE(list.Take(t.IdOf("a.jpg"))); },
+         [](const auto& t) { return t.Rec("a.jpg") + t.Rec("c.jpg"); }, "shown"},
+        {"delete takes the pin out and saves",
+         [](PinListTest& t, PinList& list) { EXPECT_TRUE(list.Remove(t.IdOf("c.jpg")).ok); },
+         [](const auto& t) { return t.Rec("a.jpg"); }, "shown"},
+        {"a zoom changes only the texts of values that moved, saved when asked",
+         [](PinListTest& t, PinList& list) {
+             list.SetGeometry(t.IdOf("a.jpg"), {15, 30, 3000, 2400});
+             list.Save();
+         },
+         [](const auto& t) {
+             return DataRecord({"15", "30", "3000", "2400"}, t.Pic("a.jpg")) + t.Rec("c.jpg");
+         },
+         "shown shown"},
+        {"hide and show change states and save nothing",
+         [](auto&, PinList& list) {
+             list.HideAll();
+             list.Add(platform::FilePath(QByteArray("/x/b.jpg")), {30, 45, 150, 120}, {},
+                      PinState::Shown);
+         },
+         [](const auto& t) {
+             return t.Rec("a.jpg") + t.Rec("c.jpg") +
+                    DataRecord({"30", "45", "150", "120"}, "/x/b.jpg");
+         },
+         "hidden hidden shown"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PinList& list = Restored(Rec("a.jpg") + Rec("bad.jpg") + Rec("c.jpg"));
+        c.act(*this, list);
+        EXPECT_EQ(Saved(), c.file(*this)) << Saved().constData();
+        EXPECT_EQ(States(), c.states);
+    }
+}
+
+TEST_F(PinListTest, AWaitingPinKeepsItsPlaceIsPlacedWhenItsFolderAppearsOrIsForgotten) {
+    const QByteArray late = DataRecord({"1", "2", "3", "4"}, Path("late/d.jpg").toUtf8());
+    PinList& list = Restored(Rec("a.jpg") + late + Rec("c.jpg"));
+    EXPECT_EQ(States(), "shown waiting shown");
+    EXPECT_EQ(Saved(), Rec("a.jpg") + late + Rec("c.jpg"));
+    EXPECT_FALSE(list.PlaceWaiting([](pin_list::Pin&) { return true; }));  // no folder yet
+
+    ASSERT_TRUE(QDir().mkpath(Path("late")));
+    ASSERT_TRUE(WriteBytes(Path("late/d.jpg"), "x"));
+    int tries = 0;
+    const auto refuse = [&tries](pin_list::Pin&) { return ++tries, false; };
+    EXPECT_FALSE(list.PlaceWaiting(refuse));
+    EXPECT_FALSE(list.PlaceWaiting(refuse));  // the same file is not tried again
+    EXPECT_EQ(tries, 1);
+    EXPECT_EQ(States(), "shown waiting shown");
+
+    const pin_list::PinId waiting = list.At(1).id;
+    EXPECT_TRUE(list.Remove(waiting).ok);  // forgotten
+    EXPECT_EQ(Saved(), Rec("a.jpg") + Rec("c.jpg"));
+}
+
+TEST_F(PinListTest, SettingsAreMatchedOnceAndTravelWithThePin) {
+    PinList& list = Restored(Rec("a.jpg") + Rec("c.jpg"));
+    store::PinSettings half;
+    half.opacity = 60;
+    list.SetSettings(list.At(1).id, half);
+    list.SetGeometry(list.At(1).id, {45, 30, 1500, 1200});  // the key texts change
+    list.Save();
+
+    PinList& again = Restored(Saved());
+    ASSERT_EQ(again.Count(), 2);
+    EXPECT_EQ(again.At(0).settings, store::PinSettings());
+    EXPECT_EQ(again.At(1).settings, half);
+}
+
+TEST_F(PinListTest, TheModelFollowsTheListRowByRow) {
+    PinList& list = Restored(Rec("a.jpg") + "a note\r\n" + Rec("c.jpg"));
+    pin_list::PinListModel model(list);
+    ASSERT_EQ(model.rowCount(), 2);  // the note is no row
+    EXPECT_EQ(model.index(1).data().toString(), "c.jpg");
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+
+    list.Add(platform::FilePath(Pic("b.jpg")), {1, 2, 3, 4}, {});
+    list.SetGeometry(list.At(1).id, {9, 9, 9, 9});
+    list.Take(list.At(0).id);
+    ASSERT_EQ(inserted.size(), 1);
+    EXPECT_EQ(inserted[0][1].toInt(), 2);
+    ASSERT_EQ(removed.size(), 1);
+    EXPECT_EQ(removed[0][1].toInt(), 0);
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_EQ(changed[0][0].toModelIndex().row(), 1);
+    EXPECT_EQ(model.index(0).data(pin_list::PinListModel::FolderRole).toString(), Path("pics"));
+    EXPECT_EQ(list.Entries()[0].unreadLines, "a note\r\n");  // still in its place
+}
+
+}  // namespace
