@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/core/number_text.h"
 #include "platform/core/whole_file.h"
 
 namespace pin_list {
@@ -63,8 +62,7 @@ Geometry GeometryOf(const store::Record& record) {
 }  // namespace
 
 std::array<QString, 4> GeometryTexts(const Geometry& geometry) {
-    return {platform::NumberText(geometry.left), platform::NumberText(geometry.top),
-            platform::NumberText(geometry.width), platform::NumberText(geometry.height)};
+    return store::GeometryTexts(geometry.left, geometry.top, geometry.width, geometry.height);
 }
 
 QByteArray FormatListing(const QList<PinListing>& pins) {

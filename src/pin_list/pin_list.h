@@ -173,7 +173,7 @@ private:
     SaveListener listener_;
 };
 
-// The geometry texts of a rectangle, as the data file writes them: the one place they are made.
+// The geometry texts of a pin's rectangle, as the data file writes them.
 std::array<QString, 4> GeometryTexts(const Geometry& geometry);
 
 }  // namespace pin_list

@@ -146,9 +146,7 @@ bool FileExists(platform::FilePath& path) {
 }
 
 PictureEntry EntryOf(const Record& record) {
-    return {record.path,
-            {platform::NumberText(record.left), platform::NumberText(record.top),
-             platform::NumberText(record.width), platform::NumberText(record.height)}};
+    return {record.path, GeometryTexts(record.left, record.top, record.width, record.height)};
 }
 
 DataFileContents ReadDataFile(const QByteArray& data) {

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "platform/core/file_path.h"
+#include "platform/core/number_text.h"
 #include "platform/core/whole_file.h"
 
 // The data file "zuzerid.dat": two CR LF lines per pinned picture, the geometry in 14-column
@@ -60,6 +61,15 @@ struct Record {
     double left = 0, top = 0, width = 0, height = 0;
     platform::FilePath path;
 };
+
+// The four geometry texts of a record, as the list and the data file keep them: the one place
+// they are made. A record read keeps the texts of its numbers as read; a pin the program placed,
+// those of the float rectangle its window has.
+template <typename Number>
+std::array<QString, 4> GeometryTexts(Number left, Number top, Number width, Number height) {
+    return {platform::NumberText(left), platform::NumberText(top), platform::NumberText(width),
+            platform::NumberText(height)};
+}
 
 // The number text of the record's geometry, as the list and the data file keep it.
 PictureEntry EntryOf(const Record& record);
