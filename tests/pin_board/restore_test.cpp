@@ -182,7 +182,7 @@ TEST(Listing, AFileStaysOneFieldOfItsLineWhateverItsBytes) {
              {"/p/\x8e\xca\xff.jpg", "/p/\x8e\xca\xff.jpg"},  // not UTF-8: kept as it is
          }) {
         EXPECT_EQ(pin_list::FormatListing({{pin_list::PinState::Waiting,
-                                             {platform::FilePath(path), {"1", "2", "3", "4"}}}}),
+                                            {platform::FilePath(path), {"1", "2", "3", "4"}}}}),
                   "waiting\t1\t2\t3\t4\t" + field + '\n')
             << field.data();
     }
@@ -260,38 +260,6 @@ TEST_F(Restore, ADataFileThatCannotBeReadLeavesItAloneAndShowsTheMainWindow) {
     EXPECT_TRUE(QFileInfo("zuzerid.dat").isDir());
     EXPECT_TRUE(MainWindowShown());
     EXPECT_EQ(Board().Count(), 0);
-}
-
-// Run again under de_DE.UTF-8 (restore_test_de_DE): a decimal comma in the locale must not
-// change a single byte of the file.
-TEST_F(Restore, FractionsAndExponentsComeBackByteForByte) {
-    const QByteArray data = Record("1200.5", "-300.25", "4500.75", "3000.5", P("a.jpg")) +
-                            Record("2.5E-05", "-1.25E-06", "1500", "1500", P("b.jpg"));
-    StartWith(data);
-    EXPECT_EQ(PinnedWindows().size(), 2u);
-    EXPECT_EQ(DataFile(), data);
-}
-
-TEST_F(Restore, FileNamesThatAreNotUtf8ComeBackAndKeepTheirBytes) {
-    const QByteArray here = QFile::encodeName(folder.Path({}));
-    const QByteArray shiftJis = here + "/\x8e\xca\x90^.jpg", latin1 = here + "/caf\xe9.jpg";
-    test_support::RenameToRawName(P("a.jpg"), shiftJis);
-    test_support::RenameToRawName(P("b.jpg"), latin1);
-    const QByteArray data =
-        Record("0", "0", "4500", "3000", shiftJis) + Record("4500", "0", "3000", "4500", latin1);
-    StartWith(data);
-    ASSERT_EQ(PinnedWindows().size(), 2u);
-    EXPECT_EQ(Board().Entries()[1].path.Bytes(), latin1);
-    EXPECT_EQ(DataFile(), data);
-}
-
-TEST_F(Restore, TheSameFileTwiceGivesTwoWindowsAndTwoEntries) {
-    const QByteArray data = Record("0", "0", "1500", "1500", P("a.jpg")) +
-                            Record("1500", "0", "3000", "3000", P("a.jpg"));
-    StartWith(data);
-    EXPECT_EQ(PinnedWindows().size(), 2u);
-    EXPECT_EQ(Board().Count(), 2);
-    EXPECT_EQ(ReadBytes("zuzerid.dat"), data);
 }
 
 TEST_F(Restore, AWarmThumbnailCacheRestoresExactlyWhatAColdOneDoes) {

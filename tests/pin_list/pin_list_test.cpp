@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <functional>
 
@@ -148,6 +149,29 @@ TEST_F(PinListTest, SettingsAreMatchedOnceAndTravelWithThePin) {
     ASSERT_EQ(again.Count(), 2);
     EXPECT_EQ(again.At(0).settings, store::PinSettings());
     EXPECT_EQ(again.At(1).settings, half);
+}
+
+// Run again under de_DE.UTF-8 (pin_list_test_de_DE): a decimal comma in the locale must not
+// change a single byte of the file.
+TEST_F(PinListTest, WhatIsRestoredIsWrittenBackByteForByte) {
+    const QByteArray here = QFile::encodeName(Path("pics"));
+    const struct {
+        const char* name;
+        QByteArray data;
+    } cases[] = {
+        {"fractions", DataRecord({"1200.5", "-300.25", "4500.75", "3000.5"}, Pic("a.jpg"))},
+        {"exponents", DataRecord({"2.5E-05", "-1.25E-06", "1500", "1500"}, Pic("b.jpg"))},
+        {"names that are not UTF-8",
+         DataRecord({"0", "0", "4500", "3000"}, here + "/\x8e\xca\x90^.jpg") +
+             DataRecord({"1", "0", "3000", "4500"}, here + "/caf\xe9.jpg")},
+        {"the same file twice", Rec("a.jpg") + Rec("a.jpg", "1500", "0")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PinList& list = Restored(c.data);
+        EXPECT_EQ(list.Count(), c.data.count("\r\n") / 2);
+        EXPECT_EQ(Saved(), c.data);
+    }
 }
 
 TEST_F(PinListTest, TheModelFollowsTheListRowByRow) {
