@@ -23,6 +23,8 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
     tray_ = std::make_unique<TrayIcon>(
         program_.Board(), [this] { program_.ShowMainWindow(); }, [this] { program_.Quit(); },
         [this] { return program_.Paste(); });
+    tray_->AddCommand("tray_pin_list", QStringLiteral("張り付けた画像の一覧"),
+                      [this] { program_.ShowPinList(); });
     if (launch.Paste()) {
         if (const std::optional<QString> failure = program_.Paste()) {
             qWarning("vellora: --paste: %s", qPrintable(*failure));
@@ -63,6 +65,8 @@ instance::Reply Desktop::AnswerPins(const QByteArray& command) {
         board.ShowAll();
     } else if (command == "solid") {
         board.MakeAllSolid();
+    } else if (command == "window") {
+        program_.ShowPinList();
     } else {
         return {false,
                 QStringLiteral("this Vellora does not know --pins %1")

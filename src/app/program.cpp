@@ -13,6 +13,7 @@
 #include "help/help.h"
 #include "main_window/main_window.h"
 #include "pin_board/pin_board.h"
+#include "pin_list_window/pin_list_window.h"
 #include "platform/core/file_path.h"
 #include "platform/gui/labels.h"
 #include "platform/gui/pasted_picture.h"
@@ -90,6 +91,21 @@ display_window::DisplayWindow& Program::DisplayWindow() {
                          [this] { PasteFromWindow(); });
     }
     return *displayWindow_;
+}
+
+pin_list_window::PinListWindow& Program::PinListWindow() {
+    if (!pinListWindow_) {
+        pinListWindow_ =
+            std::make_unique<pin_list_window::PinListWindow>(*board_, thumbnails_.get());
+    }
+    return *pinListWindow_;
+}
+
+void Program::ShowPinList() {
+    pin_list_window::PinListWindow& window = PinListWindow();
+    window.show();
+    window.raise();
+    window.activateWindow();
 }
 
 about_box::AboutBox& Program::AboutBox() {

@@ -23,6 +23,9 @@ class MainWindow;
 namespace pin_board {
 class PinBoard;
 }
+namespace pin_list_window {
+class PinListWindow;
+}
 namespace platform {
 class FilePath;
 class ThumbnailCache;
@@ -53,6 +56,8 @@ public:
     // Brings the main window back, raised and activated, with "非表示" offered while pictures
     // are pinned.
     void ShowMainWindow();
+    // "張り付けた画像の一覧", raised and activated.
+    void ShowPinList();
     // Opens the picture in the display window as the browser does (MainWindow::OpenPicture).
     std::optional<QString> OpenPicture(const platform::FilePath& picture);
     // Opens the clipboard's picture as TakePicture does.
@@ -71,6 +76,7 @@ public:
     main_window::MainWindow& MainWindow();
     display_window::DisplayWindow& DisplayWindow();
     about_box::AboutBox& AboutBox();
+    pin_list_window::PinListWindow& PinListWindow();
     help::Help& Help() { return *help_; }
     // Null when the program runs without one.
     platform::ThumbnailCache* Thumbnails() { return thumbnails_.get(); }
@@ -90,6 +96,7 @@ private:
     std::unique_ptr<about_box::AboutBox> aboutBox_;
     std::unique_ptr<display_window::DisplayWindow> displayWindow_;
     std::unique_ptr<main_window::MainWindow> mainWindow_;
+    std::unique_ptr<pin_list_window::PinListWindow> pinListWindow_;
     std::function<void()> quitAction_;
 };
 

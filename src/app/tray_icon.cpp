@@ -47,6 +47,13 @@ void TrayIcon::CreateWhenAvailable() {
     CreateIcon();
 }
 
+void TrayIcon::AddCommand(const char* name, const QString& text, std::function<void()> run) {
+    auto* action = new QAction(text, menu_.get());
+    action->setObjectName(QLatin1String(name));
+    menu_->insertAction(waiting_->menuAction(), action);
+    QObject::connect(action, &QAction::triggered, menu_.get(), std::move(run));
+}
+
 void TrayIcon::CreateMenu() {
     menu_ = std::make_unique<QMenu>();
     menu_->setObjectName(QStringLiteral("TrayMenu"));

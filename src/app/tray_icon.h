@@ -32,6 +32,8 @@ public:
 
     // The menu, made whether or not the desktop has a tray.
     QMenu* Menu() const { return menu_.get(); }
+    // A command of the menu, after those of the pins and before the waiting pins.
+    void AddCommand(const char* name, const QString& text, std::function<void()> run);
     // Tells the user, in the icon's tooltip and a message, that nothing was pasted; the tooltip
     // goes back to the program's name at the next paste that works.
     void TellPasteFailed();

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QObjectCleanupHandler>
+#include <QRubberBand>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
@@ -26,6 +27,9 @@
 namespace pin_board {
 
 namespace {
+
+// How long a raised pin is outlined.
+constexpr int kOutlineMs = 900;
 
 // Starts decoding every stored picture at the size its window will show it, so that the restore
 // finds most of them decoded when it reaches them. The restore itself still goes record by
@@ -136,10 +140,7 @@ pinned_window::PinnedWindow* PinBoard::NewWindow() {
     window->SetOpacityAvailable(compositorWatch_->Running());
     connect(window, &PinnedWindow::unpinRequested, this, [this, window] { Unpin(window); });
     connect(window, &PinnedWindow::deleteRequested, this, [this, window] {
-        const pin_list::PinId id = IdOf(window);
-        const pin_list::Pin* pin = list_->Find(id);
-        const platform::FilePath file = pin ? pin->entry.path : platform::FilePath();
-        if (list_->Remove(id).ok) DeletePastedFile(file);
+        DeletePin(IdOf(window));
         emit deleted();
     });
     connect(window, &PinnedWindow::settingsChanged, this,
@@ -341,6 +342,29 @@ void PinBoard::Unpin(pinned_window::PinnedWindow* window) {
                            window->PictureWidth(), window->PictureHeight(), pin->settings};
     list_->Take(id);
     emit unpinned(picture);
+}
+
+void PinBoard::Raise(pin_list::PinId id) {
+    pinned_window::PinnedWindow* window = WindowOf(id);
+    if (!window) return;
+    list_->SetShown(id, true);
+    window->raise();
+    // An outline of its own over the pin, so that the pin's look is never touched.
+    auto* outline = new QRubberBand(QRubberBand::Rectangle);
+    outline->setAttribute(Qt::WA_TransparentForMouseEvents);
+    outline->setGeometry(window->frameGeometry());
+    outline->show();
+    QTimer::singleShot(kOutlineMs, outline, &QObject::deleteLater);
+}
+
+void PinBoard::Unpin(pin_list::PinId id) {
+    if (pinned_window::PinnedWindow* window = WindowOf(id)) Unpin(window);
+}
+
+void PinBoard::DeletePin(pin_list::PinId id) {
+    const pin_list::Pin* pin = list_->Find(id);
+    const platform::FilePath file = pin ? pin->entry.path : platform::FilePath();
+    if (list_->Remove(id).ok) DeletePastedFile(file);
 }
 
 void PinBoard::Delete(const platform::FilePath& file) {

@@ -124,6 +124,12 @@ public:
     // when pasted (see platform::DeletePastedIfUnnamed), goes too once no pin names it.
     void Delete(const platform::FilePath& file = {});
 
+    // Commands on one pin, for views of the list. Raising also outlines the pin for a moment so
+    // that the eye finds it; deleting is the pin menu's "削除".
+    void Raise(pin_list::PinId id);
+    void Unpin(pin_list::PinId id);
+    void DeletePin(pin_list::PinId id);
+
     // Rewrites the data file from the list, then, when that worked, the pins' settings beside
     // it; the listener hears every result of the data file.
     store::SaveResult Save();

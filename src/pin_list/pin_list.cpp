@@ -358,6 +358,15 @@ void PinList::ShowAll() {
     }
 }
 
+bool PinList::SetShown(PinId id, bool shown) {
+    const auto item = ItemOf(id);
+    if (item == items_.end()) return false;
+    const PinState state = item->pin.state;
+    if (state != PinState::Shown && state != PinState::Hidden) return false;
+    SetState(*item, shown ? PinState::Shown : PinState::Hidden);
+    return true;
+}
+
 store::SaveResult PinList::Save() {
     const store::PinsWithSettings pins = PinsAndSettings();
     store::SaveResult result = store::SaveListAndSettings(pins, savedSettings_, dataFile_);

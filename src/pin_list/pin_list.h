@@ -131,6 +131,8 @@ public:
     void HideAll();
     void ShowAll();
     bool AllHidden() const { return allHidden_; }
+    // Shows or hides one placed pin; nothing is saved. False when it is not placed.
+    bool SetShown(PinId id, bool shown);
 
     // Rewrites the data file from the list, then, when that worked, the settings beside it.
     store::SaveResult Save();

@@ -108,14 +108,14 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
 
 QStringList PinsCommands() {
     return {QStringLiteral("list"), QStringLiteral("hide"), QStringLiteral("show"),
-            QStringLiteral("toggle"), QStringLiteral("solid")};
+            QStringLiteral("toggle"), QStringLiteral("solid"), QStringLiteral("window")};
 }
 
 QString HelpText() {
     return QStringLiteral(
         "Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]\n"
         "       vellora --autostart on|off\n"
-        "       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid\n"
+        "       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid|window\n"
         "       vellora [--user-data | --data-dir DIR] --paste\n"
         "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
         "\n"
@@ -155,6 +155,8 @@ QString HelpText() {
         "  --pins solid     let every pinned picture take clicks again (the way back\n"
         "                   from click-through).\n"
         "                   すべての画像のクリック透過を解除する。\n"
+        "  --pins window    the running Vellora's window that lists every pin.\n"
+        "                   張り付けた画像の一覧のウィンドウを開く。\n"
         "  --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).\n"
         "  --autostart off  no longer start at login.\n"
         "                   ログイン時に起動する / しない。\n"

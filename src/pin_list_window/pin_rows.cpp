@@ -1,0 +1,88 @@
+#include "pin_list_window/pin_rows.h"
+
+#include <QRectF>
+
+#include "platform/core/twips.h"
+#include "platform/gui/picture.h"
+
+namespace pin_list_window {
+
+QString StateText(pin_list::PinState state) {
+    switch (state) {
+        case pin_list::PinState::Restoring:
+            return QStringLiteral("復元中");
+        case pin_list::PinState::Shown:
+            return QStringLiteral("表示中");
+        case pin_list::PinState::Hidden:
+            return QStringLiteral("非表示");
+        case pin_list::PinState::Waiting:
+            return QStringLiteral("フォルダ待ち");
+        case pin_list::PinState::Saved:
+            break;
+    }
+    return {};
+}
+
+PinRows::PinRows(const pin_list::PinList& list, platform::ThumbnailCache* thumbnails,
+                 QObject* parent)
+    : QSortFilterProxyModel(parent), model_(list), thumbnails_(thumbnails) {
+    setSourceModel(&model_);
+    // A pin's file may change under it: its thumbnail is fetched again when its row changes.
+    connect(&model_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) {
+                for (int row = from.row(); row <= to.row(); ++row) {
+                    thumbnailOf_.remove(
+                        model_.index(row).data(pin_list::PinListModel::IdRole).toULongLong());
+                }
+            });
+}
+
+void PinRows::SetSearch(const QString& text) {
+    search_ = text.trimmed();
+    invalidateRowsFilter();
+}
+
+bool PinRows::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
+    if (search_.isEmpty()) return true;
+    const QModelIndex row = model_.index(sourceRow);
+    return row.data(Qt::DisplayRole).toString().contains(search_, Qt::CaseInsensitive) ||
+           row.data(pin_list::PinListModel::FolderRole)
+               .toString()
+               .contains(search_, Qt::CaseInsensitive);
+}
+
+QVariant PinRows::data(const QModelIndex& index, int role) const {
+    if (role == Qt::DecorationRole) return Thumbnail(index);
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
+        return QSortFilterProxyModel::data(index, role);
+    }
+    const QRectF twips = index.data(pin_list::PinListModel::GeometryRole).toRectF();
+    const auto state = pin_list::PinState(index.data(pin_list::PinListModel::StateRole).toInt());
+    const QString size = QStringLiteral("%1 × %2")
+                             .arg(platform::TwipsToPixels(float(twips.width())))
+                             .arg(platform::TwipsToPixels(float(twips.height())));
+    if (role == Qt::ToolTipRole) return index.data(pin_list::PinListModel::PathRole);
+    return QStringLiteral("%1\n%2\n%3  %4")
+        .arg(QSortFilterProxyModel::data(index, Qt::DisplayRole).toString(),
+             index.data(pin_list::PinListModel::FolderRole).toString(), size, StateText(state));
+}
+
+QPixmap PinRows::Thumbnail(const QModelIndex& index) const {
+    const quint64 id = index.data(pin_list::PinListModel::IdRole).toULongLong();
+    const auto known = thumbnailOf_.constFind(id);
+    if (known != thumbnailOf_.cend()) return *known;
+    QPixmap pixmap;
+    if (thumbnails_) {
+        const platform::FilePath path(index.data(pin_list::PinListModel::FileRole).toByteArray());
+        const platform::PictureLoad load =
+            platform::LoadCachedPicture(path, {kThumbnailPixels, kThumbnailPixels}, *thumbnails_);
+        if (load) {
+            pixmap = QPixmap::fromImage(load.picture->Pixels().scaled(
+                kThumbnailPixels, kThumbnailPixels, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        }
+    }
+    thumbnailOf_.insert(id, pixmap);
+    return pixmap;
+}
+
+}  // namespace pin_list_window
