@@ -30,6 +30,7 @@ class ThumbnailCache;
 
 namespace app {
 
+class PictureOpener;
 class SaveFailureNotice;
 
 // The running program: the pin board with its data file, the windows that show and change it,
@@ -53,7 +54,8 @@ public:
     // Brings the main window back, raised and activated, with "非表示" offered while pictures
     // are pinned.
     void ShowMainWindow();
-    // Opens the picture in the display window as the browser does (MainWindow::OpenPicture).
+    // Opens the picture in the display window (see PictureOpener::Open): the one road every
+    // open takes, the browser's double-click and a drop included.
     std::optional<QString> OpenPicture(const platform::FilePath& picture);
     // Opens the clipboard's picture as TakePicture does.
     std::optional<QString> Paste();
@@ -87,6 +89,7 @@ private:
     std::unique_ptr<pin_board::PinBoard> board_;
     std::unique_ptr<SaveFailureNotice> saveFailureNotice_;
     std::unique_ptr<help::Help> help_;
+    std::unique_ptr<PictureOpener> opener_;
     std::unique_ptr<about_box::AboutBox> aboutBox_;
     std::unique_ptr<display_window::DisplayWindow> displayWindow_;
     std::unique_ptr<main_window::MainWindow> mainWindow_;
