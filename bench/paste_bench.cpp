@@ -2,7 +2,7 @@
 // file, in one running program. The paste comes as the clipboard hands it over: PNG bytes (what
 // screenshot tools and browsers offer) or an image Qt has already decoded (any other type).
 // Counters (milliseconds, medians of the rounds):
-//   open_file_ms     MainWindow::OpenPicture of the PNG, until the display window shows it
+//   open_file_ms     Program::OpenPicture of the PNG, until the display window shows it
 //   paste_png_ms     Program::TakePicture of image/png bytes: written into "pasted", then shown
 //   paste_image_ms   the same from a decoded image, which is encoded as PNG first
 //   png_ratio, image_ratio   the pastes against open_file_ms

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "about_box/about_box.h"
+#include "app/picture_opener.h"
 #include "app/save_failure_notice.h"
 #include "display_window/display_window.h"
 #include "help/help.h"
@@ -28,6 +29,9 @@ Program::Program(const QString& dataFile, const QString& thumbnailFolder)
       board_(std::make_unique<pin_board::PinBoard>(dataFile, thumbnails_.get())),
       saveFailureNotice_(std::make_unique<SaveFailureNotice>()),
       help_(std::make_unique<help::Help>()),
+      opener_(std::make_unique<PictureOpener>(
+          [this]() -> display_window::DisplayWindow& { return DisplayWindow(); },
+          [this]() -> main_window::MainWindow& { return MainWindow(); }, thumbnails_.get())),
       quitAction_([] { QCoreApplication::exit(0); }) {
     board_->SetSaveListener(
         [notice = saveFailureNotice_.get()](const QString& file, const store::SaveResult& result) {
@@ -56,10 +60,12 @@ void Program::ConnectCommands(Window* window, help::HelpSection section) {
 
 main_window::MainWindow& Program::MainWindow() {
     if (!mainWindow_) {
-        mainWindow_ = std::make_unique<main_window::MainWindow>(
-            *board_, thumbnails_.get(),
-            [this]() -> display_window::DisplayWindow& { return DisplayWindow(); });
+        mainWindow_ = std::make_unique<main_window::MainWindow>(*board_, thumbnails_.get());
         ConnectCommands(mainWindow_.get(), help::HelpSection::MainWindow);
+        // A picture that cannot be opened is passed over, as the browser passes over one.
+        QObject::connect(mainWindow_.get(), &main_window::MainWindow::openRequested,
+                         mainWindow_.get(),
+                         [this](const platform::FilePath& path) { OpenPicture(path); });
         QObject::connect(mainWindow_.get(), &main_window::MainWindow::pasteRequested,
                          mainWindow_.get(), [this] { PasteFromWindow(); });
         QObject::connect(mainWindow_.get(), &main_window::MainWindow::pictureDataDropped,
@@ -74,8 +80,7 @@ main_window::MainWindow& Program::MainWindow() {
 
 display_window::DisplayWindow& Program::DisplayWindow() {
     if (!displayWindow_) {
-        displayWindow_ =
-            std::make_unique<display_window::DisplayWindow>(*board_, thumbnails_.get());
+        displayWindow_ = std::make_unique<display_window::DisplayWindow>(*board_);
         display_window::DisplayWindow* window = displayWindow_.get();
         QObject::connect(
             window, &display_window::DisplayWindow::browserRequested, window,
@@ -146,7 +151,7 @@ void Program::ShowMainWindow() {
 }
 
 std::optional<QString> Program::OpenPicture(const platform::FilePath& picture) {
-    return MainWindow().OpenPicture(picture);
+    return opener_->Open(picture);
 }
 
 std::optional<QString> Program::Paste() {

@@ -33,6 +33,7 @@ class ThumbnailCache;
 
 namespace app {
 
+class PictureOpener;
 class SaveFailureNotice;
 
 // The running program: the pin board with its data file, the windows that show and change it,
@@ -58,7 +59,8 @@ public:
     void ShowMainWindow();
     // "張り付けた画像の一覧", raised and activated.
     void ShowPinList();
-    // Opens the picture in the display window as the browser does (MainWindow::OpenPicture).
+    // Opens the picture in the display window (see PictureOpener::Open): the one road every
+    // open takes, the browser's double-click and a drop included.
     std::optional<QString> OpenPicture(const platform::FilePath& picture);
     // Opens the clipboard's picture as TakePicture does.
     std::optional<QString> Paste();
@@ -93,6 +95,7 @@ private:
     std::unique_ptr<pin_board::PinBoard> board_;
     std::unique_ptr<SaveFailureNotice> saveFailureNotice_;
     std::unique_ptr<help::Help> help_;
+    std::unique_ptr<PictureOpener> opener_;
     std::unique_ptr<about_box::AboutBox> aboutBox_;
     std::unique_ptr<display_window::DisplayWindow> displayWindow_;
     std::unique_ptr<main_window::MainWindow> mainWindow_;

@@ -11,11 +11,17 @@
 #include "platform/gui/controls.h"
 #include "platform/gui/menus.h"
 #include "platform/gui/mouse_pointer.h"
-#include "platform/gui/picture.h"
 #include "sizing/display_size.h"
-#include "sizing/preview_size.h"
 
 namespace display_window {
+
+namespace {
+
+// The shape kept until a picture is opened, in twips.
+constexpr std::int16_t kDesignHeight = 1455;
+constexpr std::int16_t kDesignWidth = 2055;
+
+}  // namespace
 
 QSizeF LargestDisplaySize() {
     QSizeF limit(32767, 32767);
@@ -32,25 +38,23 @@ QSizeF LargestDisplaySize() {
     return limit;
 }
 
-DisplayWindow::DisplayWindow(pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails)
+DisplayWindow::DisplayWindow(pin_board::PinBoard& board)
     : TwipsWindow(
           Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint,
           platform::Sizing::Free),
-      board_(board),
-      thumbnails_(thumbnails) {
+      board_(board) {
     setObjectName(QStringLiteral("DisplayWindow"));
     setWindowTitle(QStringLiteral("画像表示 "));
     CreateMenu();
     CreateControls();
-    // Until a picture is opened, the shape kept is the measuring box's design size.
-    referenceHeight_ = measure_->Height();
-    referenceWidth_ = platform::ToInteger16(measure_->Width()).value_or(1);
+    referenceHeight_ = kDesignHeight;
+    referenceWidth_ = kDesignWidth;
     SetClientSize(4680, 3195);
     OpenAtPlatformDefault();
     // The user sets the width; the height follows it.
     SetUserSizableHeight(false);
-    SetWidth(measure_->Width());
-    SetHeight(measure_->Height());
+    SetWidth(kDesignWidth);
+    SetHeight(kDesignHeight);
 }
 
 void DisplayWindow::CreateMenu() {
@@ -92,9 +96,6 @@ void DisplayWindow::CreateControls() {
         picture_->KeepDetailUpTo(screen->size() * screen->devicePixelRatio());
     }
     connect(picture_, &platform::ImageBox::DoubleClicked, this, [this] { Pin(); });
-    measure_ = new platform::PictureBox(client);
-    measure_->setObjectName(QStringLiteral("measure"));
-    measure_->Place(0, 0, 2055, 1455);
 }
 
 int DisplayWindow::TopAllowancePixels() const {
@@ -120,30 +121,25 @@ void DisplayWindow::OnResized() {
     picture_->setVisible(true);
 }
 
-bool DisplayWindow::Open(const platform::FilePath& path) {
-    const platform::BusyPointer busy;
-    const platform::PictureLoad measured = platform::MeasurePicture(path);
-    if (!measured) return false;
-    measure_->SetPicture(measured.picture);
+QSize DisplayWindow::DecodeTargetFor(QSize natural) const {
+    const sizing::OpenedSize size = sizing::OpenedSizeFor(natural, LargestDisplaySize());
+    return picture_->DecodeTargetAt(
+        QSize(platform::ControlPixels(size.width), platform::ControlPixels(size.height)));
+}
+
+void DisplayWindow::Open(const platform::Picture& picture) {
     // A picture larger than 16-bit twips or than the screen opens scaled down to fit.
-    const QSizeF fitted =
-        sizing::FitWithin(QSizeF(measure_->Width(), measure_->Height()), LargestDisplaySize());
-    measure_->SetWidth(float(fitted.width()));
-    measure_->SetHeight(float(fitted.height()));
-    SetReferenceSize(platform::ToInteger16(measure_->Height()).value_or(32767),
-                     platform::ToInteger16(measure_->Width()).value_or(32767));
-    SetWidth(measure_->Width());
-    SetHeight(measure_->Height());
-    picture_->SetWidth(measure_->Width());
-    picture_->SetHeight(measure_->Height());
-    measure_->SetPicture(nullptr);
-    const platform::PictureLoad shown = platform::LoadPictureFor(*picture_, path, thumbnails_);
-    if (!shown) return false;
-    picture_->SetPicture(shown.picture);
-    path_ = path;
+    const sizing::OpenedSize size =
+        sizing::OpenedSizeFor(picture->NaturalSize(), LargestDisplaySize());
+    SetReferenceSize(size.reference.height, size.reference.width);
+    SetWidth(size.width);
+    SetHeight(size.height);
+    picture_->SetWidth(size.width);
+    picture_->SetHeight(size.height);
+    picture_->SetPicture(picture);
+    path_ = picture->Path();
     settings_ = {};
     Show();
-    return true;
 }
 
 void DisplayWindow::ShowUnpinned(const pin_board::Unpinned& picture) {
@@ -153,8 +149,6 @@ void DisplayWindow::ShowUnpinned(const pin_board::Unpinned& picture) {
     SetHeight(picture.height + kAllowance);
     SetLeft(picture.left);
     SetTop(picture.top - kAllowance);
-    measure_->SetWidth(picture.pictureWidth);
-    measure_->SetHeight(picture.pictureHeight);
     picture_->SetWidth(picture.pictureWidth);
     picture_->SetHeight(picture.pictureHeight);
     picture_->SetPicture(picture.picture);
@@ -194,7 +188,6 @@ void DisplayWindow::AddPicture() {
 void DisplayWindow::OnUnload() {
     // Back to the design state; the picture is let go so that its memory is freed.
     picture_->SetPicture(nullptr);
-    measure_->SetPicture(nullptr);
     path_ = {};
     settings_ = {};
     unpinned_ = false;

@@ -1,17 +1,17 @@
 #pragma once
 
+#include <QSize>
 #include <QSizeF>
 #include <cstdint>
 
 #include "platform/core/file_path.h"
+#include "platform/gui/picture.h"
 #include "platform/gui/twips_window.h"
 #include "store/pin_settings.h"
 
 namespace platform {
 class ImageBox;
-class PictureBox;
-class ThumbnailCache;
-}  // namespace platform
+}
 namespace pin_board {
 class PinBoard;
 struct Unpinned;
@@ -28,13 +28,14 @@ class DisplayWindow : public platform::TwipsWindow {
 public:
     static constexpr float kAllowance = 600.0f;  // title bar and menu bar, in twips
 
-    // Pictures are loaded through `thumbnails` (may be null); the board and the cache outlive
-    // the window.
-    DisplayWindow(pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails);
+    // The board outlives the window.
+    explicit DisplayWindow(pin_board::PinBoard& board);
 
-    // Shows the picture at `path` at its own size, or scaled down to fit the screen. False, and
-    // nothing shown, when it is not a picture that can be loaded.
-    bool Open(const platform::FilePath& path);
+    // The device pixels at which a picture of `natural` pixels is best decoded to open here.
+    QSize DecodeTargetFor(QSize natural) const;
+    // Shows the picture, checked and decoded by the caller (see DecodeTargetFor), at its own size
+    // or scaled down to fit the screen.
+    void Open(const platform::Picture& picture);
     // Takes over a picture just unpinned, at the place and size it had on the desktop.
     void ShowUnpinned(const pin_board::Unpinned& picture);
     // Pins the picture on show where it is, and closes the window; nothing when none is shown.
@@ -74,10 +75,7 @@ private:
     void AddPicture();
 
     pin_board::PinBoard& board_;
-    platform::ThumbnailCache* thumbnails_;
     platform::ImageBox* picture_ = nullptr;
-    // Measures a picture's natural size; never shown.
-    platform::PictureBox* measure_ = nullptr;
     platform::FilePath path_;
     // What the user chose for the picture while it was pinned, for when it is pinned again;
     // the defaults for a picture opened from the browser.

@@ -12,9 +12,9 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-#include "display_window/display_window.h"
 #include "icon/program_icon.h"
 #include "pin_board/pin_board.h"
+#include "platform/core/picture_formats.h"
 #include "platform/gui/controls.h"
 #include "platform/gui/file_lists.h"
 #include "platform/gui/labels.h"
@@ -32,7 +32,7 @@ constexpr platform::LabelFont kTitleFont{"Times New Roman", 14.25, true, true};
 constexpr platform::LabelFont kVersionFont{"Times New Roman", 12, true, true};
 
 // The pictures that come from outside only: the browser keeps to its own pattern.
-const QString kOutsidePattern = QStringLiteral("*.png;*.webp;*.bmp");
+const QString kOutsidePattern = platform::PicturePattern(false);
 
 bool Matches(const QByteArray& name, const QString& pattern) {
     return !platform::MatchingFileNames({name}, pattern).isEmpty();
@@ -58,14 +58,12 @@ bool DraggedImageData(const QMimeData* data) {
 
 }  // namespace
 
-MainWindow::MainWindow(const pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails,
-                       std::function<display_window::DisplayWindow&()> displayWindow)
+MainWindow::MainWindow(const pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails)
     : TwipsWindow(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
                   platform::Sizing::Fixed),
       board_(board),
-      thumbnails_(thumbnails),
-      displayWindow_(std::move(displayWindow)) {
+      thumbnails_(thumbnails) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Vellora"));
     setWindowIcon(icon::ProgramIcon());
@@ -121,12 +119,8 @@ void MainWindow::CreateControls() {
     folders_->Place(135, 405, 1890, 1140);
     files_ = new platform::FileListBox(client);
     files_->setObjectName(QStringLiteral("files"));
-    files_->SetPattern(QStringLiteral("*.jpg;*.gif"));
+    files_->SetPattern(platform::PicturePattern(true));
     files_->Place(135, 1575, 1890, 1170);
-
-    measure_ = new platform::PictureBox(client);
-    measure_->setObjectName(QStringLiteral("measure"));
-    measure_->Place(2280, 600, 735, 735);
 
     // Only the three browser lists take the focus, in this order.
     setTabOrder(drives_, folders_);
@@ -143,23 +137,9 @@ void MainWindow::SetShownWithHideOffered(bool shown, bool hideOffered) {
     hide_->setEnabled(hideOffered);
 }
 
-std::optional<QString> MainWindow::OpenPicture(const platform::FilePath& path) {
+std::optional<QString> MainWindow::ShowChosen(const platform::FilePath& path) {
+    if (path == currentPicture_) return std::nullopt;
     const QByteArray name = path.FileName();
-    if (!name.isEmpty() && Matches(name, kOutsidePattern) && !Matches(name, files_->Pattern())) {
-        return OpenOutsideBrowser(path);
-    }
-    if (name.isEmpty() || !Matches(name, files_->Pattern())) {
-        return QStringLiteral("not a picture the browser lists (%1) nor %2")
-            .arg(files_->Pattern(), kOutsidePattern);
-    }
-    if (name.startsWith('.')) return QStringLiteral("the browser does not list hidden files");
-    const platform::PictureLoad measured = platform::MeasurePicture(path);
-    if (!measured) return platform::DescribePictureError(measured.error);
-
-    // As when the display window loses the focus to the main window: its picture stays where
-    // the user put it.
-    display_window::DisplayWindow& display = displayWindow_();
-    if (display.isVisible()) display.Pin();
     const platform::FilePath folder(path.Bytes().chopped(name.size()));
     // The volume is found by its mount point's text; the folder itself goes by its bytes.
     drives_->ShowVolumeOf(QFile::decodeName(folder.Bytes()));
@@ -170,26 +150,30 @@ std::optional<QString> MainWindow::OpenPicture(const platform::FilePath& path) {
     }
     if (row < 0) return QStringLiteral("the browser does not list it");
     {
-        // Selected once, and the preview shown once, whichever entry was selected before.
+        // Selected once, whichever entry was selected before; the preview follows the picture.
         const QSignalBlocker quiet(files_);
         files_->setCurrentRow(row);
     }
-    ShowPreview();
-    OpenPreviewed();
-    if (!display.isVisible() || display.ShownPath() != path) {
-        return QStringLiteral("it could not be opened");
-    }
+    preview_->setVisible(false);
+    currentPicture_ = path;
     return std::nullopt;
 }
 
-std::optional<QString> MainWindow::OpenOutsideBrowser(const platform::FilePath& path) {
-    const platform::PictureLoad measured = platform::MeasurePicture(path);
-    if (!measured) return platform::DescribePictureError(measured.error);
-    display_window::DisplayWindow& display = displayWindow_();
-    if (display.isVisible()) display.Pin();
-    if (!display.Open(path)) return QStringLiteral("it could not be opened");
-    SetShown(false);
-    return std::nullopt;
+void MainWindow::ShowPreviewOf(const platform::PictureData& picture) {
+    if (picture.Path() != currentPicture_) return;
+    const QSize natural = picture.NaturalSize();
+    SizePreviewFor(natural);
+    // Scaled from the display window's pixels, which are at least the preview's size but for a
+    // picture the screen holds smaller than the preview.
+    const QSize target = platform::DecodeSizeFor(natural, preview_->DecodeTarget());
+    const QImage& pixels = picture.Pixels();
+    preview_->SetPicture(std::make_shared<platform::PictureData>(
+        picture.Path(), natural,
+        pixels.size() == target
+            ? pixels
+            : pixels.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+        picture.Origin()));
+    preview_->setVisible(true);
 }
 
 void MainWindow::ShowDrive() {
@@ -200,9 +184,16 @@ void MainWindow::ShowDrive() {
     }
 }
 
+void MainWindow::SizePreviewFor(QSize natural) {
+    const QSizeF measured = sizing::MeasuredSize(natural);
+    const sizing::PreviewSize size =
+        sizing::PreviewSizeFor(float(measured.width()), float(measured.height()));
+    preview_->SetWidth(size.width);
+    preview_->SetHeight(size.height);
+}
+
 void MainWindow::ShowPreview() {
     preview_->setVisible(false);
-    measure_->setVisible(false);
     const platform::BusyPointer busy;
     const int i = files_->ListIndex();
     if (i < 0) return;
@@ -210,11 +201,7 @@ void MainWindow::ShowPreview() {
     const platform::PictureLoad measured = platform::MeasurePicture(currentPicture_);
     // Gone, cut short or not a picture: the preview stays hidden.
     if (!measured) return;
-    measure_->SetPicture(measured.picture);
-    const sizing::PreviewSize size = sizing::PreviewSizeFor(measure_->Width(), measure_->Height());
-    preview_->SetWidth(size.width);
-    preview_->SetHeight(size.height);
-    measure_->SetPicture(nullptr);
+    SizePreviewFor(measured.picture->NaturalSize());
     const platform::PictureLoad shown =
         platform::LoadPictureFor(*preview_, currentPicture_, thumbnails_);
     if (!shown) return;
@@ -226,7 +213,7 @@ void MainWindow::OpenPreviewed() {
     // Before any file was chosen there is no picture to open; an entry with an empty path would
     // end every later restore at that entry.
     if (currentPicture_.IsEmpty()) return;
-    if (displayWindow_().Open(currentPicture_)) SetShown(false);
+    emit openRequested(currentPicture_);
 }
 
 void MainWindow::HideWhilePinned() {
@@ -252,9 +239,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
     }
     if (!picture) return;
     event->acceptProposedAction();
-    // Opened once the drop is over, so that the file manager is not kept waiting meanwhile. A
-    // file that cannot be opened is passed over as the browser passes over one.
-    QTimer::singleShot(0, this, [this, path = *picture] { OpenPicture(path); });
+    // Opened once the drop is over, so that the file manager is not kept waiting meanwhile.
+    QTimer::singleShot(0, this, [this, path = *picture] { emit openRequested(path); });
 }
 
 void MainWindow::OnCloseCommand() {

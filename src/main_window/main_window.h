@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QMimeData>  // moc needs the type of a signal's pointer argument
+#include <QSize>
 #include <QString>
-#include <functional>
 #include <optional>
 
 #include "platform/core/file_path.h"
@@ -10,9 +10,6 @@
 
 class QAction;
 
-namespace display_window {
-class DisplayWindow;
-}
 namespace pin_board {
 class PinBoard;
 }
@@ -21,28 +18,27 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class ImageBox;
-class PictureBox;
+class PictureData;
 class ThumbnailCache;
 }  // namespace platform
 
 namespace main_window {
 
-// The main window: the picture browser with its drive, folder and file lists, the preview of the
-// file chosen, and opening that picture in the display window.
+// The main window: the picture browser with its drive, folder and file lists, and the preview of
+// the file chosen, which a double-click asks to open.
 class MainWindow : public platform::TwipsWindow {
     Q_OBJECT
 public:
-    // `displayWindow` gives the one display window, made on first use. `thumbnails` (may be
-    // null) serves the preview; it and the board outlive the window.
-    MainWindow(const pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails,
-               std::function<display_window::DisplayWindow&()> displayWindow);
+    // `thumbnails` (may be null) serves the preview; it and the board outlive the window.
+    MainWindow(const pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails);
 
-    // Opens the picture at `path` (absolute) as the user would: a picture on show in the display
-    // window is pinned first, the browser moves to the picture's folder and selects it, and the
-    // preview's double-click opens it. A PNG, WebP or BMP file, which the browser does not list,
-    // opens in the display window directly. Any other file, or one that is not a loadable
-    // picture, changes nothing: the reason.
-    std::optional<QString> OpenPicture(const platform::FilePath& path);
+    // Shows the picture at `path` (absolute, one the browser lists) as chosen: the browser moves
+    // to its folder and selects it, its preview hidden until ShowPreviewOf. Nothing changes when
+    // it is the one chosen already. What kept the browser from showing it, if anything.
+    std::optional<QString> ShowChosen(const platform::FilePath& path);
+    // The preview of the picture chosen, made from `picture` (decoded for the display window)
+    // without reading its file again; nothing when another is chosen.
+    void ShowPreviewOf(const platform::PictureData& picture);
 
     // Shows or hides the window, with "非表示" offered or not: every place outside the window
     // that brings it back or sends it away goes through here.
@@ -52,6 +48,8 @@ public:
     const platform::FilePath& CurrentPicture() const { return currentPicture_; }
 
 signals:
+    // The preview was double-clicked, or a picture file dropped: the picture is to be opened.
+    void openRequested(const platform::FilePath& path);
     void helpRequested();
     void aboutRequested();
     void quitRequested();
@@ -63,7 +61,7 @@ signals:
 protected:
     void OnCloseCommand() override;
 
-    // A picture file dropped from a file manager opens as OpenPicture does.
+    // A picture file dropped from a file manager is asked to be opened.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -72,20 +70,18 @@ private:
     void CreateControls();
     void ShowDrive();
     void ShowPreview();
+    // Sizes the preview for a picture of `natural` pixels.
+    void SizePreviewFor(QSize natural);
     void OpenPreviewed();
     void HideWhilePinned();
-    std::optional<QString> OpenOutsideBrowser(const platform::FilePath& path);
 
     const pin_board::PinBoard& board_;
     platform::ThumbnailCache* thumbnails_;
-    std::function<display_window::DisplayWindow&()> displayWindow_;
 
     platform::DriveListBox* drives_ = nullptr;
     platform::DirListBox* folders_ = nullptr;
     platform::FileListBox* files_ = nullptr;
     platform::ImageBox* preview_ = nullptr;
-    // Measures a picture's natural size; never shown.
-    platform::PictureBox* measure_ = nullptr;
     QAction* hide_ = nullptr;
 
     platform::FilePath currentPicture_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/core/twips.h"
+#include "sizing/preview_size.h"
 
 namespace sizing {
 
@@ -21,6 +22,16 @@ ReferenceSize ReferenceSizeFor(float heightTwips, float widthTwips) {
     }
     return {std::max<std::int16_t>(1, platform::ToInteger16(height).value_or(32767)),
             std::max<std::int16_t>(1, platform::ToInteger16(width).value_or(32767))};
+}
+
+OpenedSize OpenedSizeFor(QSize natural, QSizeF limit) {
+    const QSizeF fitted = FitWithin(MeasuredSize(natural), limit);
+    const float width = platform::PixelsToTwips(platform::ControlPixels(float(fitted.width())));
+    const float height = platform::PixelsToTwips(platform::ControlPixels(float(fitted.height())));
+    return {width,
+            height,
+            {platform::ToInteger16(height).value_or(32767),
+             platform::ToInteger16(width).value_or(32767)}};
 }
 
 }  // namespace sizing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+#include <QSizeF>
 #include <cstdint>
 
 // Sizing the display window: its picture keeps the shape of a reference size while the user
@@ -19,5 +21,15 @@ struct ReferenceSize {
     std::int16_t width;
 };
 ReferenceSize ReferenceSizeFor(float heightTwips, float widthTwips);
+
+// The size a picture opens at in the display window.
+struct OpenedSize {
+    float width;              // the picture's, in twips as a control takes them (whole pixels)
+    float height;             // likewise
+    ReferenceSize reference;  // the shape kept while the window is sized: the same, as integers
+};
+// For a picture of `natural` pixels: its measured size (see MeasuredSize), scaled down to fit
+// `limit` twips with its shape kept.
+OpenedSize OpenedSizeFor(QSize natural, QSizeF limit);
 
 }  // namespace sizing

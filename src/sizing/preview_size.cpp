@@ -2,7 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/core/twips.h"
+
 namespace sizing {
+
+QSizeF MeasuredSize(QSize natural) {
+    return {platform::PixelsToTwips(natural.width() + 2 * kMeasureBorderPixels),
+            platform::PixelsToTwips(natural.height() + 2 * kMeasureBorderPixels)};
+}
 
 PreviewSize PreviewSizeFor(float width, float height) {
     const bool portrait = height > width;

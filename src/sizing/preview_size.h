@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QSizeF>
 
 // Sizing a picture for the preview and for opening it: pure arithmetic on twips.
@@ -8,6 +9,13 @@ namespace sizing {
 inline constexpr float kPreviewWidth = 1500;
 inline constexpr float kTallPreviewHeight = 2000;
 inline constexpr float kTallThreshold = 9000;
+
+// The border a measured picture is given, in pixels on each side: a box sized to its picture
+// draws a 3-D border of this width around it.
+inline constexpr int kMeasureBorderPixels = 2;
+
+// The size, in twips, a picture of `natural` pixels measures: its pixels and the border.
+QSizeF MeasuredSize(QSize natural);
 
 struct PreviewSize {
     float width;

@@ -42,6 +42,31 @@ TEST(FitWithin, ScalesDownKeepingTheShapeAndLeavesSmallSizesAlone) {
     }
 }
 
+TEST(OpenedSize, IsTheMeasuredSizeFittedInWholePixelsWithItsReference) {
+    const struct {
+        QSize natural;
+        QSizeF limit;
+        float width, height;
+        std::int16_t h, w;
+    } cases[] = {
+        // The picture and a 2-pixel border each side, in twips.
+        {{296, 196}, {32767, 32767}, 4500, 3000, 3000, 4500},
+        {{1, 1}, {32767, 32767}, 75, 75, 75, 75},
+        // Scaled down to the limit, then to whole pixels.
+        {{3996, 1996}, {28800, 14000}, 28005, 13995, 13995, 28005},
+        {{40000, 10}, {32767, 32767}, 32760, 15, 15, 32760},
+        // Past 32767 pixels a control stops growing, and past 16 bits the reference does.
+        {{3000000, 10}, {1e9, 1e9}, 491505, 210, 210, 32767},
+    };
+    for (const auto& c : cases) {
+        const sizing::OpenedSize size = sizing::OpenedSizeFor(c.natural, c.limit);
+        EXPECT_EQ(size.width, c.width) << c.natural.width() << " x " << c.natural.height();
+        EXPECT_EQ(size.height, c.height) << c.natural.width() << " x " << c.natural.height();
+        EXPECT_EQ(size.reference.height, c.h) << c.natural.width();
+        EXPECT_EQ(size.reference.width, c.w) << c.natural.width();
+    }
+}
+
 TEST(PictureHeight, IsRoundedToSinglePrecisionTwice) {
     EXPECT_FLOAT_EQ(sizing::PictureHeightFor(2250, 3000, 3000), 2250);
     EXPECT_FLOAT_EQ(sizing::PictureHeightFor(1455.0, 2055, 4110), 2910);

@@ -1,5 +1,6 @@
 #include "platform/core/twips.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <limits>
@@ -37,6 +38,10 @@ int TwipsToPixels(double twips) {
 
 float PixelsToTwips(int pixels) {
     return static_cast<float>(pixels) * kTwipsPerPixel;
+}
+
+int ControlPixels(float twips) {
+    return std::clamp(TwipsToPixels(twips), 0, 32767);
 }
 
 }  // namespace platform

@@ -17,4 +17,8 @@ int TwipsToPixels(double twips);
 
 float PixelsToTwips(int pixels);
 
+// A control's size in pixels for a size in twips, as controls apply it: whole pixels from 0 to
+// 32767.
+int ControlPixels(float twips);
+
 }  // namespace platform

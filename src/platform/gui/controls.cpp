@@ -29,10 +29,6 @@ void TwipsGeometry::SetTop(float twips) {
     widget_->move(widget_->x(), TwipsToPixels(twips));
 }
 
-int ControlPixels(float twips) {
-    return std::clamp(TwipsToPixels(twips), 0, 32767);
-}
-
 void TwipsGeometry::SetWidth(float twips) {
     widget_->resize(ControlPixels(twips), widget_->height());
 }
@@ -73,7 +69,11 @@ QSize DecodeTargetFor(QSize logical, qreal devicePixelRatio, QSize detailBound) 
 }
 
 QSize ImageBox::DecodeTarget() const {
-    return DecodeTargetFor(size(), devicePixelRatioF(), detailBound_);
+    return DecodeTargetAt(size());
+}
+
+QSize ImageBox::DecodeTargetAt(QSize logical) const {
+    return DecodeTargetFor(logical, devicePixelRatioF(), detailBound_);
 }
 
 void ImageBox::Draw(QPainter& painter, const QRect& target) const {
@@ -100,18 +100,6 @@ void ImageBox::mouseDoubleClickEvent(QMouseEvent* event) {
 
 PictureLoad LoadPictureFor(const ImageBox& box, const FilePath& path, ThumbnailCache* thumbnails) {
     return LoadPicture(path, box.DecodeTarget(), thumbnails);
-}
-
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent), TwipsGeometry(this) {
-    hide();
-}
-
-void PictureBox::SetPicture(Picture picture) {
-    picture_ = std::move(picture);
-    if (picture_) {
-        const QSize natural = picture_->NaturalSize();
-        resize(natural.width() + 2 * kBorderPixels, natural.height() + 2 * kBorderPixels);
-    }
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 class QPainter;
 
 #include "platform/core/file_path.h"
+#include "platform/core/twips.h"
 #include "platform/gui/picture.h"
 
 // Controls placed on a window's client area, with Left, Top, Width and Height in twips.
@@ -45,6 +46,8 @@ public:
     void KeepDetailUpTo(QSize devicePixels) { detailBound_ = devicePixels; }
     // The size, in device pixels, at which a picture for this control is best decoded.
     QSize DecodeTarget() const;
+    // The same for the control sized to `logical` pixels.
+    QSize DecodeTargetAt(QSize logical) const;
     // Draws the picture stretched over `target`, in the painter's logical pixels. The control
     // paints itself this way, and a window drawn on screen draws it this way for it.
     void Draw(QPainter& painter, const QRect& target) const;
@@ -66,26 +69,9 @@ private:
 // The device pixels at which a picture shown at `logical` pixels is best decoded, with detail
 // kept up to `detailBound` device pixels (empty: as shown).
 QSize DecodeTargetFor(QSize logical, qreal devicePixelRatio, QSize detailBound = {});
-// A control's size in pixels for a size in twips, as controls apply it.
-int ControlPixels(float twips);
 
 // Loads the file at the size the control will show it, through the thumbnail cache when given.
 PictureLoad LoadPictureFor(const ImageBox& box, const FilePath& path,
                            ThumbnailCache* thumbnails = nullptr);
-
-// A hidden picture box with AutoSize on: loading a picture makes it the picture's size plus
-// its 3-D border, 2 pixels on each side. It only measures, so it never decodes the picture.
-class PictureBox : public QWidget, public TwipsGeometry {
-    Q_OBJECT
-public:
-    static constexpr int kBorderPixels = 2;
-
-    explicit PictureBox(QWidget* parent);
-    void SetPicture(Picture picture);
-    const Picture& GetPicture() const { return picture_; }
-
-private:
-    Picture picture_;
-};
 
 }  // namespace platform

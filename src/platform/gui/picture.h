@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/core/file_path.h"
+#include "platform/core/picture_formats.h"
 #include "platform/core/thumbnail_rules.h"
 
 // Pictures: JPEG and GIF files, and from outside the browser PNG, WebP and BMP files, decoded
@@ -118,12 +119,6 @@ QSize DecodeSizeFor(QSize natural, QSize wanted);
 // they are a photo's, still what the file holds (its stamp is the one they were decoded at) and
 // at least the covering class's size. Never waits for the write. Whether one was stored.
 bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCache& thumbnails);
-
-// Whether the JPEG data reaches its end-of-image marker (a truncated download does not).
-bool JpegReachesEnd(const QByteArray& data);
-// Whether the PNG data's chunks, each with its checksum intact, run from the header to the end
-// chunk (a cut or damaged file does not).
-bool PngReachesEnd(const QByteArray& data);
 
 // Decodes started ahead on worker threads and picked up later by path and size: the start-up
 // restore starts one for every record, then takes them record by record. Decodes not taken are

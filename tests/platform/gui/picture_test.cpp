@@ -89,6 +89,10 @@ TEST(LoadPicture, ReadsPngWebpAndBmpWholeAndRefusesDamagedOnes) {
     WriteBytes("damaged.png", damaged);
     WriteBytes("cut.png", test_support::ReadBytes("opaque.png").chopped(12));
     WriteBytes("text.png", "this is not a picture\n");
+    // Each format is cut by its own end check; a format Qt reads but the table has not is refused.
+    WriteBytes("cut.webp", test_support::ReadBytes("a.webp").chopped(3));
+    WriteBytes("cut.bmp", test_support::ReadBytes("a.bmp").chopped(3));
+    ASSERT_TRUE(opaque.save("other.bmp", "ppm"));
     const struct {
         const char* file;
         PictureError error;
@@ -102,6 +106,9 @@ TEST(LoadPicture, ReadsPngWebpAndBmpWholeAndRefusesDamagedOnes) {
         {"damaged.png", PictureError::Truncated, nullptr, false},
         {"cut.png", PictureError::Truncated, nullptr, false},
         {"text.png", PictureError::NotAPicture, nullptr, false},
+        {"cut.webp", PictureError::Truncated, nullptr, false},
+        {"cut.bmp", PictureError::Truncated, nullptr, false},
+        {"other.bmp", PictureError::NotAPicture, nullptr, false},
     };
     for (const auto& c : cases) {
         const platform::PictureLoad loaded = LoadPicture(folder.Path(c.file));
