@@ -66,8 +66,12 @@ void PinnedWindow::Place(float left, float top, float width, float height) {
 }
 
 void PinnedWindow::SetPicture(platform::Picture picture) {
-    // Words found in another picture, or in the file before it changed, fit this one no more.
-    EndTextSelection();
+    // Words found in another file, or in this one before it changed, fit the picture no more;
+    // a zoom's sharper copy of the same file keeps them.
+    if (selection_ && (!picture || picture->Path() != Picture()->Path() ||
+                       text_recognition::IdentityOf(picture->Path()) != selectedFile_)) {
+        EndTextSelection();
+    }
     picture_->SetPicture(std::move(picture));
     picture_->setVisible(true);
     animated_.reset();
@@ -234,6 +238,7 @@ void PinnedWindow::CopyText() {
 void PinnedWindow::StartTextSelection() {
     RequestText([this](const text_recognition::Recognition& r) {
         EndTextSelection();
+        selectedFile_ = text_recognition::IdentityOf(Picture()->Path());
         selection_ = new TextSelection(picture_, r.words, Picture()->NaturalSize());
         connect(selection_, &TextSelection::copyRequested, this, &PinnedWindow::CopySelectedText);
         connect(selection_, &TextSelection::leaveRequested, this, &PinnedWindow::EndTextSelection);

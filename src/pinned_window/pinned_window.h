@@ -7,6 +7,7 @@
 #include "platform/gui/picture.h"
 #include "platform/gui/twips_window.h"
 #include "store/pin_settings.h"
+#include "text_recognition/text_cache.h"
 
 class QMenu;
 
@@ -124,6 +125,7 @@ private:
     WheelZoom* zoom_ = nullptr;                       // made on first use
     platform::ThumbnailCache* thumbnails_ = nullptr;  // for the zoom's sharp pixels
     TextSelection* selection_ = nullptr;
+    std::optional<text_recognition::FileIdentity> selectedFile_;  // what selection_'s words are of
 };
 
 }  // namespace pinned_window

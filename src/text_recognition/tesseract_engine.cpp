@@ -71,6 +71,8 @@ void TesseractEngine::Unload() {
     if (!api_) return;
     api_->End();
     api_.reset();
+    // The dictionaries stay in a cache of Tesseract's own, shared by its engines, until cleared.
+    tesseract::TessBaseAPI::ClearPersistentCache();
     // The engine's tables were many small blocks: hand the freed pages back to the system.
     malloc_trim(0);
 }

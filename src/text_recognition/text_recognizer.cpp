@@ -1,5 +1,8 @@
 #include "text_recognition/text_recognizer.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QThread>
@@ -11,6 +14,10 @@
 namespace text_recognition {
 
 namespace {
+
+// The worker's nice value, which the engine's own threads inherit: the windows' thread comes
+// first whenever it has work, and recognition takes what it leaves.
+constexpr int kWorkerNice = 10;
 
 // The file's picture at its full resolution, turned upright as it is shown.
 std::optional<QImage> ReadPicture(const platform::FilePath& path) {
@@ -39,7 +46,8 @@ TextRecognizer::TextRecognizer(RecognizerSettings settings, QObject* parent)
     thread_->setObjectName(QStringLiteral("text recognition"));
     worker_->moveToThread(thread_);
     connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
-    thread_->start(QThread::LowPriority);
+    thread_->start();
+    QMetaObject::invokeMethod(worker_, [] { setpriority(PRIO_PROCESS, gettid(), kWorkerNice); });
     idle_->setSingleShot(true);
     idle_->setInterval(settings_.idleUnload);
     connect(idle_, &QTimer::timeout, this, [this] {
