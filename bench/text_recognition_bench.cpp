@@ -77,7 +77,7 @@ const QStringList kEnglish = {
 
 // The screenshot: both languages, alternating, filling 1920 x 1080.
 QString Screenshot() {
-    const QString path = Folder().filePath(QStringLiteral("screenshot.png"));
+    QString path = Folder().filePath(QStringLiteral("screenshot.png"));
     if (QFile::exists(path)) return path;
     QStringList lines;
     const int rows = smoke ? 4 : 16;

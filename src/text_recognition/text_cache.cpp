@@ -55,7 +55,8 @@ std::optional<Words> TextCache::Find(const platform::FilePath& path, FileIdentit
     const QJsonValue list = root.value(QLatin1String("words"));
     if (!list.isArray()) return std::nullopt;
     Words words;
-    for (const QJsonValue& value : list.toArray()) {
+    const QJsonArray rows = list.toArray();
+    for (const auto& value : rows) {
         const QJsonArray row = value.toArray();
         if (row.size() != 6 || !row[0].isString()) return std::nullopt;
         for (qsizetype i = 1; i < row.size(); ++i) {

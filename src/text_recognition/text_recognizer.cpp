@@ -1,8 +1,5 @@
 #include "text_recognition/text_recognizer.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QImageReader>
 #include <QThread>
@@ -14,10 +11,6 @@
 namespace text_recognition {
 
 namespace {
-
-// The worker's nice value, which the engine's own threads inherit: the windows' thread comes
-// first whenever it has work, and recognition takes what it leaves.
-constexpr int kWorkerNice = 10;
 
 // The file's picture at its full resolution, turned upright as it is shown.
 std::optional<QImage> ReadPicture(const platform::FilePath& path) {
@@ -47,7 +40,6 @@ TextRecognizer::TextRecognizer(RecognizerSettings settings, QObject* parent)
     worker_->moveToThread(thread_);
     connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
     thread_->start();
-    QMetaObject::invokeMethod(worker_, [] { setpriority(PRIO_PROCESS, gettid(), kWorkerNice); });
     idle_->setSingleShot(true);
     idle_->setInterval(settings_.idleUnload);
     connect(idle_, &QTimer::timeout, this, [this] {

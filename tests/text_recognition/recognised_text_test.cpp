@@ -51,10 +51,5 @@ TEST(RecognisedText, DragSelectsWordsInReadingOrder) {
     EXPECT_TRUE(DraggedRange({}, {0, 0}, {10, 10}).Empty());
 }
 
-TEST(RecognisedText, DoubleClickFindsTheWordUnderThePoint) {
-    EXPECT_EQ(WordAt(kWords, {60, 55}), 3);
-    EXPECT_EQ(WordAt(kWords, {65, 15}), -1);
-}
-
 }  // namespace
 }  // namespace text_recognition
