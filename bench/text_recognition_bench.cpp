@@ -36,6 +36,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -120,8 +121,8 @@ text_recognition::RecognizerSettings FreshSettings(
 
 bool Ready(benchmark::State& state) {
     Application();
-    if (Languages().isEmpty()) {
-        state.SkipWithError("no jpn and eng language data");
+    if (Languages().isEmpty() || QStandardPaths::findExecutable("tesseract").isEmpty()) {
+        state.SkipWithError("no jpn and eng language data, or no tesseract command line");
         return false;
     }
     return true;

@@ -228,10 +228,7 @@ void PinnedWindow::RequestText(std::function<void(const text_recognition::Recogn
 
 void PinnedWindow::CopyText() {
     RequestText([this](const text_recognition::Recognition& r) {
-        const QString text = text_recognition::TextOf(r.words);
-        QGuiApplication::clipboard()->setText(text);
-        ShowNote(
-            QStringLiteral("%1文字をコピーしました").arg(text_recognition::CharacterCount(text)));
+        CopyToClipboard(text_recognition::TextOf(r.words));
     });
 }
 
@@ -249,8 +246,10 @@ void PinnedWindow::StartTextSelection() {
 }
 
 void PinnedWindow::CopySelectedText() {
-    if (!selection_ || selection_->Selection().Empty()) return;
-    const QString text = selection_->SelectedText();
+    if (selection_ && !selection_->Selection().Empty()) CopyToClipboard(selection_->SelectedText());
+}
+
+void PinnedWindow::CopyToClipboard(const QString& text) {
     QGuiApplication::clipboard()->setText(text);
     ShowNote(QStringLiteral("%1文字をコピーしました").arg(text_recognition::CharacterCount(text)));
 }

@@ -111,6 +111,8 @@ private:
     bool TextAvailable() const;
     void RequestText(std::function<void(const text_recognition::Recognition&)> then);
     void CopySelectedText();
+    // Puts the text on the clipboard and says near the pin how many characters it holds.
+    void CopyToClipboard(const QString& text);
     void ShowNote(const QString& text);
 
     platform::ImageBox* picture_;
