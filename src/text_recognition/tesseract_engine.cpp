@@ -8,13 +8,33 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <cmath>
+#include <iterator>
+#include <vector>
 
 namespace text_recognition {
 namespace {
 
-// Below this confidence (0-100) a word is taken for what the engine reads into texture: real
-// text scores far above it, noise and photos below.
-constexpr float kMinConfidence = 50.0F;
+// Below this mean confidence (0-100) a line is taken for what the engine reads into texture:
+// real text scores far above it, noise and photos below. A whole line is judged, as a single
+// word the engine is unsure of in a line of text is as often right as not.
+constexpr float kMinLineConfidence = 50.0F;
+
+Words DropUnsureLines(Words words, const std::vector<float>& confidences) {
+    Words kept;
+    for (size_t start = 0; start < words.size();) {
+        size_t end = start;
+        float sum = 0;
+        for (; end < words.size() && words[end].line == words[start].line; ++end) {
+            sum += confidences[end];
+        }
+        if (sum / float(end - start) >= kMinLineConfidence) {
+            std::move(words.begin() + qsizetype(start), words.begin() + qsizetype(end),
+                      std::back_inserter(kept));
+        }
+        start = end;
+    }
+    return kept;
+}
 
 bool HasLanguage(const QString& dataPath, const char* language) {
     return QFileInfo(dataPath + QLatin1Char('/') + QLatin1String(language) +
@@ -97,6 +117,7 @@ Words TesseractEngine::Recognise(const QImage& picture, const std::atomic<bool>*
         return words;
     }
     std::unique_ptr<tesseract::ResultIterator> it(api_->GetIterator());
+    std::vector<float> confidences;  // of each word in `words`
     int line = -1;
     if (it) {
         do {
@@ -107,16 +128,17 @@ Words TesseractEngine::Recognise(const QImage& picture, const std::atomic<bool>*
             int top = 0;
             int right = 0;
             int bottom = 0;
-            if (word.isEmpty() || it->Confidence(tesseract::RIL_WORD) < kMinConfidence ||
+            if (word.isEmpty() ||
                 !it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom)) {
                 continue;
             }
             words.push_back(
                 {word, QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), std::max(line, 0)});
+            confidences.push_back(it->Confidence(tesseract::RIL_WORD));
         } while (it->Next(tesseract::RIL_WORD));
     }
     api_->Clear();
-    return words;
+    return DropUnsureLines(std::move(words), confidences);
 }
 
 }  // namespace text_recognition
