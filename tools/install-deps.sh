@@ -13,6 +13,8 @@ run_packages=(
   libxcb-xfixes0-dev libxcb-shape0-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation
   xdg-utils
+  # Text in pins: Tesseract's library and its Japanese (horizontal and vertical) and English data.
+  libtesseract-dev tesseract-ocr-jpn tesseract-ocr-jpn-vert tesseract-ocr-eng
 )
 test_packages=(
   libgtest-dev libbenchmark-dev
@@ -23,6 +25,8 @@ test_packages=(
   trayer
   xcompmgr
   xclip
+  # The recognition benchmark's baseline: the tesseract command line on the same files.
+  tesseract-ocr
   # The restore tests under GNOME's, KDE's and Xfce's window managers: mutter runs headless with
   # its Xwayland and a session bus of its own (dbus-run-session comes with dbus-x11).
   mutter xwayland dbus-x11

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
 
@@ -15,10 +16,13 @@
 #include "main_window/main_window.h"
 #include "pin_board/pin_board.h"
 #include "pin_list_window/pin_list_window.h"
+#include "pinned_window/pinned_window.h"
 #include "platform/core/file_path.h"
 #include "platform/gui/labels.h"
 #include "platform/gui/pasted_picture.h"
 #include "platform/gui/thumbnail_cache.h"
+#include "text_recognition/tesseract_engine.h"
+#include "text_recognition/text_recognizer.h"
 
 namespace app {
 
@@ -26,6 +30,10 @@ Program::Program(const QString& dataFile, const QString& thumbnailFolder)
     : thumbnails_(thumbnailFolder.isEmpty()
                       ? nullptr
                       : std::make_unique<platform::ThumbnailCache>(thumbnailFolder)),
+      textRecognizer_(
+          std::make_unique<text_recognition::TextRecognizer>(text_recognition::RecognizerSettings{
+              QFileInfo(dataFile).absolutePath() + QStringLiteral("/text"),
+              text_recognition::DefaultDataPath()})),
       board_(std::make_unique<pin_board::PinBoard>(dataFile, thumbnails_.get())),
       saveFailureNotice_(std::make_unique<SaveFailureNotice>()),
       help_(std::make_unique<help::Help>()),
@@ -37,6 +45,7 @@ Program::Program(const QString& dataFile, const QString& thumbnailFolder)
         [notice = saveFailureNotice_.get()](const QString& file, const store::SaveResult& result) {
             notice->Saved(file, result);
         });
+    pinned_window::PinnedWindow::SetTextRecognizer(textRecognizer_.get());
     // A pin deleted from its own menu may have been the last on the desktop: as after "削除",
     // the browser comes back without "非表示", or nothing would be left to reach the program by.
     QObject::connect(board_.get(), &pin_board::PinBoard::deleted, board_.get(), [this] {
@@ -48,7 +57,10 @@ Program::Program(const QString& dataFile, const QString& thumbnailFolder)
         [this](const pin_board::Unpinned& picture) { DisplayWindow().ShowUnpinned(picture); });
 }
 
-Program::~Program() = default;
+Program::~Program() {
+    // The recognizer outlives the windows (see the members); no pin asks it anything more.
+    pinned_window::PinnedWindow::SetTextRecognizer(nullptr);
+}
 
 template <typename Window>
 void Program::ConnectCommands(Window* window, help::HelpSection section) {

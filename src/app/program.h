@@ -31,6 +31,10 @@ class FilePath;
 class ThumbnailCache;
 }  // namespace platform
 
+namespace text_recognition {
+class TextRecognizer;
+}
+
 namespace app {
 
 class PictureOpener;
@@ -82,6 +86,9 @@ public:
     help::Help& Help() { return *help_; }
     // Null when the program runs without one.
     platform::ThumbnailCache* Thumbnails() { return thumbnails_.get(); }
+    // Recognises the text of pins when asked, and keeps it in the folder "text" beside the
+    // data file; CachedText answers a search without recognising anything.
+    text_recognition::TextRecognizer& TextRecognizer() { return *textRecognizer_; }
 
 private:
     // Help, About and quitting, which both windows with a menu bar offer.
@@ -92,6 +99,7 @@ private:
 
     // Declared in the order they may be needed; they go in the reverse order, the windows first.
     std::unique_ptr<platform::ThumbnailCache> thumbnails_;
+    std::unique_ptr<text_recognition::TextRecognizer> textRecognizer_;
     std::unique_ptr<pin_board::PinBoard> board_;
     std::unique_ptr<SaveFailureNotice> saveFailureNotice_;
     std::unique_ptr<help::Help> help_;

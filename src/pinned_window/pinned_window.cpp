@@ -1,23 +1,39 @@
 #include "pinned_window/pinned_window.h"
 
 #include <QActionGroup>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <QWindow>
 
 #include <algorithm>
 
 #include "pinned_window/animation_player.h"
+#include "pinned_window/text_selection.h"
 #include "pinned_window/wheel_zoom.h"
 #include "platform/gui/controls.h"
 #include "platform/gui/x11_pin_state.h"
 #include "platform/gui/x11_visibility.h"
+#include "text_recognition/text_recognizer.h"
 
 namespace pinned_window {
+namespace {
+
+text_recognition::TextRecognizer* textRecognizer = nullptr;
+
+// How long a note stays near the pin.
+constexpr int kNoteMilliseconds = 4000;
+
+}  // namespace
+
+void PinnedWindow::SetTextRecognizer(text_recognition::TextRecognizer* recognizer) {
+    textRecognizer = recognizer;
+}
 
 PinnedWindow::PinnedWindow()
     : TwipsWindow(Qt::Window | Qt::FramelessWindowHint, platform::Sizing::Free) {
@@ -50,6 +66,12 @@ void PinnedWindow::Place(float left, float top, float width, float height) {
 }
 
 void PinnedWindow::SetPicture(platform::Picture picture) {
+    // Words found in another file, or in this one before it changed, fit the picture no more;
+    // a zoom's sharper copy of the same file keeps them.
+    if (selection_ && (!picture || picture->Path() != Picture()->Path() ||
+                       text_recognition::IdentityOf(picture->Path()) != selectedFile_)) {
+        EndTextSelection();
+    }
     picture_->SetPicture(std::move(picture));
     picture_->setVisible(true);
     animated_.reset();
@@ -151,6 +173,20 @@ QMenu* PinnedWindow::BuildMenu() {
     connect(item(menu, "showFolder", QStringLiteral("フォルダを開く")), &QAction::triggered, this,
             &PinnedWindow::showFolderRequested);
     menu->addSeparator();
+    QAction* copyText = item(menu, "copyText", QStringLiteral("文字を認識してコピー"));
+    copyText->setEnabled(TextAvailable());
+    connect(copyText, &QAction::triggered, this, &PinnedWindow::CopyText);
+    if (selection_) {
+        connect(item(menu, "copySelectedText", QStringLiteral("選択した文字をコピー")),
+                &QAction::triggered, this, &PinnedWindow::CopySelectedText);
+        connect(item(menu, "endTextSelection", QStringLiteral("文字の選択を終了")),
+                &QAction::triggered, this, &PinnedWindow::EndTextSelection);
+    } else {
+        QAction* selectText = item(menu, "selectText", QStringLiteral("文字を選択"));
+        selectText->setEnabled(TextAvailable());
+        connect(selectText, &QAction::triggered, this, &PinnedWindow::StartTextSelection);
+    }
+    menu->addSeparator();
     connect(item(menu, "unpin", QStringLiteral("張り付けを解除")), &QAction::triggered, this,
             &PinnedWindow::unpinRequested);
     connect(item(menu, "delete", QStringLiteral("削除")), &QAction::triggered, this,
@@ -162,7 +198,71 @@ void PinnedWindow::DrawContents(QPainter& painter) {
     painter.fillRect(rect(), palette().color(QPalette::Window));
     if (picture_->Visible()) {
         DrawPicture(painter, QRect(picture_->mapTo(this, QPoint(0, 0)), picture_->size()));
+        if (selection_) selection_->Draw(painter, picture_->mapTo(this, QPoint(0, 0)));
     }
+}
+
+bool PinnedWindow::TextAvailable() const {
+    return textRecognizer && textRecognizer->Available() && Picture() &&
+           !Picture()->Path().IsEmpty();
+}
+
+void PinnedWindow::RequestText(std::function<void(const text_recognition::Recognition&)> then) {
+    if (!TextAvailable()) return;
+    setCursor(Qt::BusyCursor);
+    textRecognizer->Recognise(
+        Picture()->Path(), this,
+        [this, then = std::move(then)](const text_recognition::Recognition& r) {
+            unsetCursor();
+            if (r.failure) {
+                qWarning("vellora: text of %s: %s", qPrintable(Picture()->Path().DisplayText()),
+                         qPrintable(*r.failure));
+                ShowNote(QStringLiteral("文字を認識できませんでした"));
+            } else if (r.words.empty()) {
+                ShowNote(QStringLiteral("文字が見つかりませんでした"));
+            } else {
+                then(r);
+            }
+        });
+}
+
+void PinnedWindow::CopyText() {
+    RequestText([this](const text_recognition::Recognition& r) {
+        CopyToClipboard(text_recognition::TextOf(r.words));
+    });
+}
+
+void PinnedWindow::StartTextSelection() {
+    RequestText([this](const text_recognition::Recognition& r) {
+        EndTextSelection();
+        selectedFile_ = text_recognition::IdentityOf(Picture()->Path());
+        selection_ = new TextSelection(picture_, r.words, Picture()->NaturalSize());
+        connect(selection_, &TextSelection::copyRequested, this, &PinnedWindow::CopySelectedText);
+        connect(selection_, &TextSelection::leaveRequested, this, &PinnedWindow::EndTextSelection);
+        selection_->show();
+        activateWindow();
+        selection_->setFocus();
+    });
+}
+
+void PinnedWindow::CopySelectedText() {
+    if (selection_ && !selection_->Selection().Empty()) CopyToClipboard(selection_->SelectedText());
+}
+
+void PinnedWindow::CopyToClipboard(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    ShowNote(QStringLiteral("%1文字をコピーしました").arg(text_recognition::CharacterCount(text)));
+}
+
+void PinnedWindow::EndTextSelection() {
+    if (!selection_) return;
+    delete selection_;
+    selection_ = nullptr;
+    RepaintPicture();
+}
+
+void PinnedWindow::ShowNote(const QString& text) {
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), text, this, QRect(), kNoteMilliseconds);
 }
 
 bool PinnedWindow::Animated() {
@@ -255,6 +355,9 @@ void PinnedWindow::moveEvent(QMoveEvent* event) {
 }
 
 bool PinnedWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == picture_ && event->type() == QEvent::Resize && selection_) {
+        selection_->setGeometry(picture_->rect());
+    }
     if (watched == picture_ && event->type() == QEvent::Paint && animation_ &&
         !animation_->Frame().isNull() && !testAttribute(Qt::WA_PaintOnScreen)) {
         QPainter painter(picture_);

@@ -7,6 +7,7 @@
 #include "platform/gui/picture.h"
 #include "platform/gui/twips_window.h"
 #include "store/pin_settings.h"
+#include "text_recognition/text_cache.h"
 
 class QMenu;
 
@@ -16,9 +17,15 @@ class ObscuredWatch;
 class ThumbnailCache;
 }  // namespace platform
 
+namespace text_recognition {
+class TextRecognizer;
+struct Recognition;
+}  // namespace text_recognition
+
 namespace pinned_window {
 
 class AnimationPlayer;
+class TextSelection;
 class WheelZoom;
 
 // A picture pinned to the desktop: a window without frame or title bar that is nothing but its
@@ -50,6 +57,17 @@ public:
     // The wheel zooms the window around the cursor; the sharper pixels each size needs come from
     // `thumbnails` (may be null) when it holds them, else from the file.
     void SetThumbnails(platform::ThumbnailCache* thumbnails) { thumbnails_ = thumbnails; }
+    // What every pin recognises its text with (may be null, or without its language data: the
+    // menu's text items are then disabled). Its owner clears it before it goes.
+    static void SetTextRecognizer(text_recognition::TextRecognizer* recognizer);
+
+    // The text of the picture: recognised (or taken from the cache) and put on the clipboard,
+    // or made selectable on the pin. A note near the pin tells what came of it.
+    void CopyText();
+    void StartTextSelection();
+    // The selectable words over the picture while the user selects text; null otherwise.
+    TextSelection* Selection() const { return selection_; }
+    void EndTextSelection();
 
     // An animated GIF plays while its setting asks for it and the window can be seen: not while
     // it is hidden, minimised, off every screen or, without a compositing manager, covered
@@ -90,6 +108,12 @@ private:
     void WatchObscured();
     void DrawPicture(QPainter& painter, const QRect& target);
     void RepaintPicture();
+    bool TextAvailable() const;
+    void RequestText(std::function<void(const text_recognition::Recognition&)> then);
+    void CopySelectedText();
+    // Puts the text on the clipboard and says near the pin how many characters it holds.
+    void CopyToClipboard(const QString& text);
+    void ShowNote(const QString& text);
 
     platform::ImageBox* picture_;
     store::PinSettings settings_;
@@ -102,6 +126,8 @@ private:
     WheelZoom& Zoom();
     WheelZoom* zoom_ = nullptr;                       // made on first use
     platform::ThumbnailCache* thumbnails_ = nullptr;  // for the zoom's sharp pixels
+    TextSelection* selection_ = nullptr;
+    std::optional<text_recognition::FileIdentity> selectedFile_;  // what selection_'s words are of
 };
 
 }  // namespace pinned_window

@@ -55,8 +55,13 @@ done
 # Depends comes from the libraries the program links, plus Qt's X11 plugin loaded at run time.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for package in libc6 libqt6widgets6 libxcb1 qt6-qpa-plugins; do
+for package in libc6 libqt6widgets6 libxcb1 qt6-qpa-plugins libtesseract5; do
   grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
+done
+# Text in pins needs the language data, which the package recommends.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for package in tesseract-ocr-jpn tesseract-ocr-eng; do
+  grep -qE "(^|, )$package( |,|$)" <<<"$recommends" || fail "Recommends lacks $package"
 done
 
 # The package's version (debian/changelog) is the one the program it holds says it is (CMake's

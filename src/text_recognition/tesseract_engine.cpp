@@ -1,0 +1,144 @@
+#include "text_recognition/tesseract_engine.h"
+
+#include <malloc.h>
+#include <tesseract/baseapi.h>
+#include <tesseract/ocrclass.h>
+#include <tesseract/resultiterator.h>
+
+#include <QFileInfo>
+#include <QPainter>
+#include <cmath>
+#include <iterator>
+#include <vector>
+
+namespace text_recognition {
+namespace {
+
+// Below this mean confidence (0-100) a line is taken for what the engine reads into texture:
+// real text scores far above it, noise and photos below. A whole line is judged, as a single
+// word the engine is unsure of in a line of text is as often right as not.
+constexpr float kMinLineConfidence = 50.0F;
+
+Words DropUnsureLines(Words words, const std::vector<float>& confidences) {
+    Words kept;
+    for (size_t start = 0; start < words.size();) {
+        size_t end = start;
+        float sum = 0;
+        for (; end < words.size() && words[end].line == words[start].line; ++end) {
+            sum += confidences[end];
+        }
+        if (sum / float(end - start) >= kMinLineConfidence) {
+            std::move(words.begin() + qsizetype(start), words.begin() + qsizetype(end),
+                      std::back_inserter(kept));
+        }
+        start = end;
+    }
+    return kept;
+}
+
+bool HasLanguage(const QString& dataPath, const char* language) {
+    return QFileInfo(dataPath + QLatin1Char('/') + QLatin1String(language) +
+                     QStringLiteral(".traineddata"))
+        .isFile();
+}
+
+// The picture as 24-bit RGB over white, as the command line reads a file: transparent parts
+// of a PNG are blank paper, not black ink.
+QImage OpaqueRgb(const QImage& picture) {
+    if (!picture.hasAlphaChannel()) return picture.convertToFormat(QImage::Format_RGB888);
+    QImage opaque(picture.size(), QImage::Format_RGB888);
+    opaque.fill(Qt::white);
+    QPainter painter(&opaque);
+    painter.drawImage(0, 0, picture);
+    painter.end();
+    return opaque;
+}
+
+}  // namespace
+
+QString DefaultDataPath() {
+    const QString prefix = qEnvironmentVariable("TESSDATA_PREFIX");
+    return prefix.isEmpty() ? QStringLiteral("/usr/share/tesseract-ocr/5/tessdata") : prefix;
+}
+
+std::optional<QString> LanguagesIn(const QString& dataPath) {
+    if (!HasLanguage(dataPath, "jpn") || !HasLanguage(dataPath, "eng")) return std::nullopt;
+    return HasLanguage(dataPath, "jpn_vert") ? QStringLiteral("jpn+eng+jpn_vert")
+                                             : QStringLiteral("jpn+eng");
+}
+
+TesseractEngine::TesseractEngine() = default;
+
+TesseractEngine::~TesseractEngine() {
+    Unload();
+}
+
+std::optional<QString> TesseractEngine::Load(const QString& dataPath, const QString& languages) {
+    if (api_) return std::nullopt;
+    auto api = std::make_unique<tesseract::TessBaseAPI>();
+    const QByteArray path = QFile::encodeName(dataPath);
+    const QByteArray names = languages.toLatin1();
+    if (api->Init(path.constData(), names.constData(), tesseract::OEM_DEFAULT) != 0) {
+        return QStringLiteral("Tesseract could not load %1 from %2").arg(languages, dataPath);
+    }
+    // The command line's layout analysis: the whole page, columns and blocks found.
+    api->SetPageSegMode(tesseract::PSM_AUTO);
+    api_ = std::move(api);
+    return std::nullopt;
+}
+
+void TesseractEngine::Unload() {
+    if (!api_) return;
+    api_->End();
+    api_.reset();
+    // The dictionaries stay in a cache of Tesseract's own, shared by its engines, until cleared.
+    tesseract::TessBaseAPI::ClearPersistentCache();
+    // The engine's tables were many small blocks: hand the freed pages back to the system.
+    malloc_trim(0);
+}
+
+Words TesseractEngine::Recognise(const QImage& picture, const std::atomic<bool>* cancel) {
+    Words words;
+    if (!api_ || picture.isNull()) return words;
+    const QImage rgb = OpaqueRgb(picture);
+    api_->SetImage(rgb.constBits(), rgb.width(), rgb.height(), 3, int(rgb.bytesPerLine()));
+    // The resolution the file states, as the command line takes it; none leaves the engine's
+    // own estimate.
+    if (const int dpi = int(std::lround(picture.dotsPerMeterX() * 0.0254)); dpi > 0) {
+        api_->SetSourceResolution(dpi);
+    }
+    tesseract::ETEXT_DESC monitor;
+    monitor.cancel = [](void* flag, int) {
+        return flag && static_cast<const std::atomic<bool>*>(flag)->load();
+    };
+    monitor.cancel_this = const_cast<std::atomic<bool>*>(cancel);
+    if (api_->Recognize(&monitor) != 0) {
+        api_->Clear();
+        return words;
+    }
+    std::unique_ptr<tesseract::ResultIterator> it(api_->GetIterator());
+    std::vector<float> confidences;  // of each word in `words`
+    int line = -1;
+    if (it) {
+        do {
+            if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) ++line;
+            const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+            const QString word = QString::fromUtf8(text.get()).trimmed();
+            int left = 0;
+            int top = 0;
+            int right = 0;
+            int bottom = 0;
+            if (word.isEmpty() ||
+                !it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom)) {
+                continue;
+            }
+            words.push_back(
+                {word, QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), std::max(line, 0)});
+            confidences.push_back(it->Confidence(tesseract::RIL_WORD));
+        } while (it->Next(tesseract::RIL_WORD));
+    }
+    api_->Clear();
+    return DropUnsureLines(std::move(words), confidences);
+}
+
+}  // namespace text_recognition

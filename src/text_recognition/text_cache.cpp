@@ -1,0 +1,98 @@
+#include "text_recognition/text_cache.h"
+
+#include <sys/stat.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace text_recognition {
+namespace {
+
+// The cache file's layout; a file of another version is not read.
+constexpr int kVersion = 1;
+// Far beyond the words of any picture.
+constexpr qint64 kMaxCacheFileBytes = 64 * 1024 * 1024;
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOf(const platform::FilePath& path) {
+    struct stat status {};
+    if (::stat(path.Bytes().constData(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return FileIdentity{qint64(status.st_size),
+                        qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
+QString TextCache::FileFor(const platform::FilePath& path) const {
+    const QByteArray hash = QCryptographicHash::hash(path.Bytes(), QCryptographicHash::Sha1);
+    return folder_ + QLatin1Char('/') + QString::fromLatin1(hash.toHex()) + QStringLiteral(".json");
+}
+
+std::optional<Words> TextCache::Find(const platform::FilePath& path) const {
+    const std::optional<FileIdentity> identity = IdentityOf(path);
+    if (!identity) return std::nullopt;
+    return Find(path, *identity);
+}
+
+std::optional<Words> TextCache::Find(const platform::FilePath& path, FileIdentity identity) const {
+    QFile file(FileFor(path));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCacheFileBytes) return std::nullopt;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    const QJsonObject root = document.object();
+    if (root.value(QLatin1String("version")).toInt() != kVersion ||
+        QByteArray::fromBase64(root.value(QLatin1String("path")).toString().toLatin1()) !=
+            path.Bytes() ||
+        root.value(QLatin1String("size")).toString() != QString::number(identity.size) ||
+        root.value(QLatin1String("mtimeNs")).toString() != QString::number(identity.mtimeNs)) {
+        return std::nullopt;
+    }
+    const QJsonValue list = root.value(QLatin1String("words"));
+    if (!list.isArray()) return std::nullopt;
+    Words words;
+    const QJsonArray rows = list.toArray();
+    for (const auto& value : rows) {
+        const QJsonArray row = value.toArray();
+        if (row.size() != 6 || !row[0].isString()) return std::nullopt;
+        for (qsizetype i = 1; i < row.size(); ++i) {
+            if (!row[i].isDouble()) return std::nullopt;
+        }
+        words.push_back({row[0].toString(),
+                         QRect(row[1].toInt(), row[2].toInt(), row[3].toInt(), row[4].toInt()),
+                         row[5].toInt()});
+    }
+    return words;
+}
+
+bool TextCache::Store(const platform::FilePath& path, FileIdentity identity,
+                      const Words& words) const {
+    if (!QDir().mkpath(folder_)) return false;
+    QJsonArray list;
+    for (const Word& word : words) {
+        list.append(QJsonArray{word.text, word.box.x(), word.box.y(), word.box.width(),
+                               word.box.height(), word.line});
+    }
+    // Sizes and times as text: a nanosecond time is beyond a double's exact integers.
+    const QJsonObject root{
+        {QLatin1String("version"), kVersion},
+        {QLatin1String("path"), QString::fromLatin1(path.Bytes().toBase64())},
+        {QLatin1String("size"), QString::number(identity.size)},
+        {QLatin1String("mtimeNs"), QString::number(identity.mtimeNs)},
+        {QLatin1String("words"), list},
+    };
+    QSaveFile file(FileFor(path));
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Compact);
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+}  // namespace text_recognition

@@ -1,0 +1,113 @@
+#include "text_recognition/text_recognizer.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QThread>
+#include <QTimer>
+
+#include "platform/core/whole_file.h"
+#include "text_recognition/tesseract_engine.h"
+
+namespace text_recognition {
+
+namespace {
+
+// The file's picture at its full resolution, turned upright as it is shown.
+std::optional<QImage> ReadPicture(const platform::FilePath& path) {
+    const std::optional<QByteArray> bytes = platform::ReadWholeFile(path);
+    if (!bytes) return std::nullopt;
+    QBuffer buffer;
+    buffer.setData(*bytes);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    QImage picture = reader.read();
+    if (picture.isNull()) return std::nullopt;
+    return picture;
+}
+
+}  // namespace
+
+TextRecognizer::TextRecognizer(RecognizerSettings settings, QObject* parent)
+    : QObject(parent),
+      settings_(std::move(settings)),
+      languages_(LanguagesIn(settings_.dataPath)),
+      cache_(settings_.cacheFolder),
+      thread_(new QThread(this)),
+      worker_(new QObject),
+      engine_(std::make_unique<TesseractEngine>()),
+      idle_(new QTimer(this)) {
+    thread_->setObjectName(QStringLiteral("text recognition"));
+    worker_->moveToThread(thread_);
+    connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    thread_->start();
+    idle_->setSingleShot(true);
+    idle_->setInterval(settings_.idleUnload);
+    connect(idle_, &QTimer::timeout, this, [this] {
+        if (!running_.empty()) return;
+        QMetaObject::invokeMethod(worker_, [this] {
+            engine_->Unload();
+            engineLoaded_ = false;
+            QMetaObject::invokeMethod(this, &TextRecognizer::engineUnloaded, Qt::QueuedConnection);
+        });
+    });
+}
+
+TextRecognizer::~TextRecognizer() {
+    stopping_ = true;
+    thread_->quit();
+    thread_->wait();
+}
+
+void TextRecognizer::Recognise(const platform::FilePath& path, QObject* context,
+                               std::function<void(const Recognition&)> done) {
+    idle_->stop();
+    auto [waiters, first] = running_.try_emplace(path.Bytes());
+    waiters->second.push_back({context, std::move(done)});
+    if (!first) return;
+    QMetaObject::invokeMethod(worker_, [this, path] {
+        Recognition result = Run(path);
+        QMetaObject::invokeMethod(
+            this, [this, key = path.Bytes(), result = std::move(result)] { Finished(key, result); },
+            Qt::QueuedConnection);
+    });
+}
+
+Recognition TextRecognizer::Run(const platform::FilePath& path) {
+    // The identity before the read: a file that changes while it is read is kept under its
+    // old identity, which no later look-up matches.
+    const std::optional<FileIdentity> identity = IdentityOf(path);
+    if (!identity) return {{}, QStringLiteral("the file cannot be read")};
+    if (std::optional<Words> kept = cache_.Find(path, *identity)) return {std::move(*kept), {}};
+    if (!languages_) return {{}, QStringLiteral("no language data in %1").arg(settings_.dataPath)};
+    const std::optional<QImage> picture = ReadPicture(path);
+    if (!picture) return {{}, QStringLiteral("the file is not a picture that can be read")};
+    if (!engine_->Loaded()) {
+        if (std::optional<QString> failure = engine_->Load(settings_.dataPath, *languages_)) {
+            return {{}, failure};
+        }
+        engineLoaded_ = true;
+        ++engineLoads_;
+    }
+    Words words = engine_->Recognise(*picture, &stopping_);
+    if (stopping_) return {{}, QStringLiteral("stopped")};
+    ++engineRuns_;
+    cache_.Store(path, *identity, words);
+    return {std::move(words), {}};
+}
+
+void TextRecognizer::Finished(const QByteArray& path, const Recognition& result) {
+    const auto found = running_.find(path);
+    if (found == running_.end()) return;
+    const std::vector<Waiter> waiters = std::move(found->second);
+    running_.erase(found);
+    if (running_.empty()) idle_->start();
+    for (const Waiter& waiter : waiters) {
+        if (waiter.context) waiter.done(result);
+    }
+}
+
+std::optional<Words> TextRecognizer::CachedText(const platform::FilePath& path) const {
+    return cache_.Find(path);
+}
+
+}  // namespace text_recognition

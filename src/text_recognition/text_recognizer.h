@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/core/file_path.h"
+#include "text_recognition/recognised_text.h"
+#include "text_recognition/text_cache.h"
+
+class QThread;
+class QTimer;
+
+namespace text_recognition {
+
+class TesseractEngine;
+
+struct RecognizerSettings {
+    // Where recognised words are kept (see TextCache).
+    QString cacheFolder;
+    // Tesseract's language data (see DefaultDataPath).
+    QString dataPath;
+    // The engine is unloaded once no request has come for this long.
+    std::chrono::milliseconds idleUnload = std::chrono::minutes(5);
+};
+
+struct Recognition {
+    Words words;
+    std::optional<QString> failure;  // why the picture could not be read or recognised
+};
+
+// Recognises the text of picture files on a worker thread of its own, one picture at a time,
+// through Tesseract's C++ API, never a child process. The engine is loaded on the first request
+// and unloaded when none has come for a while. Results are kept in a TextCache: a file already
+// recognised, and unchanged since, is read from there without the engine.
+class TextRecognizer : public QObject {
+    Q_OBJECT
+public:
+    explicit TextRecognizer(RecognizerSettings settings, QObject* parent = nullptr);
+    // Stops a recognition that is running and waits for the worker thread to end.
+    ~TextRecognizer() override;
+    TextRecognizer(const TextRecognizer&) = delete;
+    TextRecognizer& operator=(const TextRecognizer&) = delete;
+
+    // Whether the language data for Japanese and English is installed.
+    bool Available() const { return languages_.has_value(); }
+
+    // Recognises the file, read whole at its full resolution, and calls `done` on this object's
+    // thread unless `context` went first. A request for a file whose recognition is running
+    // waits for that one and gets its result.
+    void Recognise(const platform::FilePath& path, QObject* context,
+                   std::function<void(const Recognition&)> done);
+
+    // The words recognised earlier in the file as it is now, if any; runs no recognition.
+    std::optional<Words> CachedText(const platform::FilePath& path) const;
+
+    bool EngineLoaded() const { return engineLoaded_.load(); }
+    // How often the engine was loaded, and how many pictures it recognised; tests count them.
+    int EngineLoads() const { return engineLoads_.load(); }
+    int EngineRuns() const { return engineRuns_.load(); }
+
+signals:
+    // The engine went after its idle time.
+    void engineUnloaded();
+
+private:
+    struct Waiter {
+        QPointer<QObject> context;
+        std::function<void(const Recognition&)> done;
+    };
+    // On the worker thread.
+    Recognition Run(const platform::FilePath& path);
+    void Finished(const QByteArray& path, const Recognition& result);
+
+    RecognizerSettings settings_;
+    std::optional<QString> languages_;
+    TextCache cache_;
+    QThread* thread_;
+    QObject* worker_;  // lives on thread_; its engine is only touched there
+    std::unique_ptr<TesseractEngine> engine_;
+    QTimer* idle_;
+    std::map<QByteArray, std::vector<Waiter>> running_;
+    std::atomic<bool> stopping_ = false;
+    std::atomic<bool> engineLoaded_ = false;
+    std::atomic<int> engineLoads_ = 0;
+    std::atomic<int> engineRuns_ = 0;
+};
+
+}  // namespace text_recognition

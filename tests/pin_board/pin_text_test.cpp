@@ -1,0 +1,105 @@
+// The text of a pin: copied from its menu, selected on the pin itself, and nothing offered
+// where the language data is missing.
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTest>
+
+#include "app/program.h"
+#include "pinned_window/pinned_window.h"
+#include "pinned_window/text_selection.h"
+#include "platform/gui/controls.h"
+#include "support/program_fixture.h"
+#include "support/text_pictures.h"
+#include "text_recognition/tesseract_engine.h"
+#include "text_recognition/text_recognizer.h"
+
+namespace {
+
+class PinTextTest : public ProgramTest {
+protected:
+    // The pin of two lines of English, shown at half the picture's size.
+    pinned_window::PinnedWindow* PinOfText() {
+        const QImage picture = test_support::TextPicture({"alpha beta gamma", "delta epsilon"},
+                                                         QStringLiteral("Liberation Sans"), 28);
+        picture.save(P("text.png"));
+        natural_ = picture.size();
+        StartWith(Record("0", "0", QString::number(natural_.width() * 15 / 2),
+                         QString::number(natural_.height() * 15 / 2), P("text.png")));
+        return PinnedWindows().at(0);
+    }
+    // Chooses the item in a newly opened menu of the pin; whether it was enabled.
+    static bool Choose(pinned_window::PinnedWindow* pin, const char* item) {
+        QContextMenuEvent open(QContextMenuEvent::Mouse, {2, 2}, pin->mapToGlobal(QPoint()));
+        QApplication::sendEvent(pin, &open);
+        QMenu* menu = pin->findChildren<QMenu*>(QStringLiteral("PinMenu")).constLast();
+        const bool enabled = ItemEnabled(menu, item);
+        if (enabled) Trigger(menu, item);
+        menu->close();
+        return enabled;
+    }
+    // The middle of the word as recognised, on the selection layer.
+    QPoint Middle(const QWidget* layer, const QString& word) const {
+        const text_recognition::Words words = program->TextRecognizer()
+                                                  .CachedText(PathOf("text.png"))
+                                                  .value_or(text_recognition::Words{});
+        for (const auto& w : words) {
+            if (w.text == word) {
+                return {w.box.center().x() * layer->width() / natural_.width(),
+                        w.box.center().y() * layer->height() / natural_.height()};
+            }
+        }
+        ADD_FAILURE() << "not read: " << word.toStdString();
+        return {};
+    }
+    QSize natural_;
+};
+
+TEST_F(PinTextTest, CopiesAndSelectsTheWordsOfThePin) {
+    if (!text_recognition::LanguagesIn(text_recognition::DefaultDataPath())) GTEST_SKIP();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    pinned_window::PinnedWindow* pin = PinOfText();
+    ASSERT_TRUE(Choose(pin, "copyText"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !clipboard->text().isEmpty(); }, 60'000));
+    EXPECT_EQ(clipboard->text(), "alpha beta gamma\ndelta epsilon");
+
+    ASSERT_TRUE(Choose(pin, "selectText"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pin->Selection() != nullptr; }, 60'000));
+    pinned_window::TextSelection* layer = pin->Selection();
+    const struct {
+        const char *from, *to, *selected;
+    } drags[] = {
+        {"beta", "delta", "beta gamma\ndelta"},
+        {"epsilon", "gamma", "gamma\ndelta epsilon"},
+        {"beta", "beta", "beta"},
+    };
+    for (const auto& drag : drags) {
+        QTest::mousePress(layer, Qt::LeftButton, {}, Middle(layer, drag.from));
+        QTest::mouseMove(layer, Middle(layer, drag.to));
+        QTest::mouseRelease(layer, Qt::LeftButton, {}, Middle(layer, drag.to));
+        EXPECT_EQ(layer->SelectedText(), drag.selected) << drag.from << " to " << drag.to;
+    }
+    // A double-click selects a word and leaves the pin pinned.
+    QTest::mouseDClick(layer, Qt::LeftButton, {}, Middle(layer, "delta"));
+    EXPECT_EQ(layer->SelectedText(), "delta");
+    QTest::keyClick(layer, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(layer, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), "alpha beta gamma\ndelta epsilon");
+    QTest::keyClick(layer, Qt::Key_Escape);
+    EXPECT_EQ(pin->Selection(), nullptr);
+    // The plain pin again: a double-click unpins.
+    DoubleClick(PictureOf(pin));
+    EXPECT_TRUE(PinnedWindows().empty());
+}
+
+TEST_F(PinTextTest, WithoutLanguageDataTheItemsAreDisabled) {
+    qputenv("TESSDATA_PREFIX", QFile::encodeName(P("no-data")));
+    pinned_window::PinnedWindow* pin = PinOfText();
+    qunsetenv("TESSDATA_PREFIX");
+    EXPECT_FALSE(Choose(pin, "copyText"));
+    EXPECT_FALSE(Choose(pin, "selectText"));
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "support/text_pictures.h"
+#include "text_recognition/tesseract_engine.h"
+#include "text_recognition/text_recognizer.h"
+
+namespace text_recognition {
+namespace {
+
+using test_support::TextPicture;
+
+class RecognitionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!LanguagesIn(DefaultDataPath())) GTEST_SKIP() << "no jpn and eng data";
+    }
+    platform::FilePath Save(const QString& name, const QImage& picture) {
+        EXPECT_TRUE(picture.save(dir_.filePath(name), "PNG"));
+        return platform::FilePath::FromText(dir_.filePath(name));
+    }
+    // The recognizer's answer, once it has come.
+    static Recognition Recognised(TextRecognizer& recognizer, const platform::FilePath& path) {
+        std::optional<Recognition> result;
+        recognizer.Recognise(path, &recognizer, [&](const Recognition& r) { result = r; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 120'000));
+        return result.value_or(Recognition{});
+    }
+    RecognizerSettings Settings(std::chrono::milliseconds idle = std::chrono::minutes(5)) {
+        return {dir_.filePath(QStringLiteral("text")), DefaultDataPath(), idle};
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(RecognitionTest, ReadsTheTextOfPicturesItDrew) {
+    const struct {
+        const char* truth;
+        QImage picture;
+        double maxErrorRate;
+    } cases[] = {
+        {"The quick brown fox jumps over the lazy dog",
+         TextPicture({"The quick brown fox jumps over the lazy dog"}, "Liberation Sans", 24), 0.05},
+        {"日本語の文字を認識します", TextPicture({"日本語の文字を認識します"}, "IPAGothic", 32),
+         0.15},
+        {"Vellora で文字を選択", TextPicture({"Vellora で文字を選択"}, "IPAGothic", 32), 0.15},
+        {"", TextPicture({}, "IPAGothic", 24, QSize(640, 480)), 0},  // blank
+        {"", test_support::PhotoWithoutText(QSize(640, 480)), 0},
+    };
+    TextRecognizer recognizer(Settings());
+    int n = 0;
+    for (const auto& c : cases) {
+        const QString read =
+            TextOf(Recognised(recognizer, Save(QString::number(++n), c.picture)).words);
+        EXPECT_LE(test_support::CharacterErrorRate(QString::fromUtf8(c.truth), read),
+                  c.maxErrorRate)
+            << c.truth << " read as " << read.toStdString();
+    }
+    EXPECT_EQ(recognizer.EngineLoads(), 1);
+}
+
+TEST_F(RecognitionTest, KeepsWhatItReadUntilTheFileChanges) {
+    const platform::FilePath file =
+        Save("note.png", TextPicture({"first version"}, "Liberation Sans", 24));
+    {
+        TextRecognizer recognizer(Settings());
+        int answers = 0;  // a second request while the first runs waits for it
+        recognizer.Recognise(file, &recognizer, [&](const Recognition&) { ++answers; });
+        EXPECT_EQ(TextOf(Recognised(recognizer, file).words), "first version");
+        EXPECT_EQ(answers, 1);
+        EXPECT_EQ(recognizer.EngineRuns(), 1);
+    }
+    TextRecognizer recognizer(Settings(std::chrono::milliseconds(0)));
+    EXPECT_EQ(TextOf(recognizer.CachedText(file).value_or(Words{})), "first version");
+    EXPECT_EQ(TextOf(Recognised(recognizer, file).words), "first version");
+    EXPECT_EQ(recognizer.EngineRuns(), 0);
+
+    Save("note.png", TextPicture({"second version"}, "Liberation Sans", 24));
+    EXPECT_FALSE(recognizer.CachedText(file));
+    EXPECT_EQ(TextOf(Recognised(recognizer, file).words), "second version");
+
+    QFile damaged(TextCache(Settings().cacheFolder).FileFor(file));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("{\"version\":1,\"words\":[[\"x\"");
+    damaged.close();
+    EXPECT_FALSE(recognizer.CachedText(file));
+    EXPECT_EQ(TextOf(Recognised(recognizer, file).words), "second version");
+    EXPECT_EQ(recognizer.EngineRuns(), 2);
+    // Idle, the engine goes.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !recognizer.EngineLoaded(); }, 10'000));
+}
+
+}  // namespace
+}  // namespace text_recognition
