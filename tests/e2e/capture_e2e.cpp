@@ -25,6 +25,10 @@ QImage Pattern(QSize size) {
     return image;
 }
 
+bool SamePixels(const QImage& a, const QImage& b) {
+    return a.size() == b.size() && DifferingPixels(a, b, a.rect()) == 0;
+}
+
 QString Text(int value) {
     return QString::number(value);
 }
@@ -86,12 +90,24 @@ protected:
         EXPECT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
         ASSERT_EQ(Captured().size(), before.size() + 1);
         const QString file = Path(QStringLiteral("captured/") + Captured().last());
-        EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_RGB32), expected);
+        EXPECT_TRUE(SamePixels(QImage(file), expected));
         EXPECT_EQ(
             DifferingPixels(session->SettledScreenshot(rect).copy(rect), expected, expected.rect()),
             0);
         EXPECT_TRUE(XSession::WaitUntil(
             [&] { return ReadBytes(DataFile()).contains(QFile::encodeName(file)); }, 5000, 50));
+    }
+
+    // The lines the stand-in portal printed, once there are `count`.
+    QByteArray PortalCalls(int count) {
+        QByteArray calls;
+        XSession::WaitUntil(
+            [&] {
+                portal.waitForReadyRead(50);
+                return (calls += portal.readAll()).count('\n') >= count;
+            },
+            5000);
+        return calls;
     }
 
     QProcess compositor, bus, portal;
@@ -172,7 +188,7 @@ TEST_F(CaptureTest, UnderWaylandThePixelsComeFromTheDesktopPortal) {
     ASSERT_NO_FATAL_FAILURE(startPortal("answer"));
     const QRect rect(220, 180, 160, 120);
     ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(rect, whole.copy(rect)));
-    EXPECT_EQ(portal.readAll(), "interactive=0\n");
+    EXPECT_EQ(PortalCalls(1), "interactive=0\n");
 
     ASSERT_NO_FATAL_FAILURE(startPortal("refuse"));
     const FinishedRun run = RunToEnd(QStringLiteral(VELLORA_PROGRAM), work.path(),
@@ -180,11 +196,8 @@ TEST_F(CaptureTest, UnderWaylandThePixelsComeFromTheDesktopPortal) {
     ASSERT_TRUE(run.exitCode == 0);
     EXPECT_EQ(session->WaitForWindows(kPinned, 2, 10000).size(), 2);
     EXPECT_TRUE(XSession::WaitUntil([&] { return Captured().size() == 2; }, 5000));
-    EXPECT_EQ(QImage(Path("captured/" + Captured().last())).convertToFormat(QImage::Format_RGB32),
-              whole);
-    QByteArray calls;
-    XSession::WaitUntil([&] { return (calls += portal.readAll()).count('\n') >= 2; }, 5000);
-    EXPECT_EQ(calls, "interactive=0\ninteractive=1\n");
+    EXPECT_TRUE(SamePixels(QImage(Path("captured/" + Captured().last())), whole));
+    EXPECT_EQ(PortalCalls(2), "interactive=0\ninteractive=1\n");
 }
 
 }  // namespace

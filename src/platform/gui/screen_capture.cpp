@@ -221,15 +221,17 @@ private:
                 });
     }
 
+    // From any sender: the portal's owner is looked up on the side, and an answer that comes
+    // before the lookup would be dropped. The path names this connection and the request.
     void Listen(const QString& path) {
         request_ = path;
-        bus_.connect(kPortalService, request_, QStringLiteral("org.freedesktop.portal.Request"),
+        bus_.connect(QString(), request_, QStringLiteral("org.freedesktop.portal.Request"),
                      QStringLiteral("Response"), this, SLOT(Responded(uint, QVariantMap)));
     }
 
     void Disconnect() {
         if (request_.isEmpty()) return;
-        bus_.disconnect(kPortalService, request_, QStringLiteral("org.freedesktop.portal.Request"),
+        bus_.disconnect(QString(), request_, QStringLiteral("org.freedesktop.portal.Request"),
                         QStringLiteral("Response"), this, SLOT(Responded(uint, QVariantMap)));
         request_.clear();
     }
