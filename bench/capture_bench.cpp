@@ -22,15 +22,12 @@
 #include <xcb/xcb.h>
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 
 #include "app/program.h"
@@ -40,41 +37,13 @@
 #include "platform/core/twips.h"
 #include "platform/gui/pasted_picture.h"
 #include "platform/gui/screen_capture.h"
+#include "window_watch.h"
 #include "x_session.h"
 
 namespace {
 
 const QSize kScreen(1600, 1200);
 const QRect kRegion(100, 100, 800, 600);
-
-// Paints every top-level window counts once it had a paint event.
-class PaintWatch : public QObject {
-public:
-    bool Painted(const QWidget* window) const { return painted_.contains(window); }
-    void Forget() { painted_.clear(); }
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override {
-        if (event->type() == QEvent::Paint && object->isWidgetType()) {
-            painted_.insert(static_cast<QWidget*>(object)->window());
-        }
-        return false;
-    }
-
-private:
-    QSet<const QWidget*> painted_;
-};
-
-bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    QDeadlineTimer deadline(timeoutMs);
-    QTimer wake;
-    wake.start(5);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 // Once the X server has handled everything sent so far, the pixels drawn included.
 void Sync() {
@@ -83,7 +52,7 @@ void Sync() {
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
-QWidget* Shown(const PaintWatch& watch, const char* name) {
+QWidget* Shown(const bench::PaintWatch& watch, const char* name) {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->objectName() != QLatin1String(name) || !widget->isVisible()) continue;
         const QWindow* handle = widget->windowHandle();
@@ -117,22 +86,28 @@ void BM_Capture(benchmark::State& state, const e2e::XSession& session) {
     QTemporaryDir folder;
     app::Program program(folder.filePath(QStringLiteral("zuzerid.dat")));
     program.Start();
-    PaintWatch watch;
+    bench::PaintWatch watch;
     qApp->installEventFilter(&watch);
     const auto noFailure = [&](const QString& reason) { state.SkipWithError(qPrintable(reason)); };
     const auto overlayUp = [&] {
         watch.Forget();
         const double start = bench::Now();
         program.Capture(noFailure);
-        if (!ProcessEventsUntil([&] { return Shown(watch, "CaptureOverlay"); })) return -1.0;
+        if (!bench::ProcessEventsUntil([&] { return Shown(watch, "CaptureOverlay"); }, 10000))
+            return -1.0;
         Sync();
         return 1000 * (bench::Now() - start);
     };
+    // The newest pin: exposed and painted.
     const auto pinUp = [&](int pins) {
-        return ProcessEventsUntil([&] {
-            const QList<pinned_window::PinnedWindow*> windows = program.Board().Windows();
-            return windows.size() == pins && Shown(watch, "PinnedWindow");
-        });
+        return bench::ProcessEventsUntil(
+            [&] {
+                const QList<pinned_window::PinnedWindow*> windows = program.Board().Windows();
+                if (windows.size() != pins) return false;
+                const QWindow* handle = windows.last()->windowHandle();
+                return handle && handle->isExposed() && watch.Painted(windows.last());
+            },
+            10000);
     };
     std::vector<double> grab, overlay, baseline, release, added;
     for (auto _ : state) {
@@ -143,7 +118,7 @@ void BM_Capture(benchmark::State& state, const e2e::XSession& session) {
         overlay.push_back(up);
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(Shown(watch, "CaptureOverlay"), &escape);
-        ProcessEventsUntil([&] { return !program.Capturing(); });
+        bench::ProcessEventsUntil([&] { return !program.Capturing(); }, 10000);
 
         // The same region written and pinned without a capture.
         const int pins = int(program.Board().Windows().size());
@@ -185,7 +160,7 @@ void BM_Capture(benchmark::State& state, const e2e::XSession& session) {
         if (!pinUp(pins + 2)) return state.SkipWithError("no captured pin");
         Sync();
         release.push_back(1000 * (bench::Now() - start));
-        ProcessEventsUntil([&] { return !program.Capturing(); });
+        bench::ProcessEventsUntil([&] { return !program.Capturing(); }, 10000);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         added.push_back(bench::ResidentMb() - before);
     }

@@ -5,9 +5,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
 #include <cmath>
+
+#include "platform/gui/x11_window.h"
 
 namespace capture_window {
 
@@ -17,6 +18,8 @@ namespace {
 // as a square of kZoom logical pixels.
 constexpr int kReach = 10;
 constexpr int kZoom = 8;
+// Below glibc's bound for blocks of their own pages (see Program::Start).
+constexpr int kBandBytes = 96 * 1024;
 const QColor kDim(0, 0, 0, 96);
 const QColor kEdge(0, 160, 255);
 
@@ -62,24 +65,69 @@ QRectF ScreenOverlay::Local(const QRect& device) const {
             at.height() / screen_.scale};
 }
 
-void ScreenOverlay::paintEvent(QPaintEvent*) {
+void ScreenOverlay::Changed(const QRect& selection, QPoint pointer) {
+    // The rectangle's edges, and the magnifier and its label on any side of the pointer.
+    const int reach = (2 * kReach + 1) * kZoom + 64;
+    const QRect around(pointer - QPoint(reach, reach), QSize(2 * reach, 2 * reach));
+    update(Local(selection).toAlignedRect().adjusted(-2, -2, 2, 2));
+    update(Local(around).toAlignedRect());
+}
+
+void ScreenOverlay::showEvent(QShowEvent* event) {
+    // Without a backing store: a screen-sized one is fresh memory, whose first touch costs more
+    // than the grab itself; the frozen pixels are drawn in small bands straight to the X server.
+    winId();
+    if (!screenDepth_) {
+        screenDepth_ = platform::Rgb32PixelDepth(this);
+        if (screenDepth_) setAttribute(Qt::WA_PaintOnScreen);
+    }
+    QWidget::showEvent(event);
+}
+
+void ScreenOverlay::paintEvent(QPaintEvent* event) {
     // Override-redirect windows get the keyboard only by a grab, which the X server grants once
     // the window is on screen.
     if (!grabbed_) {
         grabKeyboard();
         grabbed_ = true;
     }
-    QPainter painter(this);
+    if (!screenDepth_) {
+        QPainter painter(this);
+        Draw(painter);
+        return;
+    }
+    const QRect screen(QPoint(0, 0), screen_.device.size());
+    for (const QRect& logical : event->region()) {
+        const QRect device =
+            QRect(QPoint(int(std::floor(logical.left() * screen_.scale)),
+                         int(std::floor(logical.top() * screen_.scale))),
+                  QPoint(int(std::ceil((logical.right() + 1) * screen_.scale)) - 1,
+                         int(std::ceil((logical.bottom() + 1) * screen_.scale)) - 1)) &
+            screen;
+        // Bands small enough to come from memory the heap keeps, not from fresh pages.
+        const int rows = std::max(1, kBandBytes / std::max(1, device.width() * 4));
+        for (int top = device.top(); top <= device.bottom(); top += rows) {
+            const QRect band(device.left(), top, device.width(),
+                             std::min(rows, device.bottom() + 1 - top));
+            QImage pixels(band.size(), QImage::Format_RGB32);
+            pixels.setDevicePixelRatio(screen_.scale);
+            {
+                QPainter painter(&pixels);
+                painter.translate(-QPointF(band.topLeft()) / screen_.scale);
+                Draw(painter);
+            }
+            platform::PutRgb32Pixels(this, *screenDepth_, pixels, band.topLeft());
+        }
+    }
+}
+
+void ScreenOverlay::Draw(QPainter& painter) {
     painter.drawImage(QPointF(0, 0), shown_);
     const QRect selection = capture_.Selection();
-    QPainterPath outside;
-    outside.addRect(rect());
-    if (!selection.isEmpty()) {
-        QPainterPath inside;
-        inside.addRect(Local(selection));
-        outside = outside.subtracted(inside);
+    const QRect inside = Local(selection).toAlignedRect();
+    for (const QRect& part : QRegion(rect()).subtracted(QRegion(inside))) {
+        painter.fillRect(part, kDim);
     }
-    painter.fillPath(outside, kDim);
     if (!selection.isEmpty()) {
         painter.setPen(QPen(kEdge, 0));
         painter.drawRect(Local(selection).adjusted(0, 0, -1 / screen_.scale, -1 / screen_.scale));
@@ -178,19 +226,23 @@ void Capture::Picked(const QImage& picture) {
 void Capture::Press(QPoint device, const ScreenOverlay& on) {
     if (ended_) return;
     pressedOn_ = &on.Screen();
+    const QRect old = selection_;
+    const QPoint oldPointer = pointer_;
     pressed_ = pointer_ = device;
     selection_ = QRect(device, QSize(0, 0));
-    Update();
+    Update(old, oldPointer);
 }
 
 void Capture::Move(QPoint device) {
     if (ended_) return;
+    const QRect old = selection_;
+    const QPoint oldPointer = pointer_;
     pointer_ = device;
     if (pressedOn_) {
         selection_ =
             SnappedSelection(pressed_, device, pressedOn_->device.topLeft(), pressedOn_->scale);
     }
-    Update();
+    Update(old, oldPointer);
 }
 
 void Capture::Release(QPoint device) {
@@ -216,8 +268,11 @@ void Capture::Cancel() {
     emit failed({});
 }
 
-void Capture::Update() {
-    for (const auto& overlay : overlays_) overlay->update();
+void Capture::Update(const QRect& oldSelection, QPoint oldPointer) {
+    for (const auto& overlay : overlays_) {
+        overlay->Changed(oldSelection, oldPointer);
+        overlay->Changed(selection_, pointer_);
+    }
 }
 
 }  // namespace capture_window

@@ -7,6 +7,7 @@
 #include <QRectF>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/gui/screen_capture.h"
@@ -23,9 +24,14 @@ public:
     ScreenOverlay(Capture& capture, const platform::FrozenScreen& screen);
 
     const platform::FrozenScreen& Screen() const { return screen_; }
+    // Repaints what a change of the selection and of the pointer touches.
+    void Changed(const QRect& selection, QPoint pointer);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // Drawn on screen where X11 allows: Qt asks for a paint engine only then.
+    QPaintEngine* paintEngine() const override { return nullptr; }
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -36,12 +42,14 @@ private:
     // left while the button is held.
     QPoint DevicePoint(QPointF local) const;
     QRectF Local(const QRect& device) const;
+    void Draw(QPainter& painter);
     void DrawMagnifier(QPainter& painter, QPoint device);
 
     Capture& capture_;
     platform::FrozenScreen screen_;
     QImage shown_;  // the frozen pixels, drawn one to one onto the device pixels
     bool grabbed_ = false;
+    std::optional<int> screenDepth_;  // set while drawn straight onto the screen
 };
 
 // One capture, from the frozen desktop to the rectangle chosen: the screen source is asked for
@@ -77,7 +85,7 @@ signals:
 private:
     void ShowFrozen(const platform::FrozenDesktop& desktop);
     void Picked(const QImage& picture);
-    void Update();
+    void Update(const QRect& oldSelection, QPoint oldPointer);
 
     std::unique_ptr<platform::ScreenSource> source_;
     platform::FrozenDesktop desktop_;

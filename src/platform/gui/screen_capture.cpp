@@ -51,21 +51,17 @@ QImage GrabRoot(xcb_connection_t* connection, const QRect& rect) {
                       int16_t(rect.y()), uint16_t(rect.width()), uint16_t(rect.height()), ~0U),
         nullptr);
     if (!reply) return {};
-    QImage image;
     const int length = xcb_get_image_data_length(reply);
-    if ((reply->depth == 24 || reply->depth == 32) &&
-        qint64(length) == qint64(rect.width()) * rect.height() * 4) {
-        image = QImage(rect.size(), QImage::Format_RGB32);
-        const auto* source = reinterpret_cast<const quint32*>(xcb_get_image_data(reply));
-        const qsizetype perRow = rect.width();
-        for (int y = 0; y < rect.height(); ++y) {
-            auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
-            // The unused byte of a 24-bit pixel is not promised to be 0xff, as QImage wants it.
-            for (qsizetype x = 0; x < perRow; ++x) row[x] = source[y * perRow + x] | 0xff000000U;
-        }
+    if ((reply->depth != 24 && reply->depth != 32) ||
+        qint64(length) != qint64(rect.width()) * rect.height() * 4) {
+        std::free(reply);
+        return {};
     }
-    std::free(reply);
-    return image;
+    // The reply's own bytes, without a copy: Qt draws and encodes a 32-bit RGB picture as
+    // opaque whatever its unused byte holds.
+    return QImage(
+        xcb_get_image_data(reply), rect.width(), rect.height(), rect.width() * 4,
+        QImage::Format_RGB32, [](void* data) { std::free(data); }, reply);
 }
 
 bool CompositorRunning(xcb_connection_t* connection) {
