@@ -175,7 +175,7 @@ std::optional<QString> Program::TakePicture(const QMimeData* data, bool later) {
     return std::nullopt;
 }
 
-void Program::Capture(std::function<void(const QString&)> failed) {
+void Program::Capture(const std::function<void(const QString&)>& failed) {
     if (capture_) return;
     capture_ = std::make_unique<capture_window::Capture>(platform::MakeScreenSource());
     capture_window::Capture* capture = capture_.get();

@@ -76,7 +76,7 @@ public:
     // it was, its pixels kept as a PNG file in "captured" beside the data file. While a capture
     // is under way another asks for nothing. `failed` hears why nothing was captured, later; not
     // when the user cancelled.
-    void Capture(std::function<void(const QString&)> failed);
+    void Capture(const std::function<void(const QString&)>& failed);
     // Whether a capture is under way: from the call until its pin is on the desktop, or it ended.
     bool Capturing() const { return capture_ != nullptr; }
     // Ends the program at once: every window goes, nothing is saved.

@@ -2,22 +2,23 @@
 // PNG's URI to every call; "refuse PNG" refuses a call that may not ask the user, and gives it to
 // one that may. Each call's "interactive" option is printed, one line a call.
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QTimer>
+#include <QDBusVirtualObject>
 #include <QUrl>
 #include <cstdio>
 
-class Portal : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Screenshot")
+class Portal : public QDBusVirtualObject {
 public:
     Portal(bool refuse, QString png) : refuse_(refuse), png_(std::move(png)) {}
 
-public slots:
-    QDBusObjectPath Screenshot(const QString&, const QVariantMap& options,
-                               const QDBusMessage& message) {
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        if (message.member() != QLatin1String("Screenshot")) return false;
+        const auto options = qdbus_cast<QVariantMap>(message.arguments().value(1));
         const bool interactive = options.value(QStringLiteral("interactive")).toBool();
         std::printf("interactive=%d\n", int(interactive));
         std::fflush(stdout);
@@ -26,15 +27,13 @@ public slots:
         const QString path =
             QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
                 .arg(sender, options.value(QStringLiteral("handle_token")).toString());
-        const uint response = refuse_ && !interactive ? 2 : 0;
-        QTimer::singleShot(0, this, [this, path, response] {
-            QDBusMessage answer = QDBusMessage::createSignal(
-                path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
-            answer << response
-                   << QVariantMap{{QStringLiteral("uri"), QUrl::fromLocalFile(png_).toString()}};
-            QDBusConnection::sessionBus().send(answer);
-        });
-        return QDBusObjectPath(path);
+        connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+        QDBusMessage answer = QDBusMessage::createSignal(
+            path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+        answer << uint(refuse_ && !interactive ? 2 : 0)
+               << QVariantMap{{QStringLiteral("uri"), QUrl::fromLocalFile(png_).toString()}};
+        connection.send(answer);
+        return true;
     }
 
 private:
@@ -47,8 +46,7 @@ int main(int argc, char* argv[]) {
     if (argc != 3) return 2;
     Portal portal(QByteArray(argv[1]) == "refuse", QString::fromLocal8Bit(argv[2]));
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
-                            QDBusConnection::ExportAllSlots) ||
+    if (!bus.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal) ||
         !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"))) {
         return 1;
     }
@@ -56,5 +54,3 @@ int main(int argc, char* argv[]) {
     std::fflush(stdout);
     return QCoreApplication::exec();
 }
-
-#include "portal_standin.moc"
