@@ -1,5 +1,6 @@
 #include "app/desktop.h"
 
+#include <QMenu>
 #include <QTimer>
 
 #include "app/launch.h"

@@ -17,10 +17,9 @@ const QString kPinned = QStringLiteral("Form3");
 // Every pixel differs from its neighbours: a pin one pixel off, or resampled, shows.
 QImage Pattern(QSize size) {
     QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            image.setPixel(x, y, qRgb(x * 7 & 255, y * 13 & 255, (x ^ y) * 5 & 255));
-        }
+    for (int i = 0; i < size.width() * size.height(); ++i) {
+        const int x = i % size.width(), y = i / size.width();
+        image.setPixel(x, y, qRgb(x * 7 & 255, y * 13 & 255, (x ^ y) * 5 & 255));
     }
     return image;
 }
@@ -35,14 +34,6 @@ QString Text(int value) {
 
 class CaptureTest : public ProgramTest {
 protected:
-    void TearDown() override {
-        for (QProcess* helper : {&compositor, &bus, &portal}) {
-            helper->kill();
-            helper->waitForFinished(3000);
-        }
-        ProgramTest::TearDown();
-    }
-
     QStringList Data() const { return {QStringLiteral("--data-dir"), work.path()}; }
     QStringList Captured() const {
         return QDir(Path(QStringLiteral("captured"))).entryList(QDir::Files, QDir::Name);
@@ -111,6 +102,7 @@ protected:
         return calls;
     }
 
+    // Killed with the test, as QProcess ends what it started.
     QProcess compositor, bus, portal;
 };
 
