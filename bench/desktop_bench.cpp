@@ -66,6 +66,7 @@
 #include "platform/gui/thumbnail_cache.h"
 #include "store/data_file.h"
 #include "store/pin_settings.h"
+#include "window_watch.h"
 #include "x_session.h"
 
 namespace {
@@ -133,24 +134,6 @@ double SharedMemoryMb() {
     return 0;
 }
 
-// Notes which top-level windows have had a paint event, for themselves or any widget in them,
-// without any help from the program: the application's event filter sees every event delivered.
-class PaintWatch : public QObject {
-public:
-    bool Painted(const QWidget* window) const { return painted_.contains(window); }
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override {
-        if (event->type() == QEvent::Paint && object->isWidgetType()) {
-            painted_.insert(static_cast<QWidget*>(object)->window());
-        }
-        return false;
-    }
-
-private:
-    QSet<const QWidget*> painted_;
-};
-
 struct Windows {
     int pinned = 0;
     bool exposed = true;
@@ -159,7 +142,7 @@ struct Windows {
 
 // The program's visible top-level windows: the pinned ones, or the main window when nothing
 // was pinned; each must be exposed and painted to count as on screen.
-Windows VisibleWindows(const PaintWatch& watch) {
+Windows VisibleWindows(const bench::PaintWatch& watch) {
     Windows windows;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (!widget->isVisible()) continue;
@@ -169,18 +152,6 @@ Windows VisibleWindows(const PaintWatch& watch) {
         windows.painted = windows.painted && watch.Painted(widget);
     }
     return windows;
-}
-
-// Runs the event loop, sleeping between events, until `done` holds or the time is up.
-bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    QTimer wake;  // wakes the wait for events now and then, to look at the deadline
-    wake.start(20);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
 }
 
 void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTimes& times) {
@@ -205,7 +176,7 @@ void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTim
     } else {
         settings.remove();
     }
-    PaintWatch watch;
+    bench::PaintWatch watch;
     application.installEventFilter(&watch);
 
     const double start = bench::Now();
@@ -214,7 +185,7 @@ void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTim
     times.seconds[kStarted] = bench::Now() - start;
     // Pictures loaded and windows made, nothing painted yet (reading it takes microseconds).
     if (restore.atRest) times.megabytes[kLoaded] = bench::ResidentMb();
-    const bool onScreen = ProcessEventsUntil(
+    const bool onScreen = bench::ProcessEventsUntil(
         [&] {
             const Windows windows = VisibleWindows(watch);
             if (windows.exposed && times.seconds[kExposed] == 0) {
@@ -239,7 +210,7 @@ void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTim
     if (restore.atRest) {
         // What a user's desktop holds once start-up is over: late events handled, caches of
         // the first paint settled.
-        ProcessEventsUntil([] { return false; }, 500);
+        bench::ProcessEventsUntil([] { return false; }, 500);
         times.megabytes[kResident] = bench::ResidentMb();
         times.megabytes[kShared] = SharedMemoryMb();
         times.megabytes[kServerGrowth] = bench::ResidentMb(server) - serverBefore;

@@ -32,6 +32,8 @@ test_packages=(
   mutter xwayland dbus-x11
   kwin-x11
   xfwm4
+  # The capture's portal path talks to a stand-in portal on a private session bus of its own.
+  dbus-daemon
 )
 
 case ${1:-} in

@@ -1,5 +1,8 @@
 #include "app/desktop.h"
 
+#include <QMenu>
+#include <QTimer>
+
 #include "app/launch.h"
 #include "app/program.h"
 #include "app/single_instance.h"
@@ -7,6 +10,13 @@
 #include "pin_board/pin_board.h"
 
 namespace app {
+
+namespace {
+
+// How long the tray menu is given to leave the screen before a capture from it.
+constexpr int kMenuGoneMs = 150;
+
+}  // namespace
 
 Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
     // Listening before the restore: a start meanwhile waits for its answer rather than finding
@@ -25,12 +35,28 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
         [this] { return program_.Paste(); });
     tray_->AddCommand("tray_pin_list", QStringLiteral("張り付けた画像の一覧"),
                       [this] { program_.ShowPinList(); });
+    tray_->AddCommand("tray_capture", QStringLiteral("画面の一部を張り付け"), [this] {
+        // The windows the menu covered repaint before the screen is frozen, or the capture
+        // would hold the menu's ghost.
+        QTimer::singleShot(kMenuGoneMs, tray_->Menu(), [this] { Capture(); });
+    });
     if (launch.Paste()) {
         if (const std::optional<QString> failure = program_.Paste()) {
             qWarning("vellora: --paste: %s", qPrintable(*failure));
             tray_->TellPasteFailed();
         }
     }
+    if (launch.Capture()) Capture();
+}
+
+void Desktop::Capture() {
+    if (tray_) tray_->ShowIdle();
+    // What keeps a capture from being made comes later than the start that asked for it: it
+    // goes to standard error and the tray.
+    program_.Capture([this](const QString& failure) {
+        qWarning("vellora: --capture: %s", qPrintable(failure));
+        if (tray_) tray_->TellCaptureFailed(failure);
+    });
 }
 
 Desktop::~Desktop() = default;
@@ -52,6 +78,10 @@ instance::Reply Desktop::Answer(const instance::Request& request) {
             if (failure && tray_) tray_->TellPasteFailed();
             return {!failure, failure.value_or(QString()), {}};
         }
+        case instance::Request::Kind::Capture:
+            // Answered once the capture is under way, so that a key bound to it returns at once.
+            Capture();
+            return {};
     }
     return {};
 }

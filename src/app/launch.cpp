@@ -117,6 +117,9 @@ Launch::Launch(int argc, char* argv[]) {
         case CommandLine::Action::Paste:
             paste_ = true;
             break;
+        case CommandLine::Action::Capture:
+            capture_ = true;
+            break;
         case CommandLine::Action::Run:
             break;
     }
@@ -178,6 +181,7 @@ void Launch::Claim(const QByteArray& canonicalFolder) {
         request = {instance::Request::Kind::Pins, {}, pinsCommand_.toLatin1()};
     }
     if (paste_) request = {instance::Request::Kind::Paste, {}, {}};
+    if (capture_) request = {instance::Request::Kind::Capture, {}, {}};
     const QDeadlineTimer deadline(kHandOverTimeMs);
     for (;;) {
         const Delivery delivery = SendRequest(server, request, deadline);

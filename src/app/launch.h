@@ -33,6 +33,8 @@ public:
     const platform::FilePath& Picture() const { return picture_; }
     // Whether the clipboard's picture is to be opened once the pinned pictures are back.
     bool Paste() const { return paste_; }
+    // Whether a capture of a part of the screen starts once the pinned pictures are back.
+    bool Capture() const { return capture_; }
 
 private:
     void Claim(const QByteArray& canonicalFolder);
@@ -46,6 +48,7 @@ private:
     platform::FilePath picture_;
     QString pinsCommand_;  // for --pins; empty otherwise
     bool paste_ = false;
+    bool capture_ = false;
     std::unique_ptr<InstanceLock> lock_;
 };
 

@@ -11,6 +11,7 @@
 #include "about_box/about_box.h"
 #include "app/picture_opener.h"
 #include "app/save_failure_notice.h"
+#include "capture_window/capture_window.h"
 #include "display_window/display_window.h"
 #include "help/help.h"
 #include "main_window/main_window.h"
@@ -18,8 +19,10 @@
 #include "pin_list_window/pin_list_window.h"
 #include "pinned_window/pinned_window.h"
 #include "platform/core/file_path.h"
+#include "platform/core/twips.h"
 #include "platform/gui/labels.h"
 #include "platform/gui/pasted_picture.h"
+#include "platform/gui/screen_capture.h"
 #include "platform/gui/thumbnail_cache.h"
 #include "text_recognition/tesseract_engine.h"
 #include "text_recognition/text_recognizer.h"
@@ -187,6 +190,52 @@ std::optional<QString> Program::TakePicture(const QMimeData* data, bool later) {
         }
     });
     return std::nullopt;
+}
+
+void Program::Capture(const std::function<void(const QString&)>& failed) {
+    if (capture_) return;
+    capture_ = std::make_unique<capture_window::Capture>(platform::MakeScreenSource());
+    capture_window::Capture* capture = capture_.get();
+    QObject::connect(capture, &capture_window::Capture::captured, capture,
+                     [this, failed](const QImage& pixels, const QRectF& logical) {
+                         const std::optional<QString> failure = PinCaptured(pixels, logical);
+                         EndCapture();
+                         if (failure) failed(*failure);
+                     });
+    QObject::connect(capture, &capture_window::Capture::failed, capture,
+                     [this, failed](const QString& reason) {
+                         EndCapture();
+                         if (!reason.isEmpty()) failed(reason);
+                     });
+    capture->Start();
+}
+
+std::optional<QString> Program::PinCaptured(const QImage& pixels, const QRectF& logical) {
+    // The file first: the record that names it is saved with the pin.
+    const std::optional<QByteArray> png = platform::EncodePng(pixels);
+    if (!png) return QStringLiteral("the captured picture cannot be encoded as PNG");
+    const platform::Pasted written =
+        platform::WriteNewPng(*png, platform::CapturedFolderFor(board_->DataFile()));
+    if (!written) return written.failure->reason;
+    pin_board::Placement placement;
+    placement.path = written.file;
+    // The pixels on hand are the file's: the pin shows them as they are, at its own size.
+    placement.picture =
+        std::make_shared<platform::PictureData>(written.file, pixels.size(), pixels);
+    placement.left = float(logical.left()) * platform::kTwipsPerPixel;
+    placement.top = float(logical.top()) * platform::kTwipsPerPixel;
+    placement.width = float(logical.width()) * platform::kTwipsPerPixel;
+    placement.height = float(logical.height()) * platform::kTwipsPerPixel;
+    board_->Pin(placement);
+    return std::nullopt;
+}
+
+void Program::EndCapture() {
+    // The overlay that reported is still in its own event handler: it goes once that returns,
+    // and the frozen desktop's pixels go back to the system with it.
+    capture_window::Capture* ending = capture_.release();
+    QObject::connect(ending, &QObject::destroyed, [] { malloc_trim(0); });
+    ending->deleteLater();
 }
 
 void Program::Quit() {

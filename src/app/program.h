@@ -5,10 +5,15 @@
 #include <memory>
 #include <optional>
 
+class QImage;
 class QMimeData;
+class QRectF;
 
 namespace about_box {
 class AboutBox;
+}
+namespace capture_window {
+class Capture;
 }
 namespace display_window {
 class DisplayWindow;
@@ -73,6 +78,13 @@ public:
     // the event loop is back, so that a drop ends first; when `later` is false, it is opened
     // now. What kept it from opening, if anything.
     std::optional<QString> TakePicture(const QMimeData* data, bool later = false);
+    // Freezes the desktop and lets the user drag a part of it, which becomes a pin exactly where
+    // it was, its pixels kept as a PNG file in "captured" beside the data file. While a capture
+    // is under way another asks for nothing. `failed` hears why nothing was captured, later; not
+    // when the user cancelled.
+    void Capture(const std::function<void(const QString&)>& failed);
+    // Whether a capture is under way: from the call until its pin is on the desktop, or it ended.
+    bool Capturing() const { return capture_ != nullptr; }
     // Ends the program at once: every window goes, nothing is saved.
     void Quit();
     // What Quit does once the windows are gone; the event loop's end unless tests replace it.
@@ -96,6 +108,9 @@ private:
     void ConnectCommands(Window* window, help::HelpSection section);
     // Ctrl+V in a window: what fails goes to standard error.
     void PasteFromWindow();
+    // Writes the captured pixels into "captured" and pins them at `logical` (logical pixels).
+    std::optional<QString> PinCaptured(const QImage& pixels, const QRectF& logical);
+    void EndCapture();
 
     // Declared in the order they may be needed; they go in the reverse order, the windows first.
     std::unique_ptr<platform::ThumbnailCache> thumbnails_;
@@ -108,6 +123,7 @@ private:
     std::unique_ptr<display_window::DisplayWindow> displayWindow_;
     std::unique_ptr<main_window::MainWindow> mainWindow_;
     std::unique_ptr<pin_list_window::PinListWindow> pinListWindow_;
+    std::unique_ptr<capture_window::Capture> capture_;
     std::function<void()> quitAction_;
 };
 

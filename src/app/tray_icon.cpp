@@ -129,6 +129,14 @@ void TrayIcon::TellPasteFailed() {
     icon_->showMessage(QStringLiteral("Vellora"), text, QSystemTrayIcon::Information, 3000);
 }
 
+void TrayIcon::TellCaptureFailed(const QString& reason) {
+    if (icon_) icon_->setToolTip(QStringLiteral("Vellora - %1").arg(reason));
+}
+
+void TrayIcon::ShowIdle() {
+    if (icon_) icon_->setToolTip(IdleToolTip());
+}
+
 void TrayIcon::CreateIcon() {
     icon_ = std::make_unique<QSystemTrayIcon>(icon::ProgramIcon());
     icon_->setToolTip(IdleToolTip());

@@ -37,6 +37,9 @@ public:
     // Tells the user, in the icon's tooltip and a message, that nothing was pasted; the tooltip
     // goes back to the program's name at the next paste that works.
     void TellPasteFailed();
+    // Tells the user in the tooltip why nothing was captured; ShowIdle takes it back.
+    void TellCaptureFailed(const QString& reason);
+    void ShowIdle();
     // The program's name, and what the start-up kept unread in the data file, if anything.
     QString IdleToolTip() const;
 

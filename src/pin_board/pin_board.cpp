@@ -375,7 +375,7 @@ void PinBoard::DeletePastedFile(const platform::FilePath& file) const {
     // Only once the list that no longer names it is saved.
     QList<platform::FilePath> named;
     for (const store::PictureEntry& entry : list_->Entries()) named.append(entry.path);
-    platform::DeletePastedIfUnnamed(file, platform::PastedFolderFor(DataFile()), named);
+    platform::DeleteOwnPictureIfUnnamed(file, DataFile(), named);
 }
 
 store::SaveResult PinBoard::Save() {

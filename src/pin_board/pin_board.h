@@ -121,7 +121,8 @@ public:
     // handled.
     void Unpin(pinned_window::PinnedWindow* window);
     // The picture unpinned last is given up for good: the list is saved without it. Its `file`,
-    // when pasted (see platform::DeletePastedIfUnnamed), goes too once no pin names it.
+    // when pasted or captured (see platform::DeleteOwnPictureIfUnnamed), goes too once no pin names
+    // it.
     void Delete(const platform::FilePath& file = {});
 
     // Commands on one pin, for views of the list. Raising also outlines the pin for a moment so

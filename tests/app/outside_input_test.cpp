@@ -27,7 +27,8 @@ TEST(InstanceMessage, RequestsAndRepliesComeBackAsSent) {
     for (const Request& request :
          {Request{Request::Kind::Show, {}, {}},
           Request{Request::Kind::Open, platform::FilePath(shiftJis), {}},
-          Request{Request::Kind::Pins, {}, "toggle"}, Request{Request::Kind::Paste, {}, {}}}) {
+          Request{Request::Kind::Pins, {}, "toggle"}, Request{Request::Kind::Paste, {}, {}},
+          Request{Request::Kind::Capture, {}, {}}}) {
         QByteArray body;
         ASSERT_EQ(app::instance::ReadFrame(
                       app::instance::Frame(app::instance::EncodeRequest(request)), &body),
@@ -145,6 +146,8 @@ TEST(CommandLine, OptionsChooseWhatTheRunDoes) {
         {{"vellora", "--user-data", "--paste"}, Action::Paste, app::DataPlace::UserData},
         {{"vellora", "--paste", "a.png"}, Action::Usage, app::DataPlace::CurrentFolder},
         {{"vellora", "--paste", "--pins", "list"}, Action::Usage, app::DataPlace::CurrentFolder},
+        {{"vellora", "--data-dir", "/d", "--capture"}, Action::Capture, app::DataPlace::Folder},
+        {{"vellora", "--capture", "--paste"}, Action::Usage, app::DataPlace::CurrentFolder},
     };
     for (const auto& c : cases) {
         const app::CommandLine line = app::ParseCommandLine(c.arguments, "/home/u");

@@ -173,6 +173,7 @@ QProcessEnvironment XSession::Environment() const {
         environment.remove(QString::fromLatin1(name));
     }
     if (!xauthority_.isEmpty()) environment.insert(QStringLiteral("XAUTHORITY"), xauthority_);
+    environment.insert(added_);
     return environment;
 }
 

@@ -81,6 +81,8 @@ public:
     // whose Xwayland asks for it), QT_QPA_PLATFORM=xcb, LC_ALL=C.UTF-8 and a private
     // XDG_RUNTIME_DIR.
     QProcessEnvironment Environment() const;
+    // A variable for every client started from now on, on top of Environment()'s.
+    void AddEnvironment(const QString& name, const QString& value) { added_.insert(name, value); }
 
     // Runs an X tool against this display and returns its standard output; `ok` tells whether
     // it ran and exited with status 0.
@@ -194,6 +196,7 @@ private:
     QTemporaryDir temp_;
     QString display_;
     QString xauthority_;  // empty but under mutter
+    QProcessEnvironment added_;
     QString error_;
     pid_t server_ = -1;
     pid_t windowManager_ = -1;

@@ -39,7 +39,8 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
     const QCommandLineOption autostart(QStringLiteral("autostart"), {}, QStringLiteral("on|off"));
     const QCommandLineOption pins(QStringLiteral("pins"), {}, QStringLiteral("COMMAND"));
     const QCommandLineOption paste(QStringLiteral("paste"), {});
-    parser.addOptions({help, version, userData, dataDir, autostart, pins, paste});
+    const QCommandLineOption capture(QStringLiteral("capture"), {});
+    parser.addOptions({help, version, userData, dataDir, autostart, pins, paste, capture});
 
     QStringList texts;
     for (const QByteArray& argument : arguments) texts.append(AsLatin1(argument));
@@ -105,6 +106,14 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
         }
         line.action = CommandLine::Action::Paste;
     }
+    if (parser.isSet(capture)) {
+        if (parser.isSet(autostart) || parser.isSet(pins) || parser.isSet(paste) ||
+            !line.pictures.isEmpty()) {
+            return Usage(QStringLiteral(
+                "--capture takes no picture, no --paste, no --pins and no --autostart"));
+        }
+        line.action = CommandLine::Action::Capture;
+    }
     return line;
 }
 
@@ -122,6 +131,7 @@ QString HelpText() {
                "       vellora [--user-data | --data-dir DIR] --pins "
                "list|hide|show|toggle|solid|window\n"
                "       vellora [--user-data | --data-dir DIR] --paste\n"
+               "       vellora [--user-data | --data-dir DIR] --capture\n"
                "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
                "\n"
                "Vellora pins %1 pictures onto the desktop.\n"
@@ -149,6 +159,10 @@ QString HelpText() {
                "                   in the data folder (a copied file is opened where it is) and\n"
                "                   opened in the display window, ready to pin.\n"
                "                   クリップボードの画像を画像表示ｳｨﾝﾄﾞｳで開きます。\n"
+               "  --capture        a part of the screen, dragged with the mouse over the frozen\n"
+               "                   desktop: pinned exactly where it was and kept as a PNG file\n"
+               "                   in \"captured\" in the data folder. Esc cancels.\n"
+               "                   画面の一部を張り付けます (Esc で取り消し)。\n"
                "  --pins list      every pinned picture, one a line: its state (shown, hidden,\n"
                "                   waiting for its folder to appear, or saved when no Vellora\n"
                "                   runs), its place and size in twips, and its file.\n"

@@ -18,7 +18,17 @@ enum class DataPlace {
 };
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, AutostartOn, AutostartOff, Pins, Paste, Usage };
+    enum class Action {
+        Run,
+        Help,
+        Version,
+        AutostartOn,
+        AutostartOff,
+        Pins,
+        Paste,
+        Capture,
+        Usage
+    };
     Action action = Action::Run;
     DataPlace place = DataPlace::CurrentFolder;
     QString dataDir;  // --data-dir, made absolute

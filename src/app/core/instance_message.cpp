@@ -25,6 +25,16 @@ std::optional<QList<QByteArray>> Fields(const QByteArray& body, qsizetype limit)
     return fields;
 }
 
+// The requests that are one word alone.
+constexpr struct {
+    Request::Kind kind;
+    const char* word;
+} kWordRequests[] = {
+    {Request::Kind::Show, "show"},
+    {Request::Kind::Paste, "paste"},
+    {Request::Kind::Capture, "capture"},
+};
+
 }  // namespace
 
 QByteArray Frame(const QByteArray& body) {
@@ -51,24 +61,25 @@ FrameState ReadFrame(const QByteArray& received, QByteArray* body) {
 }
 
 QByteArray EncodeRequest(const Request& request) {
+    for (const auto& word : kWordRequests) {
+        if (word.kind == request.kind) return Join({kProtocol, word.word});
+    }
     switch (request.kind) {
-        case Request::Kind::Show:
-            return Join({kProtocol, "show"});
         case Request::Kind::Open:
             return Join({kProtocol, "open", request.picture.Bytes()});
         case Request::Kind::Pins:
             return Join({kProtocol, "pins", request.pinsCommand});
-        case Request::Kind::Paste:
-            return Join({kProtocol, "paste"});
+        default:
+            return {};
     }
-    return {};
 }
 
 std::optional<Request> DecodeRequest(const QByteArray& body) {
     const std::optional<QList<QByteArray>> fields = Fields(body, kMaxRequestBody);
     if (!fields) return std::nullopt;
-    if (*fields == QList<QByteArray>{"show"}) return Request{Request::Kind::Show, {}, {}};
-    if (*fields == QList<QByteArray>{"paste"}) return Request{Request::Kind::Paste, {}, {}};
+    for (const auto& word : kWordRequests) {
+        if (*fields == QList<QByteArray>{word.word}) return Request{word.kind, {}, {}};
+    }
     if (fields->size() == 2 && fields->at(0) == "pins") {
         const QByteArray& command = fields->at(1);
         const bool word = !command.isEmpty() && command.size() <= 16 &&

@@ -14,9 +14,10 @@ namespace app::instance {
 
 // Requests: ["vellora/1", "show"] brings the main window back; ["vellora/1", "open", PATH]
 // opens the picture at PATH (absolute) as the browser does; ["vellora/1", "pins", COMMAND]
-// does one of the --pins commands; ["vellora/1", "paste"] opens the clipboard's picture.
+// does one of the --pins commands; ["vellora/1", "paste"] opens the clipboard's picture;
+// ["vellora/1", "capture"] starts a capture of a part of the screen.
 struct Request {
-    enum class Kind { Show, Open, Pins, Paste };
+    enum class Kind { Show, Open, Pins, Paste, Capture };
     Kind kind = Kind::Show;
     platform::FilePath picture;  // Open only
     QByteArray pinsCommand;      // Pins only: an ASCII word

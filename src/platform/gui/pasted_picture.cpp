@@ -49,16 +49,37 @@ std::optional<QByteArray> PngOf(const QMimeData& data) {
     }
     if (image.isNull() && data.hasImage()) image = qvariant_cast<QImage>(data.imageData());
     if (image.isNull()) return std::nullopt;
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    // Lossless at every level. Qt's writer takes the level from the quality: 80 is zlib's
-    // fastest, which writes a 1920x1080 screenshot in two thirds of the default's time and
-    // reads back in half; from 90 up it stores the rows uncompressed, megabytes to write.
-    QImageWriter writer(&buffer, "png");
-    writer.setQuality(80);
-    if (!writer.write(image)) return std::nullopt;
-    return bytes;
+    return EncodePng(image);
+}
+
+// The folders beside the data file that hold only the program's own pictures, written from the
+// clipboard or from the screen, which go again with the last pin that names them.
+constexpr const char* kOwnPictureFolders[] = {"pasted", "captured"};
+
+QString FolderBeside(const QString& dataFile, const char* name) {
+    return QFileInfo(dataFile).absolutePath() + QLatin1Char('/') + QLatin1String(name);
+}
+
+// Deletes `file` when it is a regular file directly in `folder`, both as written and by their
+// canonical paths, and none of `named` names the same file.
+bool DeleteIfUnnamedIn(const FilePath& file, const QString& ownFolder,
+                       const QList<FilePath>& named) {
+    struct stat status {};
+    if (file.IsEmpty() || ::lstat(file.Bytes().constData(), &status) != 0 ||
+        !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    // In the folder as written as well as resolved: with "pasted" a link to the user's pictures,
+    // a picture there is not ours to delete because it resolves into it.
+    if (file.Folder().Bytes() != QFile::encodeName(QDir::cleanPath(ownFolder))) return false;
+    const std::optional<QByteArray> folder = Canonical(QFile::encodeName(ownFolder));
+    const std::optional<QByteArray> container = Canonical(file.Folder().Bytes());
+    if (!folder || !container || *folder != *container) return false;
+    const std::optional<QByteArray> self = Canonical(file.Bytes());
+    for (const FilePath& other : named) {
+        if (other == file || (self && Canonical(other.Bytes()) == self)) return false;
+    }
+    return ::unlink(file.Bytes().constData()) == 0;
 }
 
 // A name made from the date and time that no file in the folder has yet.
@@ -72,8 +93,39 @@ QString FreeName(const QDir& folder, const QDateTime& now) {
 }  // namespace
 
 QString PastedFolderFor(const QString& dataFile) {
-    const QFileInfo info(dataFile);
-    return info.absolutePath() + QStringLiteral("/pasted");
+    return FolderBeside(dataFile, kOwnPictureFolders[0]);
+}
+
+QString CapturedFolderFor(const QString& dataFile) {
+    return FolderBeside(dataFile, kOwnPictureFolders[1]);
+}
+
+std::optional<QByteArray> EncodePng(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    // Lossless at every level. Qt's writer takes the level from the quality: 80 is zlib's
+    // fastest, which writes a 1920x1080 screenshot in two thirds of the default's time and
+    // reads back in half; from 90 up it stores the rows uncompressed, megabytes to write.
+    QImageWriter writer(&buffer, "png");
+    writer.setQuality(80);
+    if (!writer.write(image)) return std::nullopt;
+    return bytes;
+}
+
+Pasted WriteNewPng(const QByteArray& png, const QString& folderName, const QDateTime& now) {
+    const QDir folder(folderName);
+    if (!folder.mkpath(QStringLiteral("."))) {
+        return Failed(PasteError::NotWritten, QStringLiteral("cannot make %1").arg(folderName));
+    }
+    const QString name = folder.filePath(FreeName(folder, now));
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.flush() ||
+        !file.commit()) {
+        return Failed(PasteError::NotWritten,
+                      QStringLiteral("cannot write %1: %2").arg(name, file.errorString()));
+    }
+    return {FilePath(QFile::encodeName(name)), std::nullopt};
 }
 
 bool MayHoldPicture(const QMimeData* data) {
@@ -96,38 +148,15 @@ Pasted TakePicture(const QMimeData* data, const QString& pastedFolder, const QDa
     const std::optional<QByteArray> png = PngOf(*data);
     if (!png)
         return Failed(PasteError::NoPicture, QStringLiteral("the clipboard holds no picture"));
-    const QDir folder(pastedFolder);
-    if (!folder.mkpath(QStringLiteral("."))) {
-        return Failed(PasteError::NotWritten, QStringLiteral("cannot make %1").arg(pastedFolder));
-    }
-    const QString name = folder.filePath(FreeName(folder, now));
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*png) != png->size() || !file.flush() ||
-        !file.commit()) {
-        return Failed(PasteError::NotWritten,
-                      QStringLiteral("cannot write %1: %2").arg(name, file.errorString()));
-    }
-    return {FilePath(QFile::encodeName(name)), std::nullopt};
+    return WriteNewPng(*png, pastedFolder, now);
 }
 
-bool DeletePastedIfUnnamed(const FilePath& file, const QString& pastedFolder,
-                           const QList<FilePath>& named) {
-    struct stat status {};
-    if (file.IsEmpty() || ::lstat(file.Bytes().constData(), &status) != 0 ||
-        !S_ISREG(status.st_mode)) {
-        return false;
+bool DeleteOwnPictureIfUnnamed(const FilePath& file, const QString& dataFile,
+                               const QList<FilePath>& named) {
+    for (const char* folder : kOwnPictureFolders) {
+        if (DeleteIfUnnamedIn(file, FolderBeside(dataFile, folder), named)) return true;
     }
-    // In the folder as written as well as resolved: with "pasted" a link to the user's pictures,
-    // a picture there is not ours to delete because it resolves into it.
-    if (file.Folder().Bytes() != QFile::encodeName(QDir::cleanPath(pastedFolder))) return false;
-    const std::optional<QByteArray> folder = Canonical(QFile::encodeName(pastedFolder));
-    const std::optional<QByteArray> container = Canonical(file.Folder().Bytes());
-    if (!folder || !container || *folder != *container) return false;
-    const std::optional<QByteArray> self = Canonical(file.Bytes());
-    for (const FilePath& other : named) {
-        if (other == file || (self && Canonical(other.Bytes()) == self)) return false;
-    }
-    return ::unlink(file.Bytes().constData()) == 0;
+    return false;
 }
 
 }  // namespace platform

@@ -7,11 +7,12 @@
 
 #include "platform/core/file_path.h"
 
+class QImage;
 class QMimeData;
 
-// Pictures taken from the clipboard or from a drop of image data: written as PNG files into the
-// data folder's "pasted" folder, which holds only such files, so that they can be pinned as any
-// file is and deleted again with their pin.
+// Pictures taken from the clipboard or from a drop of image data, and captured from the screen:
+// written as PNG files into the data folder's "pasted" or "captured" folder, which hold only such
+// files, so that they can be pinned as any file is and deleted again with their pin.
 namespace platform {
 
 enum class PasteError {
@@ -44,10 +45,20 @@ bool MayHoldPicture(const QMimeData* data);
 Pasted TakePicture(const QMimeData* data, const QString& pastedFolder,
                    const QDateTime& now = QDateTime::currentDateTime());
 
-// Deletes `file` when it is a regular file directly in `pastedFolder`, both as written and by
-// their canonical paths (a symbolic link is not followed, and nothing elsewhere is touched), and
-// none of `named` names the same file. Whether it was deleted.
-bool DeletePastedIfUnnamed(const FilePath& file, const QString& pastedFolder,
-                           const QList<FilePath>& named);
+// Deletes `file` when it is a regular file directly in "pasted" or "captured" beside the data
+// file, both as written and by their canonical paths (a symbolic link is not followed, and
+// nothing elsewhere is touched), and none of `named` names the same file. Whether it was
+// deleted.
+bool DeleteOwnPictureIfUnnamed(const FilePath& file, const QString& dataFile,
+                               const QList<FilePath>& named);
+
+// "captured" in the data file's folder: pictures taken from the screen.
+QString CapturedFolderFor(const QString& dataFile);
+// The picture as PNG bytes, losslessly, at the level that writes fastest.
+std::optional<QByteArray> EncodePng(const QImage& image);
+// Writes the PNG bytes into `folder` (made when missing) through QSaveFile, named from `now`
+// and never over another file.
+Pasted WriteNewPng(const QByteArray& png, const QString& folder,
+                   const QDateTime& now = QDateTime::currentDateTime());
 
 }  // namespace platform

@@ -15,12 +15,13 @@ FilePath PathOf(const QString& path) {
     return FilePath(QFile::encodeName(path));
 }
 
-// Deleting a pasted picture's pin deletes its file only when it is in "pasted" and no other
-// record names it, whatever links lead there.
-TEST(DeletePastedIfUnnamed, DeletesOnlyAnUnnamedFileInThePastedFolder) {
+// Deleting the pin of a pasted or captured picture deletes its file only when it is in "pasted"
+// or "captured" beside the data file and no other record names it, whatever links lead there.
+TEST(DeleteOwnPictureIfUnnamed, DeletesOnlyAnUnnamedFileInTheProgramsOwnFolders) {
     InTemporaryFolder folder;
-    const QString pasted = folder.Path("pasted");
-    ASSERT_TRUE(QDir().mkpath(pasted) && QDir().mkpath(folder.Path("other")));
+    const QString data = folder.Path("zuzerid.dat"), pasted = folder.Path("pasted");
+    ASSERT_TRUE(QDir().mkpath(pasted) && QDir().mkpath(folder.Path("captured/x")) &&
+                QDir().mkpath(folder.Path("other")));
     ASSERT_TRUE(QFile::link(pasted, folder.Path("via")));
     const auto file = [&](const char* name) {
         test_support::WriteBytes(folder.Path(name), "x");
@@ -35,29 +36,35 @@ TEST(DeletePastedIfUnnamed, DeletesOnlyAnUnnamedFileInThePastedFolder) {
         bool gone;
     } cases[] = {
         {"only record", file("pasted/a.png"), {outside}, true},
+        {"only record, captured", file("captured/a.png"), {outside}, true},
         // Only a path written in "pasted" is ours: one through a link names it in another way.
         {"through a link to the folder", PathOf(folder.Path("via/c.png")), {}, false},
         {"another record names it",
          file("pasted/d.png"),
          {PathOf(folder.Path("via/d.png"))},
          false},
-        {"outside pasted", outside, {}, false},
+        {"another record names it, captured",
+         file("captured/d.png"),
+         {PathOf(folder.Path("captured/../captured/d.png"))},
+         false},
+        {"outside both", outside, {}, false},
+        {"a folder below captured", file("captured/x/e.png"), {}, false},
         {"a link in pasted to a file outside", PathOf(pasted + "/link.png"), {}, false},
     };
     test_support::WriteBytes(folder.Path("pasted/c.png"), "x");
     for (const auto& c : cases) {
-        EXPECT_EQ(platform::DeletePastedIfUnnamed(c.deleted, pasted, c.named), c.gone) << c.what;
+        EXPECT_EQ(platform::DeleteOwnPictureIfUnnamed(c.deleted, data, c.named), c.gone) << c.what;
         EXPECT_EQ(QFileInfo::exists(QFile::decodeName(c.deleted.Bytes())), !c.gone) << c.what;
     }
     EXPECT_TRUE(QFileInfo::exists(folder.Path("other/b.png")));
 
     // "pasted" a link to the user's pictures: a picture there resolves into it, but was never
     // pasted.
-    const QString linked = folder.Path("linked/pasted");
+    const QString linked = folder.Path("linked/pasted"), linkedData = folder.Path("linked/z.dat");
     ASSERT_TRUE(QDir().mkpath(folder.Path("linked")) && QFile::link(folder.Path("other"), linked));
     const FilePath photo = file("other/photo.jpg");
-    EXPECT_FALSE(platform::DeletePastedIfUnnamed(photo, linked, {}));
-    EXPECT_TRUE(platform::DeletePastedIfUnnamed(PathOf(linked + "/b.png"), linked, {}));
+    EXPECT_FALSE(platform::DeleteOwnPictureIfUnnamed(photo, linkedData, {}));
+    EXPECT_TRUE(platform::DeleteOwnPictureIfUnnamed(PathOf(linked + "/b.png"), linkedData, {}));
 }
 
 }  // namespace

@@ -1,0 +1,278 @@
+#include "capture_window/capture_window.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <cmath>
+
+#include "platform/gui/x11_window.h"
+
+namespace capture_window {
+
+namespace {
+
+// The magnifier shows this many device pixels on each side of the one under the pointer, each
+// as a square of kZoom logical pixels.
+constexpr int kReach = 10;
+constexpr int kZoom = 8;
+// Below glibc's bound for blocks of their own pages (see Program::Start).
+constexpr int kBandBytes = 96 * 1024;
+const QColor kDim(0, 0, 0, 96);
+const QColor kEdge(0, 160, 255);
+
+}  // namespace
+
+QRect SnappedSelection(QPoint from, QPoint to, QPoint origin, qreal scale) {
+    const int step = std::max(1, qRound(scale));
+    const auto snap = [step](int value, int base) {
+        return base + int(std::lround(double(value - base) / step)) * step;
+    };
+    const int left = snap(std::min(from.x(), to.x()), origin.x());
+    const int top = snap(std::min(from.y(), to.y()), origin.y());
+    const int right = snap(std::max(from.x(), to.x()), origin.x());
+    const int bottom = snap(std::max(from.y(), to.y()), origin.y());
+    return {left, top, right - left, bottom - top};
+}
+
+ScreenOverlay::ScreenOverlay(Capture& capture, const platform::FrozenScreen& screen)
+    : QWidget(nullptr,
+              Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint),
+      capture_(capture),
+      screen_(screen),
+      shown_(screen.pixels) {
+    setObjectName(QStringLiteral("CaptureOverlay"));
+    setWindowTitle(QStringLiteral("画面の一部を張り付け"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setCursor(Qt::CrossCursor);
+    shown_.setDevicePixelRatio(screen.scale);
+    setGeometry(
+        QRect(screen.device.topLeft(), (QSizeF(screen.device.size()) / screen.scale).toSize()));
+}
+
+QPoint ScreenOverlay::DevicePoint(QPointF local) const {
+    return screen_.device.topLeft() + QPoint(int(std::floor(local.x() * screen_.scale)),
+                                             int(std::floor(local.y() * screen_.scale)));
+}
+
+QRectF ScreenOverlay::Local(const QRect& device) const {
+    const QRect at = device.translated(-screen_.device.topLeft());
+    return {at.x() / screen_.scale, at.y() / screen_.scale, at.width() / screen_.scale,
+            at.height() / screen_.scale};
+}
+
+void ScreenOverlay::Changed(const QRect& selection, QPoint pointer) {
+    // The rectangle's edges, and the magnifier and its label on any side of the pointer.
+    const int reach = (2 * kReach + 1) * kZoom + 64;
+    const QRect around(pointer - QPoint(reach, reach), QSize(2 * reach, 2 * reach));
+    update(Local(selection).toAlignedRect().adjusted(-2, -2, 2, 2));
+    update(Local(around).toAlignedRect());
+}
+
+void ScreenOverlay::showEvent(QShowEvent* event) {
+    // Without a backing store: a screen-sized one is fresh memory, whose first touch costs more
+    // than the grab itself; the frozen pixels are drawn in small bands straight to the X server.
+    winId();
+    if (!screenDepth_) {
+        screenDepth_ = platform::Rgb32PixelDepth(this);
+        if (screenDepth_) setAttribute(Qt::WA_PaintOnScreen);
+    }
+    QWidget::showEvent(event);
+}
+
+void ScreenOverlay::paintEvent(QPaintEvent* event) {
+    // Override-redirect windows get the keyboard only by a grab, which the X server grants once
+    // the window is on screen.
+    if (!grabbed_) {
+        grabKeyboard();
+        grabbed_ = true;
+    }
+    if (!screenDepth_) {
+        QPainter painter(this);
+        Draw(painter);
+        return;
+    }
+    const QRect screen(QPoint(0, 0), screen_.device.size());
+    for (const QRect& logical : event->region()) {
+        const QRect device =
+            QRect(QPoint(int(std::floor(logical.left() * screen_.scale)),
+                         int(std::floor(logical.top() * screen_.scale))),
+                  QPoint(int(std::ceil((logical.right() + 1) * screen_.scale)) - 1,
+                         int(std::ceil((logical.bottom() + 1) * screen_.scale)) - 1)) &
+            screen;
+        // Bands small enough to come from memory the heap keeps, not from fresh pages.
+        const int rows = std::max(1, kBandBytes / std::max(1, device.width() * 4));
+        for (int top = device.top(); top <= device.bottom(); top += rows) {
+            const QRect band(device.left(), top, device.width(),
+                             std::min(rows, device.bottom() + 1 - top));
+            QImage pixels(band.size(), QImage::Format_RGB32);
+            pixels.setDevicePixelRatio(screen_.scale);
+            {
+                QPainter painter(&pixels);
+                painter.translate(-QPointF(band.topLeft()) / screen_.scale);
+                Draw(painter);
+            }
+            platform::PutRgb32Pixels(this, *screenDepth_, pixels, band.topLeft());
+        }
+    }
+}
+
+void ScreenOverlay::Draw(QPainter& painter) {
+    painter.drawImage(QPointF(0, 0), shown_);
+    const QRect selection = capture_.Selection();
+    const QRect inside = Local(selection).toAlignedRect();
+    for (const QRect& part : QRegion(rect()).subtracted(QRegion(inside))) {
+        painter.fillRect(part, kDim);
+    }
+    if (!selection.isEmpty()) {
+        painter.setPen(QPen(kEdge, 0));
+        painter.drawRect(Local(selection).adjusted(0, 0, -1 / screen_.scale, -1 / screen_.scale));
+    }
+    const QPoint pointer = capture_.Pointer();
+    if (screen_.device.contains(pointer)) DrawMagnifier(painter, pointer);
+}
+
+void ScreenOverlay::DrawMagnifier(QPainter& painter, QPoint device) {
+    const int side = (2 * kReach + 1) * kZoom;
+    const QPointF at = Local(QRect(device, QSize(1, 1))).topLeft();
+    QRectF box(at + QPointF(24, 24), QSizeF(side, side));
+    if (box.right() > width()) box.moveRight(at.x() - 24);
+    if (box.bottom() > height()) box.moveBottom(at.y() - 24);
+    const QImage part =
+        screen_.pixels.copy(QRect(device - screen_.device.topLeft() - QPoint(kReach, kReach),
+                                  QSize(2 * kReach + 1, 2 * kReach + 1)));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(box, part);
+    painter.setPen(QPen(kEdge, 1));
+    painter.drawRect(box);
+    painter.drawRect(
+        QRectF(box.topLeft() + QPointF(kReach * kZoom, kReach * kZoom), QSizeF(kZoom, kZoom)));
+    // The size chosen so far, in device pixels, or where the corner would go.
+    const QRect selection = capture_.Selection();
+    const QString text =
+        selection.isEmpty()
+            ? QStringLiteral("%1, %2").arg(device.x()).arg(device.y())
+            : QStringLiteral("%1 × %2").arg(selection.width()).arg(selection.height());
+    QRectF label = painter.fontMetrics().boundingRect(text).adjusted(-4, -2, 4, 2);
+    label.moveBottomLeft(box.topLeft() - QPointF(0, 2));
+    if (label.top() < 0) label.moveTopLeft(box.bottomLeft() + QPointF(0, 2));
+    painter.fillRect(label, QColor(0, 0, 0, 192));
+    painter.setPen(Qt::white);
+    painter.drawText(label, Qt::AlignCenter, text);
+}
+
+void ScreenOverlay::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        capture_.Press(DevicePoint(event->position()), *this);
+    } else if (event->button() == Qt::RightButton) {
+        capture_.Cancel();
+    }
+}
+
+void ScreenOverlay::mouseMoveEvent(QMouseEvent* event) {
+    capture_.Move(DevicePoint(event->position()));
+}
+
+void ScreenOverlay::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) capture_.Release(DevicePoint(event->position()));
+}
+
+void ScreenOverlay::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) capture_.Cancel();
+}
+
+Capture::Capture(std::unique_ptr<platform::ScreenSource> source) : source_(std::move(source)) {
+    connect(source_.get(), &platform::ScreenSource::frozen, this, &Capture::ShowFrozen);
+    connect(source_.get(), &platform::ScreenSource::picked, this, &Capture::Picked);
+    connect(source_.get(), &platform::ScreenSource::failed, this, [this](const QString& reason) {
+        ended_ = true;
+        emit failed(reason);
+    });
+}
+
+Capture::~Capture() = default;
+
+void Capture::Start() {
+    source_->Freeze();
+}
+
+void Capture::ShowFrozen(const platform::FrozenDesktop& desktop) {
+    desktop_ = desktop;
+    for (const platform::FrozenScreen& screen : desktop_.screens) {
+        overlays_.push_back(std::make_unique<ScreenOverlay>(*this, screen));
+    }
+    pointer_ = QCursor::pos();
+    for (const auto& overlay : overlays_) {
+        overlay->show();
+        overlay->raise();
+    }
+    if (!overlays_.empty()) overlays_.front()->activateWindow();
+}
+
+void Capture::Picked(const QImage& picture) {
+    ended_ = true;
+    const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const qreal scale = screen ? screen->devicePixelRatio() : 1;
+    QRectF logical(QPointF(), QSizeF(picture.size()) / scale);
+    if (screen) logical.moveCenter(QRectF(screen->availableGeometry()).center());
+    emit captured(picture, logical);
+}
+
+void Capture::Press(QPoint device, const ScreenOverlay& on) {
+    if (ended_) return;
+    pressedOn_ = &on.Screen();
+    const QRect old = selection_;
+    const QPoint oldPointer = pointer_;
+    pressed_ = pointer_ = device;
+    selection_ = QRect(device, QSize(0, 0));
+    Update(old, oldPointer);
+}
+
+void Capture::Move(QPoint device) {
+    if (ended_) return;
+    const QRect old = selection_;
+    const QPoint oldPointer = pointer_;
+    pointer_ = device;
+    if (pressedOn_) {
+        selection_ =
+            SnappedSelection(pressed_, device, pressedOn_->device.topLeft(), pressedOn_->scale);
+    }
+    Update(old, oldPointer);
+}
+
+void Capture::Release(QPoint device) {
+    if (ended_ || !pressedOn_) return;
+    Move(device);
+    ended_ = true;
+    const QRect chosen = selection_;
+    // A click, or a line of one pixel: nothing the user meant to pin.
+    if (chosen.width() <= 1 || chosen.height() <= 1) {
+        emit failed({});
+        return;
+    }
+    const qreal scale = pressedOn_->scale;
+    const QPointF origin = pressedOn_->device.topLeft();
+    const QPointF topLeft =
+        origin + QPointF(chosen.topLeft() - pressedOn_->device.topLeft()) / scale;
+    emit captured(desktop_.Copy(chosen), QRectF(topLeft, QSizeF(chosen.size()) / scale));
+}
+
+void Capture::Cancel() {
+    if (ended_) return;
+    ended_ = true;
+    emit failed({});
+}
+
+void Capture::Update(const QRect& oldSelection, QPoint oldPointer) {
+    for (const auto& overlay : overlays_) {
+        overlay->Changed(oldSelection, oldPointer);
+        overlay->Changed(selection_, pointer_);
+    }
+}
+
+}  // namespace capture_window

@@ -1,0 +1,192 @@
+// A part of the screen captured with vellora --capture and a drag: the pin lies at exactly that
+// rectangle with exactly its pixels, its file is in "captured" and its record in the data file,
+// and it comes back after a restart; Esc leaves nothing. Without and with xcompmgr, at a scale
+// of 2, and with the pixels of a stand-in desktop portal on a private session bus.
+#include <QDir>
+#include <QStandardPaths>
+
+#include "e2e_test.h"
+#include "program_runs.h"
+
+namespace e2e {
+namespace {
+
+const QString kOverlay = QStringLiteral("画面の一部を張り付け");
+const QString kPinned = QStringLiteral("Form3");
+
+// Every pixel differs from its neighbours: a pin one pixel off, or resampled, shows.
+QImage Pattern(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int i = 0; i < size.width() * size.height(); ++i) {
+        const int x = i % size.width(), y = i / size.width();
+        image.setPixel(x, y, qRgb(x * 7 & 255, y * 13 & 255, (x ^ y) * 5 & 255));
+    }
+    return image;
+}
+
+bool SamePixels(const QImage& a, const QImage& b) {
+    return a.size() == b.size() && DifferingPixels(a, b, a.rect()) == 0;
+}
+
+QString Text(int value) {
+    return QString::number(value);
+}
+
+class CaptureTest : public ProgramTest {
+protected:
+    QStringList Data() const { return {QStringLiteral("--data-dir"), work.path()}; }
+    QStringList Captured() const {
+        return QDir(Path(QStringLiteral("captured"))).entryList(QDir::Files, QDir::Name);
+    }
+    bool OverlayShown() const {
+        const QList<WindowInfo> popups = session->VisiblePopups();
+        return std::any_of(popups.begin(), popups.end(),
+                           [](const WindowInfo& w) { return w.title == kOverlay; });
+    }
+    // The pattern on the root window, and the program started.
+    void StartOnPattern() {
+        const QString root = Path(QStringLiteral("root.png"));
+        ASSERT_TRUE(Pattern(session->ScreenSize()).save(root));
+        session->Run(QStringLiteral("display"), {"-window", "root", root});
+        ASSERT_TRUE(session->StartProgram(QStringLiteral(VELLORA_PROGRAM), work.path(), Data()));
+        ASSERT_TRUE(session->WaitForWindow(QStringLiteral("Vellora"), 20000));
+    }
+    // vellora --capture, which exits at once with status 0.
+    bool RunCapture() const {
+        const FinishedRun run = RunToEnd(QStringLiteral(VELLORA_PROGRAM), work.path(),
+                                         Data() + QStringList{"--capture"}, session->Environment());
+        EXPECT_TRUE(run.finished && run.exitCode == 0) << run.output.toStdString();
+        return run.finished && run.exitCode == 0;
+    }
+    bool BeginCapture() const {
+        return RunCapture() && XSession::WaitUntil([&] { return OverlayShown(); }, 10000);
+    }
+    bool Drag(const QRect& rect) const {
+        bool ok = false;
+        session->Run(QStringLiteral("xdotool"),
+                     {"mousemove", Text(rect.left()), Text(rect.top()), "mousedown", "1",
+                      "mousemove", Text(rect.center().x()), Text(rect.center().y()), "mousemove",
+                      Text(rect.right() + 1), Text(rect.bottom() + 1), "mouseup", "1"},
+                     &ok);
+        return ok;
+    }
+    // Drags `rect` over the overlay and expects one more pin: at exactly that rectangle, with
+    // exactly `expected`'s pixels in its new file in "captured" and on the screen, and saved.
+    void CaptureAndExpect(const QRect& rect, const QImage& expected) {
+        const QStringList before = Captured();
+        const int pins = session->VisibleWindows(kPinned).size();
+        ASSERT_TRUE(BeginCapture());
+        ASSERT_TRUE(Drag(rect));
+        const QList<WindowInfo> now = session->WaitForWindows(kPinned, pins + 1, 10000);
+        ASSERT_TRUE(std::any_of(now.begin(), now.end(),
+                                [&](const WindowInfo& w) { return w.rect == rect; }))
+            << "no pin at " << ToString(rect).toStdString();
+        EXPECT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
+        ASSERT_EQ(Captured().size(), before.size() + 1);
+        const QString file = Path(QStringLiteral("captured/") + Captured().last());
+        EXPECT_TRUE(SamePixels(QImage(file), expected));
+        EXPECT_TRUE(SamePixels(session->SettledScreenshot(rect).copy(rect), expected));
+        EXPECT_TRUE(XSession::WaitUntil(
+            [&] { return ReadBytes(DataFile()).contains(QFile::encodeName(file)); }, 5000, 50));
+    }
+
+    // The lines the stand-in portal printed, once there are `count`.
+    QByteArray PortalCalls(int count) {
+        QByteArray calls;
+        XSession::WaitUntil(
+            [&] {
+                portal.waitForReadyRead(50);
+                return (calls += portal.readAll()).count('\n') >= count;
+            },
+            5000);
+        return calls;
+    }
+
+    // Killed with the test, as QProcess ends what it started.
+    QProcess compositor, bus, portal;
+};
+
+TEST_F(CaptureTest, ADraggedRectangleIsPinnedOnItsOwnPixelsWithAndWithoutACompositor) {
+    ASSERT_NO_FATAL_FAILURE(StartOnPattern());
+    const QRect plain(37, 41, 301, 203), composited(401, 523, 180, 97);
+    ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(plain, session->SettledScreenshot(plain).copy(plain)));
+    if (!QStandardPaths::findExecutable(QStringLiteral("xcompmgr")).isEmpty()) {
+        compositor.setProcessEnvironment(session->Environment());
+        compositor.start(QStringLiteral("xcompmgr"), {});
+        ASSERT_TRUE(compositor.waitForStarted(5000));
+        ASSERT_NO_FATAL_FAILURE(
+            CaptureAndExpect(composited, session->SettledScreenshot(composited).copy(composited)));
+    }
+    // Esc and a click each leave nothing behind.
+    const QByteArray saved = ReadBytes(DataFile());
+    const QStringList files = Captured();
+    ASSERT_TRUE(BeginCapture());
+    ASSERT_TRUE(session->Key(QStringLiteral("Escape")));
+    EXPECT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
+    ASSERT_TRUE(BeginCapture());
+    ASSERT_TRUE(Drag(QRect(700, 100, 1, 50)));
+    EXPECT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
+    EXPECT_EQ(Captured(), files);
+    ExpectDataFile(saved);
+
+    // Back after a restart, where they were.
+    const QList<WindowInfo> pins = session->VisibleWindows(kPinned);
+    session->StopProgram();
+    ASSERT_TRUE(session->StartProgram(QStringLiteral(VELLORA_PROGRAM), work.path(), Data()));
+    const QList<WindowInfo> restored = session->WaitForWindows(kPinned, pins.size(), 20000);
+    ASSERT_EQ(restored.size(), pins.size());
+    for (const WindowInfo& pin : pins) {
+        EXPECT_TRUE(std::any_of(restored.begin(), restored.end(),
+                                [&](const WindowInfo& w) { return w.rect == pin.rect; }));
+    }
+}
+
+TEST_F(CaptureTest, AtAScaleOfTwoThePinKeepsTheDevicePixels) {
+    session->AddEnvironment(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    ASSERT_NO_FATAL_FAILURE(StartOnPattern());
+    const QRect rect(100, 60, 240, 130);
+    ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(rect, session->SettledScreenshot(rect).copy(rect)));
+}
+
+// The desktop portal on a private bus: it answers (the overlay shows its picture), refuses to
+// answer without asking (the picker's picture is pinned), or is not there (one line, no pin).
+TEST_F(CaptureTest, UnderWaylandThePixelsComeFromTheDesktopPortal) {
+    session->AddEnvironment(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+    bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+    ASSERT_TRUE(
+        bus.waitForStarted(5000) &&
+        XSession::WaitUntil([&] { return bus.waitForReadyRead(100) || bus.canReadLine(); }, 5000));
+    session->AddEnvironment(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                            QString::fromUtf8(bus.readLine().trimmed()));
+    const QImage whole = Pattern(session->ScreenSize()).mirrored(true, false);
+    const QString png = Path(QStringLiteral("portal.png"));
+    ASSERT_TRUE(whole.save(png));
+    const auto startPortal = [&](const char* mode) {
+        portal.kill();
+        portal.waitForFinished(3000);
+        portal.setProcessEnvironment(session->Environment());
+        portal.start(QStringLiteral(PORTAL_STANDIN), {QLatin1String(mode), png});
+        ASSERT_TRUE(portal.waitForReadyRead(5000) && portal.readLine() == "ready\n");
+    };
+    // None yet.
+    ASSERT_NO_FATAL_FAILURE(StartOnPattern());
+    ASSERT_TRUE(RunCapture());
+    EXPECT_TRUE(XSession::WaitUntil(
+        [&] { return session->ProgramOutput().contains("no desktop portal answers"); }, 10000));
+    EXPECT_TRUE(Captured().isEmpty());
+
+    ASSERT_NO_FATAL_FAILURE(startPortal("answer"));
+    const QRect rect(220, 180, 160, 120);
+    ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(rect, whole.copy(rect)));
+    EXPECT_EQ(PortalCalls(1), "interactive=0\n");
+
+    ASSERT_NO_FATAL_FAILURE(startPortal("refuse"));
+    ASSERT_TRUE(RunCapture());
+    EXPECT_EQ(session->WaitForWindows(kPinned, 2, 10000).size(), 2);
+    EXPECT_TRUE(XSession::WaitUntil([&] { return Captured().size() == 2; }, 5000));
+    EXPECT_TRUE(SamePixels(QImage(Path("captured/" + Captured().last())), whole));
+    EXPECT_EQ(PortalCalls(2), "interactive=0\ninteractive=1\n");
+}
+
+}  // namespace
+}  // namespace e2e
