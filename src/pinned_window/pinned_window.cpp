@@ -119,7 +119,7 @@ QMenu* PinnedWindow::BuildMenu() {
         return action;
     };
 
-    QMenu* opacity = menu->addMenu(QStringLiteral("不透明度"));
+    QMenu* opacity = menu->addMenu(tr("不透明度"));
     opacity->setObjectName(QStringLiteral("opacity"));
     opacity->setEnabled(opacityAvailable_);
     auto* steps = new QActionGroup(opacity);
@@ -132,28 +132,28 @@ QMenu* PinnedWindow::BuildMenu() {
             Change([percent](store::PinSettings& s) { s.opacity = percent; });
         });
     }
-    toggle("clickThrough", QStringLiteral("クリックを透過"), settings_.clickThrough,
+    toggle("clickThrough", tr("クリックを透過"), settings_.clickThrough,
            [](store::PinSettings& s, bool on) { s.clickThrough = on; });
-    toggle("keepAbove", QStringLiteral("常に手前に表示"), settings_.keepAbove,
+    toggle("keepAbove", tr("常に手前に表示"), settings_.keepAbove,
            [](store::PinSettings& s, bool on) { s.keepAbove = on; });
-    toggle("allWorkspaces", QStringLiteral("すべてのﾃﾞｽｸﾄｯﾌﾟに表示"), settings_.allWorkspaces,
+    toggle("allWorkspaces", tr("すべてのﾃﾞｽｸﾄｯﾌﾟに表示"), settings_.allWorkspaces,
            [](store::PinSettings& s, bool on) { s.allWorkspaces = on; });
-    toggle("followFile", QStringLiteral("ファイルの変更に追従"), settings_.followFile,
+    toggle("followFile", tr("ファイルの変更に追従"), settings_.followFile,
            [](store::PinSettings& s, bool on) { s.followFile = on; });
-    toggle("playAnimation", QStringLiteral("アニメーションを再生"), settings_.playAnimation,
+    toggle("playAnimation", tr("アニメーションを再生"), settings_.playAnimation,
            [](store::PinSettings& s, bool on) { s.playAnimation = on; })
         ->setEnabled(Animated());
     menu->addSeparator();
-    connect(item(menu, "originalSize", QStringLiteral("元の大きさ")), &QAction::triggered, this,
+    connect(item(menu, "originalSize", tr("元の大きさ")), &QAction::triggered, this,
             &PinnedWindow::originalSizeRequested);
-    connect(item(menu, "copy", QStringLiteral("画像をコピー")), &QAction::triggered, this,
+    connect(item(menu, "copy", tr("画像をコピー")), &QAction::triggered, this,
             &PinnedWindow::copyRequested);
-    connect(item(menu, "showFolder", QStringLiteral("フォルダを開く")), &QAction::triggered, this,
+    connect(item(menu, "showFolder", tr("フォルダを開く")), &QAction::triggered, this,
             &PinnedWindow::showFolderRequested);
     menu->addSeparator();
-    connect(item(menu, "unpin", QStringLiteral("張り付けを解除")), &QAction::triggered, this,
+    connect(item(menu, "unpin", tr("張り付けを解除")), &QAction::triggered, this,
             &PinnedWindow::unpinRequested);
-    connect(item(menu, "delete", QStringLiteral("削除")), &QAction::triggered, this,
+    connect(item(menu, "delete", tr("削除")), &QAction::triggered, this,
             &PinnedWindow::deleteRequested);
     return menu;
 }
