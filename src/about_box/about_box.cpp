@@ -19,6 +19,7 @@ AboutBox::AboutBox()
           Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint,
           platform::Sizing::Fixed) {
     setObjectName(QStringLiteral("AboutBox"));
+    setWindowRole(QStringLiteral("vellora-about"));
     setWindowTitle(tr("Velloraについて"));
     QWidget* client = ClientArea();
     // Created back to front: the title's light-blue shadow lies behind it.

@@ -44,6 +44,7 @@ DisplayWindow::DisplayWindow(pin_board::PinBoard& board)
           platform::Sizing::Free),
       board_(board) {
     setObjectName(QStringLiteral("DisplayWindow"));
+    setWindowRole(QStringLiteral("vellora-display"));
     setWindowTitle(tr("画像表示 "));
     CreateMenu();
     CreateControls();

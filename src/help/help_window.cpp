@@ -29,6 +29,7 @@ QString HelpWindow::AnchorOf(HelpSection section) {
 
 HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("HelpWindow"));
+    setWindowRole(QStringLiteral("vellora-help"));
     setWindowTitle(tr("Velloraﾍﾙﾌﾟ"));
     setWindowIcon(icon::ProgramIcon());
     setAttribute(Qt::WA_DeleteOnClose);

@@ -65,6 +65,7 @@ MainWindow::MainWindow(const pin_board::PinBoard& board, platform::ThumbnailCach
       board_(board),
       thumbnails_(thumbnails) {
     setObjectName(QStringLiteral("MainWindow"));
+    setWindowRole(QStringLiteral("vellora-main"));
     setWindowTitle(QStringLiteral("Vellora"));
     setWindowIcon(icon::ProgramIcon());
     CreateMenu();

@@ -22,6 +22,7 @@ namespace pinned_window {
 PinnedWindow::PinnedWindow()
     : TwipsWindow(Qt::Window | Qt::FramelessWindowHint, platform::Sizing::Free) {
     setObjectName(QStringLiteral("PinnedWindow"));
+    setWindowRole(QStringLiteral("vellora-pin"));
     // Never shown: the window has no title bar. Window rules and scripts find pins by it.
     setWindowTitle(QStringLiteral("Form3"));
     // A pinned picture belongs to the desktop: the user reaches it by clicking it, not by Alt+Tab.
