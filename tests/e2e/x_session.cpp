@@ -596,12 +596,12 @@ QList<WindowInfo> XSession::NamedWindows() const {
         if (match.captured(3).startsWith(QLatin1String("\"vellora\""))) {
             // `"vellora-main"`; none for Qt's own helper windows, which are asked again, as is a
             // window whose role is not set yet.
-            info.role = roles_.value(info.id);
+            info.role = roles_.value({info.id, info.title});
             if (info.role.isEmpty()) {
                 const QString quoted =
                     Property(info.id, QStringLiteral("WM_WINDOW_ROLE")).value_or(QString());
                 info.role = quoted.mid(1, quoted.size() - 2);
-                if (!info.role.isEmpty()) roles_.insert(info.id, info.role);
+                if (!info.role.isEmpty()) roles_.insert({info.id, info.title}, info.role);
             }
         }
         windows << info;

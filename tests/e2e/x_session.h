@@ -202,8 +202,10 @@ private:
     pid_t server_ = -1;
     pid_t windowManager_ = -1;
     std::unique_ptr<QProcess> program_;
-    // The roles of the program's windows met so far: a window keeps its role while it lives.
-    mutable QHash<WindowId, QString> roles_;
+    // The roles of the program's windows met so far, by id and title: a window keeps its role
+    // while it lives, and a program started again may make a window of the same id, but one of
+    // the same title has the same role.
+    mutable QHash<QPair<WindowId, QString>, QString> roles_;
     std::vector<std::unique_ptr<QProcess>> foreign_;
     QString programLog_;
 };
