@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/program.h"
@@ -87,14 +88,36 @@ void FullDecodes(const QStringList& photos, int records, QSize size, bench::Chil
     times.ok = true;
 }
 
+// The photos of a benchmark's size (ranges 1 and 2) and the data file of its records (range 0)
+// over them; nothing, after the error is set, when they or the folder to start in are missing.
+struct RestoreFiles {
+    QStringList photos;
+    QByteArray dataFile;
+};
+std::optional<RestoreFiles> MakeRestoreFiles(benchmark::State& state, const QTemporaryDir& folder) {
+    const int records = int(state.range(0));
+    const QSize size(int(state.range(1)), int(state.range(2)));
+    RestoreFiles files{bench::PhotoFiles(size, std::min(kDistinctFiles, records)), {}};
+    if (files.photos.isEmpty()) {
+        state.SkipWithError("cannot generate the photos");
+        return std::nullopt;
+    }
+    if (!folder.isValid()) {
+        state.SkipWithError("no temporary folder");
+        return std::nullopt;
+    }
+    files.dataFile = bench::DataFile(files.photos, records);
+    return files;
+}
+
 void BM_StartupRestoreVsFullDecode(benchmark::State& state) {
     const int records = int(state.range(0));
     const QSize size(int(state.range(1)), int(state.range(2)));
-    const QStringList photos = bench::PhotoFiles(size, std::min(kDistinctFiles, records));
-    if (photos.isEmpty()) return state.SkipWithError("cannot generate the photos");
     QTemporaryDir folder;
-    if (!folder.isValid()) return state.SkipWithError("no temporary folder");
-    const QByteArray dataFile = bench::DataFile(photos, records);
+    const std::optional<RestoreFiles> files = MakeRestoreFiles(state, folder);
+    if (!files) return;
+    const QStringList& photos = files->photos;
+    const QByteArray& dataFile = files->dataFile;
 
     double restoreSeconds = 0, paintSeconds = 0, decodeSeconds = 0;
     double restorePeak = 0, restoreAdded = 0, restoreHeld = 0, restoreLoaded = 0;
@@ -237,12 +260,9 @@ void BM_StartupRestorePngVsJpeg(benchmark::State& state) {
 //   english_ratio           english_s / japanese_s
 void BM_StartupRestoreInEnglish(benchmark::State& state) {
     const int records = int(state.range(0));
-    const QSize size(int(state.range(1)), int(state.range(2)));
-    const QStringList photos = bench::PhotoFiles(size, std::min(kDistinctFiles, records));
-    if (photos.isEmpty()) return state.SkipWithError("no photos");
     QTemporaryDir folder;
-    if (!folder.isValid()) return state.SkipWithError("no temporary folder");
-    const QByteArray dataFile = bench::DataFile(photos, records);
+    const std::optional<RestoreFiles> files = MakeRestoreFiles(state, folder);
+    if (!files) return;
     const char* const languages[] = {"ja", "en"};
     double seconds[2] = {};
     int rounds = 0;
@@ -250,7 +270,7 @@ void BM_StartupRestoreInEnglish(benchmark::State& state) {
         for (int k = 0; k < 2; ++k) {
             const int i = (k + rounds) % 2;
             const bench::ChildResult result = bench::RunInChild([&](bench::ChildTimes& t) {
-                StartupRestore(folder.path(), dataFile, records, t, {}, languages[i]);
+                StartupRestore(folder.path(), files->dataFile, records, t, {}, languages[i]);
             });
             if (!result.times.ok) return state.SkipWithError(result.times.error);
             seconds[i] += result.times.seconds[0];

@@ -3,10 +3,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QMetaProperty>
-#include <QScopeGuard>
-#include <QSet>
-#include <QTextBrowser>
 #include <functional>
 
 #include "about_box/about_box.h"
@@ -16,7 +12,6 @@
 #include "help/help.h"
 #include "language/language.h"
 #include "main_window/main_window.h"
-#include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
 #include "support/program_fixture.h"
 
@@ -29,29 +24,13 @@ bool IsJapanese(QChar c) {
            (u >= 0xF900 && u <= 0xFAFF) || (u >= 0xFF00 && u <= 0xFFEF);
 }
 
-// Every text a user can read on `object` and below it: captions, labels, menu titles, items,
-// tooltips and the help browser's page, as "objectName: text".
+// Every text a user can read on `object` and below it (menus and their items are children of
+// their window or menu bar): captions, labels, items, tooltips and the help page.
 void CollectTexts(const QObject* object, QStringList& texts) {
-    // A menu's own action is its child, and leads back to it.
-    static QSet<const QObject*> seen;
-    if (seen.contains(object)) return;
-    seen.insert(object);
-    const auto forget = qScopeGuard([object] { seen.remove(object); });
-    static const char* const kTextProperties[] = {"windowTitle", "text",      "title",
-                                                  "toolTip",     "statusTip", "whatsThis",
-                                                  "iconText",    "plainText", "placeholderText"};
-    const QMetaObject* meta = object->metaObject();
-    for (const char* name : kTextProperties) {
-        const int index = meta->indexOfProperty(name);
-        if (index < 0) continue;
-        const QString text = meta->property(index).read(object).toString();
+    for (const char* name : {"windowTitle", "text", "title", "toolTip", "statusTip", "whatsThis",
+                             "iconText", "plainText", "placeholderText"}) {
+        const QString text = object->property(name).toString();
         if (!text.isEmpty()) texts.append(object->objectName() + QStringLiteral(": ") + text);
-    }
-    if (const auto* widget = qobject_cast<const QWidget*>(object)) {
-        for (const QAction* action : widget->actions()) CollectTexts(action, texts);
-    }
-    if (const auto* action = qobject_cast<const QAction*>(object); action && action->menu()) {
-        CollectTexts(action->menu(), texts);
     }
     for (const QObject* child : object->children()) CollectTexts(child, texts);
 }
