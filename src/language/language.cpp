@@ -47,7 +47,7 @@ void InstallTranslator() {
 
 QString Translate(const char* context, const QString& text) {
     if (const QTranslator* texts = EnglishTexts()) {
-        const QString translated = texts->translate(context, text.toUtf8().constData());
+        QString translated = texts->translate(context, text.toUtf8().constData());
         if (!translated.isEmpty()) return translated;
     }
     return text;
