@@ -1,5 +1,7 @@
 #include "app/desktop.h"
 
+#include <QCoreApplication>
+
 #include "app/launch.h"
 #include "app/program.h"
 #include "app/single_instance.h"
@@ -23,7 +25,8 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
     tray_ = std::make_unique<TrayIcon>(
         program_.Board(), [this] { program_.ShowMainWindow(); }, [this] { program_.Quit(); },
         [this] { return program_.Paste(); });
-    tray_->AddCommand("tray_pin_list", QStringLiteral("張り付けた画像の一覧"),
+    tray_->AddCommand("tray_pin_list",
+                      QCoreApplication::translate("app::Desktop", "張り付けた画像の一覧"),
                       [this] { program_.ShowPinList(); });
     if (launch.Paste()) {
         if (const std::optional<QString> failure = program_.Paste()) {

@@ -17,12 +17,12 @@
     <message>
         <source>Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]
        vellora --autostart on|off
-       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid
+       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid|window
        vellora [--user-data | --data-dir DIR] --paste
 使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]
 
-Vellora pins JPEG, GIF, PNG, WebP and BMP pictures onto the desktop.
-Vellora は JPEG・GIF・PNG・WebP・BMP の画像をデスクトップに張り付けます。
+Vellora pins %1 pictures onto the desktop.
+Vellora は %2 の画像をデスクトップに張り付けます。
 
 Where the data file &quot;zuzerid.dat&quot; is kept / データファイルの場所:
   --user-data      $XDG_DATA_HOME/vellora (~/.local/share/vellora), created when
@@ -38,8 +38,8 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
 同じデータフォルダで再び起動すると、動いている Vellora のﾒｲﾝｳｨﾝﾄﾞｳを表示するか
 画像を開いて終了します。
 
-  PICTURE          a .jpg or .gif file: opened in the display window as if chosen
-                   in the browser and double-clicked; a .png, .webp or .bmp file
+  PICTURE          a %3 file: opened in the display window as if chosen
+                   in the browser and double-clicked; a %4 file
                    opens there directly. Only the first is opened.
                    画像を画像表示ｳｨﾝﾄﾞｳで開きます (最初の 1 つだけ)。
   --paste          the clipboard&apos;s picture: written as a PNG file into &quot;pasted&quot;
@@ -57,6 +57,8 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
   --pins solid     let every pinned picture take clicks again (the way back
                    from click-through).
                    すべての画像のクリック透過を解除する。
+  --pins window    the running Vellora&apos;s window that lists every pin.
+                   張り付けた画像の一覧のウィンドウを開く。
   --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).
   --autostart off  no longer start at login.
                    ログイン時に起動する / しない。
@@ -65,10 +67,10 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
 </source>
         <translation>Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]
        vellora --autostart on|off
-       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid
+       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid|window
        vellora [--user-data | --data-dir DIR] --paste
 
-Vellora pins JPEG, GIF, PNG, WebP and BMP pictures onto the desktop.
+Vellora pins %1 pictures onto the desktop.
 
 Where the data file &quot;zuzerid.dat&quot; is kept:
   --user-data      $XDG_DATA_HOME/vellora (~/.local/share/vellora), created when
@@ -79,8 +81,8 @@ Where the data file &quot;zuzerid.dat&quot; is kept:
 One Vellora runs for each data folder. Starting it again for the same folder
 brings the running one&apos;s main window back, or opens PICTURE in it, and ends.
 
-  PICTURE          a .jpg or .gif file: opened in the display window as if chosen
-                   in the browser and double-clicked; a .png, .webp or .bmp file
+  PICTURE          a %3 file: opened in the display window as if chosen
+                   in the browser and double-clicked; a %4 file
                    opens there directly. Only the first is opened.
   --paste          the clipboard&apos;s picture: written as a PNG file into &quot;pasted&quot;
                    in the data folder (a copied file is opened where it is) and
@@ -93,11 +95,19 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
                    nothing is saved, and the next start shows them all.
   --pins solid     let every pinned picture take clicks again (the way back
                    from click-through).
+  --pins window    the running Vellora&apos;s window that lists every pin.
   --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).
   --autostart off  no longer start at login.
   --version        the version
   -h, --help       this text
 </translation>
+    </message>
+</context>
+<context>
+    <name>app::Desktop</name>
+    <message>
+        <source>張り付けた画像の一覧</source>
+        <translation>Pinned Pictures</translation>
     </message>
 </context>
 <context>
@@ -222,6 +232,60 @@ The pictures stay on the screen, but they will not come back the next time Vello
     <message>
         <source>%1 の読めない行 (%2) はそのまま残しています</source>
         <translation>Unreadable lines of %1 (%2) are kept as they are</translation>
+    </message>
+</context>
+<context>
+    <name>pin_list_window::PinListWindow</name>
+    <message>
+        <source>表示</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>非表示</source>
+        <translation>Hide</translation>
+    </message>
+    <message>
+        <source>前面に表示</source>
+        <translation>Bring to Front</translation>
+    </message>
+    <message>
+        <source>表示ウィンドウに戻す</source>
+        <translation>Back to Picture Window</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>%1 個の画像を削除しますか?</source>
+        <translation>Delete the selected pictures (%1)?</translation>
+    </message>
+    <message>
+        <source>張り付けた画像の一覧</source>
+        <translation>Pinned Pictures</translation>
+    </message>
+    <message>
+        <source>ファイル名・フォルダで検索</source>
+        <translation>Search by file name or folder</translation>
+    </message>
+</context>
+<context>
+    <name>pin_list_window::PinRows</name>
+    <message>
+        <source>復元中</source>
+        <translation>Restoring</translation>
+    </message>
+    <message>
+        <source>表示中</source>
+        <translation>Shown</translation>
+    </message>
+    <message>
+        <source>非表示</source>
+        <translation>Hidden</translation>
+    </message>
+    <message>
+        <source>フォルダ待ち</source>
+        <translation>Waiting for its folder</translation>
     </message>
 </context>
 <context>

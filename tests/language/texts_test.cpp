@@ -51,6 +51,7 @@ TEST_F(Texts, EveryTextIsInTheRunsLanguage) {
     const std::function<void()> open[] = {
         [&] { program->Help().Open(help::HelpSection::MainWindow); },
         [&] { program->AboutBox().ShowAbout(); },
+        [&] { program->ShowPinList(); },
         [&] { Trigger(&Main(), "hide"); },
         [&] {  // the pin's own menu, opened by the right button
             QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), QPoint(2, 2));
