@@ -25,10 +25,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/program.h"
 #include "bench_support.h"
+#include "language/language.h"
 #include "pin_board/pin_board.h"
 #include "platform/gui/thumbnail_cache.h"
 #include "store/data_file.h"
@@ -39,14 +41,18 @@ constexpr int kDistinctFiles = 10;
 
 // Case A: what the program does at start, from the data file to the pinned windows, through a
 // thumbnail cache in `thumbnails` when one is given. The cache's writes are waited for after the
-// times are taken, as the restore does not wait for them.
+// times are taken, as the restore does not wait for them. With `uiLanguage`, the program's
+// language is decided under LANGUAGE=uiLanguage and its translator installed, in the timed work.
 void StartupRestore(const QString& folder, const QByteArray& dataFile, int records,
-                    bench::ChildTimes& times, const QString& thumbnails = {}) {
+                    bench::ChildTimes& times, const QString& thumbnails = {},
+                    const char* uiLanguage = nullptr) {
+    if (uiLanguage) setenv("LANGUAGE", uiLanguage, 1);
     QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
     if (const auto error = bench::EnterWithDataFile(folder, dataFile)) return times.Fail(*error);
 
     const double heldBefore = bench::ResidentMb();
     const double start = bench::Now();
+    if (uiLanguage) language::InstallTranslator();
     app::Program program(QStringLiteral("zuzerid.dat"), thumbnails);
     program.Start();
     times.seconds[0] = bench::Now() - start;
@@ -82,14 +88,36 @@ void FullDecodes(const QStringList& photos, int records, QSize size, bench::Chil
     times.ok = true;
 }
 
+// The photos of a benchmark's size (ranges 1 and 2) and the data file of its records (range 0)
+// over them; nothing, after the error is set, when they or the folder to start in are missing.
+struct RestoreFiles {
+    QStringList photos;
+    QByteArray dataFile;
+};
+std::optional<RestoreFiles> MakeRestoreFiles(benchmark::State& state, const QTemporaryDir& folder) {
+    const int records = int(state.range(0));
+    const QSize size(int(state.range(1)), int(state.range(2)));
+    RestoreFiles files{bench::PhotoFiles(size, std::min(kDistinctFiles, records)), {}};
+    if (files.photos.isEmpty()) {
+        state.SkipWithError("cannot generate the photos");
+        return std::nullopt;
+    }
+    if (!folder.isValid()) {
+        state.SkipWithError("no temporary folder");
+        return std::nullopt;
+    }
+    files.dataFile = bench::DataFile(files.photos, records);
+    return files;
+}
+
 void BM_StartupRestoreVsFullDecode(benchmark::State& state) {
     const int records = int(state.range(0));
     const QSize size(int(state.range(1)), int(state.range(2)));
-    const QStringList photos = bench::PhotoFiles(size, std::min(kDistinctFiles, records));
-    if (photos.isEmpty()) return state.SkipWithError("cannot generate the photos");
     QTemporaryDir folder;
-    if (!folder.isValid()) return state.SkipWithError("no temporary folder");
-    const QByteArray dataFile = bench::DataFile(photos, records);
+    const std::optional<RestoreFiles> files = MakeRestoreFiles(state, folder);
+    if (!files) return;
+    const QStringList& photos = files->photos;
+    const QByteArray& dataFile = files->dataFile;
 
     double restoreSeconds = 0, paintSeconds = 0, decodeSeconds = 0;
     double restorePeak = 0, restoreAdded = 0, restoreHeld = 0, restoreLoaded = 0;
@@ -226,6 +254,35 @@ void BM_StartupRestorePngVsJpeg(benchmark::State& state) {
     state.counters["png_vs_jpeg"] = seconds[1] / seconds[0];
 }
 
+// The restore in English, with its texts loaded, against the same restore in Japanese, which
+// loads none. Each iteration runs both, each in a child of its own, in turn first. Counters:
+//   japanese_s, english_s   the timed work: deciding the language, the translator, the restore
+//   english_ratio           english_s / japanese_s
+void BM_StartupRestoreInEnglish(benchmark::State& state) {
+    const int records = int(state.range(0));
+    QTemporaryDir folder;
+    const std::optional<RestoreFiles> files = MakeRestoreFiles(state, folder);
+    if (!files) return;
+    const char* const languages[] = {"ja", "en"};
+    double seconds[2] = {};
+    int rounds = 0;
+    for (auto _ : state) {
+        for (int k = 0; k < 2; ++k) {
+            const int i = (k + rounds) % 2;
+            const bench::ChildResult result = bench::RunInChild([&](bench::ChildTimes& t) {
+                StartupRestore(folder.path(), files->dataFile, records, t, {}, languages[i]);
+            });
+            if (!result.times.ok) return state.SkipWithError(result.times.error);
+            seconds[i] += result.times.seconds[0];
+        }
+        ++rounds;
+    }
+    if (rounds == 0) return;
+    state.counters["japanese_s"] = seconds[0] / rounds;
+    state.counters["english_s"] = seconds[1] / rounds;
+    state.counters["english_ratio"] = seconds[1] / seconds[0];
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -249,6 +306,12 @@ int main(int argc, char** argv) {
     // Screenshots: the size most PNG pins have.
     benchmark::RegisterBenchmark("BM_StartupRestorePngVsJpeg", BM_StartupRestorePngVsJpeg)
         ->Args(smoke ? std::vector<int64_t>{3, 600, 400} : std::vector<int64_t>{100, 1920, 1080})
+        ->ArgNames({"records", "width", "height"})
+        ->UseRealTime()
+        ->Unit(benchmark::kSecond);
+    // Pictures of a screen's size, so that the restore is short and the translator's share shows.
+    benchmark::RegisterBenchmark("BM_StartupRestoreInEnglish", BM_StartupRestoreInEnglish)
+        ->Args(smoke ? std::vector<int64_t>{3, 600, 400} : std::vector<int64_t>{20, 1920, 1080})
         ->ArgNames({"records", "width", "height"})
         ->UseRealTime()
         ->Unit(benchmark::kSecond);

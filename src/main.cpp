@@ -5,6 +5,7 @@
 #include "app/desktop.h"
 #include "app/launch.h"
 #include "app/program.h"
+#include "language/language.h"
 #include "platform/gui/thumbnail_cache.h"
 #include "platform/gui/x11_display.h"
 
@@ -23,6 +24,7 @@ int main(int argc, char* argv[]) {
     // The arguments were the program's own: none of them is taken for one of Qt's options.
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
+    language::InstallTranslator();
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.vellora.Vellora"));
     QApplication::setQuitOnLastWindowClosed(false);

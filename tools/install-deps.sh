@@ -7,7 +7,7 @@ set -euo pipefail
 
 run_packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6concurrent6 qt6-qpa-plugins libgl-dev libxcb1-dev
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libqt6concurrent6 qt6-qpa-plugins libgl-dev libxcb1-dev
   libexif-dev libpng-dev zlib1g-dev
   qt6-image-formats-plugins
   libxcb-xfixes0-dev libxcb-shape0-dev
@@ -56,9 +56,19 @@ for package in "${packages[@]}"; do
 done
 
 # The data file must read alike in every locale: some tests run a second time under de_DE.UTF-8,
-# whose decimal separator is a comma (they report themselves skipped where it is missing).
+# whose decimal separator is a comma (they report themselves skipped where it is missing). The
+# program's texts are read through under en_US.UTF-8 and ja_JP.UTF-8, and the end-to-end tests
+# run the program in English under en_US.UTF-8.
+missing_locales=()
+if [[ $1 == test ]]; then
+  for locale in de_DE en_US ja_JP; do
+    if ! locale -a 2>/dev/null | grep -qix "$locale.utf-\?8"; then
+      missing_locales+=("$locale")
+    fi
+  done
+fi
 need_locale=false
-if [[ $1 == test ]] && ! locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8'; then
+if ((${#missing_locales[@]} > 0)); then
   need_locale=true
 fi
 
@@ -71,7 +81,7 @@ if ((EUID == 0)); then
 elif command -v sudo >/dev/null 2>&1; then
   as_root=(sudo env)
 elif ((${#missing[@]} == 0)); then
-  echo "vellora: de_DE.UTF-8 is not installed and cannot be made without root; its runs skip" >&2
+  echo "vellora: ${missing_locales[*]} (UTF-8) not installed and cannot be made without root" >&2
   exit 0
 else
   echo "vellora: missing packages: ${missing[*]}; install them as root (sudo is not available)" >&2
@@ -85,7 +95,7 @@ if ((${#missing[@]} > 0)); then
     "${missing[@]}"
 fi
 
-if $need_locale; then
-  echo "vellora: generating the de_DE.UTF-8 locale for the tests" >&2
-  "${as_root[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
-fi
+for locale in "${missing_locales[@]}"; do
+  echo "vellora: generating the $locale.UTF-8 locale for the tests" >&2
+  "${as_root[@]}" localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+done

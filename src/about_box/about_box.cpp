@@ -19,16 +19,16 @@ AboutBox::AboutBox()
           Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint,
           platform::Sizing::Fixed) {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("Velloraについて"));
+    setWindowRole(QStringLiteral("vellora-about"));
+    setWindowTitle(tr("Velloraについて"));
     QWidget* client = ClientArea();
     // Created back to front: the title's light-blue shadow lies behind it.
     platform::MakeLabel(client, QStringLiteral("titleShadow"), QStringLiteral("Vellora"), 360, 225,
                         2895, 645, kTitle, QColor(0x80, 0x80, 0xFF));
     platform::MakeLabel(client, QStringLiteral("title"), QStringLiteral("Vellora"), 315, 180, 2895,
                         780, kTitle, Qt::blue);
-    platform::MakeLabel(client, QStringLiteral("contact"),
-                        QStringLiteral("E-Mail：vellora@example.org"), 360, 1440, 3300, 285,
-                        kGothic, Qt::black);
+    platform::MakeLabel(client, QStringLiteral("contact"), tr("E-Mail：vellora@example.org"), 360,
+                        1440, 3300, 285, kGothic, Qt::black);
     platform::MakeLabel(client, QStringLiteral("version"), QStringLiteral("Ver.0.1"), 2340, 720,
                         1005, 330, kMincho, Qt::red);
     platform::MakeLabel(client, QStringLiteral("copyright"),

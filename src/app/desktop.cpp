@@ -1,5 +1,6 @@
 #include "app/desktop.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 #include <QTimer>
 
@@ -33,9 +34,11 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
     tray_ = std::make_unique<TrayIcon>(
         program_.Board(), [this] { program_.ShowMainWindow(); }, [this] { program_.Quit(); },
         [this] { return program_.Paste(); });
-    tray_->AddCommand("tray_pin_list", QStringLiteral("張り付けた画像の一覧"),
+    tray_->AddCommand("tray_pin_list",
+                      QCoreApplication::translate("app::Desktop", "張り付けた画像の一覧"),
                       [this] { program_.ShowPinList(); });
-    tray_->AddCommand("tray_capture", QStringLiteral("画面の一部を張り付け"), [this] {
+    tray_->AddCommand("tray_capture",
+                      QCoreApplication::translate("app::Desktop", "画面の一部を張り付け"), [this] {
         // The windows the menu covered repaint before the screen is frozen, or the capture
         // would hold the menu's ghost.
         QTimer::singleShot(kMenuGoneMs, tray_->Menu(), [this] { Capture(); });

@@ -13,10 +13,9 @@ void SaveFailureNotice::Saved(const QString& dataFile, const store::SaveResult& 
     }
     if (told_) return;
     told_ = true;
-    const QString text = QStringLiteral(
-                             "張り付けた画像の位置を保存できませんでした。\n\n"
-                             "データファイル: %1\n理由: %2\n\n"
-                             "画像はこのまま画面に残りますが、次に起動したときには元に戻りません。")
+    const QString text = tr("張り付けた画像の位置を保存できませんでした。\n\n"
+                            "データファイル: %1\n理由: %2\n\n"
+                            "画像はこのまま画面に残りますが、次に起動したときには元に戻りません。")
                              .arg(QFileInfo(dataFile).absoluteFilePath(), result.error);
     // A window of its own, owned by no other, so that it is modal to none of the pinned windows.
     auto* box =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "store/data_file.h"
@@ -12,6 +13,8 @@ namespace app {
 // succeeds ends that state, so the next failure is told again. The pictures stay pinned on
 // screen either way.
 class SaveFailureNotice {
+    Q_DECLARE_TR_FUNCTIONS(app::SaveFailureNotice)
+
 public:
     void Saved(const QString& dataFile, const store::SaveResult& result);
 

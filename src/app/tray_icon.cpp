@@ -57,19 +57,19 @@ void TrayIcon::AddCommand(const char* name, const QString& text, std::function<v
 void TrayIcon::CreateMenu() {
     menu_ = std::make_unique<QMenu>();
     menu_->setObjectName(QStringLiteral("TrayMenu"));
-    QAction* show = menu_->addAction(QStringLiteral("ﾒｲﾝｳｨﾝﾄﾞｳを表示"));
+    QAction* show = menu_->addAction(tr("ﾒｲﾝｳｨﾝﾄﾞｳを表示"));
     show->setObjectName(QStringLiteral("tray_show"));
-    QAction* paste = menu_->addAction(QStringLiteral("クリップボードの画像を開く"));
+    QAction* paste = menu_->addAction(tr("クリップボードの画像を開く"));
     paste->setObjectName(QStringLiteral("tray_paste"));
-    QAction* hidePins = menu_->addAction(QStringLiteral("張り付けた画像を隠す"));
+    QAction* hidePins = menu_->addAction(tr("張り付けた画像を隠す"));
     hidePins->setObjectName(QStringLiteral("tray_hide_pins"));
     hidePins->setCheckable(true);
-    QAction* solid = menu_->addAction(QStringLiteral("すべての画像のクリック透過を解除"));
+    QAction* solid = menu_->addAction(tr("すべての画像のクリック透過を解除"));
     solid->setObjectName(QStringLiteral("tray_solid"));
-    waiting_ = menu_->addMenu(QStringLiteral("接続待ちの画像"));
+    waiting_ = menu_->addMenu(tr("接続待ちの画像"));
     waiting_->setObjectName(QStringLiteral("tray_waiting"));
     menu_->addSeparator();
-    QAction* end = menu_->addAction(QStringLiteral("終了"));
+    QAction* end = menu_->addAction(tr("終了"));
     end->setObjectName(QStringLiteral("tray_end"));
 
     QObject::connect(show, &QAction::triggered, menu_.get(), [this] { showMainWindow_(); });
@@ -107,7 +107,7 @@ void TrayIcon::ListWaitingPins() {
         const QString title = QStringLiteral("%1 (%2)").arg(
             platform::DisplayName(entry.path.FileName()), entry.path.Folder().DisplayText());
         QMenu* pin = waiting_->addMenu(title);
-        QAction* forget = pin->addAction(QStringLiteral("この画像を忘れる"));
+        QAction* forget = pin->addAction(tr("この画像を忘れる"));
         forget->setObjectName(QStringLiteral("tray_forget"));
         // Queued: the menu that holds the action is rebuilt by the change it makes.
         QObject::connect(
@@ -124,7 +124,7 @@ QString TrayIcon::IdleToolTip() const {
 
 void TrayIcon::TellPasteFailed() {
     if (!icon_) return;
-    const QString text = QStringLiteral("クリップボードに画像がありません");
+    const QString text = tr("クリップボードに画像がありません");
     icon_->setToolTip(QStringLiteral("Vellora - %1").arg(text));
     icon_->showMessage(QStringLiteral("Vellora"), text, QSystemTrayIcon::Information, 3000);
 }

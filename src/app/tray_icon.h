@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -21,6 +22,8 @@ namespace app {
 // their folder so that one can be forgotten, and ends the program as "終了" does. Without a tray
 // there is no icon and nothing else changes.
 class TrayIcon {
+    Q_DECLARE_TR_FUNCTIONS(app::TrayIcon)
+
 public:
     // The board outlives the icon.
     // `paste` opens the clipboard's picture, or tells why it did not.

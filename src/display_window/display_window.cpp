@@ -44,7 +44,8 @@ DisplayWindow::DisplayWindow(pin_board::PinBoard& board)
           platform::Sizing::Free),
       board_(board) {
     setObjectName(QStringLiteral("DisplayWindow"));
-    setWindowTitle(QStringLiteral("画像表示 "));
+    setWindowRole(QStringLiteral("vellora-display"));
+    setWindowTitle(tr("画像表示 "));
     CreateMenu();
     CreateControls();
     referenceHeight_ = kDesignHeight;
@@ -58,12 +59,12 @@ DisplayWindow::DisplayWindow(pin_board::PinBoard& board)
 }
 
 void DisplayWindow::CreateMenu() {
-    QMenu* menu = platform::AddMenu(MenuBar(), "menu", QStringLiteral("ﾒﾆｭｰ"));
-    QAction* pin = platform::AddMenuItem(menu, "pin", QStringLiteral("張り付け"));
-    QAction* remove = platform::AddMenuItem(menu, "delete", QStringLiteral("削除"));
-    QAction* add = platform::AddMenuItem(menu, "addPicture", QStringLiteral("画像追加..."));
+    QMenu* menu = platform::AddMenu(MenuBar(), "menu", tr("ﾒﾆｭｰ"));
+    QAction* pin = platform::AddMenuItem(menu, "pin", tr("張り付け"));
+    QAction* remove = platform::AddMenuItem(menu, "delete", tr("削除"));
+    QAction* add = platform::AddMenuItem(menu, "addPicture", tr("画像追加..."));
     platform::AddMenuItem(menu, "separator", {});
-    QAction* quit = platform::AddMenuItem(menu, "quit", QStringLiteral("終了"));
+    QAction* quit = platform::AddMenuItem(menu, "quit", tr("終了"));
     const platform::HelpMenu help = platform::AddHelpMenu(MenuBar());
 
     connect(pin, &QAction::triggered, this, [this] { Pin(); });

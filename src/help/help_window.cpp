@@ -7,10 +7,15 @@
 
 #include "help/help.h"
 #include "icon/program_icon.h"
+#include "language/language.h"
 
 namespace help {
 
-const char* const HelpWindow::kManualUrl = "qrc:/manual/manual.html";
+QString HelpWindow::ManualUrl() {
+    return language::Current() == language::Language::English
+               ? QStringLiteral("qrc:/manual/manual_en.html")
+               : QStringLiteral("qrc:/manual/manual.html");
+}
 
 QString HelpWindow::AnchorOf(HelpSection section) {
     switch (section) {
@@ -24,7 +29,8 @@ QString HelpWindow::AnchorOf(HelpSection section) {
 
 HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(QStringLiteral("Velloraﾍﾙﾌﾟ"));
+    setWindowRole(QStringLiteral("vellora-help"));
+    setWindowTitle(tr("Velloraﾍﾙﾌﾟ"));
     setWindowIcon(icon::ProgramIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
@@ -43,15 +49,14 @@ void HelpWindow::CreateControls() {
         made->setAutoDefault(false);
         return made;
     };
-    QPushButton* contents = button("HelpContents", QStringLiteral("目次"));
-    QPushButton* back = button("HelpBack", QStringLiteral("戻る"));
-    QPushButton* forward = button("HelpForward", QStringLiteral("進む"));
-    QPushButton* close = button("HelpClose", QStringLiteral("閉じる"));
+    QPushButton* contents = button("HelpContents", tr("目次"));
+    QPushButton* back = button("HelpBack", tr("戻る"));
+    QPushButton* forward = button("HelpForward", tr("進む"));
+    QPushButton* close = button("HelpClose", tr("閉じる"));
     back->setEnabled(false);
     forward->setEnabled(false);
-    connect(contents, &QPushButton::clicked, this, [this] {
-        browser_->setSource(QUrl(QString::fromLatin1(kManualUrl) + QStringLiteral("#contents")));
-    });
+    connect(contents, &QPushButton::clicked, this,
+            [this] { browser_->setSource(QUrl(ManualUrl() + QStringLiteral("#contents"))); });
     connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
     connect(forward, &QPushButton::clicked, browser_, &QTextBrowser::forward);
     connect(browser_, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
@@ -74,8 +79,7 @@ void HelpWindow::ShowSection(HelpSection section) {
     show();
     raise();
     activateWindow();
-    browser_->setSource(
-        QUrl(QString::fromLatin1(kManualUrl) + QLatin1Char('#') + AnchorOf(section)));
+    browser_->setSource(QUrl(ManualUrl() + QLatin1Char('#') + AnchorOf(section)));
 }
 
 }  // namespace help

@@ -20,8 +20,9 @@ public:
 
     QTextBrowser* Browser() const { return browser_; }
 
-    // The manual's address, and the anchor each section starts at.
-    static const char* const kManualUrl;
+    // The manual's address in the run's language, and the anchor each section starts at (the
+    // same in every language).
+    static QString ManualUrl();
     static QString AnchorOf(HelpSection section);
 
 private:

@@ -65,6 +65,7 @@ MainWindow::MainWindow(const pin_board::PinBoard& board, platform::ThumbnailCach
       board_(board),
       thumbnails_(thumbnails) {
     setObjectName(QStringLiteral("MainWindow"));
+    setWindowRole(QStringLiteral("vellora-main"));
     setWindowTitle(QStringLiteral("Vellora"));
     setWindowIcon(icon::ProgramIcon());
     CreateMenu();
@@ -78,10 +79,10 @@ MainWindow::MainWindow(const pin_board::PinBoard& board, platform::ThumbnailCach
 }
 
 void MainWindow::CreateMenu() {
-    QMenu* menu = platform::AddMenu(MenuBar(), "menu", QStringLiteral("ﾒﾆｭｰ"));
-    hide_ = platform::AddMenuItem(menu, "hide", QStringLiteral("非表示"));
+    QMenu* menu = platform::AddMenu(MenuBar(), "menu", tr("ﾒﾆｭｰ"));
+    hide_ = platform::AddMenuItem(menu, "hide", tr("非表示"));
     platform::AddMenuItem(menu, "separator", {});
-    QAction* quit = platform::AddMenuItem(menu, "quit", QStringLiteral("終了"));
+    QAction* quit = platform::AddMenuItem(menu, "quit", tr("終了"));
     const platform::HelpMenu help = platform::AddHelpMenu(MenuBar());
 
     connect(hide_, &QAction::triggered, this, [this] { HideWhilePinned(); });

@@ -165,7 +165,7 @@ bool PinList::Load() {
         const QString lines = store::DescribeUnread(contents.unread);
         qWarning("vellora: %s: %s kept as they are, unread: no picture records",
                  qPrintable(dataFile_), qPrintable(lines));
-        unreadNote_ = QStringLiteral("%1 の読めない行 (%2) はそのまま残しています")
+        unreadNote_ = tr("%1 の読めない行 (%2) はそのまま残しています")
                           .arg(store::kDataFileName, lines);
     }
     stoppedAtEmptyPath_ = contents.stop == store::ReadStop::EmptyPath;

@@ -28,18 +28,18 @@ PinListWindow::PinListWindow(pin_board::PinBoard& board, platform::ThumbnailCach
       rows_(new PinRows(board.List(), thumbnails, this)),
       search_(new QLineEdit(this)),
       view_(new QListView(this)),
-      show_(Button("show", QStringLiteral("表示"), this)),
-      hide_(Button("hide", QStringLiteral("非表示"), this)),
-      raise_(Button("raise", QStringLiteral("前面に表示"), this)),
-      unpin_(Button("unpin", QStringLiteral("表示ウィンドウに戻す"), this)),
-      delete_(Button("delete", QStringLiteral("削除"), this)),
+      show_(Button("show", tr("表示"), this)),
+      hide_(Button("hide", tr("非表示"), this)),
+      raise_(Button("raise", tr("前面に表示"), this)),
+      unpin_(Button("unpin", tr("表示ウィンドウに戻す"), this)),
+      delete_(Button("delete", tr("削除"), this)),
       confirm_([this](int count) {
           return QMessageBox::question(this, windowTitle(),
-                                       QStringLiteral("%1 個の画像を削除しますか?").arg(count)) ==
+                                       tr("%1 個の画像を削除しますか?").arg(count)) ==
                  QMessageBox::Yes;
       }) {
     setObjectName(QStringLiteral("PinListWindow"));
-    setWindowTitle(QStringLiteral("張り付けた画像の一覧"));
+    setWindowTitle(tr("張り付けた画像の一覧"));
     LayOut();
     ConnectCommands();
     UpdateCommands();
@@ -49,7 +49,7 @@ PinListWindow::~PinListWindow() = default;
 
 void PinListWindow::LayOut() {
     search_->setObjectName(QStringLiteral("search"));
-    search_->setPlaceholderText(QStringLiteral("ファイル名・フォルダで検索"));
+    search_->setPlaceholderText(tr("ファイル名・フォルダで検索"));
     search_->setClearButtonEnabled(true);
     view_->setObjectName(QStringLiteral("pins"));
     view_->setModel(rows_);

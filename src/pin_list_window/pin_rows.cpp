@@ -1,5 +1,6 @@
 #include "pin_list_window/pin_rows.h"
 
+#include <QCoreApplication>
 #include <QRectF>
 
 #include "platform/core/twips.h"
@@ -10,13 +11,13 @@ namespace pin_list_window {
 QString StateText(pin_list::PinState state) {
     switch (state) {
         case pin_list::PinState::Restoring:
-            return QStringLiteral("復元中");
+            return QCoreApplication::translate("pin_list_window::PinRows", "復元中");
         case pin_list::PinState::Shown:
-            return QStringLiteral("表示中");
+            return QCoreApplication::translate("pin_list_window::PinRows", "表示中");
         case pin_list::PinState::Hidden:
-            return QStringLiteral("非表示");
+            return QCoreApplication::translate("pin_list_window::PinRows", "非表示");
         case pin_list::PinState::Waiting:
-            return QStringLiteral("フォルダ待ち");
+            return QCoreApplication::translate("pin_list_window::PinRows", "フォルダ待ち");
         case pin_list::PinState::Saved:
             break;
     }

@@ -38,6 +38,7 @@ void PinnedWindow::SetTextRecognizer(text_recognition::TextRecognizer* recognize
 PinnedWindow::PinnedWindow()
     : TwipsWindow(Qt::Window | Qt::FramelessWindowHint, platform::Sizing::Free) {
     setObjectName(QStringLiteral("PinnedWindow"));
+    setWindowRole(QStringLiteral("vellora-pin"));
     // Never shown: the window has no title bar. Window rules and scripts find pins by it.
     setWindowTitle(QStringLiteral("Form3"));
     // A pinned picture belongs to the desktop: the user reaches it by clicking it, not by Alt+Tab.
@@ -141,7 +142,7 @@ QMenu* PinnedWindow::BuildMenu() {
         return action;
     };
 
-    QMenu* opacity = menu->addMenu(QStringLiteral("不透明度"));
+    QMenu* opacity = menu->addMenu(tr("不透明度"));
     opacity->setObjectName(QStringLiteral("opacity"));
     opacity->setEnabled(opacityAvailable_);
     auto* steps = new QActionGroup(opacity);
@@ -154,42 +155,42 @@ QMenu* PinnedWindow::BuildMenu() {
             Change([percent](store::PinSettings& s) { s.opacity = percent; });
         });
     }
-    toggle("clickThrough", QStringLiteral("クリックを透過"), settings_.clickThrough,
+    toggle("clickThrough", tr("クリックを透過"), settings_.clickThrough,
            [](store::PinSettings& s, bool on) { s.clickThrough = on; });
-    toggle("keepAbove", QStringLiteral("常に手前に表示"), settings_.keepAbove,
+    toggle("keepAbove", tr("常に手前に表示"), settings_.keepAbove,
            [](store::PinSettings& s, bool on) { s.keepAbove = on; });
-    toggle("allWorkspaces", QStringLiteral("すべてのﾃﾞｽｸﾄｯﾌﾟに表示"), settings_.allWorkspaces,
+    toggle("allWorkspaces", tr("すべてのﾃﾞｽｸﾄｯﾌﾟに表示"), settings_.allWorkspaces,
            [](store::PinSettings& s, bool on) { s.allWorkspaces = on; });
-    toggle("followFile", QStringLiteral("ファイルの変更に追従"), settings_.followFile,
+    toggle("followFile", tr("ファイルの変更に追従"), settings_.followFile,
            [](store::PinSettings& s, bool on) { s.followFile = on; });
-    toggle("playAnimation", QStringLiteral("アニメーションを再生"), settings_.playAnimation,
+    toggle("playAnimation", tr("アニメーションを再生"), settings_.playAnimation,
            [](store::PinSettings& s, bool on) { s.playAnimation = on; })
         ->setEnabled(Animated());
     menu->addSeparator();
-    connect(item(menu, "originalSize", QStringLiteral("元の大きさ")), &QAction::triggered, this,
+    connect(item(menu, "originalSize", tr("元の大きさ")), &QAction::triggered, this,
             &PinnedWindow::originalSizeRequested);
-    connect(item(menu, "copy", QStringLiteral("画像をコピー")), &QAction::triggered, this,
+    connect(item(menu, "copy", tr("画像をコピー")), &QAction::triggered, this,
             &PinnedWindow::copyRequested);
-    connect(item(menu, "showFolder", QStringLiteral("フォルダを開く")), &QAction::triggered, this,
+    connect(item(menu, "showFolder", tr("フォルダを開く")), &QAction::triggered, this,
             &PinnedWindow::showFolderRequested);
     menu->addSeparator();
-    QAction* copyText = item(menu, "copyText", QStringLiteral("文字を認識してコピー"));
+    QAction* copyText = item(menu, "copyText", tr("文字を認識してコピー"));
     copyText->setEnabled(TextAvailable());
     connect(copyText, &QAction::triggered, this, &PinnedWindow::CopyText);
     if (selection_) {
-        connect(item(menu, "copySelectedText", QStringLiteral("選択した文字をコピー")),
+        connect(item(menu, "copySelectedText", tr("選択した文字をコピー")),
                 &QAction::triggered, this, &PinnedWindow::CopySelectedText);
-        connect(item(menu, "endTextSelection", QStringLiteral("文字の選択を終了")),
+        connect(item(menu, "endTextSelection", tr("文字の選択を終了")),
                 &QAction::triggered, this, &PinnedWindow::EndTextSelection);
     } else {
-        QAction* selectText = item(menu, "selectText", QStringLiteral("文字を選択"));
+        QAction* selectText = item(menu, "selectText", tr("文字を選択"));
         selectText->setEnabled(TextAvailable());
         connect(selectText, &QAction::triggered, this, &PinnedWindow::StartTextSelection);
     }
     menu->addSeparator();
-    connect(item(menu, "unpin", QStringLiteral("張り付けを解除")), &QAction::triggered, this,
+    connect(item(menu, "unpin", tr("張り付けを解除")), &QAction::triggered, this,
             &PinnedWindow::unpinRequested);
-    connect(item(menu, "delete", QStringLiteral("削除")), &QAction::triggered, this,
+    connect(item(menu, "delete", tr("削除")), &QAction::triggered, this,
             &PinnedWindow::deleteRequested);
     return menu;
 }

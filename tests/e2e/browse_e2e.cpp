@@ -8,9 +8,9 @@
 namespace e2e {
 namespace {
 
-const QString kMain = QStringLiteral("Vellora");
-const QString kPinned = QStringLiteral("Form3");
-const QString kDisplay = QStringLiteral("画像表示 ");
+const QString kMain = QStringLiteral("vellora-main");
+const QString kPinned = QStringLiteral("vellora-pin");
+const QString kDisplay = QStringLiteral("vellora-display");
 
 class BrowseTest : public ProgramTest {
 protected:

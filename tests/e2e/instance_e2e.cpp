@@ -19,9 +19,10 @@
 namespace e2e {
 namespace {
 
+// The main window by its caption, the same in every language, which the tray icon's window shares.
 const QString kMain = QStringLiteral("Vellora");
-const QString kPinned = QStringLiteral("Form3");
-const QString kDisplay = QStringLiteral("画像表示 ");
+const QString kPinned = QStringLiteral("vellora-pin");
+const QString kDisplay = QStringLiteral("vellora-display");
 
 QImage Filled(QSize size, QRgb colour) {
     QImage image(size, QImage::Format_RGB32);

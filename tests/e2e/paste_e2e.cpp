@@ -18,7 +18,8 @@ TEST_F(PasteTest, APictureOnTheClipboardIsPastedPinnedRestoredAndDeleted) {
     if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty()) {
         GTEST_SKIP() << "missing tools: xclip";
     }
-    const QString display = QStringLiteral("画像表示 "), pinned = QStringLiteral("Form3");
+    const QString display = QStringLiteral("vellora-display"),
+                  pinned = QStringLiteral("vellora-pin");
     // Left half red, right half blue: the halves are told apart on the screen.
     QImage picture(240, 160, QImage::Format_RGB32);
     picture.fill(qRgb(255, 0, 0));
@@ -37,7 +38,7 @@ TEST_F(PasteTest, APictureOnTheClipboardIsPastedPinnedRestoredAndDeleted) {
     const auto pasted = [&] { return QDir(Path(QStringLiteral("pasted"))).entryList(QDir::Files); };
     const QStringList data{QStringLiteral("--data-dir"), work.path()};
     ASSERT_TRUE(session->StartProgram(QStringLiteral(VELLORA_PROGRAM), work.path(), data));
-    ASSERT_TRUE(session->WaitForWindow(QStringLiteral("Vellora"), 20000));
+    ASSERT_TRUE(session->WaitForWindow(QStringLiteral("vellora-main"), 20000));
     const auto paste = [&] {
         return RunToEnd(QStringLiteral(VELLORA_PROGRAM), work.path(), data + QStringList{"--paste"},
                         session->Environment());

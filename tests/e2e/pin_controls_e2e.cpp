@@ -9,7 +9,7 @@
 namespace e2e {
 namespace {
 
-const QString kPinned = QStringLiteral("Form3");
+const QString kPinned = QStringLiteral("vellora-pin");
 
 class PinControlsTest : public ProgramTest {
 protected:
@@ -91,7 +91,7 @@ TEST_F(PinControlsTest, AFadedClickThroughPinShowsAndHandsOnWhatIsBelow) {
             << button << " never reached the window below";
     }
     EXPECT_EQ(session->VisibleWindows(kPinned).size(), 1);
-    EXPECT_TRUE(session->VisibleWindows(QStringLiteral("画像表示 ")).isEmpty());
+    EXPECT_TRUE(session->VisibleWindows(QStringLiteral("vellora-display")).isEmpty());
     ExpectDataFile(record);
 }
 

@@ -12,8 +12,8 @@
 namespace e2e {
 namespace {
 
-const QString kPinned = QStringLiteral("Form3");
-const QString kDisplay = QStringLiteral("画像表示 ");
+const QString kPinned = QStringLiteral("vellora-pin");
+const QString kDisplay = QStringLiteral("vellora-display");
 
 // Every pinning is checked through this.
 #define ASSERT_PINNED_AT(rect) ASSERT_TRUE(ExpectPinnedAt(rect))
@@ -180,7 +180,7 @@ TEST_F(PinTest, APictureWhoseFolderIsNotThereYetIsPinnedWhenTheFolderAppears) {
     ASSERT_TRUE(WriteBytes(DataFile(), record));
     ASSERT_TRUE(Start());
     // Nothing was placed: the main window shows, and the record stays as it was.
-    ASSERT_TRUE(session->WaitForWindow(QStringLiteral("Vellora"), 20000));
+    ASSERT_TRUE(session->WaitForWindow(QStringLiteral("vellora-main"), 20000));
     EXPECT_TRUE(session->VisibleWindows(kPinned).isEmpty());
     ExpectDataFile(record);
 

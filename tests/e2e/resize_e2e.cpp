@@ -8,8 +8,8 @@
 namespace e2e {
 namespace {
 
-const QString kPinned = QStringLiteral("Form3");
-const QString kDisplay = QStringLiteral("画像表示 ");
+const QString kPinned = QStringLiteral("vellora-pin");
+const QString kDisplay = QStringLiteral("vellora-display");
 
 class ResizeTest : public ProgramTest {
 protected:

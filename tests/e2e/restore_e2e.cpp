@@ -12,8 +12,8 @@
 namespace e2e {
 namespace {
 
-const QString kPinned = QStringLiteral("Form3");
-const QString kMain = QStringLiteral("Vellora");
+const QString kPinned = QStringLiteral("vellora-pin");
+const QString kMain = QStringLiteral("vellora-main");
 
 struct Stored {
     QStringList geometry;  // as written in the file, twips

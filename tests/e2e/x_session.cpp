@@ -160,7 +160,11 @@ QProcessEnvironment XSession::Environment() const {
     else
         environment.insert(QStringLiteral("DISPLAY"), display_);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    // The language the program speaks follows the locale: VELLORA_E2E_LOCALE runs it under
+    // another than C, LANGUAGE cleared so that the user's own does not choose.
+    environment.insert(QStringLiteral("LC_ALL"),
+                       qEnvironmentVariable("VELLORA_E2E_LOCALE", QStringLiteral("C.UTF-8")));
+    environment.remove(QStringLiteral("LANGUAGE"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), TempPath(QStringLiteral("runtime")));
     // The program writes the desktop's thumbnails: into the session's folder, not the user's.
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), TempPath(QStringLiteral("cache")));
@@ -581,15 +585,26 @@ QList<WindowInfo> XSession::NamedWindows() const {
     if (!ok) return windows;
     // `     0x400015 "画像表示 ": ("vellora" "Vellora")  300x218+1+20  +80+209`
     static const QRegularExpression line(QString::fromLatin1(
-        R"re(^\s*(0x[0-9a-fA-F]+) "(.*)": \(.*\)\s+(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$)re"));
+        R"re(^\s*(0x[0-9a-fA-F]+) "(.*)": \((.*)\)\s+(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$)re"));
     for (const QString& text : QString::fromUtf8(tree).split(QLatin1Char('\n'))) {
         const QRegularExpressionMatch match = line.match(text);
         if (!match.hasMatch()) continue;
         WindowInfo info;
         info.id = ParseId(match.captured(1)).value_or(0);
         info.title = match.captured(2);
-        info.rect = QRect(match.captured(5).toInt(), match.captured(6).toInt(),
-                          match.captured(3).toInt(), match.captured(4).toInt());
+        info.rect = QRect(match.captured(6).toInt(), match.captured(7).toInt(),
+                          match.captured(4).toInt(), match.captured(5).toInt());
+        if (match.captured(3).startsWith(QLatin1String("\"vellora\""))) {
+            // `"vellora-main"`; none for Qt's own helper windows, which are asked again, as is a
+            // window whose role is not set yet.
+            info.role = roles_.value({info.id, info.title});
+            if (info.role.isEmpty()) {
+                const QString quoted =
+                    Property(info.id, QStringLiteral("WM_WINDOW_ROLE")).value_or(QString());
+                info.role = quoted.mid(1, quoted.size() - 2);
+                if (!info.role.isEmpty()) roles_.insert({info.id, info.title}, info.role);
+            }
+        }
         windows << info;
     }
     return windows;
@@ -642,7 +657,7 @@ std::optional<QRect> XSession::ClientRect(WindowId id) const {
 QList<WindowInfo> XSession::VisibleWindows(const QString& title) const {
     QList<WindowInfo> visible;
     for (const WindowInfo& named : NamedWindows()) {
-        if (!title.isEmpty() && named.title != title) continue;
+        if (!title.isEmpty() && named.title != title && named.role != title) continue;
         const std::optional<WindowInfo> info = Window(named.id);
         if (info && info->viewable && !info->overrideRedirect) visible << *info;
     }

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 #include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -34,6 +35,7 @@ enum class WindowManager { Openbox, IceWM, Xfwm4, KWin, Mutter };
 struct WindowInfo {
     WindowId id = 0;
     QString title;
+    QString role;                   // WM_WINDOW_ROLE of the program's windows ("vellora-main")
     QRect rect;                     // absolute client rectangle (without any frame)
     bool viewable = false;          // mapped, with every ancestor mapped
     bool overrideRedirect = false;  // popups and menus: never framed by the window manager
@@ -104,7 +106,9 @@ public:
     // whatever its state; frames of the window manager included.
     QList<WindowInfo> NamedWindows() const;
     // The viewable, window-manager-managed windows (no override-redirect popups) titled exactly
-    // `title`; all of them when `title` is empty.
+    // `title`, or of that role: the program's windows are found by their role ("vellora-main",
+    // "vellora-display", "vellora-pin"), which does not change with the language as the captions
+    // do. All of them when `title` is empty.
     QList<WindowInfo> VisibleWindows(const QString& title = {}) const;
     // Waits until at least `count` such windows are visible and returns them (fewer on timeout).
     QList<WindowInfo> WaitForWindows(const QString& title, int count, int timeoutMs = 10000) const;
@@ -201,6 +205,10 @@ private:
     pid_t server_ = -1;
     pid_t windowManager_ = -1;
     std::unique_ptr<QProcess> program_;
+    // The roles of the program's windows met so far, by id and title: a window keeps its role
+    // while it lives, and a program started again may make a window of the same id, but one of
+    // the same title has the same role.
+    mutable QHash<QPair<WindowId, QString>, QString> roles_;
     std::vector<std::unique_ptr<QProcess>> foreign_;
     QString programLog_;
 };

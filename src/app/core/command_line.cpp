@@ -1,8 +1,10 @@
 #include "app/core/command_line.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 
+#include "language/language.h"
 #include "platform/core/picture_formats.h"
 
 namespace app {
@@ -20,6 +22,11 @@ platform::FilePath AbsoluteCleaned(const QByteArray& name, const QByteArray& cur
     const QByteArray absolute = name.startsWith('/') ? name : currentFolder + '/' + name;
     return platform::FilePath(QDir::cleanPath(AsLatin1(absolute)).toLatin1());
 }
+
+// The context of the command line's texts.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(app::CommandLine)
+};
 
 CommandLine Usage(const QString& error) {
     CommandLine line;
@@ -125,65 +132,71 @@ QStringList PinsCommands() {
 QString HelpText() {
     // The formats come from their table: %1 and %2 name them all, %3 and %4 give the extensions
     // of the browser's formats and of the others.
-    return QStringLiteral(
-               "Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]\n"
-               "       vellora --autostart on|off\n"
-               "       vellora [--user-data | --data-dir DIR] --pins "
-               "list|hide|show|toggle|solid|window\n"
-               "       vellora [--user-data | --data-dir DIR] --paste\n"
-               "       vellora [--user-data | --data-dir DIR] --capture\n"
-               "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
-               "\n"
-               "Vellora pins %1 pictures onto the desktop.\n"
-               "Vellora は %2 の画像をデスクトップに張り付けます。\n"
-               "\n"
-               "Where the data file \"zuzerid.dat\" is kept / データファイルの場所:\n"
-               "  --user-data      $XDG_DATA_HOME/vellora (~/.local/share/vellora), created when\n"
-               "                   missing; the desktop menu and start at login use it.\n"
-               "                   ユーザーのデータフォルダ (無ければ作成)。\n"
-               "  --data-dir DIR   the folder DIR, created when missing.\n"
-               "                   指定したフォルダ (無ければ作成)。\n"
-               "  (neither)        the current folder, where the program was started.\n"
-               "                   どちらも無いときは現在のフォルダ。\n"
-               "\n"
-               "One Vellora runs for each data folder. Starting it again for the same folder\n"
-               "brings the running one's main window back, or opens PICTURE in it, and ends.\n"
-               "同じデータフォルダで再び起動すると、動いている Vellora のﾒｲﾝｳｨﾝﾄﾞｳを表示するか\n"
-               "画像を開いて終了します。\n"
-               "\n"
-               "  PICTURE          a %3 file: opened in the display window as if chosen\n"
-               "                   in the browser and double-clicked; a %4 file\n"
-               "                   opens there directly. Only the first is opened.\n"
-               "                   画像を画像表示ｳｨﾝﾄﾞｳで開きます (最初の 1 つだけ)。\n"
-               "  --paste          the clipboard's picture: written as a PNG file into \"pasted\"\n"
-               "                   in the data folder (a copied file is opened where it is) and\n"
-               "                   opened in the display window, ready to pin.\n"
-               "                   クリップボードの画像を画像表示ｳｨﾝﾄﾞｳで開きます。\n"
-               "  --capture        a part of the screen, dragged with the mouse over the frozen\n"
-               "                   desktop: pinned exactly where it was and kept as a PNG file\n"
-               "                   in \"captured\" in the data folder. Esc cancels.\n"
-               "                   画面の一部を張り付けます (Esc で取り消し)。\n"
-               "  --pins list      every pinned picture, one a line: its state (shown, hidden,\n"
-               "                   waiting for its folder to appear, or saved when no Vellora\n"
-               "                   runs), its place and size in twips, and its file.\n"
-               "                   張り付けた画像の一覧 (状態・位置・大きさ・ファイル)。\n"
-               "  --pins hide|show|toggle\n"
-               "                   hide or show every pinned picture of the running Vellora;\n"
-               "                   nothing is saved, and the next start shows them all.\n"
-               "                   動いている Vellora の張り付けた画像をすべて隠す / 表示する。\n"
-               "  --pins solid     let every pinned picture take clicks again (the way back\n"
-               "                   from click-through).\n"
-               "                   すべての画像のクリック透過を解除する。\n"
-               "  --pins window    the running Vellora's window that lists every pin.\n"
-               "                   張り付けた画像の一覧のウィンドウを開く。\n"
-               "  --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).\n"
-               "  --autostart off  no longer start at login.\n"
-               "                   ログイン時に起動する / しない。\n"
-               "  --version        the version / バージョン\n"
-               "  -h, --help       this text / このヘルプ\n")
-        .arg(platform::PictureFormatNames(QStringLiteral("and")),
-             platform::PictureFormatNamesJapanese(), platform::PictureExtensionChoice(true),
-             platform::PictureExtensionChoice(false));
+    // In an English run its English lines alone, looked up here, as tr() finds no translator
+    // before the application object exists.
+    const QString source = Texts::tr(
+        "Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]\n"
+        "       vellora --autostart on|off\n"
+        "       vellora [--user-data | --data-dir DIR] --pins "
+        "list|hide|show|toggle|solid|window\n"
+        "       vellora [--user-data | --data-dir DIR] --paste\n"
+        "       vellora [--user-data | --data-dir DIR] --capture\n"
+        "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
+        "\n"
+        "Vellora pins %1 pictures onto the desktop.\n"
+        "Vellora は %2 の画像をデスクトップに張り付けます。\n"
+        "\n"
+        "Where the data file \"zuzerid.dat\" is kept / データファイルの場所:\n"
+        "  --user-data      $XDG_DATA_HOME/vellora (~/.local/share/vellora), created when\n"
+        "                   missing; the desktop menu and start at login use it.\n"
+        "                   ユーザーのデータフォルダ (無ければ作成)。\n"
+        "  --data-dir DIR   the folder DIR, created when missing.\n"
+        "                   指定したフォルダ (無ければ作成)。\n"
+        "  (neither)        the current folder, where the program was started.\n"
+        "                   どちらも無いときは現在のフォルダ。\n"
+        "\n"
+        "One Vellora runs for each data folder. Starting it again for the same folder\n"
+        "brings the running one's main window back, or opens PICTURE in it, and ends.\n"
+        "同じデータフォルダで再び起動すると、動いている Vellora のﾒｲﾝｳｨﾝﾄﾞｳを表示するか\n"
+        "画像を開いて終了します。\n"
+        "\n"
+        "  PICTURE          a %3 file: opened in the display window as if chosen\n"
+        "                   in the browser and double-clicked; a %4 file\n"
+        "                   opens there directly. Only the first is opened.\n"
+        "                   画像を画像表示ｳｨﾝﾄﾞｳで開きます (最初の 1 つだけ)。\n"
+        "  --paste          the clipboard's picture: written as a PNG file into \"pasted\"\n"
+        "                   in the data folder (a copied file is opened where it is) and\n"
+        "                   opened in the display window, ready to pin.\n"
+        "                   クリップボードの画像を画像表示ｳｨﾝﾄﾞｳで開きます。\n"
+        "  --capture        a part of the screen, dragged with the mouse over the frozen\n"
+        "                   desktop: pinned exactly where it was and kept as a PNG file\n"
+        "                   in \"captured\" in the data folder. Esc cancels.\n"
+        "                   画面の一部を張り付けます (Esc で取り消し)。\n"
+        "  --pins list      every pinned picture, one a line: its state (shown, hidden,\n"
+        "                   waiting for its folder to appear, or saved when no Vellora\n"
+        "                   runs), its place and size in twips, and its file.\n"
+        "                   張り付けた画像の一覧 (状態・位置・大きさ・ファイル)。\n"
+        "  --pins hide|show|toggle\n"
+        "                   hide or show every pinned picture of the running Vellora;\n"
+        "                   nothing is saved, and the next start shows them all.\n"
+        "                   動いている Vellora の張り付けた画像をすべて隠す / 表示する。\n"
+        "  --pins solid     let every pinned picture take clicks again (the way back\n"
+        "                   from click-through).\n"
+        "                   すべての画像のクリック透過を解除する。\n"
+        "  --pins window    the running Vellora's window that lists every pin.\n"
+        "                   張り付けた画像の一覧のウィンドウを開く。\n"
+        "  --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).\n"
+        "  --autostart off  no longer start at login.\n"
+        "                   ログイン時に起動する / しない。\n"
+        "  --version        the version / バージョン\n"
+        "  -h, --help       this text / このヘルプ\n");
+    const QString text = language::Translate("app::CommandLine", source);
+    const QString names = platform::PictureFormatNames(QStringLiteral("and"));
+    const QString browsed = platform::PictureExtensionChoice(true);
+    const QString others = platform::PictureExtensionChoice(false);
+    // The English text has no Japanese line, and so no %2.
+    if (!text.contains(QLatin1String("%2"))) return text.arg(names, browsed, others);
+    return text.arg(names, platform::PictureFormatNamesJapanese(), browsed, others);
 }
 
 }  // namespace app

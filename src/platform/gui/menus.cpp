@@ -1,6 +1,7 @@
 #include "platform/gui/menus.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -19,9 +20,12 @@ QAction* AddMenuItem(QMenu* menu, const char* objectName, const QString& caption
 }
 
 HelpMenu AddHelpMenu(QMenuBar* bar) {
-    QMenu* menu = AddMenu(bar, "helpMenu", QStringLiteral("ﾍﾙﾌﾟ"));
-    return {AddMenuItem(menu, "help", QStringLiteral("Velloraﾍﾙﾌﾟ...")),
-            AddMenuItem(menu, "about", QStringLiteral("Velloraについて..."))};
+    QMenu* menu =
+        AddMenu(bar, "helpMenu", QCoreApplication::translate("platform::HelpMenu", "ﾍﾙﾌﾟ"));
+    return {AddMenuItem(menu, "help",
+                        QCoreApplication::translate("platform::HelpMenu", "Velloraﾍﾙﾌﾟ...")),
+            AddMenuItem(menu, "about",
+                        QCoreApplication::translate("platform::HelpMenu", "Velloraについて..."))};
 }
 
 }  // namespace platform

@@ -1,0 +1,353 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>about_box::AboutBox</name>
+    <message>
+        <source>Velloraについて</source>
+        <translation>About Vellora</translation>
+    </message>
+    <message>
+        <source>E-Mail：vellora@example.org</source>
+        <translation>Email: vellora@example.org</translation>
+    </message>
+</context>
+<context>
+    <name>app::CommandLine</name>
+    <message>
+        <source>Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]
+       vellora --autostart on|off
+       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid|window
+       vellora [--user-data | --data-dir DIR] --paste
+使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]
+
+Vellora pins %1 pictures onto the desktop.
+Vellora は %2 の画像をデスクトップに張り付けます。
+
+Where the data file &quot;zuzerid.dat&quot; is kept / データファイルの場所:
+  --user-data      $XDG_DATA_HOME/vellora (~/.local/share/vellora), created when
+                   missing; the desktop menu and start at login use it.
+                   ユーザーのデータフォルダ (無ければ作成)。
+  --data-dir DIR   the folder DIR, created when missing.
+                   指定したフォルダ (無ければ作成)。
+  (neither)        the current folder, where the program was started.
+                   どちらも無いときは現在のフォルダ。
+
+One Vellora runs for each data folder. Starting it again for the same folder
+brings the running one&apos;s main window back, or opens PICTURE in it, and ends.
+同じデータフォルダで再び起動すると、動いている Vellora のﾒｲﾝｳｨﾝﾄﾞｳを表示するか
+画像を開いて終了します。
+
+  PICTURE          a %3 file: opened in the display window as if chosen
+                   in the browser and double-clicked; a %4 file
+                   opens there directly. Only the first is opened.
+                   画像を画像表示ｳｨﾝﾄﾞｳで開きます (最初の 1 つだけ)。
+  --paste          the clipboard&apos;s picture: written as a PNG file into &quot;pasted&quot;
+                   in the data folder (a copied file is opened where it is) and
+                   opened in the display window, ready to pin.
+                   クリップボードの画像を画像表示ｳｨﾝﾄﾞｳで開きます。
+  --pins list      every pinned picture, one a line: its state (shown, hidden,
+                   waiting for its folder to appear, or saved when no Vellora
+                   runs), its place and size in twips, and its file.
+                   張り付けた画像の一覧 (状態・位置・大きさ・ファイル)。
+  --pins hide|show|toggle
+                   hide or show every pinned picture of the running Vellora;
+                   nothing is saved, and the next start shows them all.
+                   動いている Vellora の張り付けた画像をすべて隠す / 表示する。
+  --pins solid     let every pinned picture take clicks again (the way back
+                   from click-through).
+                   すべての画像のクリック透過を解除する。
+  --pins window    the running Vellora&apos;s window that lists every pin.
+                   張り付けた画像の一覧のウィンドウを開く。
+  --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).
+  --autostart off  no longer start at login.
+                   ログイン時に起動する / しない。
+  --version        the version / バージョン
+  -h, --help       this text / このヘルプ
+</source>
+        <translation>Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]
+       vellora --autostart on|off
+       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid|window
+       vellora [--user-data | --data-dir DIR] --paste
+
+Vellora pins %1 pictures onto the desktop.
+
+Where the data file &quot;zuzerid.dat&quot; is kept:
+  --user-data      $XDG_DATA_HOME/vellora (~/.local/share/vellora), created when
+                   missing; the desktop menu and start at login use it.
+  --data-dir DIR   the folder DIR, created when missing.
+  (neither)        the current folder, where the program was started.
+
+One Vellora runs for each data folder. Starting it again for the same folder
+brings the running one&apos;s main window back, or opens PICTURE in it, and ends.
+
+  PICTURE          a %3 file: opened in the display window as if chosen
+                   in the browser and double-clicked; a %4 file
+                   opens there directly. Only the first is opened.
+  --paste          the clipboard&apos;s picture: written as a PNG file into &quot;pasted&quot;
+                   in the data folder (a copied file is opened where it is) and
+                   opened in the display window, ready to pin.
+  --pins list      every pinned picture, one a line: its state (shown, hidden,
+                   waiting for its folder to appear, or saved when no Vellora
+                   runs), its place and size in twips, and its file.
+  --pins hide|show|toggle
+                   hide or show every pinned picture of the running Vellora;
+                   nothing is saved, and the next start shows them all.
+  --pins solid     let every pinned picture take clicks again (the way back
+                   from click-through).
+  --pins window    the running Vellora&apos;s window that lists every pin.
+  --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).
+  --autostart off  no longer start at login.
+  --version        the version
+  -h, --help       this text
+</translation>
+    </message>
+</context>
+<context>
+    <name>app::Desktop</name>
+    <message>
+        <source>張り付けた画像の一覧</source>
+        <translation>Pinned Pictures</translation>
+    </message>
+</context>
+<context>
+    <name>app::SaveFailureNotice</name>
+    <message>
+        <source>張り付けた画像の位置を保存できませんでした。
+
+データファイル: %1
+理由: %2
+
+画像はこのまま画面に残りますが、次に起動したときには元に戻りません。</source>
+        <translation>The places of the pinned pictures could not be saved.
+
+Data file: %1
+Reason: %2
+
+The pictures stay on the screen, but they will not come back the next time Vellora starts.</translation>
+    </message>
+</context>
+<context>
+    <name>app::TrayIcon</name>
+    <message>
+        <source>ﾒｲﾝｳｨﾝﾄﾞｳを表示</source>
+        <translation>Show Main Window</translation>
+    </message>
+    <message>
+        <source>クリップボードの画像を開く</source>
+        <translation>Open Picture from Clipboard</translation>
+    </message>
+    <message>
+        <source>張り付けた画像を隠す</source>
+        <translation>Hide Pinned Pictures</translation>
+    </message>
+    <message>
+        <source>すべての画像のクリック透過を解除</source>
+        <translation>Turn Off Click Through for All Pictures</translation>
+    </message>
+    <message>
+        <source>接続待ちの画像</source>
+        <translation>Waiting for Their Drive</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>この画像を忘れる</source>
+        <translation>Forget This Picture</translation>
+    </message>
+    <message>
+        <source>クリップボードに画像がありません</source>
+        <translation>There is no picture on the clipboard</translation>
+    </message>
+</context>
+<context>
+    <name>display_window::DisplayWindow</name>
+    <message>
+        <source>画像表示 </source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source>ﾒﾆｭｰ</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>張り付け</source>
+        <translation>Pin</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>画像追加...</source>
+        <translation>Add Picture...</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+</context>
+<context>
+    <name>help::HelpWindow</name>
+    <message>
+        <source>Velloraﾍﾙﾌﾟ</source>
+        <translation>Vellora Help</translation>
+    </message>
+    <message>
+        <source>目次</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>戻る</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>進む</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>main_window::MainWindow</name>
+    <message>
+        <source>ﾒﾆｭｰ</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>非表示</source>
+        <translation>Hide</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+</context>
+<context>
+    <name>pin_list::PinList</name>
+    <message>
+        <source>%1 の読めない行 (%2) はそのまま残しています</source>
+        <translation>Unreadable lines of %1 (%2) are kept as they are</translation>
+    </message>
+</context>
+<context>
+    <name>pin_list_window::PinListWindow</name>
+    <message>
+        <source>表示</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>非表示</source>
+        <translation>Hide</translation>
+    </message>
+    <message>
+        <source>前面に表示</source>
+        <translation>Bring to Front</translation>
+    </message>
+    <message>
+        <source>表示ウィンドウに戻す</source>
+        <translation>Back to Picture Window</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>%1 個の画像を削除しますか?</source>
+        <translation>Delete the selected pictures (%1)?</translation>
+    </message>
+    <message>
+        <source>張り付けた画像の一覧</source>
+        <translation>Pinned Pictures</translation>
+    </message>
+    <message>
+        <source>ファイル名・フォルダで検索</source>
+        <translation>Search by file name or folder</translation>
+    </message>
+</context>
+<context>
+    <name>pin_list_window::PinRows</name>
+    <message>
+        <source>復元中</source>
+        <translation>Restoring</translation>
+    </message>
+    <message>
+        <source>表示中</source>
+        <translation>Shown</translation>
+    </message>
+    <message>
+        <source>非表示</source>
+        <translation>Hidden</translation>
+    </message>
+    <message>
+        <source>フォルダ待ち</source>
+        <translation>Waiting for its folder</translation>
+    </message>
+</context>
+<context>
+    <name>pinned_window::PinnedWindow</name>
+    <message>
+        <source>不透明度</source>
+        <translation>Opacity</translation>
+    </message>
+    <message>
+        <source>クリックを透過</source>
+        <translation>Click Through</translation>
+    </message>
+    <message>
+        <source>常に手前に表示</source>
+        <translation>Always on Top</translation>
+    </message>
+    <message>
+        <source>すべてのﾃﾞｽｸﾄｯﾌﾟに表示</source>
+        <translation>Show on All Workspaces</translation>
+    </message>
+    <message>
+        <source>ファイルの変更に追従</source>
+        <translation>Follow File Changes</translation>
+    </message>
+    <message>
+        <source>アニメーションを再生</source>
+        <translation>Play Animation</translation>
+    </message>
+    <message>
+        <source>元の大きさ</source>
+        <translation>Original Size</translation>
+    </message>
+    <message>
+        <source>画像をコピー</source>
+        <translation>Copy Picture</translation>
+    </message>
+    <message>
+        <source>フォルダを開く</source>
+        <translation>Open Containing Folder</translation>
+    </message>
+    <message>
+        <source>張り付けを解除</source>
+        <translation>Unpin</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+</context>
+<context>
+    <name>platform::HelpMenu</name>
+    <message>
+        <source>ﾍﾙﾌﾟ</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>Velloraﾍﾙﾌﾟ...</source>
+        <translation>Vellora Help</translation>
+    </message>
+    <message>
+        <source>Velloraについて...</source>
+        <translation>About Vellora</translation>
+    </message>
+</context>
+</TS>
