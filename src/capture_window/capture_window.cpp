@@ -1,5 +1,6 @@
 #include "capture_window/capture_window.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -44,7 +45,8 @@ ScreenOverlay::ScreenOverlay(Capture& capture, const platform::FrozenScreen& scr
       screen_(screen),
       shown_(screen.pixels) {
     setObjectName(QStringLiteral("CaptureOverlay"));
-    setWindowTitle(QStringLiteral("画面の一部を張り付け"));
+    setWindowTitle(
+        QCoreApplication::translate("capture_window::ScreenOverlay", "画面の一部を張り付け"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);

@@ -19,6 +19,7 @@
        vellora --autostart on|off
        vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid|window
        vellora [--user-data | --data-dir DIR] --paste
+       vellora [--user-data | --data-dir DIR] --capture
 使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]
 
 Vellora pins %1 pictures onto the desktop.
@@ -46,6 +47,10 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
                    in the data folder (a copied file is opened where it is) and
                    opened in the display window, ready to pin.
                    クリップボードの画像を画像表示ｳｨﾝﾄﾞｳで開きます。
+  --capture        a part of the screen, dragged with the mouse over the frozen
+                   desktop: pinned exactly where it was and kept as a PNG file
+                   in &quot;captured&quot; in the data folder. Esc cancels.
+                   画面の一部を張り付けます (Esc で取り消し)。
   --pins list      every pinned picture, one a line: its state (shown, hidden,
                    waiting for its folder to appear, or saved when no Vellora
                    runs), its place and size in twips, and its file.
@@ -69,6 +74,7 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
        vellora --autostart on|off
        vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid|window
        vellora [--user-data | --data-dir DIR] --paste
+       vellora [--user-data | --data-dir DIR] --capture
 
 Vellora pins %1 pictures onto the desktop.
 
@@ -87,6 +93,9 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
   --paste          the clipboard&apos;s picture: written as a PNG file into &quot;pasted&quot;
                    in the data folder (a copied file is opened where it is) and
                    opened in the display window, ready to pin.
+  --capture        drag over the frozen screen to pin a part of it exactly where
+                   it was; kept as a PNG file in &quot;captured&quot; in the data
+                   folder. Esc cancels.
   --pins list      every pinned picture, one a line: its state (shown, hidden,
                    waiting for its folder to appear, or saved when no Vellora
                    runs), its place and size in twips, and its file.
@@ -108,6 +117,10 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
     <message>
         <source>張り付けた画像の一覧</source>
         <translation>Pinned Pictures</translation>
+    </message>
+    <message>
+        <source>画面の一部を張り付け</source>
+        <translation>Pin a Part of the Screen</translation>
     </message>
 </context>
 <context>
@@ -160,6 +173,13 @@ The pictures stay on the screen, but they will not come back the next time Vello
     <message>
         <source>クリップボードに画像がありません</source>
         <translation>There is no picture on the clipboard</translation>
+    </message>
+</context>
+<context>
+    <name>capture_window::ScreenOverlay</name>
+    <message>
+        <source>画面の一部を張り付け</source>
+        <translation>Pin a Part of the Screen</translation>
     </message>
 </context>
 <context>
@@ -333,6 +353,37 @@ The pictures stay on the screen, but they will not come back the next time Vello
     <message>
         <source>削除</source>
         <translation>Delete</translation>
+    </message>
+    <message>
+        <source>文字を認識してコピー</source>
+        <translation>Copy Text</translation>
+    </message>
+    <message>
+        <source>選択した文字をコピー</source>
+        <translation>Copy Selected Text</translation>
+    </message>
+    <message>
+        <source>文字の選択を終了</source>
+        <translation>Stop Selecting Text</translation>
+    </message>
+    <message>
+        <source>文字を選択</source>
+        <translation>Select Text</translation>
+    </message>
+    <message>
+        <source>文字を認識できませんでした</source>
+        <translation>The text could not be recognized</translation>
+    </message>
+    <message>
+        <source>文字が見つかりませんでした</source>
+        <translation>No text found</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n文字をコピーしました</source>
+        <translation>
+            <numerusform>Copied %n character</numerusform>
+            <numerusform>Copied %n characters</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -178,10 +178,10 @@ QMenu* PinnedWindow::BuildMenu() {
     copyText->setEnabled(TextAvailable());
     connect(copyText, &QAction::triggered, this, &PinnedWindow::CopyText);
     if (selection_) {
-        connect(item(menu, "copySelectedText", tr("選択した文字をコピー")),
-                &QAction::triggered, this, &PinnedWindow::CopySelectedText);
-        connect(item(menu, "endTextSelection", tr("文字の選択を終了")),
-                &QAction::triggered, this, &PinnedWindow::EndTextSelection);
+        connect(item(menu, "copySelectedText", tr("選択した文字をコピー")), &QAction::triggered,
+                this, &PinnedWindow::CopySelectedText);
+        connect(item(menu, "endTextSelection", tr("文字の選択を終了")), &QAction::triggered, this,
+                &PinnedWindow::EndTextSelection);
     } else {
         QAction* selectText = item(menu, "selectText", tr("文字を選択"));
         selectText->setEnabled(TextAvailable());
@@ -218,9 +218,9 @@ void PinnedWindow::RequestText(std::function<void(const text_recognition::Recogn
             if (r.failure) {
                 qWarning("vellora: text of %s: %s", qPrintable(Picture()->Path().DisplayText()),
                          qPrintable(*r.failure));
-                ShowNote(QStringLiteral("文字を認識できませんでした"));
+                ShowNote(tr("文字を認識できませんでした"));
             } else if (r.words.empty()) {
-                ShowNote(QStringLiteral("文字が見つかりませんでした"));
+                ShowNote(tr("文字が見つかりませんでした"));
             } else {
                 then(r);
             }
@@ -252,7 +252,8 @@ void PinnedWindow::CopySelectedText() {
 
 void PinnedWindow::CopyToClipboard(const QString& text) {
     QGuiApplication::clipboard()->setText(text);
-    ShowNote(QStringLiteral("%1文字をコピーしました").arg(text_recognition::CharacterCount(text)));
+    ShowNote(tr("%n文字をコピーしました", nullptr,
+                static_cast<int>(text_recognition::CharacterCount(text))));
 }
 
 void PinnedWindow::EndTextSelection() {
