@@ -41,6 +41,8 @@ QVariant PinListModel::data(const QModelIndex& index, int role) const {
         case GeometryRole:
             return QRectF(pin.geometry.left, pin.geometry.top, pin.geometry.width,
                           pin.geometry.height);
+        case BoardRole:
+            return pin.settings.board;
         default:
             return {};
     }
@@ -52,7 +54,8 @@ QHash<int, QByteArray> PinListModel::roleNames() const {
                   {PathRole, "path"},
                   {FolderRole, "folder"},
                   {StateRole, "state"},
-                  {GeometryRole, "geometry"}});
+                  {GeometryRole, "geometry"},
+                  {BoardRole, "board"}});
     return names;
 }
 

@@ -18,6 +18,7 @@ public:
         FolderRole,                 // the folder as text, for people
         StateRole,                  // PinState, as an int
         GeometryRole,               // the window's rectangle in twips, a QRectF
+        BoardRole,                  // the board's name
     };
 
     explicit PinListModel(const PinList& list, QObject* parent = nullptr);
