@@ -25,6 +25,7 @@ public:
 private:
     instance::Reply Answer(const instance::Request& request);
     instance::Reply AnswerPins(const QByteArray& command);
+    instance::Reply AnswerBoard(const QString& board, const QByteArray& command);
 
     Program& program_;
     std::unique_ptr<InstanceServer> server_;

@@ -37,7 +37,8 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
     const QCommandLineOption autostart(QStringLiteral("autostart"), {}, QStringLiteral("on|off"));
     const QCommandLineOption pins(QStringLiteral("pins"), {}, QStringLiteral("COMMAND"));
     const QCommandLineOption paste(QStringLiteral("paste"), {});
-    parser.addOptions({help, version, userData, dataDir, autostart, pins, paste});
+    const QCommandLineOption board(QStringLiteral("board"), {}, QStringLiteral("NAME"));
+    parser.addOptions({help, version, userData, dataDir, autostart, pins, paste, board});
 
     QStringList texts;
     for (const QByteArray& argument : arguments) texts.append(AsLatin1(argument));
@@ -67,6 +68,22 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
             return Usage(QStringLiteral("--data-dir needs a folder whose name is UTF-8"));
         }
         line.place = DataPlace::Folder;
+    }
+    if (parser.isSet(board)) {
+        // NAME show|hide|toggle: the word stands where a picture would.
+        const QStringList words = parser.positionalArguments();
+        if (words.size() != 1 || !BoardCommands().contains(words.first())) {
+            return Usage(
+                QStringLiteral("--board NAME takes one of: %1").arg(BoardCommands().join(u' ')));
+        }
+        if (parser.isSet(autostart) || parser.isSet(pins) || parser.isSet(paste)) {
+            return Usage(QStringLiteral("--board takes no --pins, no --paste and no --autostart"));
+        }
+        line.board = QString::fromUtf8(parser.value(board).toLatin1());
+        if (line.board.isEmpty()) return Usage(QStringLiteral("--board needs a board's name"));
+        line.action = CommandLine::Action::Board;
+        line.pinsCommand = words.first();
+        return line;
     }
     for (const QString& text : parser.positionalArguments()) {
         const QByteArray name = text.toLatin1();
@@ -111,12 +128,17 @@ QStringList PinsCommands() {
             QStringLiteral("toggle"), QStringLiteral("solid")};
 }
 
+QStringList BoardCommands() {
+    return {QStringLiteral("show"), QStringLiteral("hide"), QStringLiteral("toggle")};
+}
+
 QString HelpText() {
     return QStringLiteral(
         "Usage: vellora [--user-data | --data-dir DIR] [PICTURE...]\n"
         "       vellora --autostart on|off\n"
         "       vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid\n"
         "       vellora [--user-data | --data-dir DIR] --paste\n"
+        "       vellora [--user-data | --data-dir DIR] --board NAME show|hide|toggle\n"
         "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
         "\n"
         "Vellora pins JPEG, GIF, PNG, WebP and BMP pictures onto the desktop.\n"
@@ -147,7 +169,9 @@ QString HelpText() {
         "  --pins list      every pinned picture, one a line: its state (shown, hidden,\n"
         "                   waiting for its folder to appear, or saved when no Vellora\n"
         "                   runs), its place and size in twips, and its file.\n"
-        "                   張り付けた画像の一覧 (状態・位置・大きさ・ファイル)。\n"
+        "                   A last field names the pin's board; pins in the recently\n"
+        "                   removed list come last, as removed.\n"
+        "                   張り付けた画像の一覧 (状態・位置・大きさ・ファイル・ボード)。\n"
         "  --pins hide|show|toggle\n"
         "                   hide or show every pinned picture of the running Vellora;\n"
         "                   nothing is saved, and the next start shows them all.\n"
@@ -155,6 +179,10 @@ QString HelpText() {
         "  --pins solid     let every pinned picture take clicks again (the way back\n"
         "                   from click-through).\n"
         "                   すべての画像のクリック透過を解除する。\n"
+        "  --board NAME show|hide|toggle\n"
+        "                   show or hide every pin of the board NAME of the running\n"
+        "                   Vellora; a hidden board stays hidden at the next start.\n"
+        "                   ボードの画像をまとめて表示する / 隠す。\n"
         "  --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).\n"
         "  --autostart off  no longer start at login.\n"
         "                   ログイン時に起動する / しない。\n"

@@ -18,7 +18,7 @@ enum class DataPlace {
 };
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, AutostartOn, AutostartOff, Pins, Paste, Usage };
+    enum class Action { Run, Help, Version, AutostartOn, AutostartOff, Pins, Paste, Board, Usage };
     Action action = Action::Run;
     DataPlace place = DataPlace::CurrentFolder;
     QString dataDir;  // --data-dir, made absolute
@@ -26,8 +26,10 @@ struct CommandLine {
     QList<platform::FilePath> pictures;
     QString error;  // what is wrong with the command line, for Action::Usage
     // For Action::Pins: what to do with every pin of the running program ("list", "hide",
-    // "show", "toggle", "solid").
+    // "show", "toggle", "solid"); for Action::Board, with the pins of `board` ("show", "hide",
+    // "toggle").
     QString pinsCommand;
+    QString board;  // --board
 };
 
 // `arguments` are argv's bytes, the program's name first; relative picture names are taken
@@ -36,6 +38,9 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
 
 // The commands --pins takes.
 QStringList PinsCommands();
+
+// The commands --board takes.
+QStringList BoardCommands();
 
 // What --help prints.
 QString HelpText();

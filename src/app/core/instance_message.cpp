@@ -25,6 +25,13 @@ std::optional<QList<QByteArray>> Fields(const QByteArray& body, qsizetype limit)
     return fields;
 }
 
+// The word of a --pins or --board command.
+bool IsCommandWord(const QByteArray& command) {
+    return !command.isEmpty() && command.size() <= 16 &&
+           std::all_of(command.cbegin(), command.cend(),
+                       [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
 }  // namespace
 
 QByteArray Frame(const QByteArray& body) {
@@ -60,6 +67,8 @@ QByteArray EncodeRequest(const Request& request) {
             return Join({kProtocol, "pins", request.pinsCommand});
         case Request::Kind::Paste:
             return Join({kProtocol, "paste"});
+        case Request::Kind::Board:
+            return Join({kProtocol, "board", request.board, request.pinsCommand});
     }
     return {};
 }
@@ -67,21 +76,21 @@ QByteArray EncodeRequest(const Request& request) {
 std::optional<Request> DecodeRequest(const QByteArray& body) {
     const std::optional<QList<QByteArray>> fields = Fields(body, kMaxRequestBody);
     if (!fields) return std::nullopt;
-    if (*fields == QList<QByteArray>{"show"}) return Request{Request::Kind::Show, {}, {}};
-    if (*fields == QList<QByteArray>{"paste"}) return Request{Request::Kind::Paste, {}, {}};
+    if (*fields == QList<QByteArray>{"show"}) return Request{Request::Kind::Show, {}, {}, {}};
+    if (*fields == QList<QByteArray>{"paste"}) return Request{Request::Kind::Paste, {}, {}, {}};
     if (fields->size() == 2 && fields->at(0) == "pins") {
-        const QByteArray& command = fields->at(1);
-        const bool word = !command.isEmpty() && command.size() <= 16 &&
-                          std::all_of(command.cbegin(), command.cend(),
-                                      [](char c) { return c >= 'a' && c <= 'z'; });
-        if (!word) return std::nullopt;
-        return Request{Request::Kind::Pins, {}, command};
+        if (!IsCommandWord(fields->at(1))) return std::nullopt;
+        return Request{Request::Kind::Pins, {}, fields->at(1), {}};
+    }
+    if (fields->size() == 3 && fields->at(0) == "board") {
+        if (fields->at(1).isEmpty() || !IsCommandWord(fields->at(2))) return std::nullopt;
+        return Request{Request::Kind::Board, {}, fields->at(2), fields->at(1)};
     }
     if (fields->size() != 2 || fields->at(0) != "open") return std::nullopt;
     const QByteArray& path = fields->at(1);
     // Absolute, since the running program's current folder is not the sender's.
     if (!path.startsWith('/') || path.size() >= kMaxPath) return std::nullopt;
-    return Request{Request::Kind::Open, platform::FilePath(path), {}};
+    return Request{Request::Kind::Open, platform::FilePath(path), {}, {}};
 }
 
 QByteArray EncodeReply(const Reply& reply) {
