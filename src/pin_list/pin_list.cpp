@@ -381,7 +381,7 @@ store::SaveResult PinList::Discard(const Pin& pin) {
     }
     removed_.append(removed);
     SaveRemoved();
-    const store::SaveResult result = Save();
+    store::SaveResult result = Save();
     const QList<store::PictureEntry> entries = Entries();
     const bool stillNamed = std::any_of(
         entries.cbegin(), entries.cend(),
