@@ -39,10 +39,10 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
                       [this] { program_.ShowPinList(); });
     tray_->AddCommand("tray_capture",
                       QCoreApplication::translate("app::Desktop", "画面の一部を張り付け"), [this] {
-        // The windows the menu covered repaint before the screen is frozen, or the capture
-        // would hold the menu's ghost.
-        QTimer::singleShot(kMenuGoneMs, tray_->Menu(), [this] { Capture(); });
-    });
+                          // The windows the menu covered repaint before the screen is frozen, or
+                          // the capture would hold the menu's ghost.
+                          QTimer::singleShot(kMenuGoneMs, tray_->Menu(), [this] { Capture(); });
+                      });
     if (launch.Paste()) {
         if (const std::optional<QString> failure = program_.Paste()) {
             qWarning("vellora: --paste: %s", qPrintable(*failure));
@@ -75,6 +75,8 @@ instance::Reply Desktop::Answer(const instance::Request& request) {
         }
         case instance::Request::Kind::Pins:
             return AnswerPins(request.pinsCommand);
+        case instance::Request::Kind::Board:
+            return AnswerBoard(QString::fromUtf8(request.board), request.pinsCommand);
         case instance::Request::Kind::Paste: {
             // The later start prints the reason; the tray tells whoever bound it to a key.
             const std::optional<QString> failure = program_.Paste();
@@ -87,6 +89,19 @@ instance::Reply Desktop::Answer(const instance::Request& request) {
             return {};
     }
     return {};
+}
+
+instance::Reply Desktop::AnswerBoard(const QString& board, const QByteArray& command) {
+    pin_list::PinList& list = program_.Board().List();
+    const bool hide = command == "hide" || (command == "toggle" && !list.BoardHidden(board));
+    if (!hide && command != "show" && command != "toggle") {
+        return {false,
+                QStringLiteral("this Vellora does not know --board NAME %1")
+                    .arg(QString::fromLatin1(command)),
+                {}};
+    }
+    const std::optional<QString> failure = list.SetBoardHidden(board, hide);
+    return {!failure, failure.value_or(QString()), {}};
 }
 
 instance::Reply Desktop::AnswerPins(const QByteArray& command) {

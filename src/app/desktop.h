@@ -26,6 +26,7 @@ private:
     instance::Reply Answer(const instance::Request& request);
     instance::Reply AnswerPins(const QByteArray& command);
     void Capture();
+    instance::Reply AnswerBoard(const QString& board, const QByteArray& command);
 
     Program& program_;
     std::unique_ptr<InstanceServer> server_;

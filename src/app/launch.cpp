@@ -112,7 +112,9 @@ Launch::Launch(int argc, char* argv[]) {
             exitStatus_ = SetStartAtLogin(line.action == CommandLine::Action::AutostartOn);
             return;
         case CommandLine::Action::Pins:
+        case CommandLine::Action::Board:
             pinsCommand_ = line.pinsCommand;
+            board_ = line.board;
             break;
         case CommandLine::Action::Paste:
             paste_ = true;
@@ -176,12 +178,15 @@ void Launch::Claim(const QByteArray& canonicalFolder) {
     char* argv[] = {name, nullptr};
     const QCoreApplication application(argc, argv);
     instance::Request request;
-    if (!picture_.IsEmpty()) request = {instance::Request::Kind::Open, picture_, {}};
+    if (!picture_.IsEmpty()) request = {instance::Request::Kind::Open, picture_, {}, {}};
     if (!pinsCommand_.isEmpty()) {
-        request = {instance::Request::Kind::Pins, {}, pinsCommand_.toLatin1()};
+        request = {instance::Request::Kind::Pins, {}, pinsCommand_.toLatin1(), {}};
     }
-    if (paste_) request = {instance::Request::Kind::Paste, {}, {}};
-    if (capture_) request = {instance::Request::Kind::Capture, {}, {}};
+    if (!board_.isEmpty()) {
+        request = {instance::Request::Kind::Board, {}, pinsCommand_.toLatin1(), board_.toUtf8()};
+    }
+    if (paste_) request = {instance::Request::Kind::Paste, {}, {}, {}};
+    if (capture_) request = {instance::Request::Kind::Capture, {}, {}, {}};
     const QDeadlineTimer deadline(kHandOverTimeMs);
     for (;;) {
         const Delivery delivery = SendRequest(server, request, deadline);
@@ -219,7 +224,7 @@ void Launch::Claim(const QByteArray& canonicalFolder) {
 
 void Launch::AnswerPinsWithoutProgram(const QString& folderName) {
     lock_.reset();
-    if (pinsCommand_ != QLatin1String("list")) {
+    if (pinsCommand_ != QLatin1String("list") || !board_.isEmpty()) {
         Complain(QStringLiteral("no Vellora runs for the data folder %1: no pictures to %2")
                      .arg(folderName, pinsCommand_));
         exitStatus_ = 1;

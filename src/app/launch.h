@@ -46,7 +46,8 @@ private:
     QString folder_;
     QString serverPath_;
     platform::FilePath picture_;
-    QString pinsCommand_;  // for --pins; empty otherwise
+    QString pinsCommand_;  // for --pins and --board; empty otherwise
+    QString board_;        // for --board
     bool paste_ = false;
     bool capture_ = false;
     std::unique_ptr<InstanceLock> lock_;

@@ -66,6 +66,8 @@ void TrayIcon::CreateMenu() {
     hidePins->setCheckable(true);
     QAction* solid = menu_->addAction(tr("すべての画像のクリック透過を解除"));
     solid->setObjectName(QStringLiteral("tray_solid"));
+    boards_ = menu_->addMenu(tr("ボードの表示"));
+    boards_->setObjectName(QStringLiteral("tray_boards"));
     waiting_ = menu_->addMenu(tr("接続待ちの画像"));
     waiting_->setObjectName(QStringLiteral("tray_waiting"));
     menu_->addSeparator();
@@ -96,6 +98,26 @@ void TrayIcon::CreateMenu() {
     QObject::connect(&board_, &pin_board::PinBoard::waitingChanged, menu_.get(),
                      [this] { ListWaitingPins(); });
     ListWaitingPins();
+    QObject::connect(&board_.List(), &pin_list::PinList::boardsChanged, menu_.get(),
+                     [this] { ListBoards(); });
+    ListBoards();
+}
+
+void TrayIcon::ListBoards() {
+    boards_->clear();
+    const store::BoardList& boards = board_.List().Boards();
+    for (const QString& name : boards.names) {
+        // Checked while shown: a click hides or shows the board's pins as a set.
+        QAction* board = boards_->addAction(name);
+        board->setObjectName(QStringLiteral("tray_board"));
+        board->setCheckable(true);
+        board->setChecked(!boards.hidden.contains(name));
+        // Queued: the menu that holds the action is rebuilt by the change it makes.
+        QObject::connect(
+            board, &QAction::triggered, menu_.get(),
+            [this, name](bool shown) { board_.List().SetBoardHidden(name, !shown); },
+            Qt::QueuedConnection);
+    }
 }
 
 void TrayIcon::ListWaitingPins() {

@@ -18,7 +18,7 @@ namespace app {
 
 // The program's icon in the system tray, where the desktop has one: a click shows the main
 // window. Its menu shows the main window, opens the clipboard's picture, hides or shows every
-// pin, lists the pins waiting for
+// pin, lists the boards so that each can be shown or hidden as a set, lists the pins waiting for
 // their folder so that one can be forgotten, and ends the program as "終了" does. Without a tray
 // there is no icon and nothing else changes.
 class TrayIcon {
@@ -49,6 +49,7 @@ public:
 private:
     void CreateMenu();
     void ListWaitingPins();
+    void ListBoards();
     void CreateWhenAvailable();
     void CreateIcon();
 
@@ -58,6 +59,7 @@ private:
     std::function<std::optional<QString>()> paste_;
     std::unique_ptr<QMenu> menu_;
     QMenu* waiting_ = nullptr;
+    QMenu* boards_ = nullptr;
     std::unique_ptr<QSystemTrayIcon> icon_;
     std::unique_ptr<QTimer> lookForTray_;
     int checksLeft_ = 0;

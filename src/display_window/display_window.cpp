@@ -196,10 +196,11 @@ void DisplayWindow::OnUnload() {
 
 void DisplayWindow::OnCloseCommand() {
     // Closing discards the picture on show. One that was unpinned leaves the list as "削除"
-    // does, its file kept: the data file then says what the screen says, whatever comes next.
+    // does, into the recently removed list: the data file then says what the screen says,
+    // whatever comes next.
     const bool unpinned = unpinned_;
     Unload();
-    if (unpinned) board_.Save();
+    if (unpinned) board_.DiscardUnpinned();
     if (board_.IsEmpty()) emit browserNeededIfHidden();
 }
 

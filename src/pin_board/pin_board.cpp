@@ -321,6 +321,9 @@ void PinBoard::Pin(const Placement& placement) {
     window->SetPicture(placement.picture);
     window->SetSettings(placement.settings);
     window->Place(placement.left, placement.top, placement.width, placement.height);
+    // The picture unpinned last comes back as this pin, or was let go for another picture.
+    if (unpinned_ && unpinned_->entry.path == placement.path) unpinned_.reset();
+    DiscardUnpinned();
     const pin_list::PinId id = list_->Add(placement.path, GeometryOf(*window), placement.settings);
     windows_.insert(id, window);
     FollowIfAsked(id);
@@ -340,7 +343,9 @@ void PinBoard::Unpin(pinned_window::PinnedWindow* window) {
     const Unpinned picture{pin->entry.path,        window->Picture(),       window->Left(),
                            window->Top(),          window->Width(),         window->Height(),
                            window->PictureWidth(), window->PictureHeight(), pin->settings};
-    list_->Take(id);
+    // One unpinned before and neither pinned again nor removed is not lost.
+    DiscardUnpinned();
+    unpinned_ = list_->Take(id);
     emit unpinned(picture);
 }
 
@@ -362,13 +367,30 @@ void PinBoard::Unpin(pin_list::PinId id) {
 }
 
 void PinBoard::DeletePin(pin_list::PinId id) {
-    const pin_list::Pin* pin = list_->Find(id);
-    const platform::FilePath file = pin ? pin->entry.path : platform::FilePath();
-    if (list_->Remove(id).ok) DeletePastedFile(file);
+    list_->Remove(id);
 }
 
 void PinBoard::Delete(const platform::FilePath& file) {
-    if (Save().ok) DeletePastedFile(file);
+    if (unpinned_ && (file.IsEmpty() || unpinned_->entry.path == file)) {
+        DiscardUnpinned();
+    } else if (Save().ok) {
+        DeletePastedFile(file);
+    }
+}
+
+void PinBoard::DiscardUnpinned() {
+    if (!unpinned_) return;
+    const pin_list::Pin pin = *unpinned_;
+    unpinned_.reset();
+    list_->Discard(pin);
+}
+
+bool PinBoard::RestoreRemoved(int index) {
+    platform::PictureDecodes decodes(thumbnails_);
+    return list_
+        ->RestoreRemoved(index,
+                         [this, &decodes](pin_list::Pin& pin) { return PlaceStored(pin, decodes); })
+        .has_value();
 }
 
 void PinBoard::DeletePastedFile(const platform::FilePath& file) const {

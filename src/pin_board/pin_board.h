@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "pin_list/pin_list.h"
@@ -120,10 +121,15 @@ public:
     // it on through `unpinned`. The window goes once the event that asked for it has been
     // handled.
     void Unpin(pinned_window::PinnedWindow* window);
-    // The picture unpinned last is given up for good: the list is saved without it. Its `file`,
-    // when pasted or captured (see platform::DeleteOwnPictureIfUnnamed), goes too once no pin names
-    // it.
+    // The picture unpinned last is removed: the list is saved without it, and it goes into the
+    // recently removed list with its place, size, settings and board (its file too, when
+    // pasted or captured). A `file` shown without having been pinned, when pasted or captured (see
+    // platform::DeleteOwnPictureIfUnnamed), is deleted once no pin names it.
     void Delete(const platform::FilePath& file = {});
+    // The picture unpinned last goes into the recently removed list, as Delete does.
+    void DiscardUnpinned();
+    // Puts the removed pin back where it was (see PinList::RestoreRemoved); whether it came.
+    bool RestoreRemoved(int index);
 
     // Commands on one pin, for views of the list. Raising also outlines the pin for a moment so
     // that the eye finds it; deleting is the pin menu's "削除".
@@ -182,6 +188,8 @@ private:
     std::unique_ptr<platform::CompositorWatch> compositorWatch_;
     // Last, so that it goes first: no followed picture arrives for a window on its way out.
     std::unique_ptr<FileFollower> follower_;
+    // The pin unpinned last, until it is pinned again or removed.
+    std::optional<pin_list::Pin> unpinned_;
     QTimer* zoomSave_ = nullptr;  // made on the first zoom
     QList<pinned_window::PinnedWindow*> zoomedSinceSave_;
     int zoomSaveDelay_ = 500;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pin_list/kept_files.h"
 #include "platform/core/whole_file.h"
 
 namespace pin_list {
@@ -51,12 +52,39 @@ const char* StateName(PinState state) {
             return "waiting";
         case PinState::Saved:
             return "saved";
+        case PinState::Removed:
+            return "removed";
     }
     return "";
 }
 
 Geometry GeometryOf(const store::Record& record) {
     return {float(record.left), float(record.top), float(record.width), float(record.height)};
+}
+
+// The geometry an entry's texts say, read as the data file reads them.
+Geometry GeometryOf(const store::PictureEntry& entry) {
+    const QList<store::Record> records = store::ReadDataFile(store::FormatRecords({entry})).records;
+    return records.isEmpty() ? Geometry() : GeometryOf(records.first());
+}
+
+// Pins written before there were boards belong to the first.
+QString BoardOf(const store::PinSettings& settings) {
+    return settings.board.isEmpty() ? store::kFirstBoard : settings.board;
+}
+
+QList<PinListing> RemovedListing(const QList<store::RemovedPin>& removed) {
+    QList<PinListing> listing;
+    for (const store::RemovedPin& pin : removed) {
+        listing.append({PinState::Removed, pin.entry, BoardOf(pin.settings)});
+    }
+    return listing;
+}
+
+std::optional<QString> CheckNewBoardName(const store::BoardList& boards, const QString& name) {
+    if (name.trimmed().isEmpty()) return QStringLiteral("a board needs a name");
+    if (boards.names.contains(name)) return QStringLiteral("there is a board %1 already").arg(name);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -70,7 +98,8 @@ QByteArray FormatListing(const QList<PinListing>& pins) {
     for (const PinListing& pin : pins) {
         text += StateName(pin.state);
         for (const QString& value : pin.entry.geometry) text += '\t' + value.toLatin1();
-        text += '\t' + EscapedField(pin.entry.path.Bytes()) + '\n';
+        text += '\t' + EscapedField(pin.entry.path.Bytes());
+        text += '\t' + EscapedField(pin.board.toUtf8()) + '\n';
     }
     return text;
 }
@@ -78,12 +107,19 @@ QByteArray FormatListing(const QList<PinListing>& pins) {
 QList<PinListing> ListSavedPins(const QString& dataFile) {
     const QByteArray data =
         platform::ReadWholeFile(platform::FilePath::FromText(dataFile)).value_or(QByteArray());
-    QList<PinListing> pins;
+    QList<store::PictureEntry> entries;
     for (const store::Record& record : store::ReadDataFile(data).records) {
-        const bool waiting = !platform::IsFolder(record.path.Folder());
-        pins.append({waiting ? PinState::Waiting : PinState::Saved, store::EntryOf(record)});
+        entries.append(store::EntryOf(record));
     }
-    return pins;
+    const QList<store::PinSettings> settings =
+        store::LoadPinSettings(store::PinSettingsFileName(dataFile), entries);
+    QList<PinListing> pins;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const bool waiting = !platform::IsFolder(entries[i].path.Folder());
+        pins.append(
+            {waiting ? PinState::Waiting : PinState::Saved, entries[i], BoardOf(settings[i])});
+    }
+    return pins + RemovedListing(store::LoadRemovedPins(store::RemovedPinsFileName(dataFile)));
 }
 
 PinList::PinList(QString dataFile) : dataFile_(std::move(dataFile)) {}
@@ -123,8 +159,11 @@ QList<store::PictureEntry> PinList::Entries() const {
 
 QList<PinListing> PinList::Listing() const {
     QList<PinListing> listing;
-    for (const size_t i : rows_) listing.append({items_[i].pin.state, items_[i].pin.entry});
-    return listing;
+    for (const size_t i : rows_) {
+        const Pin& pin = items_[i].pin;
+        listing.append({pin.state, pin.entry, pin.settings.board});
+    }
+    return listing + RemovedListing(removed_);
 }
 
 QList<store::PinSettings> PinList::Settings() const {
@@ -165,10 +204,13 @@ bool PinList::Load() {
         const QString lines = store::DescribeUnread(contents.unread);
         qWarning("vellora: %s: %s kept as they are, unread: no picture records",
                  qPrintable(dataFile_), qPrintable(lines));
-        unreadNote_ = tr("%1 の読めない行 (%2) はそのまま残しています")
-                          .arg(store::kDataFileName, lines);
+        unreadNote_ =
+            tr("%1 の読めない行 (%2) はそのまま残しています").arg(store::kDataFileName, lines);
     }
     stoppedAtEmptyPath_ = contents.stop == store::ReadStop::EmptyPath;
+
+    boards_ = store::LoadBoards(store::BoardsFileName(dataFile_));
+    removed_ = store::LoadRemovedPins(store::RemovedPinsFileName(dataFile_));
 
     emit aboutToReset();
     items_.clear();
@@ -179,14 +221,19 @@ bool PinList::Load() {
             items_.push_back({{0, entry, {}, {}, PinState::Restoring}, {}});
             continue;
         }
-        items_.push_back({{++lastId_, entry, GeometryOf(contents.records[next]), settings[next],
-                           PinState::Restoring},
-                          {}});
         savedSettings_.append({entry, settings[next]});
+        store::PinSettings withBoard = settings[next];
+        AddBoardOf(withBoard);
+        items_.push_back(
+            {{++lastId_, entry, GeometryOf(contents.records[next]), withBoard, PinState::Restoring},
+             {}});
         ++next;
     }
     Renumber();
     emit reset();
+    ExpireRemoved();
+    emit boardsChanged();
+    emit removedPinsChanged();
     return true;
 }
 
@@ -206,7 +253,7 @@ bool PinList::PlaceItem(Item& item, const Placer& place) {
     if (again == items_.end()) return true;
     again->pin.entry.path = placed.entry.path;
     again->failedAt.reset();
-    SetState(*again, allHidden_ ? PinState::Hidden : PinState::Shown);
+    SetState(*again, PlacedState(again->pin));
     return true;
 }
 
@@ -280,17 +327,29 @@ bool PinList::PlaceWaiting(const Placer& place) {
     return true;
 }
 
-PinId PinList::Add(const platform::FilePath& path, const Geometry& geometry,
-                   const store::PinSettings& settings, PinState state) {
+PinId PinList::Insert(const Pin& pin) {
     // Before lines kept unread from an empty path on: the reading stops there.
     const bool beforeTail = !items_.empty() && items_.back().pin.entry.endsReading;
     const auto at = beforeTail ? std::prev(items_.end()) : items_.end();
     const int row = Count();
     emit aboutToAdd(row);
     const PinId id = ++lastId_;
-    items_.insert(at, Item{{id, {path, GeometryTexts(geometry)}, geometry, settings, state}, {}});
+    Item item{pin, {}};
+    item.pin.id = id;
+    items_.insert(at, item);
     Renumber();
     emit added(id, row);
+    return id;
+}
+
+PinId PinList::Add(const platform::FilePath& path, const Geometry& geometry,
+                   const store::PinSettings& settings, PinState state) {
+    // A new pin, or one pinned again whose board has been hidden meanwhile, goes where the
+    // user is looking.
+    store::PinSettings placed = settings;
+    if (placed.board.isEmpty() || BoardHidden(placed.board)) placed.board = TakingBoard();
+    AddBoardOf(placed);
+    const PinId id = Insert({0, {path, GeometryTexts(geometry)}, geometry, placed, state});
     Save();
     return id;
 }
@@ -306,8 +365,94 @@ std::optional<Pin> PinList::Take(PinId id) {
 }
 
 store::SaveResult PinList::Remove(PinId id) {
-    Take(id);
-    return Save();
+    const std::optional<Pin> pin = Take(id);
+    return pin ? Discard(*pin) : Save();
+}
+
+store::SaveResult PinList::Discard(const Pin& pin) {
+    store::RemovedPin removed{pin.entry, pin.settings, {}, clock_()};
+    // A second name in "removed" first, so that every file either list names is there.
+    if (IsInFolders(pin.entry.path, KeptFolders(dataFile_))) {
+        if (const auto kept = LinkInto(pin.entry.path, store::RemovedFolderFor(dataFile_),
+                                       pin.entry.path.FileName())) {
+            removed.movedFrom = pin.entry.path;
+            removed.entry.path = *kept;
+        }
+    }
+    removed_.append(removed);
+    SaveRemoved();
+    store::SaveResult result = Save();
+    const QList<store::PictureEntry> entries = Entries();
+    const bool stillNamed = std::any_of(
+        entries.cbegin(), entries.cend(),
+        [&removed](const store::PictureEntry& e) { return e.path == removed.movedFrom; });
+    if (result.ok && !removed.movedFrom.IsEmpty() && !stillNamed) RemoveName(removed.movedFrom);
+    ExpireRemoved();
+    emit removedPinsChanged();
+    return result;
+}
+
+std::optional<PinId> PinList::RestoreRemoved(int index, const Placer& place) {
+    if (index < 0 || index >= removed_.size()) return std::nullopt;
+    const store::RemovedPin removed = removed_[index];
+    Pin pin{0, removed.entry, GeometryOf(removed.entry), removed.settings, PinState::Restoring};
+    AddBoardOf(pin.settings);
+    if (!removed.movedFrom.IsEmpty()) {
+        // Back under its old name, or one beside it when that has been taken meanwhile.
+        const auto back = LinkInto(removed.entry.path, removed.movedFrom.Folder().DisplayText(),
+                                   removed.movedFrom.FileName());
+        if (!back) return std::nullopt;
+        pin.entry.path = *back;
+    }
+    const PinId id = Insert(pin);
+    const auto item = ItemOf(id);
+    if (!platform::IsFolder(item->pin.entry.path.Folder())) {
+        SetState(*item, PinState::Waiting);
+        emit waitingChanged();
+    } else if (!PlaceItem(*item, place)) {
+        DropWhere([id](const Item& i) { return i.pin.id == id; });
+        if (!removed.movedFrom.IsEmpty()) RemoveName(pin.entry.path);
+        return std::nullopt;
+    }
+    // The data file first: until the removed list is written, the pin is in both.
+    if (!Save().ok) return id;
+    removed_.removeOne(removed);
+    if (SaveRemoved().ok && !removed.movedFrom.IsEmpty() && !NamedAsRemoved(removed.entry.path)) {
+        RemoveName(removed.entry.path);
+    }
+    emit removedPinsChanged();
+    return id;
+}
+
+void PinList::ExpireRemoved() {
+    const QDateTime now = clock_();
+    QList<store::RemovedPin> kept;
+    QList<store::RemovedPin> gone;
+    for (qsizetype i = 0; i < removed_.size(); ++i) {
+        const bool expired = store::RemovedPinExpired(removed_[i], i, removed_.size(), now);
+        (expired ? gone : kept).append(removed_[i]);
+    }
+    if (gone.isEmpty()) return;
+    removed_ = kept;
+    // Their files go once no list names them, and only those the program keeps in "removed".
+    if (!SaveRemoved().ok) return;
+    const QStringList removedFolder{store::RemovedFolderFor(dataFile_)};
+    for (const store::RemovedPin& pin : gone) {
+        if (!pin.movedFrom.IsEmpty() && IsInFolders(pin.entry.path, removedFolder) &&
+            !NamedAsRemoved(pin.entry.path)) {
+            RemoveName(pin.entry.path);
+        }
+    }
+}
+
+bool PinList::NamedAsRemoved(const platform::FilePath& file) const {
+    // A pin kept in both files by a kill, removed again, is listed twice with one file.
+    return std::any_of(removed_.cbegin(), removed_.cend(),
+                       [&file](const store::RemovedPin& pin) { return pin.entry.path == file; });
+}
+
+store::SaveResult PinList::SaveRemoved() {
+    return store::SaveRemovedPins(removed_, store::RemovedPinsFileName(dataFile_));
 }
 
 void PinList::SetGeometry(PinId id, const Geometry& geometry) {
@@ -330,8 +475,10 @@ void PinList::SetSettings(PinId id, const store::PinSettings& settings) {
     const auto item = ItemOf(id);
     if (item == items_.end()) return;
     item->pin.settings = settings;
+    AddBoardOf(item->pin.settings);
     emit changed(id, RowOf(id));
     SaveSettings();
+    FollowBoards();
 }
 
 void PinList::ChangeAllSettings(const std::function<void(store::PinSettings&)>& change) {
@@ -353,8 +500,19 @@ void PinList::HideAll() {
 
 void PinList::ShowAll() {
     allHidden_ = false;
+    FollowBoards();
+}
+
+PinState PinList::PlacedState(const Pin& pin) const {
+    return allHidden_ || BoardHidden(pin.settings.board) ? PinState::Hidden : PinState::Shown;
+}
+
+void PinList::FollowBoards() {
     for (const size_t i : rows_) {
-        if (items_[i].pin.state == PinState::Hidden) SetState(items_[i], PinState::Shown);
+        const PinState state = items_[i].pin.state;
+        if (state == PinState::Shown || state == PinState::Hidden) {
+            SetState(items_[i], PlacedState(items_[i].pin));
+        }
     }
 }
 
@@ -365,6 +523,82 @@ bool PinList::SetShown(PinId id, bool shown) {
     if (state != PinState::Shown && state != PinState::Hidden) return false;
     SetState(*item, shown ? PinState::Shown : PinState::Hidden);
     return true;
+}
+
+void PinList::AddBoardOf(store::PinSettings& settings) {
+    settings.board = BoardOf(settings);
+    // A board named by a pin alone (a kill between the two files, a hand edit) is listed.
+    if (!boards_.names.contains(settings.board)) {
+        boards_.names.append(settings.board);
+        SaveBoards();
+        emit boardsChanged();
+    }
+}
+
+QString PinList::TakingBoard() {
+    if (!BoardHidden(boards_.current)) return boards_.current;
+    for (const QString& board : boards_.names) {
+        if (!BoardHidden(board)) return board;
+    }
+    SetBoardHidden(boards_.current, false);
+    return boards_.current;
+}
+
+std::optional<QString> PinList::MakeBoard(const QString& name) {
+    if (auto wrong = CheckNewBoardName(boards_, name)) return wrong;
+    boards_.names.append(name);
+    SaveBoards();
+    emit boardsChanged();
+    return std::nullopt;
+}
+
+std::optional<QString> PinList::RenameBoard(const QString& board, const QString& name) {
+    if (!boards_.names.contains(board)) return QStringLiteral("there is no board %1").arg(board);
+    if (board == store::kFirstBoard) return QStringLiteral("the first board keeps its name");
+    if (auto wrong = CheckNewBoardName(boards_, name)) return wrong;
+    // The pins first: a board a pin names is listed again at the next start.
+    ChangeAllSettings([&](store::PinSettings& settings) {
+        if (settings.board == board) settings.board = name;
+    });
+    boards_.names.replace(boards_.names.indexOf(board), name);
+    if (boards_.hidden.removeAll(board) > 0) boards_.hidden.append(name);
+    if (boards_.current == board) boards_.current = name;
+    SaveBoards();
+    emit boardsChanged();
+    return std::nullopt;
+}
+
+std::optional<QString> PinList::DeleteBoard(const QString& board) {
+    if (!boards_.names.contains(board)) return QStringLiteral("there is no board %1").arg(board);
+    if (board == store::kFirstBoard) return QStringLiteral("the first board cannot be deleted");
+    ChangeAllSettings([&](store::PinSettings& settings) {
+        if (settings.board == board) settings.board = store::kFirstBoard;
+    });
+    boards_.names.removeAll(board);
+    boards_.hidden.removeAll(board);
+    if (boards_.current == board) boards_.current = store::kFirstBoard;
+    SaveBoards();
+    FollowBoards();
+    emit boardsChanged();
+    return std::nullopt;
+}
+
+std::optional<QString> PinList::SetBoardHidden(const QString& board, bool hidden) {
+    if (!boards_.names.contains(board)) return QStringLiteral("there is no board %1").arg(board);
+    boards_.hidden.removeAll(board);
+    if (hidden) {
+        boards_.hidden.append(board);
+    } else {
+        boards_.current = board;
+    }
+    SaveBoards();
+    FollowBoards();
+    emit boardsChanged();
+    return std::nullopt;
+}
+
+store::SaveResult PinList::SaveBoards() {
+    return store::SaveBoards(boards_, store::BoardsFileName(dataFile_));
 }
 
 store::SaveResult PinList::Save() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -10,8 +11,10 @@
 
 #include "platform/core/file_path.h"
 #include "platform/core/thumbnail_rules.h"
+#include "store/boards.h"
 #include "store/data_file.h"
 #include "store/pin_settings.h"
+#include "store/removed_pins.h"
 
 // The pinned pictures as data: what the data file and the settings file beside it hold, and
 // what became of each pin since. No windows: the pinned windows follow this list, and any view
@@ -31,9 +34,10 @@ struct Geometry {
 enum class PinState {
     Restoring,  // read from the data file, to be put back as the start-up comes to it
     Shown,      // on the desktop
-    Hidden,     // taken off the desktop for a while (HideAll); it comes back with ShowAll
+    Hidden,     // taken off the desktop: for a while (HideAll), or with its board
     Waiting,    // its folder is missing, as a drive not mounted yet: shown once it appears
     Saved,      // in the data file of a program that is not running
+    Removed,    // in the recently removed list, to be put back (listings only)
 };
 
 struct Pin {
@@ -50,13 +54,15 @@ struct Pin {
 struct PinListing {
     PinState state;
     store::PictureEntry entry;
+    QString board = QString();
 };
 
-// One line a pin: its state, its geometry texts and its file's bytes, separated by tabs. A tab,
-// newline, carriage return, NUL or backslash in the file is written as \t, \n, \r, \0 or \\.
+// One line a pin: its state, its geometry texts, its file's bytes and its board, separated by
+// tabs. A tab, newline, carriage return, NUL or backslash in the file or the board is written as
+// \t, \n, \r, \0 or \\.
 QByteArray FormatListing(const QList<PinListing>& pins);
 // The pins the data file holds, for when no program runs for it: waiting where the folder is
-// missing, else saved. None when it cannot be read.
+// missing, else saved; then the recently removed ones. None when it cannot be read.
 QList<PinListing> ListSavedPins(const QString& dataFile);
 
 // Every pin, in the order they were pinned, with the lines of the data file that do not read as
@@ -67,6 +73,15 @@ QList<PinListing> ListSavedPins(const QString& dataFile);
 // picture moved between unpin and pin again is saved once, when it is pinned again. Geometry
 // changes are saved when the caller says (Save): a zoom waits for the wheel to rest.
 // Settings are saved into their own file at once.
+//
+// Boards: every pin belongs to one (its settings name it). A pin of a hidden board is hidden,
+// and stays hidden across starts; the board shown last takes new pins.
+//
+// Removing: a pin removed goes into the recently removed list with everything it had, and can be
+// put back (RestoreRemoved). The removed list is saved before the data file when a pin leaves,
+// and after it when one comes back, so that a kill at any moment leaves every pin in one of the
+// two files. A pasted or captured picture's file gets a second name in "removed" before either
+// file is written, and loses the old one only after both are.
 //
 // Rows: pins are numbered in list order from 0; unread lines have no row.
 class PinList : public QObject {
@@ -118,8 +133,20 @@ public:
               const store::PinSettings& settings, PinState state = PinState::Shown);
     // Takes a pin out of the list without saving (unpinning).
     std::optional<Pin> Take(PinId id);
-    // Takes a pin out of the list and saves (deleting, forgetting a waiting one).
+    // Takes a pin out of the list into the recently removed list, and saves both (deleting,
+    // forgetting a waiting one).
     store::SaveResult Remove(PinId id);
+    // Puts a pin already taken out of the list (unpinned) into the recently removed list, and
+    // saves both.
+    store::SaveResult Discard(const Pin& pin);
+    // The recently removed pins, oldest first.
+    const QList<store::RemovedPin>& RemovedPins() const { return removed_; }
+    // Puts the removed pin back as it was, placed as the start-up places a pin (waiting when its
+    // folder is missing), and saves. Its id; none when `place` refused it, which leaves it in the
+    // removed list.
+    std::optional<PinId> RestoreRemoved(int index, const Placer& place);
+    // What "now" is for the removed pins' age; the clock unless a test chooses another.
+    void SetClock(std::function<QDateTime()> now) { clock_ = std::move(now); }
     // The pin's geometry, and its texts made from it; not saved until Save.
     void SetGeometry(PinId id, const Geometry& geometry);
     // The pin's settings, saved into the settings file.
@@ -133,6 +160,18 @@ public:
     bool AllHidden() const { return allHidden_; }
     // Shows or hides one placed pin; nothing is saved. False when it is not placed.
     bool SetShown(PinId id, bool shown);
+
+    // The boards, in the user's order, with which are hidden and which takes new pins. Each
+    // change is saved at once; what went wrong, if anything, for people.
+    const store::BoardList& Boards() const { return boards_; }
+    bool BoardHidden(const QString& board) const { return boards_.hidden.contains(board); }
+    std::optional<QString> MakeBoard(const QString& name);
+    // The first board keeps its name and cannot be deleted; a deleted board's pins go to it.
+    std::optional<QString> RenameBoard(const QString& board, const QString& name);
+    std::optional<QString> DeleteBoard(const QString& board);
+    // Hides or shows every pin of the board, now and at the next start. A board shown takes new
+    // pins.
+    std::optional<QString> SetBoardHidden(const QString& board, bool hidden);
 
     // Rewrites the data file from the list, then, when that worked, the settings beside it.
     store::SaveResult Save();
@@ -149,6 +188,8 @@ signals:
     void aboutToReset();
     void reset();
     void waitingChanged();
+    void boardsChanged();
+    void removedPinsChanged();
 
 private:
     struct Item {
@@ -163,6 +204,17 @@ private:
     void DropWhere(const std::function<bool(const Item&)>& drop);
     void SaveSettings();
     store::PinsWithSettings PinsAndSettings() const;
+    PinId Insert(const Pin& pin);
+    // Shown or hidden, as HideAll and the pin's board say.
+    PinState PlacedState(const Pin& pin) const;
+    void FollowBoards();
+    void AddBoardOf(store::PinSettings& settings);
+    // The board that takes a new pin: the one shown last, or another that is shown.
+    QString TakingBoard();
+    store::SaveResult SaveBoards();
+    store::SaveResult SaveRemoved();
+    bool NamedAsRemoved(const platform::FilePath& file) const;
+    void ExpireRemoved();
 
     QString dataFile_;
     std::vector<Item> items_;
@@ -173,6 +225,9 @@ private:
     bool stoppedAtEmptyPath_ = false;
     bool allHidden_ = false;
     SaveListener listener_;
+    store::BoardList boards_;
+    QList<store::RemovedPin> removed_;
+    std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTimeUtc(); };
 };
 
 // The geometry texts of a pin's rectangle, as the data file writes them.

@@ -43,6 +43,8 @@ QVariant PinListModel::data(const QModelIndex& index, int role) const {
                           pin.geometry.height);
         case FileRole:
             return pin.entry.path.Bytes();
+        case BoardRole:
+            return pin.settings.board;
         default:
             return {};
     }
@@ -55,7 +57,8 @@ QHash<int, QByteArray> PinListModel::roleNames() const {
                   {FolderRole, "folder"},
                   {StateRole, "state"},
                   {GeometryRole, "geometry"},
-                  {FileRole, "file"}});
+                  {FileRole, "file"},
+                  {BoardRole, "board"}});
     return names;
 }
 

@@ -19,6 +19,7 @@ public:
         StateRole,                  // PinState, as an int
         GeometryRole,               // the window's rectangle in twips, a QRectF
         FileRole,                   // the path's own bytes, a QByteArray
+        BoardRole,                  // the board's name
     };
 
     explicit PinListModel(const PinList& list, QObject* parent = nullptr);

@@ -18,6 +18,8 @@ QString StateText(pin_list::PinState state) {
             return QCoreApplication::translate("pin_list_window::PinRows", "非表示");
         case pin_list::PinState::Waiting:
             return QCoreApplication::translate("pin_list_window::PinRows", "フォルダ待ち");
+        case pin_list::PinState::Removed:
+            return QCoreApplication::translate("pin_list_window::PinRows", "削除済み");
         case pin_list::PinState::Saved:
             break;
     }

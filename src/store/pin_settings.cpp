@@ -29,29 +29,58 @@ int OpacityOf(const QJsonValue& value) {
 
 }  // namespace
 
+QString BesideDataFile(const QString& dataFileName, const QString& name) {
+    return QFileInfo(dataFileName).path() + QLatin1Char('/') + name;
+}
+
 QString PinSettingsFileName(const QString& dataFileName) {
-    return QFileInfo(dataFileName).path() + QLatin1Char('/') + kPinSettingsFileName;
+    return BesideDataFile(dataFileName, kPinSettingsFileName);
+}
+
+QJsonObject PinObject(const PictureEntry& entry, const PinSettings& settings) {
+    QJsonArray geometry;
+    for (const QString& text : entry.geometry) geometry.append(text);
+    // File names are bytes and JSON text is Unicode: percent-encoding keeps every byte of a
+    // name that is not UTF-8, and leaves a plain ASCII path readable.
+    QJsonObject object{
+        {QStringLiteral("path"),
+         QString::fromLatin1(entry.path.Bytes().toPercentEncoding(QByteArrayLiteral("/")))},
+        {QStringLiteral("geometry"), geometry},
+        {QStringLiteral("opacity"), settings.opacity},
+        {QStringLiteral("clickThrough"), settings.clickThrough},
+        {QStringLiteral("keepAbove"), settings.keepAbove},
+        {QStringLiteral("allWorkspaces"), settings.allWorkspaces},
+        {QStringLiteral("followFile"), settings.followFile},
+        {QStringLiteral("playAnimation"), settings.playAnimation},
+    };
+    if (!settings.board.isEmpty()) object.insert(QStringLiteral("board"), settings.board);
+    return object;
+}
+
+std::optional<std::pair<PictureEntry, PinSettings>> PinOfObject(const QJsonObject& pin) {
+    const QJsonValue path = pin.value(QStringLiteral("path"));
+    const QJsonArray geometryTexts = pin.value(QStringLiteral("geometry")).toArray();
+    if (!path.isString() || geometryTexts.size() != 4) return std::nullopt;
+    std::array<QString, 4> geometry;
+    for (int i = 0; i < 4; ++i) geometry[size_t(i)] = geometryTexts[i].toString();
+    return std::pair{PictureEntry(platform::FilePath(
+                                      QByteArray::fromPercentEncoding(path.toString().toLatin1())),
+                                  geometry),
+                     PinSettings{
+                         .opacity = OpacityOf(pin.value(QStringLiteral("opacity"))),
+                         .clickThrough = pin.value(QStringLiteral("clickThrough")).toBool(),
+                         .keepAbove = pin.value(QStringLiteral("keepAbove")).toBool(),
+                         .allWorkspaces = pin.value(QStringLiteral("allWorkspaces")).toBool(),
+                         .followFile = pin.value(QStringLiteral("followFile")).toBool(),
+                         .playAnimation = pin.value(QStringLiteral("playAnimation")).toBool(),
+                         .board = pin.value(QStringLiteral("board")).toString(),
+                     }};
 }
 
 QByteArray FormatPinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins) {
     QJsonArray list;
     for (const auto& [entry, settings] : pins) {
-        if (entry.IsUnread()) continue;
-        QJsonArray geometry;
-        for (const QString& text : entry.geometry) geometry.append(text);
-        // File names are bytes and JSON text is Unicode: percent-encoding keeps every byte of a
-        // name that is not UTF-8, and leaves a plain ASCII path readable.
-        list.append(QJsonObject{
-            {QStringLiteral("path"),
-             QString::fromLatin1(entry.path.Bytes().toPercentEncoding(QByteArrayLiteral("/")))},
-            {QStringLiteral("geometry"), geometry},
-            {QStringLiteral("opacity"), settings.opacity},
-            {QStringLiteral("clickThrough"), settings.clickThrough},
-            {QStringLiteral("keepAbove"), settings.keepAbove},
-            {QStringLiteral("allWorkspaces"), settings.allWorkspaces},
-            {QStringLiteral("followFile"), settings.followFile},
-            {QStringLiteral("playAnimation"), settings.playAnimation},
-        });
+        if (!entry.IsUnread()) list.append(PinObject(entry, settings));
     }
     return QJsonDocument(QJsonObject{{QStringLiteral("pins"), list}}).toJson();
 }
@@ -63,21 +92,9 @@ QList<PinSettings> MatchPinSettings(const QByteArray& fileBytes,
     const QJsonArray list =
         QJsonDocument::fromJson(fileBytes).object().value(QStringLiteral("pins")).toArray();
     for (const auto& item : list) {
-        const QJsonObject pin = item.toObject();
-        const QJsonValue path = pin.value(QStringLiteral("path"));
-        const QJsonArray geometryTexts = pin.value(QStringLiteral("geometry")).toArray();
-        if (!path.isString() || geometryTexts.size() != 4) continue;
-        std::array<QString, 4> geometry;
-        for (int i = 0; i < 4; ++i) geometry[size_t(i)] = geometryTexts[i].toString();
-        saved[KeyOf(QByteArray::fromPercentEncoding(path.toString().toLatin1()), geometry)].append(
-            PinSettings{
-                .opacity = OpacityOf(pin.value(QStringLiteral("opacity"))),
-                .clickThrough = pin.value(QStringLiteral("clickThrough")).toBool(),
-                .keepAbove = pin.value(QStringLiteral("keepAbove")).toBool(),
-                .allWorkspaces = pin.value(QStringLiteral("allWorkspaces")).toBool(),
-                .followFile = pin.value(QStringLiteral("followFile")).toBool(),
-                .playAnimation = pin.value(QStringLiteral("playAnimation")).toBool(),
-            });
+        if (const auto pin = PinOfObject(item.toObject())) {
+            saved[KeyOf(pin->first.path.Bytes(), pin->first.geometry)].append(pin->second);
+        }
     }
     QList<PinSettings> matched;
     matched.reserve(entries.size());
@@ -97,14 +114,18 @@ QList<PinSettings> LoadPinSettings(const QString& fileName, const QList<PictureE
     return MatchPinSettings(bytes.value_or(QByteArray()), entries);
 }
 
-SaveResult SavePinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins,
-                           const QString& fileName) {
-    SaveResult result = platform::WriteWholeFile(fileName, FormatPinSettings(pins));
+SaveResult WriteOrWarn(const QString& fileName, const QByteArray& bytes) {
+    SaveResult result = platform::WriteWholeFile(fileName, bytes);
     if (!result.ok) {
         qWarning("vellora: could not save %s: %s; the previous file is kept", qPrintable(fileName),
                  qPrintable(result.error));
     }
     return result;
+}
+
+SaveResult SavePinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins,
+                           const QString& fileName) {
+    return WriteOrWarn(fileName, FormatPinSettings(pins));
 }
 
 SaveResult SaveListAndSettings(const PinsWithSettings& pins, const PinsWithSettings& before,
@@ -123,13 +144,7 @@ SaveResult SaveListAndSettings(const PinsWithSettings& pins, const PinsWithSetti
         }
     }
     const QByteArray bothBytes = FormatPinSettings(both);
-    if (bothBytes != FormatPinSettings(before)) {
-        const SaveResult result = platform::WriteWholeFile(settingsFile, bothBytes);
-        if (!result.ok) {
-            qWarning("vellora: could not save %s: %s; the previous file is kept",
-                     qPrintable(settingsFile), qPrintable(result.error));
-        }
-    }
+    if (bothBytes != FormatPinSettings(before)) WriteOrWarn(settingsFile, bothBytes);
     QList<PictureEntry> entries;
     for (const auto& pin : pins) entries.append(pin.first);
     SaveResult result = SaveAll(entries, dataFile);

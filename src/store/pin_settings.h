@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "store/data_file.h"
@@ -27,12 +29,23 @@ struct PinSettings {
     bool allWorkspaces = false;
     bool followFile = false;
     bool playAnimation = false;
+    // The board the pin belongs to (see store/boards.h); empty until the pin list gives it one,
+    // as in a file written before there were boards.
+    QString board = QString();
 
     bool operator==(const PinSettings&) const = default;
 };
 
+// The file or folder `name` in the data file's folder: where every file beside it is kept.
+QString BesideDataFile(const QString& dataFileName, const QString& name);
+
 // The settings file for the data file `dataFileName`: the same folder.
 QString PinSettingsFileName(const QString& dataFileName);
+
+// One pin as the settings file writes it, and back: a pin is its path, its geometry texts and
+// its settings. None when the object does not hold a path and four geometry texts.
+QJsonObject PinObject(const PictureEntry& entry, const PinSettings& settings);
+std::optional<std::pair<PictureEntry, PinSettings>> PinOfObject(const QJsonObject& object);
 
 // The whole file: one entry per pin, in the order given; unread lines have no settings.
 QByteArray FormatPinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins);
@@ -46,6 +59,10 @@ QList<PinSettings> MatchPinSettings(const QByteArray& fileBytes,
 
 // MatchPinSettings on the file's content; a missing or unreadable file gives the defaults.
 QList<PinSettings> LoadPinSettings(const QString& fileName, const QList<PictureEntry>& entries);
+
+// Writes the file whole (platform::WriteWholeFile); on failure the previous file stays and a
+// warning goes to standard error. The one writer of the files beside the data file.
+SaveResult WriteOrWarn(const QString& fileName, const QByteArray& bytes);
 
 // Rewrites the settings file; on failure the previous file stays and a warning goes to standard
 // error.

@@ -25,10 +25,12 @@ QByteArray Body(std::initializer_list<QByteArray> fields) {
 TEST(InstanceMessage, RequestsAndRepliesComeBackAsSent) {
     const QByteArray shiftJis("/pics/\x8e\xca\x90^.jpg");
     for (const Request& request :
-         {Request{Request::Kind::Show, {}, {}},
-          Request{Request::Kind::Open, platform::FilePath(shiftJis), {}},
-          Request{Request::Kind::Pins, {}, "toggle"}, Request{Request::Kind::Paste, {}, {}},
-          Request{Request::Kind::Capture, {}, {}}}) {
+         {Request{Request::Kind::Show, {}, {}, {}},
+          Request{Request::Kind::Open, platform::FilePath(shiftJis), {}, {}},
+          Request{Request::Kind::Pins, {}, "toggle", {}}, Request{Request::Kind::Paste, {}, {}, {}},
+          Request{Request::Kind::Capture, {}, {}, {}},
+
+          Request{Request::Kind::Board, {}, "hide", "仕事 2"}}) {
         QByteArray body;
         ASSERT_EQ(app::instance::ReadFrame(
                       app::instance::Frame(app::instance::EncodeRequest(request)), &body),
@@ -148,6 +150,14 @@ TEST(CommandLine, OptionsChooseWhatTheRunDoes) {
         {{"vellora", "--paste", "--pins", "list"}, Action::Usage, app::DataPlace::CurrentFolder},
         {{"vellora", "--data-dir", "/d", "--capture"}, Action::Capture, app::DataPlace::Folder},
         {{"vellora", "--capture", "--paste"}, Action::Usage, app::DataPlace::CurrentFolder},
+        {{"vellora", "--user-data", "--board", "仕事", "toggle"},
+         Action::Board,
+         app::DataPlace::UserData},
+        {{"vellora", "--board", "w", "hide", "a.png"},
+         Action::Usage,
+         app::DataPlace::CurrentFolder},
+        {{"vellora", "--board", "w", "list"}, Action::Usage, app::DataPlace::CurrentFolder},
+        {{"vellora", "--board", "", "show"}, Action::Usage, app::DataPlace::CurrentFolder},
     };
     for (const auto& c : cases) {
         const app::CommandLine line = app::ParseCommandLine(c.arguments, "/home/u");
@@ -158,6 +168,7 @@ TEST(CommandLine, OptionsChooseWhatTheRunDoes) {
             EXPECT_FALSE(line.error.isEmpty());
         }
     }
+    EXPECT_EQ(app::ParseCommandLine({"vellora", "--board", "仕事", "show"}, "/").board, "仕事");
     EXPECT_EQ(app::ParseCommandLine({"vellora", "--data-dir", "../d"}, "/home/u").dataDir,
               QStringLiteral("/home/d"));
 }

@@ -183,7 +183,7 @@ TEST(Listing, AFileStaysOneFieldOfItsLineWhateverItsBytes) {
          }) {
         EXPECT_EQ(pin_list::FormatListing({{pin_list::PinState::Waiting,
                                             {platform::FilePath(path), {"1", "2", "3", "4"}}}}),
-                  "waiting\t1\t2\t3\t4\t" + field + '\n')
+                  "waiting\t1\t2\t3\t4\t" + field + "\t\n")
             << field.data();
     }
 }
@@ -201,7 +201,7 @@ TEST_F(Restore, AWaitingPictureIsPinnedOnceItsFolderAppearsAndCanBeForgotten) {
     using pin_list::PinState;
     EXPECT_EQ(states(), (QList{PinState::Shown, PinState::Waiting, PinState::Waiting}));
     EXPECT_EQ(pin_list::FormatListing(Board().ListPins()).split('\n').value(1),
-              "waiting\t1500\t0\t1500\t1500\t" + P("later/b.jpg").toUtf8());
+              "waiting\t1500\t0\t1500\t1500\t" + P("later/b.jpg").toUtf8() + "\t既定");
 
     // The folder comes with b's picture; c's file has not arrived yet and keeps waiting.
     ASSERT_TRUE(QDir().mkdir(P("later")));

@@ -53,6 +53,7 @@ public:
     QByteArray States() const {
         QByteArray states;
         for (const pin_list::PinListing& pin : list_->Listing()) {
+            if (pin.state == PinState::Removed) continue;
             states += pin_list::FormatListing({pin}).split('\t').first() + ' ';
         }
         return states.trimmed();
@@ -147,7 +148,8 @@ TEST_F(PinListTest, SettingsAreMatchedOnceAndTravelWithThePin) {
 
     PinList& again = Restored(Saved());
     ASSERT_EQ(again.Count(), 2);
-    EXPECT_EQ(again.At(0).settings, store::PinSettings());
+    half.board = store::kFirstBoard;  // a pin saved without a board is on the first
+    EXPECT_EQ(again.At(0).settings, store::PinSettings{.board = store::kFirstBoard});
     EXPECT_EQ(again.At(1).settings, half);
 }
 
@@ -194,6 +196,108 @@ TEST_F(PinListTest, TheModelFollowsTheListRowByRow) {
     EXPECT_EQ(changed[0][0].toModelIndex().row(), 1);
     EXPECT_EQ(model.index(0).data(pin_list::PinListModel::FolderRole).toString(), Path("pics"));
     EXPECT_EQ(list.Entries()[0].unreadLines, "a note\r\n");  // still in its place
+}
+
+TEST_F(PinListTest, ABoardIsShownAndHiddenAsASetAndStaysHiddenAfterARestart) {
+    PinList& list = Restored(Rec("a.jpg") + Rec("b.jpg") + Rec("c.jpg"));
+    EXPECT_EQ(list.MakeBoard("work"), std::nullopt);
+    EXPECT_NE(list.MakeBoard("work"), std::nullopt);
+    for (const char* name : {"a.jpg", "c.jpg"}) {
+        store::PinSettings settings = list.Find(IdOf(name))->settings;
+        settings.board = "work";
+        list.SetSettings(IdOf(name), settings);
+    }
+    EXPECT_EQ(list.SetBoardHidden("work", true), std::nullopt);
+    EXPECT_EQ(States(), "hidden shown hidden");
+    list.ShowAll();  // showing every pin for the session leaves a hidden board hidden
+    EXPECT_EQ(States(), "hidden shown hidden");
+
+    PinList& again = Restored(Saved());
+    EXPECT_EQ(States(), "hidden shown hidden");
+    EXPECT_EQ(again.Boards().names, QStringList({store::kFirstBoard, "work"}));
+    EXPECT_EQ(again.RenameBoard("work", "home"), std::nullopt);
+    EXPECT_EQ(again.SetBoardHidden("home", false), std::nullopt);
+    EXPECT_EQ(States(), "shown shown shown");
+    again.Add(platform::FilePath(Pic("b.jpg")), {1, 2, 3, 4}, {});  // the board shown last takes it
+    EXPECT_EQ(again.At(3).settings.board, "home");
+    EXPECT_EQ(again.DeleteBoard("home"), std::nullopt);
+    EXPECT_NE(again.DeleteBoard(store::kFirstBoard), std::nullopt);
+    EXPECT_EQ(Restored(Saved()).At(0).settings.board, store::kFirstBoard);
+}
+
+TEST_F(PinListTest, ARemovedPinComesBackExactlyAndOnlyOurOwnFilesWaitInRemoved) {
+    const struct {
+        const char* name;
+        const char* folder;  // of the picture, beside the data file
+        bool unpinnedFirst;
+        bool moved;
+    } cases[] = {
+        {"a pasted picture deleted from its menu", "pasted", false, true},
+        {"a captured picture closed after unpinning", "captured", true, true},
+        {"a picture of the user's", "pics", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(QDir().mkpath(Path(c.folder)));
+        const QString picture = Path(c.folder) + "/p.png";
+        ASSERT_TRUE(WriteBytes(picture, "pixels"));
+        const QByteArray pinned = DataRecord({"15", "30", "1500", "1200"}, picture.toUtf8());
+        PinList& list = Restored(Rec("a.jpg") + pinned);
+        store::PinSettings faint = list.At(1).settings;
+        faint.opacity = 40;
+        list.SetSettings(list.At(1).id, faint);
+        if (c.unpinnedFirst) {
+            EXPECT_TRUE(list.Discard(*list.Take(list.At(1).id)).ok);
+        } else {
+            EXPECT_TRUE(list.Remove(list.At(1).id).ok);
+        }
+        EXPECT_EQ(Saved(), Rec("a.jpg"));
+        EXPECT_EQ(QFile::exists(picture), !c.moved);
+        EXPECT_EQ(QFile::exists(Path("removed/p.png")), c.moved);
+
+        PinList& again = Restored(Saved());  // the removed list survives a restart
+        ASSERT_EQ(again.RemovedPins().size(), 1);
+        EXPECT_TRUE(again.RestoreRemoved(0, [](pin_list::Pin&) { return true; }));
+        EXPECT_EQ(Saved(), Rec("a.jpg") + pinned);
+        EXPECT_EQ(again.At(1).settings, faint);
+        EXPECT_TRUE(QFile::exists(picture));
+        EXPECT_FALSE(QFile::exists(Path("removed/p.png")));
+        EXPECT_TRUE(again.RemovedPins().isEmpty());
+    }
+}
+
+TEST_F(PinListTest, RemovedPinsLeaveByAgeOrCountAndTheirFilesGoOnlyThen) {
+    ASSERT_TRUE(QDir().mkpath(Path("pasted")));
+    QByteArray data;
+    for (int i = 0; i < store::kRemovedKeptCount + 1; ++i) data += Rec("a.jpg");
+    ASSERT_TRUE(WriteBytes(Path("pasted/old.png"), "x"));
+    data = DataRecord({"1", "2", "3", "4"}, Path("pasted/old.png").toUtf8()) + data;
+    PinList& list = Restored(data);
+    QDateTime now = QDateTime::currentDateTimeUtc();
+    list.SetClock([&now] { return now; });
+    list.Remove(list.At(0).id);
+    now = now.addDays(1);
+    for (int i = 0; i < store::kRemovedKeptCount - 1; ++i) list.Remove(list.At(0).id);
+    EXPECT_EQ(list.RemovedPins().size(), store::kRemovedKeptCount);
+    EXPECT_TRUE(QFile::exists(Path("removed/old.png")));
+    list.Remove(list.At(0).id);  // one too many: the oldest leaves, and its file
+    EXPECT_EQ(list.RemovedPins().size(), store::kRemovedKeptCount);
+    EXPECT_FALSE(QFile::exists(Path("removed/old.png")));
+    now = now.addDays(store::kRemovedKeptDays + 1);
+    list.Remove(list.At(0).id);
+    EXPECT_EQ(list.RemovedPins().size(), 1);
+
+    EXPECT_TRUE(WriteBytes(store::RemovedPinsFileName(DataFile()), "{\"removed\": [{\"pa"));
+    EXPECT_TRUE(Restored(Rec("a.jpg")).RemovedPins().isEmpty());  // damaged: an empty list
+    EXPECT_EQ(Saved(), Rec("a.jpg"));
+}
+
+TEST_F(PinListTest, TheListingEndsEachLineWithTheBoardAndListsRemovedPins) {
+    PinList& list = Restored(Rec("a.jpg") + Rec("c.jpg"));
+    list.Remove(list.At(1).id);
+    EXPECT_EQ(pin_list::FormatListing(pin_list::ListSavedPins(DataFile())),
+              "saved\t15\t30\t1500\t1200\t" + Pic("a.jpg") + "\t既定\n" +
+                  "removed\t15\t30\t1500\t1200\t" + Pic("c.jpg") + "\t既定\n");
 }
 
 }  // namespace

@@ -47,7 +47,8 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
     const QCommandLineOption pins(QStringLiteral("pins"), {}, QStringLiteral("COMMAND"));
     const QCommandLineOption paste(QStringLiteral("paste"), {});
     const QCommandLineOption capture(QStringLiteral("capture"), {});
-    parser.addOptions({help, version, userData, dataDir, autostart, pins, paste, capture});
+    const QCommandLineOption board(QStringLiteral("board"), {}, QStringLiteral("NAME"));
+    parser.addOptions({help, version, userData, dataDir, autostart, pins, paste, capture, board});
 
     QStringList texts;
     for (const QByteArray& argument : arguments) texts.append(AsLatin1(argument));
@@ -77,6 +78,24 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
             return Usage(QStringLiteral("--data-dir needs a folder whose name is UTF-8"));
         }
         line.place = DataPlace::Folder;
+    }
+    if (parser.isSet(board)) {
+        // NAME show|hide|toggle: the word stands where a picture would.
+        const QStringList words = parser.positionalArguments();
+        if (words.size() != 1 || !BoardCommands().contains(words.first())) {
+            return Usage(
+                QStringLiteral("--board NAME takes one of: %1").arg(BoardCommands().join(u' ')));
+        }
+        if (parser.isSet(autostart) || parser.isSet(pins) || parser.isSet(paste) ||
+            parser.isSet(capture)) {
+            return Usage(QStringLiteral(
+                "--board takes no --pins, no --paste, no --capture and no --autostart"));
+        }
+        line.board = QString::fromUtf8(parser.value(board).toLatin1());
+        if (line.board.isEmpty()) return Usage(QStringLiteral("--board needs a board's name"));
+        line.action = CommandLine::Action::Board;
+        line.pinsCommand = words.first();
+        return line;
     }
     for (const QString& text : parser.positionalArguments()) {
         const QByteArray name = text.toLatin1();
@@ -129,6 +148,10 @@ QStringList PinsCommands() {
             QStringLiteral("toggle"), QStringLiteral("solid"), QStringLiteral("window")};
 }
 
+QStringList BoardCommands() {
+    return {QStringLiteral("show"), QStringLiteral("hide"), QStringLiteral("toggle")};
+}
+
 QString HelpText() {
     // The formats come from their table: %1 and %2 name them all, %3 and %4 give the extensions
     // of the browser's formats and of the others.
@@ -141,6 +164,7 @@ QString HelpText() {
         "list|hide|show|toggle|solid|window\n"
         "       vellora [--user-data | --data-dir DIR] --paste\n"
         "       vellora [--user-data | --data-dir DIR] --capture\n"
+        "       vellora [--user-data | --data-dir DIR] --board NAME show|hide|toggle\n"
         "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
         "\n"
         "Vellora pins %1 pictures onto the desktop.\n"
@@ -175,7 +199,9 @@ QString HelpText() {
         "  --pins list      every pinned picture, one a line: its state (shown, hidden,\n"
         "                   waiting for its folder to appear, or saved when no Vellora\n"
         "                   runs), its place and size in twips, and its file.\n"
-        "                   張り付けた画像の一覧 (状態・位置・大きさ・ファイル)。\n"
+        "                   A last field names the pin's board; pins in the recently\n"
+        "                   removed list come last, as removed.\n"
+        "                   張り付けた画像の一覧 (状態・位置・大きさ・ファイル・ボード)。\n"
         "  --pins hide|show|toggle\n"
         "                   hide or show every pinned picture of the running Vellora;\n"
         "                   nothing is saved, and the next start shows them all.\n"
@@ -185,6 +211,10 @@ QString HelpText() {
         "                   すべての画像のクリック透過を解除する。\n"
         "  --pins window    the running Vellora's window that lists every pin.\n"
         "                   張り付けた画像の一覧のウィンドウを開く。\n"
+        "  --board NAME show|hide|toggle\n"
+        "                   show or hide every pin of the board NAME of the running\n"
+        "                   Vellora; a hidden board stays hidden at the next start.\n"
+        "                   ボードの画像をまとめて表示する / 隠す。\n"
         "  --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).\n"
         "  --autostart off  no longer start at login.\n"
         "                   ログイン時に起動する / しない。\n"

@@ -27,6 +27,7 @@ struct CommandLine {
         Pins,
         Paste,
         Capture,
+        Board,
         Usage
     };
     Action action = Action::Run;
@@ -36,8 +37,10 @@ struct CommandLine {
     QList<platform::FilePath> pictures;
     QString error;  // what is wrong with the command line, for Action::Usage
     // For Action::Pins: what to do with every pin of the running program ("list", "hide",
-    // "show", "toggle", "solid").
+    // "show", "toggle", "solid"); for Action::Board, with the pins of `board` ("show", "hide",
+    // "toggle").
     QString pinsCommand;
+    QString board;  // --board
 };
 
 // `arguments` are argv's bytes, the program's name first; relative picture names are taken
@@ -46,6 +49,9 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
 
 // The commands --pins takes.
 QStringList PinsCommands();
+
+// The commands --board takes.
+QStringList BoardCommands();
 
 // What --help prints.
 QString HelpText();

@@ -35,6 +35,13 @@ constexpr struct {
     {Request::Kind::Capture, "capture"},
 };
 
+// The word of a --pins or --board command.
+bool IsCommandWord(const QByteArray& command) {
+    return !command.isEmpty() && command.size() <= 16 &&
+           std::all_of(command.cbegin(), command.cend(),
+                       [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
 }  // namespace
 
 QByteArray Frame(const QByteArray& body) {
@@ -69,6 +76,8 @@ QByteArray EncodeRequest(const Request& request) {
             return Join({kProtocol, "open", request.picture.Bytes()});
         case Request::Kind::Pins:
             return Join({kProtocol, "pins", request.pinsCommand});
+        case Request::Kind::Board:
+            return Join({kProtocol, "board", request.board, request.pinsCommand});
         default:
             return {};
     }
@@ -78,21 +87,21 @@ std::optional<Request> DecodeRequest(const QByteArray& body) {
     const std::optional<QList<QByteArray>> fields = Fields(body, kMaxRequestBody);
     if (!fields) return std::nullopt;
     for (const auto& word : kWordRequests) {
-        if (*fields == QList<QByteArray>{word.word}) return Request{word.kind, {}, {}};
+        if (*fields == QList<QByteArray>{word.word}) return Request{word.kind, {}, {}, {}};
     }
     if (fields->size() == 2 && fields->at(0) == "pins") {
-        const QByteArray& command = fields->at(1);
-        const bool word = !command.isEmpty() && command.size() <= 16 &&
-                          std::all_of(command.cbegin(), command.cend(),
-                                      [](char c) { return c >= 'a' && c <= 'z'; });
-        if (!word) return std::nullopt;
-        return Request{Request::Kind::Pins, {}, command};
+        if (!IsCommandWord(fields->at(1))) return std::nullopt;
+        return Request{Request::Kind::Pins, {}, fields->at(1), {}};
+    }
+    if (fields->size() == 3 && fields->at(0) == "board") {
+        if (fields->at(1).isEmpty() || !IsCommandWord(fields->at(2))) return std::nullopt;
+        return Request{Request::Kind::Board, {}, fields->at(2), fields->at(1)};
     }
     if (fields->size() != 2 || fields->at(0) != "open") return std::nullopt;
     const QByteArray& path = fields->at(1);
     // Absolute, since the running program's current folder is not the sender's.
     if (!path.startsWith('/') || path.size() >= kMaxPath) return std::nullopt;
-    return Request{Request::Kind::Open, platform::FilePath(path), {}};
+    return Request{Request::Kind::Open, platform::FilePath(path), {}, {}};
 }
 
 QByteArray EncodeReply(const Reply& reply) {

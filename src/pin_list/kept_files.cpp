@@ -1,0 +1,74 @@
+#include "pin_list/kept_files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "store/pin_settings.h"
+
+namespace pin_list {
+
+namespace {
+
+std::optional<QByteArray> Canonical(const QByteArray& path) {
+    char resolved[PATH_MAX];
+    if (!::realpath(path.constData(), resolved)) return std::nullopt;
+    return QByteArray(resolved);
+}
+
+bool SameFile(const QByteArray& a, const QByteArray& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::lstat(a.constData(), &first) == 0 && ::lstat(b.constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+}  // namespace
+
+QStringList KeptFolders(const QString& dataFile) {
+    return {store::BesideDataFile(dataFile, QStringLiteral("pasted")),
+            store::BesideDataFile(dataFile, QStringLiteral("captured"))};
+}
+
+bool IsInFolders(const platform::FilePath& file, const QStringList& folders) {
+    struct stat status {};
+    if (file.IsEmpty() || ::lstat(file.Bytes().constData(), &status) != 0 ||
+        !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    const std::optional<QByteArray> container = Canonical(file.Folder().Bytes());
+    for (const QString& folder : folders) {
+        if (file.Folder().Bytes() != QFile::encodeName(QDir::cleanPath(folder))) continue;
+        const std::optional<QByteArray> canonical = Canonical(QFile::encodeName(folder));
+        if (canonical && container && *canonical == *container) return true;
+    }
+    return false;
+}
+
+std::optional<platform::FilePath> LinkInto(const platform::FilePath& file, const QString& folder,
+                                           const QByteArray& name) {
+    if (!QDir().mkpath(folder)) return std::nullopt;
+    const platform::FilePath into(QFile::encodeName(QDir::cleanPath(folder)));
+    const qsizetype dot = name.lastIndexOf('.');
+    const QByteArray stem = dot > 0 ? name.left(dot) : name;
+    const QByteArray suffix = dot > 0 ? name.mid(dot) : QByteArray();
+    for (int n = 1; n < 1000; ++n) {
+        const platform::FilePath target =
+            into.Joined(n == 1 ? name : stem + '-' + QByteArray::number(n) + suffix);
+        if (::link(file.Bytes().constData(), target.Bytes().constData()) == 0) return target;
+        if (errno != EEXIST) return std::nullopt;
+        if (SameFile(file.Bytes(), target.Bytes())) return target;
+    }
+    return std::nullopt;
+}
+
+bool RemoveName(const platform::FilePath& file) {
+    return ::unlink(file.Bytes().constData()) == 0;
+}
+
+}  // namespace pin_list

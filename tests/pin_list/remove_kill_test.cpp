@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QThread>
+
+#include "store/data_file.h"
+#include "store/removed_pins.h"
+#include "support/test_files.h"
+
+namespace {
+
+// A process that removes pins and puts them back is killed at random moments; each time every
+// pin must be in the data file or in the removed list, and every file they name must be there.
+TEST(RemovedPins, AKillAtAnyMomentLeavesEveryPinInTheDataFileOrTheRemovedList) {
+    test_support::InTemporaryFolder folder;
+    const QString dataFile = folder.Path("zuzerid.dat");
+    ASSERT_TRUE(QDir().mkpath(folder.Path("pasted")));
+    QSet<QByteArray> names;
+    QByteArray data;
+    for (int i = 0; i < 6; ++i) {
+        const QByteArray name = "p" + QByteArray::number(i) + ".png";
+        ASSERT_TRUE(test_support::WriteBytes(folder.Path("pasted/") + name, name));
+        data += test_support::DataRecord({"15", QByteArray::number(i * 100), "1500", "1200"},
+                                         folder.Path("pasted/").toUtf8() + name);
+        names.insert(name);
+    }
+    ASSERT_TRUE(test_support::WriteBytes(dataFile, data));
+
+    QRandomGenerator random(20261208);
+    int removedSeen = 0;
+    for (int kill = 0; kill < 200; ++kill) {
+        QProcess remover;
+        remover.start(QStringLiteral(REMOVE_LOOP_PROGRAM), {folder.Path(".")});
+        ASSERT_TRUE(remover.waitForReadyRead(30000)) << "the loop never began, kill " << kill;
+        QThread::usleep(random.bounded(500, 10000));
+        ::kill(pid_t(remover.processId()), SIGKILL);
+        remover.waitForFinished();
+
+        QList<platform::FilePath> named;
+        for (const store::Record& record :
+             store::ReadDataFile(test_support::ReadBytes(dataFile)).records) {
+            named.append(record.path);
+        }
+        const QList<store::RemovedPin> removed =
+            store::LoadRemovedPins(store::RemovedPinsFileName(dataFile));
+        removedSeen += int(removed.size());
+        for (const store::RemovedPin& pin : removed) named.append(pin.entry.path);
+        QSet<QByteArray> found;
+        for (const platform::FilePath& path : named) {
+            found.insert(path.FileName());
+            EXPECT_TRUE(QFile::exists(QFile::decodeName(path.Bytes())))
+                << "after kill " << kill << ", " << path.Bytes().constData() << " is missing";
+        }
+        ASSERT_EQ(found, names) << "after kill " << kill << ", a pin is in neither file";
+    }
+    EXPECT_GT(removedSeen, 0) << "the kills never caught a pin in the removed list";
+}
+
+}  // namespace
