@@ -25,8 +25,10 @@ appstreamcli validate --no-net --strict "$metainfo" || fail "appstreamcli valida
 appstreamcli validate-tree --no-net "$prefix" || fail "appstreamcli validate-tree"
 
 # What the entry starts and shows must be installed.
-exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
-[[ -x $prefix/bin/$exec_program ]] || fail "the entry starts \"$exec_program\", not installed"
+# The entry and each of its actions.
+while read -r exec_program; do
+  [[ -x $prefix/bin/$exec_program ]] || fail "the entry starts \"$exec_program\", not installed"
+done < <(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
 icon_name=$(sed -n 's/^Icon=//p' "$entry")
 for size in "${icon_sizes[@]}"; do
   icon=$share/icons/hicolor/${size}x${size}/apps/$icon_name.png
