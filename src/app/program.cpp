@@ -61,6 +61,7 @@ Program::Program(const QString& dataFile, const QString& thumbnailFolder)
 }
 
 Program::~Program() {
+    delete pinListWindow_.data();
     // The recognizer outlives the windows (see the members); no pin asks it anything more.
     pinned_window::PinnedWindow::SetTextRecognizer(nullptr);
 }
@@ -115,8 +116,15 @@ display_window::DisplayWindow& Program::DisplayWindow() {
 
 pin_list_window::PinListWindow& Program::PinListWindow() {
     if (!pinListWindow_) {
-        pinListWindow_ =
-            std::make_unique<pin_list_window::PinListWindow>(*board_, thumbnails_.get());
+        auto* window = new pin_list_window::PinListWindow(*board_, thumbnails_.get());
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->SetTextLookup([recognizer = textRecognizer_.get()](const platform::FilePath& file) {
+            const std::optional<text_recognition::Words> words = recognizer->CachedText(file);
+            return words ? text_recognition::TextOf(*words) : QString();
+        });
+        QObject::connect(textRecognizer_.get(), &text_recognition::TextRecognizer::recognised,
+                         window, &pin_list_window::PinListWindow::TextRecognised);
+        pinListWindow_ = window;
     }
     return *pinListWindow_;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -122,7 +123,8 @@ private:
     std::unique_ptr<about_box::AboutBox> aboutBox_;
     std::unique_ptr<display_window::DisplayWindow> displayWindow_;
     std::unique_ptr<main_window::MainWindow> mainWindow_;
-    std::unique_ptr<pin_list_window::PinListWindow> pinListWindow_;
+    // Made when asked for and gone when closed, with its thumbnails.
+    QPointer<pin_list_window::PinListWindow> pinListWindow_;
     std::unique_ptr<capture_window::Capture> capture_;
     std::function<void()> quitAction_;
 };

@@ -108,7 +108,8 @@ void TrayIcon::ListBoards() {
     const store::BoardList& boards = board_.List().Boards();
     for (const QString& name : boards.names) {
         // Checked while shown: a click hides or shows the board's pins as a set.
-        QAction* board = boards_->addAction(name);
+        QAction* board =
+            boards_->addAction(pin_list::BoardTitle(name).replace(u'&', QStringLiteral("&&")));
         board->setObjectName(QStringLiteral("tray_board"));
         board->setCheckable(true);
         board->setChecked(!boards.hidden.contains(name));

@@ -20,6 +20,7 @@
        vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid|window
        vellora [--user-data | --data-dir DIR] --paste
        vellora [--user-data | --data-dir DIR] --capture
+       vellora [--user-data | --data-dir DIR] --board NAME show|hide|toggle
 使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]
 
 Vellora pins %1 pictures onto the desktop.
@@ -54,7 +55,9 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
   --pins list      every pinned picture, one a line: its state (shown, hidden,
                    waiting for its folder to appear, or saved when no Vellora
                    runs), its place and size in twips, and its file.
-                   張り付けた画像の一覧 (状態・位置・大きさ・ファイル)。
+                   A last field names the pin&apos;s board; pins in the recently
+                   removed list come last, as removed.
+                   張り付けた画像の一覧 (状態・位置・大きさ・ファイル・ボード)。
   --pins hide|show|toggle
                    hide or show every pinned picture of the running Vellora;
                    nothing is saved, and the next start shows them all.
@@ -64,6 +67,10 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
                    すべての画像のクリック透過を解除する。
   --pins window    the running Vellora&apos;s window that lists every pin.
                    張り付けた画像の一覧のウィンドウを開く。
+  --board NAME show|hide|toggle
+                   show or hide every pin of the board NAME of the running
+                   Vellora; a hidden board stays hidden at the next start.
+                   ボードの画像をまとめて表示する / 隠す。
   --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).
   --autostart off  no longer start at login.
                    ログイン時に起動する / しない。
@@ -75,6 +82,7 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
        vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid|window
        vellora [--user-data | --data-dir DIR] --paste
        vellora [--user-data | --data-dir DIR] --capture
+       vellora [--user-data | --data-dir DIR] --board NAME show|hide|toggle
 
 Vellora pins %1 pictures onto the desktop.
 
@@ -93,18 +101,23 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
   --paste          the clipboard&apos;s picture: written as a PNG file into &quot;pasted&quot;
                    in the data folder (a copied file is opened where it is) and
                    opened in the display window, ready to pin.
-  --capture        drag over the frozen screen to pin a part of it exactly where
-                   it was; kept as a PNG file in &quot;captured&quot; in the data
-                   folder. Esc cancels.
+  --capture        a part of the screen, dragged with the mouse over the frozen
+                   desktop: pinned exactly where it was and kept as a PNG file
+                   in &quot;captured&quot; in the data folder. Esc cancels.
   --pins list      every pinned picture, one a line: its state (shown, hidden,
                    waiting for its folder to appear, or saved when no Vellora
                    runs), its place and size in twips, and its file.
+                   A last field names the pin&apos;s board; pins in the recently
+                   removed list come last, as removed.
   --pins hide|show|toggle
                    hide or show every pinned picture of the running Vellora;
                    nothing is saved, and the next start shows them all.
   --pins solid     let every pinned picture take clicks again (the way back
                    from click-through).
   --pins window    the running Vellora&apos;s window that lists every pin.
+  --board NAME show|hide|toggle
+                   show or hide every pin of the board NAME of the running
+                   Vellora; a hidden board stays hidden at the next start.
   --autostart on   start with --user-data at login ($XDG_CONFIG_HOME/autostart).
   --autostart off  no longer start at login.
   --version        the version
@@ -173,6 +186,10 @@ The pictures stay on the screen, but they will not come back the next time Vello
     <message>
         <source>クリップボードに画像がありません</source>
         <translation>There is no picture on the clipboard</translation>
+    </message>
+    <message>
+        <source>ボードの表示</source>
+        <translation>Boards</translation>
     </message>
 </context>
 <context>
@@ -253,6 +270,11 @@ The pictures stay on the screen, but they will not come back the next time Vello
         <source>%1 の読めない行 (%2) はそのまま残しています</source>
         <translation>Unreadable lines of %1 (%2) are kept as they are</translation>
     </message>
+    <message>
+        <source>既定</source>
+        <comment>the first board</comment>
+        <translation>Default</translation>
+    </message>
 </context>
 <context>
     <name>pin_list_window::PinListWindow</name>
@@ -285,8 +307,56 @@ The pictures stay on the screen, but they will not come back the next time Vello
         <translation>Pinned Pictures</translation>
     </message>
     <message>
-        <source>ファイル名・フォルダで検索</source>
-        <translation>Search by file name or folder</translation>
+        <source>ボードを表示</source>
+        <translation>Show Board</translation>
+    </message>
+    <message>
+        <source>ボードを隠す</source>
+        <translation>Hide Board</translation>
+    </message>
+    <message>
+        <source>新しいボード...</source>
+        <translation>New Board...</translation>
+    </message>
+    <message>
+        <source>名前を変更...</source>
+        <translation>Rename...</translation>
+    </message>
+    <message>
+        <source>ボードを削除</source>
+        <translation>Delete Board</translation>
+    </message>
+    <message>
+        <source>ボードへ移動</source>
+        <translation>Move to Board</translation>
+    </message>
+    <message>
+        <source>元に戻す</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>ファイル名・フォルダ・画像の文字で検索</source>
+        <translation>Search names, folders and text in pictures</translation>
+    </message>
+    <message>
+        <source>すべてのボード</source>
+        <translation>All Boards</translation>
+    </message>
+    <message>
+        <source>新しいボードの名前:</source>
+        <translation>Name of the new board:</translation>
+    </message>
+    <message>
+        <source>「%1」というボードはもうあります。</source>
+        <translation>There is already a board named “%1”.</translation>
+    </message>
+    <message>
+        <source>ボードの新しい名前:</source>
+        <translation>New name of the board:</translation>
+    </message>
+    <message>
+        <source>ボード「%1」を削除しますか? その画像は「%2」に移ります。</source>
+        <translation>Delete the board “%1”? Its pictures move to “%2”.</translation>
     </message>
 </context>
 <context>
@@ -306,6 +376,10 @@ The pictures stay on the screen, but they will not come back the next time Vello
     <message>
         <source>フォルダ待ち</source>
         <translation>Waiting for its folder</translation>
+    </message>
+    <message>
+        <source>削除済み</source>
+        <translation>Removed</translation>
     </message>
 </context>
 <context>

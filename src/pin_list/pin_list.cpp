@@ -1,5 +1,7 @@
 #include "pin_list/pin_list.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 #include "pin_list/kept_files.h"
@@ -62,17 +64,6 @@ Geometry GeometryOf(const store::Record& record) {
     return {float(record.left), float(record.top), float(record.width), float(record.height)};
 }
 
-// The geometry an entry's texts say, read as the data file reads them.
-Geometry GeometryOf(const store::PictureEntry& entry) {
-    const QList<store::Record> records = store::ReadDataFile(store::FormatRecords({entry})).records;
-    return records.isEmpty() ? Geometry() : GeometryOf(records.first());
-}
-
-// Pins written before there were boards belong to the first.
-QString BoardOf(const store::PinSettings& settings) {
-    return settings.board.isEmpty() ? store::kFirstBoard : settings.board;
-}
-
 QList<PinListing> RemovedListing(const QList<store::RemovedPin>& removed) {
     QList<PinListing> listing;
     for (const store::RemovedPin& pin : removed) {
@@ -88,6 +79,21 @@ std::optional<QString> CheckNewBoardName(const store::BoardList& boards, const Q
 }
 
 }  // namespace
+
+Geometry GeometryOf(const store::PictureEntry& entry) {
+    const QList<store::Record> records = store::ReadDataFile(store::FormatRecords({entry})).records;
+    return records.isEmpty() ? Geometry() : GeometryOf(records.first());
+}
+
+QString BoardOf(const store::PinSettings& settings) {
+    return settings.board.isEmpty() ? store::kFirstBoard : settings.board;
+}
+
+QString BoardTitle(const QString& board) {
+    return board == store::kFirstBoard
+               ? QCoreApplication::translate("pin_list::PinList", "既定", "the first board")
+               : board;
+}
 
 std::array<QString, 4> GeometryTexts(const Geometry& geometry) {
     return store::GeometryTexts(geometry.left, geometry.top, geometry.width, geometry.height);
@@ -581,6 +587,18 @@ std::optional<QString> PinList::DeleteBoard(const QString& board) {
     FollowBoards();
     emit boardsChanged();
     return std::nullopt;
+}
+
+void PinList::MoveToBoard(const QList<PinId>& ids, const QString& board) {
+    for (const PinId id : ids) {
+        const auto item = ItemOf(id);
+        if (item == items_.end() || item->pin.settings.board == board) continue;
+        item->pin.settings.board = board;
+        AddBoardOf(item->pin.settings);
+        emit changed(id, RowOf(id));
+    }
+    SaveSettings();
+    FollowBoards();
 }
 
 std::optional<QString> PinList::SetBoardHidden(const QString& board, bool hidden) {

@@ -169,6 +169,8 @@ public:
     // The first board keeps its name and cannot be deleted; a deleted board's pins go to it.
     std::optional<QString> RenameBoard(const QString& board, const QString& name);
     std::optional<QString> DeleteBoard(const QString& board);
+    // Moves the pins into the board (listed when new), hidden or shown as it is; saved once.
+    void MoveToBoard(const QList<PinId>& ids, const QString& board);
     // Hides or shows every pin of the board, now and at the next start. A board shown takes new
     // pins.
     std::optional<QString> SetBoardHidden(const QString& board, bool hidden);
@@ -232,5 +234,11 @@ private:
 
 // The geometry texts of a pin's rectangle, as the data file writes them.
 std::array<QString, 4> GeometryTexts(const Geometry& geometry);
+// The geometry an entry's texts say, read as the data file reads them.
+Geometry GeometryOf(const store::PictureEntry& entry);
+// The board a pin belongs to: pins written before there were boards belong to the first.
+QString BoardOf(const store::PinSettings& settings);
+// A board's name as people read it: the first board's name is in the language in use.
+QString BoardTitle(const QString& board);
 
 }  // namespace pin_list

@@ -12,39 +12,93 @@ PinListModel::PinListModel(const PinList& list, QObject* parent)
             [this](PinId, int row) { beginRemoveRows({}, row, row); });
     connect(&list, &PinList::removed, this, [this] { endRemoveRows(); });
     connect(&list, &PinList::aboutToReset, this, [this] { beginResetModel(); });
-    connect(&list, &PinList::reset, this, [this] { endResetModel(); });
+    connect(&list, &PinList::reset, this, [this] {
+        removedRows_ = int(list_.RemovedPins().size());
+        endResetModel();
+    });
+    connect(&list, &PinList::removedPinsChanged, this, &PinListModel::FollowRemoved);
     connect(&list, &PinList::changed, this, [this](PinId, int row) {
         if (row >= 0) emit dataChanged(index(row), index(row));
     });
+    removedRows_ = int(list.RemovedPins().size());
+}
+
+void PinListModel::FollowRemoved() {
+    const int first = list_.Count();
+    if (removedRows_ > 0) {
+        beginRemoveRows({}, first, first + removedRows_ - 1);
+        removedRows_ = 0;
+        endRemoveRows();
+    }
+    const int now = int(list_.RemovedPins().size());
+    if (now > 0) {
+        beginInsertRows({}, first, first + now - 1);
+        removedRows_ = now;
+        endInsertRows();
+    }
 }
 
 int PinListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : list_.Count();
+    return parent.isValid() ? 0 : list_.Count() + removedRows_;
 }
 
 QVariant PinListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
         return {};
     }
+    if (index.row() >= list_.Count()) return RemovedData(index.row() - list_.Count(), role);
     const Pin& pin = list_.At(index.row());
     switch (role) {
-        case Qt::DisplayRole:
-            return platform::DisplayName(pin.entry.path.FileName());
         case IdRole:
             return QVariant::fromValue(pin.id);
-        case PathRole:
-            return pin.entry.path.DisplayText();
-        case FolderRole:
-            return pin.entry.path.Folder().DisplayText();
         case StateRole:
             return int(pin.state);
         case GeometryRole:
             return QRectF(pin.geometry.left, pin.geometry.top, pin.geometry.width,
                           pin.geometry.height);
+        case RemovedRole:
+            return -1;
+        default:
+            return PinData(pin.entry.path, pin.entry.path, pin.settings, role);
+    }
+}
+
+QVariant PinListModel::RemovedData(int removedRow, int role) const {
+    const QList<store::RemovedPin>& removed = list_.RemovedPins();
+    const qsizetype at = removed.size() - 1 - removedRow;  // the newest first
+    if (at < 0) return {};
+    const store::RemovedPin& pin = removed[at];
+    switch (role) {
+        case IdRole:
+            return QVariant::fromValue(PinId(0));
+        case StateRole:
+            return int(PinState::Removed);
+        case GeometryRole: {
+            const Geometry geometry = GeometryOf(pin.entry);
+            return QRectF(geometry.left, geometry.top, geometry.width, geometry.height);
+        }
+        case RemovedRole:
+            return int(at);
+        default:
+            // Named where it was pinned; its file is where it waits now.
+            return PinData(pin.movedFrom.IsEmpty() ? pin.entry.path : pin.movedFrom, pin.entry.path,
+                           pin.settings, role);
+    }
+}
+
+QVariant PinListModel::PinData(const platform::FilePath& shown, const platform::FilePath& file,
+                               const store::PinSettings& settings, int role) {
+    switch (role) {
+        case Qt::DisplayRole:
+            return platform::DisplayName(shown.FileName());
+        case PathRole:
+            return shown.DisplayText();
+        case FolderRole:
+            return shown.Folder().DisplayText();
         case FileRole:
-            return pin.entry.path.Bytes();
+            return file.Bytes();
         case BoardRole:
-            return pin.settings.board;
+            return BoardOf(settings);
         default:
             return {};
     }
@@ -58,7 +112,8 @@ QHash<int, QByteArray> PinListModel::roleNames() const {
                   {StateRole, "state"},
                   {GeometryRole, "geometry"},
                   {FileRole, "file"},
-                  {BoardRole, "board"}});
+                  {BoardRole, "board"},
+                  {RemovedRole, "removed"}});
     return names;
 }
 

@@ -1,9 +1,14 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
+#include "pin_list_window/pin_rows.h"
+
+class QComboBox;
 class QLineEdit;
 class QListView;
+class QMenu;
 class QPushButton;
 
 namespace pin_board {
@@ -15,11 +20,10 @@ class ThumbnailCache;
 
 namespace pin_list_window {
 
-class PinRows;
-
 // "張り付けた画像の一覧": every pin in one ordinary window, with its thumbnail, file name, folder,
-// size and state, a search box, and commands on the selected pins. A view over the pin list's
-// model: it keeps nothing of its own but the selection and the search text.
+// size, state and board, the recently removed ones after them, a search box, the boards, and
+// commands on the selected pins. A view over the pin list's model: it keeps nothing of its own
+// but the selection, the search text and the board it shows.
 class PinListWindow : public QWidget {
     Q_OBJECT
 public:
@@ -27,26 +31,58 @@ public:
     PinListWindow(pin_board::PinBoard& board, platform::ThumbnailCache* thumbnails);
     ~PinListWindow() override;
 
-    // Asked before many pins are deleted at once; a test answers for the user.
-    void SetConfirm(std::function<bool(int count)> confirm) { confirm_ = std::move(confirm); }
+    // The search also finds the text recognised in a picture.
+    void SetTextLookup(PinRows::TextLookup lookup);
+    // A file's text was recognised.
+    void TextRecognised(const QByteArray& file);
+
+    // What the window asks the user; a test answers instead. `confirm` is asked before a step
+    // that acts on many pins, `askName` for a board's name (empty: cancelled).
+    void SetConfirm(std::function<bool(const QString& question)> confirm) {
+        confirm_ = std::move(confirm);
+    }
+    void SetAskName(std::function<QString(const QString& label, const QString& name)> askName) {
+        askName_ = std::move(askName);
+    }
 
 private:
     void LayOut();
+    QLayout* LayOutBoards();
     void ConnectCommands();
+    void ConnectBoards();
+    void ListBoards();
     void UpdateCommands();
+    // The selected listed pins, and the selected removed ones as indexes of the removed list.
     QList<quint64> Selected() const;
+    QList<int> SelectedRemoved() const;
+    QString ChosenBoard() const;
+    void ListMoveTargets();
     void DeleteSelected();
+    void RestoreSelected();
+    void MakeBoard();
+    void RenameBoard();
+    void DeleteBoard();
 
     pin_board::PinBoard& board_;
     PinRows* rows_;
     QLineEdit* search_;
+    QComboBox* boards_;
+    QPushButton* showBoard_;
+    QPushButton* hideBoard_;
+    QPushButton* newBoard_;
+    QPushButton* renameBoard_;
+    QPushButton* deleteBoard_;
     QListView* view_;
     QPushButton* show_;
     QPushButton* hide_;
     QPushButton* raise_;
     QPushButton* unpin_;
+    QPushButton* move_;
+    QMenu* moveTargets_;
     QPushButton* delete_;
-    std::function<bool(int count)> confirm_;
+    QPushButton* restore_;
+    std::function<bool(const QString& question)> confirm_;
+    std::function<QString(const QString& label, const QString& name)> askName_;
 };
 
 }  // namespace pin_list_window

@@ -30,12 +30,15 @@ PinRows::PinRows(const pin_list::PinList& list, platform::ThumbnailCache* thumbn
                  QObject* parent)
     : QSortFilterProxyModel(parent), model_(list), thumbnails_(thumbnails) {
     setSourceModel(&model_);
-    // A pin's file may change under it: its thumbnail is fetched again when its row changes.
+    // A pin's file may change under it: its thumbnail and text are fetched again when its row
+    // changes.
     connect(&model_, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& from, const QModelIndex& to) {
                 for (int row = from.row(); row <= to.row(); ++row) {
-                    thumbnailOf_.remove(
-                        model_.index(row).data(pin_list::PinListModel::IdRole).toULongLong());
+                    const QByteArray file =
+                        model_.index(row).data(pin_list::PinListModel::FileRole).toByteArray();
+                    thumbnailOf_.remove(file);
+                    textOf_.remove(file);
                 }
             });
 }
@@ -45,13 +48,43 @@ void PinRows::SetSearch(const QString& text) {
     invalidateRowsFilter();
 }
 
+void PinRows::SetBoard(const QString& board) {
+    board_ = board;
+    invalidateRowsFilter();
+}
+
+void PinRows::SetTextLookup(TextLookup lookup) {
+    textLookup_ = std::move(lookup);
+    textOf_.clear();
+    invalidateRowsFilter();
+}
+
+void PinRows::ForgetText(const QByteArray& file) {
+    textOf_.remove(file);
+    if (!search_.isEmpty()) invalidateRowsFilter();
+}
+
+const QString& PinRows::TextOf(const QByteArray& file) const {
+    auto known = textOf_.find(file);
+    if (known == textOf_.end()) {
+        known =
+            textOf_.insert(file, textLookup_ ? textLookup_(platform::FilePath(file)) : QString());
+    }
+    return *known;
+}
+
 bool PinRows::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
-    if (search_.isEmpty()) return true;
     const QModelIndex row = model_.index(sourceRow);
-    return row.data(Qt::DisplayRole).toString().contains(search_, Qt::CaseInsensitive) ||
-           row.data(pin_list::PinListModel::FolderRole)
-               .toString()
-               .contains(search_, Qt::CaseInsensitive);
+    if (!board_.isEmpty() && row.data(pin_list::PinListModel::BoardRole).toString() != board_) {
+        return false;
+    }
+    if (search_.isEmpty()) return true;
+    const auto matches = [this](const QString& text) {
+        return text.contains(search_, Qt::CaseInsensitive);
+    };
+    return matches(row.data(Qt::DisplayRole).toString()) ||
+           matches(row.data(pin_list::PinListModel::FolderRole).toString()) ||
+           matches(TextOf(row.data(pin_list::PinListModel::FileRole).toByteArray()));
 }
 
 QVariant PinRows::data(const QModelIndex& index, int role) const {
@@ -59,32 +92,32 @@ QVariant PinRows::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return QSortFilterProxyModel::data(index, role);
     }
+    if (role == Qt::ToolTipRole) return index.data(pin_list::PinListModel::PathRole);
     const QRectF twips = index.data(pin_list::PinListModel::GeometryRole).toRectF();
     const auto state = pin_list::PinState(index.data(pin_list::PinListModel::StateRole).toInt());
     const QString size = QStringLiteral("%1 × %2")
                              .arg(platform::TwipsToPixels(float(twips.width())))
                              .arg(platform::TwipsToPixels(float(twips.height())));
-    if (role == Qt::ToolTipRole) return index.data(pin_list::PinListModel::PathRole);
-    return QStringLiteral("%1\n%2\n%3  %4")
+    return QStringLiteral("%1\n%2\n%3  %4  %5")
         .arg(QSortFilterProxyModel::data(index, Qt::DisplayRole).toString(),
-             index.data(pin_list::PinListModel::FolderRole).toString(), size, StateText(state));
+             index.data(pin_list::PinListModel::FolderRole).toString(), size, StateText(state),
+             pin_list::BoardTitle(index.data(pin_list::PinListModel::BoardRole).toString()));
 }
 
 QPixmap PinRows::Thumbnail(const QModelIndex& index) const {
-    const quint64 id = index.data(pin_list::PinListModel::IdRole).toULongLong();
-    const auto known = thumbnailOf_.constFind(id);
+    const QByteArray file = index.data(pin_list::PinListModel::FileRole).toByteArray();
+    const auto known = thumbnailOf_.constFind(file);
     if (known != thumbnailOf_.cend()) return *known;
     QPixmap pixmap;
     if (thumbnails_) {
-        const platform::FilePath path(index.data(pin_list::PinListModel::FileRole).toByteArray());
-        const platform::PictureLoad load =
-            platform::LoadCachedPicture(path, {kThumbnailPixels, kThumbnailPixels}, *thumbnails_);
+        const platform::PictureLoad load = platform::LoadCachedPicture(
+            platform::FilePath(file), {kThumbnailPixels, kThumbnailPixels}, *thumbnails_);
         if (load) {
             pixmap = QPixmap::fromImage(load.picture->Pixels().scaled(
                 kThumbnailPixels, kThumbnailPixels, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         }
     }
-    thumbnailOf_.insert(id, pixmap);
+    thumbnailOf_.insert(file, pixmap);
     return pixmap;
 }
 

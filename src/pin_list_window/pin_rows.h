@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QPixmap>
 #include <QSortFilterProxyModel>
+#include <functional>
 
 #include "pin_list/pin_list_model.h"
 
@@ -12,17 +13,25 @@ class ThumbnailCache;
 
 namespace pin_list_window {
 
-// The list's rows as the window shows them: filtered by the search text over file name and
-// folder, each with its thumbnail, fetched from the shared cache only when a view asks for the
-// row, once, and the lines of text under it.
+// The list's rows as the window shows them: filtered by a board and by the search text over
+// file name, folder and the text recognised in the picture, each with its thumbnail, fetched
+// from the shared cache only when a view asks for the row, once a file, and the lines of text
+// under it.
 class PinRows : public QSortFilterProxyModel {
     Q_OBJECT
 public:
     static constexpr int kThumbnailPixels = 64;
+    // The text recognised earlier in a picture file, empty when none was; it never recognises.
+    using TextLookup = std::function<QString(const platform::FilePath& file)>;
 
     PinRows(const pin_list::PinList& list, platform::ThumbnailCache* thumbnails, QObject* parent);
 
     void SetSearch(const QString& text);
+    // Only the pins of `board`; every pin when empty.
+    void SetBoard(const QString& board);
+    void SetTextLookup(TextLookup lookup);
+    // The file's text was recognised again: the search asks for it anew.
+    void ForgetText(const QByteArray& file);
     QVariant data(const QModelIndex& index, int role) const override;
 
 protected:
@@ -30,11 +39,16 @@ protected:
 
 private:
     QPixmap Thumbnail(const QModelIndex& index) const;
+    const QString& TextOf(const QByteArray& file) const;
 
     pin_list::PinListModel model_;
     platform::ThumbnailCache* thumbnails_;
     QString search_;
-    mutable QHash<quint64, QPixmap> thumbnailOf_;
+    QString board_;
+    TextLookup textLookup_;
+    // Both by the file's bytes: pins of one file share them.
+    mutable QHash<QByteArray, QPixmap> thumbnailOf_;
+    mutable QHash<QByteArray, QString> textOf_;
 };
 
 // The state as the window says it.

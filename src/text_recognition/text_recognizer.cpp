@@ -101,6 +101,7 @@ void TextRecognizer::Finished(const QByteArray& path, const Recognition& result)
     const std::vector<Waiter> waiters = std::move(found->second);
     running_.erase(found);
     if (running_.empty()) idle_->start();
+    if (!result.failure) emit recognised(path);
     for (const Waiter& waiter : waiters) {
         if (waiter.context) waiter.done(result);
     }

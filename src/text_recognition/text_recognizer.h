@@ -67,6 +67,8 @@ public:
     int EngineRuns() const { return engineRuns_.load(); }
 
 signals:
+    // The file's words are known, as CachedText now gives them.
+    void recognised(const QByteArray& file);
     // The engine went after its idle time.
     void engineUnloaded();
 

@@ -1,5 +1,7 @@
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -45,20 +47,75 @@ TEST_F(PinListWindowTest, ListsSearchesAndActsOnTheSelection) {
     EXPECT_EQ(PinnedWindows()[0]->Left(), 1500);
     EXPECT_TRUE(view->model()->index(1, 0).data().toString().contains(QStringLiteral("表示中")));
 
-    // Many at once only after a confirmation; a single pin without one.
-    int asked = 0;
+    // Many at once only after a confirmation that says how many; a single pin without one.
+    QString asked;
     bool answer = false;
-    window.SetConfirm([&](int count) { return asked = count, answer; });
+    window.SetConfirm([&](const QString& question) { return asked = question, answer; });
     view->selectAll();
     button("delete")->click();
-    EXPECT_EQ(asked, 3);
+    EXPECT_TRUE(asked.contains(u'3')) << asked.toStdString();
     EXPECT_EQ(Board().Count(), 3);
     answer = true;
     view->selectionModel()->select(view->model()->index(0, 0), QItemSelectionModel::Deselect);
     button("delete")->click();
-    EXPECT_EQ(asked, 2);
     EXPECT_EQ(DataFile(), Record("0", "0", "1500", "1500", P("a.jpg")));
-    EXPECT_EQ(view->model()->rowCount(), 1);
+
+    // The removed pins stay listed after the others, the newest first, and come back as they were.
+    ASSERT_EQ(view->model()->rowCount(), 3);
+    EXPECT_TRUE(view->model()->index(1, 0).data().toString().startsWith(QStringLiteral("c.jpg")));
+    EXPECT_TRUE(view->model()->index(2, 0).data().toString().contains(QStringLiteral("削除済み")));
+    view->selectionModel()->select(
+        QItemSelection(view->model()->index(1, 0), view->model()->index(2, 0)),
+        QItemSelectionModel::ClearAndSelect);
+    button("restore")->click();
+    EXPECT_EQ(view->model()->rowCount(), 3);
+    for (const QByteArray& record : {Record("1500", "0", "1500", "1500", P("b.jpg")),
+                                     Record("3000", "0", "1500", "1500", P("c.jpg"))}) {
+        EXPECT_TRUE(DataFile().contains(record)) << record.data();
+    }
+    EXPECT_EQ(PinnedWindows().size(), 2u);  // and a.jpg stays hidden
+}
+
+TEST_F(PinListWindowTest, BoardsAreMadeFilledHiddenAndFound) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) +
+              Record("1500", "0", "1500", "1500", P("b.jpg")));
+    auto& window = program->PinListWindow();
+    auto* view = window.findChild<QListView*>(QStringLiteral("pins"));
+    auto* boards = window.findChild<QComboBox*>(QStringLiteral("boards"));
+    ASSERT_TRUE(view && boards);
+    const auto button = [&window](const char* name) {
+        return window.findChild<QPushButton*>(QLatin1String(name));
+    };
+
+    window.SetAskName([](const QString&, const QString&) { return QStringLiteral("仕事 & 2"); });
+    button("newBoard")->click();
+    EXPECT_EQ(boards->currentData().toString(), QStringLiteral("仕事 & 2"));
+    EXPECT_EQ(view->model()->rowCount(), 0);
+
+    boards->setCurrentIndex(0);  // every board
+    view->selectionModel()->select(view->model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
+    QMenu* targets = button("move")->menu();
+    emit targets->aboutToShow();
+    const QList<QAction*> actions = targets->findChildren<QAction*>(QStringLiteral("moveTo"));
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("仕事 && 2"));
+    actions[1]->trigger();
+
+    boards->setCurrentIndex(boards->findData(QStringLiteral("仕事 & 2")));
+    ASSERT_EQ(view->model()->rowCount(), 1);
+    button("hideBoard")->click();
+    ASSERT_EQ(PinnedWindows().size(), 1u);
+    EXPECT_EQ(PinnedWindows()[0]->Left(), 0);
+    EXPECT_TRUE(view->model()->index(0, 0).data().toString().contains(QStringLiteral("非表示")));
+
+    // The search finds a picture by the text recognised in it, when there is some.
+    boards->setCurrentIndex(0);
+    window.SetTextLookup([this](const platform::FilePath& file) {
+        return file.DisplayText() == P("b.jpg") ? QStringLiteral("Error 404") : QString();
+    });
+    window.findChild<QLineEdit*>(QStringLiteral("search"))->setText(QStringLiteral("error"));
+    ASSERT_EQ(view->model()->rowCount(), 1);
+    EXPECT_TRUE(view->model()->index(0, 0).data().toString().startsWith(QStringLiteral("b.jpg")));
 }
 
 }  // namespace
