@@ -6,20 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
-
-#include "store/pin_settings.h"
 
 namespace pin_list {
 
 namespace {
-
-std::optional<QByteArray> Canonical(const QByteArray& path) {
-    char resolved[PATH_MAX];
-    if (!::realpath(path.constData(), resolved)) return std::nullopt;
-    return QByteArray(resolved);
-}
 
 bool SameFile(const QByteArray& a, const QByteArray& b) {
     struct stat first {};
@@ -29,26 +19,6 @@ bool SameFile(const QByteArray& a, const QByteArray& b) {
 }
 
 }  // namespace
-
-QStringList KeptFolders(const QString& dataFile) {
-    return {store::BesideDataFile(dataFile, QStringLiteral("pasted")),
-            store::BesideDataFile(dataFile, QStringLiteral("captured"))};
-}
-
-bool IsInFolders(const platform::FilePath& file, const QStringList& folders) {
-    struct stat status {};
-    if (file.IsEmpty() || ::lstat(file.Bytes().constData(), &status) != 0 ||
-        !S_ISREG(status.st_mode)) {
-        return false;
-    }
-    const std::optional<QByteArray> container = Canonical(file.Folder().Bytes());
-    for (const QString& folder : folders) {
-        if (file.Folder().Bytes() != QFile::encodeName(QDir::cleanPath(folder))) continue;
-        const std::optional<QByteArray> canonical = Canonical(QFile::encodeName(folder));
-        if (canonical && container && *canonical == *container) return true;
-    }
-    return false;
-}
 
 std::optional<platform::FilePath> LinkInto(const platform::FilePath& file, const QString& folder,
                                            const QByteArray& name) {

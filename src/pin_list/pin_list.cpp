@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "pin_list/kept_files.h"
+#include "platform/core/own_pictures.h"
 #include "platform/core/whole_file.h"
 
 namespace pin_list {
@@ -378,7 +379,7 @@ store::SaveResult PinList::Remove(PinId id) {
 store::SaveResult PinList::Discard(const Pin& pin) {
     store::RemovedPin removed{pin.entry, pin.settings, {}, clock_()};
     // A second name in "removed" first, so that every file either list names is there.
-    if (IsInFolders(pin.entry.path, KeptFolders(dataFile_))) {
+    if (platform::IsInFolders(pin.entry.path, platform::OwnPictureFolders(dataFile_))) {
         if (const auto kept = LinkInto(pin.entry.path, store::RemovedFolderFor(dataFile_),
                                        pin.entry.path.FileName())) {
             removed.movedFrom = pin.entry.path;
@@ -444,7 +445,7 @@ void PinList::ExpireRemoved() {
     if (!SaveRemoved().ok) return;
     const QStringList removedFolder{store::RemovedFolderFor(dataFile_)};
     for (const store::RemovedPin& pin : gone) {
-        if (!pin.movedFrom.IsEmpty() && IsInFolders(pin.entry.path, removedFolder) &&
+        if (!pin.movedFrom.IsEmpty() && platform::IsInFolders(pin.entry.path, removedFolder) &&
             !NamedAsRemoved(pin.entry.path)) {
             RemoveName(pin.entry.path);
         }

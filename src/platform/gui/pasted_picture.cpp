@@ -1,6 +1,5 @@
 #include "platform/gui/pasted_picture.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -10,8 +9,6 @@
 #include <QImageWriter>
 #include <QMimeData>
 #include <QSaveFile>
-#include <climits>
-#include <cstdlib>
 
 #include "platform/gui/picture.h"
 
@@ -23,13 +20,6 @@ const QString kUriList = QStringLiteral("text/uri-list");
 
 Pasted Failed(PasteError error, const QString& reason) {
     return {{}, PasteFailure{error, reason}};
-}
-
-// The canonical path of an existing file or folder, all links followed; none when it is gone.
-std::optional<QByteArray> Canonical(const QByteArray& path) {
-    char resolved[PATH_MAX];
-    if (!::realpath(path.constData(), resolved)) return std::nullopt;
-    return QByteArray(resolved);
 }
 
 // The image data as PNG bytes: a PNG's own when they are whole, else the first image type Qt
@@ -52,29 +42,10 @@ std::optional<QByteArray> PngOf(const QMimeData& data) {
     return EncodePng(image);
 }
 
-// The folders beside the data file that hold only the program's own pictures, written from the
-// clipboard or from the screen, which go again with the last pin that names them.
-constexpr const char* kOwnPictureFolders[] = {"pasted", "captured"};
-
-QString FolderBeside(const QString& dataFile, const char* name) {
-    return QFileInfo(dataFile).absolutePath() + QLatin1Char('/') + QLatin1String(name);
-}
-
-// Deletes `file` when it is a regular file directly in `folder`, both as written and by their
-// canonical paths, and none of `named` names the same file.
-bool DeleteIfUnnamedIn(const FilePath& file, const QString& ownFolder,
-                       const QList<FilePath>& named) {
-    struct stat status {};
-    if (file.IsEmpty() || ::lstat(file.Bytes().constData(), &status) != 0 ||
-        !S_ISREG(status.st_mode)) {
-        return false;
-    }
-    // In the folder as written as well as resolved: with "pasted" a link to the user's pictures,
-    // a picture there is not ours to delete because it resolves into it.
-    if (file.Folder().Bytes() != QFile::encodeName(QDir::cleanPath(ownFolder))) return false;
-    const std::optional<QByteArray> folder = Canonical(QFile::encodeName(ownFolder));
-    const std::optional<QByteArray> container = Canonical(file.Folder().Bytes());
-    if (!folder || !container || *folder != *container) return false;
+// Deletes `file` when it is one of the program's own pictures and none of `named` names the
+// same file.
+bool DeleteIfUnnamed(const FilePath& file, const QString& dataFile, const QList<FilePath>& named) {
+    if (!IsInFolders(file, OwnPictureFolders(dataFile))) return false;
     const std::optional<QByteArray> self = Canonical(file.Bytes());
     for (const FilePath& other : named) {
         if (other == file || (self && Canonical(other.Bytes()) == self)) return false;
@@ -91,14 +62,6 @@ QString FreeName(const QDir& folder, const QDateTime& now) {
 }
 
 }  // namespace
-
-QString PastedFolderFor(const QString& dataFile) {
-    return FolderBeside(dataFile, kOwnPictureFolders[0]);
-}
-
-QString CapturedFolderFor(const QString& dataFile) {
-    return FolderBeside(dataFile, kOwnPictureFolders[1]);
-}
 
 std::optional<QByteArray> EncodePng(const QImage& image) {
     QByteArray bytes;
@@ -153,10 +116,7 @@ Pasted TakePicture(const QMimeData* data, const QString& pastedFolder, const QDa
 
 bool DeleteOwnPictureIfUnnamed(const FilePath& file, const QString& dataFile,
                                const QList<FilePath>& named) {
-    for (const char* folder : kOwnPictureFolders) {
-        if (DeleteIfUnnamedIn(file, FolderBeside(dataFile, folder), named)) return true;
-    }
-    return false;
+    return DeleteIfUnnamed(file, dataFile, named);
 }
 
 }  // namespace platform

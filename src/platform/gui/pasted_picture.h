@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/core/file_path.h"
+#include "platform/core/own_pictures.h"
 
 class QImage;
 class QMimeData;
@@ -32,9 +33,6 @@ struct Pasted {
     explicit operator bool() const { return !failure; }
 };
 
-// "pasted" in the data file's folder.
-QString PastedFolderFor(const QString& dataFile);
-
 // Whether the data holds image data, or a text/uri-list naming a local file.
 bool MayHoldPicture(const QMimeData* data);
 
@@ -52,8 +50,6 @@ Pasted TakePicture(const QMimeData* data, const QString& pastedFolder,
 bool DeleteOwnPictureIfUnnamed(const FilePath& file, const QString& dataFile,
                                const QList<FilePath>& named);
 
-// "captured" in the data file's folder: pictures taken from the screen.
-QString CapturedFolderFor(const QString& dataFile);
 // The picture as PNG bytes, losslessly, at the level that writes fastest.
 std::optional<QByteArray> EncodePng(const QImage& image);
 // Writes the PNG bytes into `folder` (made when missing) through QSaveFile, named from `now`
