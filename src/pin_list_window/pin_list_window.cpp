@@ -67,6 +67,16 @@ PinListWindow::PinListWindow(pin_board::PinBoard& board, platform::ThumbnailCach
 
 PinListWindow::~PinListWindow() = default;
 
+void PinListWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The keys move from a row from the start: without a current row, the first End or arrow
+    // would only make the first row current.
+    if (!view_->currentIndex().isValid() && rows_->rowCount() > 0) {
+        view_->selectionModel()->setCurrentIndex(rows_->index(0, 0),
+                                                 QItemSelectionModel::NoUpdate);
+    }
+}
+
 void PinListWindow::SetTextLookup(PinRows::TextLookup lookup) {
     rows_->SetTextLookup(std::move(lookup));
 }

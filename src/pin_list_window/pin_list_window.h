@@ -45,6 +45,9 @@ public:
         askName_ = std::move(askName);
     }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void LayOut();
     QLayout* LayOutBoards();
