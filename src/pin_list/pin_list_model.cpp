@@ -79,6 +79,8 @@ QVariant PinListModel::RemovedData(int removedRow, int role) const {
         }
         case RemovedRole:
             return int(at);
+        case RemovedAtRole:
+            return pin.removedAt;
         default:
             // Named where it was pinned; its file is where it waits now.
             return PinData(pin.movedFrom.IsEmpty() ? pin.entry.path : pin.movedFrom, pin.entry.path,
@@ -113,7 +115,8 @@ QHash<int, QByteArray> PinListModel::roleNames() const {
                   {GeometryRole, "geometry"},
                   {FileRole, "file"},
                   {BoardRole, "board"},
-                  {RemovedRole, "removed"}});
+                  {RemovedRole, "removed"},
+                  {RemovedAtRole, "removedAt"}});
     return names;
 }
 

@@ -21,6 +21,7 @@ public:
         FileRole,                   // the path's own bytes, a QByteArray
         BoardRole,                  // the board's name
         RemovedRole,                // the index in PinList::RemovedPins(); -1 for a listed pin
+        RemovedAtRole,              // when a removed pin was removed, a QDateTime (UTC)
     };
 
     explicit PinListModel(const PinList& list, QObject* parent = nullptr);

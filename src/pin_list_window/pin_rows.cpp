@@ -1,6 +1,8 @@
 #include "pin_list_window/pin_rows.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QLocale>
 #include <QRectF>
 
 #include "platform/core/twips.h"
@@ -98,9 +100,15 @@ QVariant PinRows::data(const QModelIndex& index, int role) const {
     const QString size = QStringLiteral("%1 × %2")
                              .arg(platform::TwipsToPixels(float(twips.width())))
                              .arg(platform::TwipsToPixels(float(twips.height())));
+    QString stateText = StateText(state);
+    if (state == pin_list::PinState::Removed) {
+        // When, as the user's locale writes a date and time.
+        const QDateTime at = index.data(pin_list::PinListModel::RemovedAtRole).toDateTime();
+        stateText += u' ' + QLocale().toString(at.toLocalTime(), QLocale::ShortFormat);
+    }
     return QStringLiteral("%1\n%2\n%3  %4  %5")
         .arg(QSortFilterProxyModel::data(index, Qt::DisplayRole).toString(),
-             index.data(pin_list::PinListModel::FolderRole).toString(), size, StateText(state),
+             index.data(pin_list::PinListModel::FolderRole).toString(), size, stateText,
              pin_list::BoardTitle(index.data(pin_list::PinListModel::BoardRole).toString()));
 }
 
