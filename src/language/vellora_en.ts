@@ -358,6 +358,10 @@ The pictures stay on the screen, but they will not come back the next time Vello
         <source>ボード「%1」を削除しますか? その画像は「%2」に移ります。</source>
         <translation>Delete the board “%1”? Its pictures move to “%2”.</translation>
     </message>
+    <message>
+        <source>最近削除した画像</source>
+        <translation>Recently Removed</translation>
+    </message>
 </context>
 <context>
     <name>pin_list_window::PinRows</name>

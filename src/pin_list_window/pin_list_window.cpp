@@ -24,6 +24,9 @@ QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
     return button;
 }
 
+// Marks the choice of the boards' box that shows the recently removed pins alone.
+constexpr int kRemovedChoiceRole = Qt::UserRole + 1;
+
 bool IsPlaced(pin_list::PinState state) {
     return state == pin_list::PinState::Shown || state == pin_list::PinState::Hidden;
 }
@@ -72,8 +75,7 @@ void PinListWindow::showEvent(QShowEvent* event) {
     // The keys move from a row from the start: without a current row, the first End or arrow
     // would only make the first row current.
     if (!view_->currentIndex().isValid() && rows_->rowCount() > 0) {
-        view_->selectionModel()->setCurrentIndex(rows_->index(0, 0),
-                                                 QItemSelectionModel::NoUpdate);
+        view_->selectionModel()->setCurrentIndex(rows_->index(0, 0), QItemSelectionModel::NoUpdate);
     }
 }
 
@@ -153,6 +155,7 @@ void PinListWindow::ConnectBoards() {
     connect(&board_.List(), &pin_list::PinList::boardsChanged, this, &PinListWindow::ListBoards);
     connect(boards_, &QComboBox::currentIndexChanged, this, [this] {
         rows_->SetBoard(ChosenBoard());
+        rows_->SetRemovedOnly(RemovedChosen());
         UpdateCommands();
     });
     connect(showBoard_, &QPushButton::clicked, this,
@@ -165,22 +168,32 @@ void PinListWindow::ConnectBoards() {
 }
 
 void PinListWindow::ListBoards() {
-    // The board shown stays chosen through the change, by its name; a board renamed or deleted
+    // The choice stays through the change, by the board's name; a board renamed or deleted
     // meanwhile falls back to every board.
     const QString chosen = ChosenBoard();
+    const bool removedChosen = RemovedChosen();
     const QSignalBlocker blocker(boards_);
     boards_->clear();
     boards_->addItem(tr("すべてのボード"), QString());
     for (const QString& name : board_.List().Boards().names) {
         boards_->addItem(pin_list::BoardTitle(name), name);
     }
-    boards_->setCurrentIndex(std::max(0, boards_->findData(chosen)));
+    boards_->insertSeparator(boards_->count());
+    boards_->addItem(tr("最近削除した画像"));
+    boards_->setItemData(boards_->count() - 1, true, kRemovedChoiceRole);
+    boards_->setCurrentIndex(removedChosen ? boards_->count() - 1
+                                           : std::max(0, boards_->findData(chosen)));
     rows_->SetBoard(ChosenBoard());
+    rows_->SetRemovedOnly(RemovedChosen());
     UpdateCommands();
 }
 
 QString PinListWindow::ChosenBoard() const {
     return boards_->currentData().toString();
+}
+
+bool PinListWindow::RemovedChosen() const {
+    return boards_->currentData(kRemovedChoiceRole).toBool();
 }
 
 QList<quint64> PinListWindow::Selected() const {

@@ -58,7 +58,9 @@ private:
     // The selected listed pins, and the selected removed ones as indexes of the removed list.
     QList<quint64> Selected() const;
     QList<int> SelectedRemoved() const;
+    // The board chosen to be shown alone; empty for every board and for the removed pins.
     QString ChosenBoard() const;
+    bool RemovedChosen() const;
     void ListMoveTargets();
     void DeleteSelected();
     void RestoreSelected();

@@ -55,6 +55,11 @@ void PinRows::SetBoard(const QString& board) {
     invalidateRowsFilter();
 }
 
+void PinRows::SetRemovedOnly(bool removedOnly) {
+    removedOnly_ = removedOnly;
+    invalidateRowsFilter();
+}
+
 void PinRows::SetTextLookup(TextLookup lookup) {
     textLookup_ = std::move(lookup);
     textOf_.clear();
@@ -77,6 +82,10 @@ const QString& PinRows::TextOf(const QByteArray& file) const {
 
 bool PinRows::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     const QModelIndex row = model_.index(sourceRow);
+    if (removedOnly_ &&
+        row.data(pin_list::PinListModel::StateRole).toInt() != int(pin_list::PinState::Removed)) {
+        return false;
+    }
     if (!board_.isEmpty() && row.data(pin_list::PinListModel::BoardRole).toString() != board_) {
         return false;
     }

@@ -29,6 +29,8 @@ public:
     void SetSearch(const QString& text);
     // Only the pins of `board`; every pin when empty.
     void SetBoard(const QString& board);
+    // Only the recently removed pins, whatever their board.
+    void SetRemovedOnly(bool removedOnly);
     void SetTextLookup(TextLookup lookup);
     // The file's text was recognised again: the search asks for it anew.
     void ForgetText(const QByteArray& file);
@@ -45,6 +47,7 @@ private:
     platform::ThumbnailCache* thumbnails_;
     QString search_;
     QString board_;
+    bool removedOnly_ = false;
     TextLookup textLookup_;
     // Both by the file's bytes: pins of one file share them.
     mutable QHash<QByteArray, QPixmap> thumbnailOf_;
