@@ -64,6 +64,12 @@ TEST_F(PinListWindowTest, ListsSearchesAndActsOnTheSelection) {
     ASSERT_EQ(view->model()->rowCount(), 3);
     EXPECT_TRUE(view->model()->index(1, 0).data().toString().startsWith(QStringLiteral("c.jpg")));
     EXPECT_TRUE(view->model()->index(2, 0).data().toString().contains(QStringLiteral("削除済み")));
+    // "最近削除した画像" shows them alone.
+    auto* boards = window.findChild<QComboBox*>(QStringLiteral("boards"));
+    boards->setCurrentIndex(boards->count() - 1);
+    EXPECT_EQ(boards->currentText(), QStringLiteral("最近削除した画像"));
+    EXPECT_EQ(view->model()->rowCount(), 2);
+    boards->setCurrentIndex(0);
     view->selectionModel()->select(
         QItemSelection(view->model()->index(1, 0), view->model()->index(2, 0)),
         QItemSelectionModel::ClearAndSelect);
