@@ -2,7 +2,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QFile>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
 #include <QTest>
@@ -150,6 +152,24 @@ TEST_F(HelpTest, EveryLinkOfTheManualLeadsToAPlaceInIt) {
     for (HelpSection section : {HelpSection::MainWindow, HelpSection::DisplayWindow}) {
         EXPECT_TRUE(names.contains(help::HelpWindow::AnchorOf(section)));
     }
+}
+
+// Help opens the manual of the language in use at a section: each manual has every section.
+TEST_F(HelpTest, BothManualsHaveTheSameSections) {
+    const auto sections = [](const char* resource) {
+        QFile file{QString::fromLatin1(resource)};
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << resource;
+        const QString html = QString::fromUtf8(file.readAll());
+        QSet<QString> names;
+        for (const auto& match :
+             QRegularExpression(QStringLiteral("name=\"([^\"]+)\"")).globalMatch(html)) {
+            names.insert(match.captured(1));
+        }
+        return names;
+    };
+    const QSet<QString> japanese = sections(":/manual/manual.html");
+    EXPECT_GE(japanese.size(), 20);
+    EXPECT_EQ(sections(":/manual/manual_en.html"), japanese);
 }
 
 TEST_F(HelpTest, ButtonsGoToTheContentsBackAndForward) {
