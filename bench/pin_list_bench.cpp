@@ -32,6 +32,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QListView>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -227,8 +228,12 @@ void WindowLife(const QString& data, const QString& thumbnails, bench::ChildTime
             times.seconds[1] = reads.Take();
             times.seconds[2] = reads.MostOfOne();
         }
-        program.PinListWindow().close();  // deleted on close
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // Deleted on close, once the event loop comes to it.
+        const QPointer<QWidget> window(&program.PinListWindow());
+        window->close();
+        if (!bench::ProcessEventsUntil([&] { return window.isNull(); }, 10000)) {
+            return times.Fail("the window was not deleted");
+        }
         malloc_trim(0);
         times.megabytes[2 * life] = added;
         times.megabytes[2 * life + 1] = bench::ResidentMb() - before;
