@@ -129,9 +129,12 @@ QPixmap PinRows::Thumbnail(const QModelIndex& index) const {
     if (thumbnails_) {
         const platform::PictureLoad load = platform::LoadCachedPicture(
             platform::FilePath(file), {kThumbnailPixels, kThumbnailPixels}, *thumbnails_);
+        // The cache answers at the square asked for; the row shows the picture's own shape.
         if (load) {
-            pixmap = QPixmap::fromImage(load.picture->Pixels().scaled(
-                kThumbnailPixels, kThumbnailPixels, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            const QSize shape = load.picture->NaturalSize().scaled(
+                kThumbnailPixels, kThumbnailPixels, Qt::KeepAspectRatio);
+            pixmap = QPixmap::fromImage(load.picture->Pixels().scaled(shape, Qt::IgnoreAspectRatio,
+                                                                      Qt::SmoothTransformation));
         }
     }
     thumbnailOf_.insert(file, pixmap);

@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTest>
 
@@ -9,6 +10,7 @@
 #include "pin_board/pin_board.h"
 #include "pin_list_window/pin_list_window.h"
 #include "pinned_window/pinned_window.h"
+#include "platform/gui/thumbnail_cache.h"
 #include "support/program_fixture.h"
 
 namespace {
@@ -122,6 +124,20 @@ TEST_F(PinListWindowTest, BoardsAreMadeFilledHiddenAndFound) {
     window.findChild<QLineEdit*>(QStringLiteral("search"))->setText(QStringLiteral("error"));
     ASSERT_EQ(view->model()->rowCount(), 1);
     EXPECT_TRUE(view->model()->index(0, 0).data().toString().startsWith(QStringLiteral("b.jpg")));
+}
+
+TEST_F(PinListWindowTest, ThumbnailsKeepThePicturesShape) {
+    thumbnailFolder = folder.Path("thumbnails");
+    StartWith(Record("0", "0", "1500", "1000", P("a.jpg")) +
+              Record("1500", "0", "1000", "1500", P("b.jpg")));
+    program->Thumbnails()->Wait();  // the restore wrote them
+    auto* view = program->PinListWindow().findChild<QListView*>(QStringLiteral("pins"));
+    ASSERT_TRUE(view);
+    const QSize shapes[] = {{64, 42}, {42, 64}};  // a.jpg 300 x 200, b.jpg 200 x 300
+    for (int row = 0; row < 2; ++row) {
+        const QVariant thumbnail = view->model()->index(row, 0).data(Qt::DecorationRole);
+        EXPECT_EQ(thumbnail.value<QPixmap>().size(), shapes[row]) << row;
+    }
 }
 
 }  // namespace
