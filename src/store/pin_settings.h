@@ -45,7 +45,7 @@ QString PinSettingsFileName(const QString& dataFileName);
 // One pin as the settings file writes it, and back: a pin is its path, its geometry texts and
 // its settings. None when the object does not hold a path and four geometry texts.
 QJsonObject PinObject(const PictureEntry& entry, const PinSettings& settings);
-std::optional<std::pair<PictureEntry, PinSettings>> PinOfObject(const QJsonObject& object);
+std::optional<std::pair<PictureEntry, PinSettings>> PinOfObject(const QJsonObject& pin);
 
 // The whole file: one entry per pin, in the order given; unread lines have no settings.
 QByteArray FormatPinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pins);
