@@ -111,9 +111,8 @@ QList<PinListing> PinBoard::ListPins() const {
 
 QList<store::PictureEntry> PinBoard::WaitingPins() const {
     QList<store::PictureEntry> waiting;
-    for (int row = 0; row < list_->Count(); ++row) {
-        const pin_list::Pin& pin = list_->At(row);
-        if (pin.state == PinState::Waiting) waiting.append(pin.entry);
+    for (const pin_list::PinId id : list_->IdsIn(PinState::Waiting)) {
+        waiting.append(list_->Find(id)->entry);
     }
     return waiting;
 }

@@ -134,10 +134,7 @@ PinList::PinList(QString dataFile) : dataFile_(std::move(dataFile)) {}
 PinList::~PinList() = default;
 
 int PinList::RowOf(PinId id) const {
-    for (size_t row = 0; row < rows_.size(); ++row) {
-        if (items_[rows_[row]].pin.id == id) return int(row);
-    }
-    return -1;
+    return rowOfId_.value(id, -1);
 }
 
 const Pin* PinList::Find(PinId id) const {
@@ -146,15 +143,26 @@ const Pin* PinList::Find(PinId id) const {
 }
 
 std::vector<PinList::Item>::iterator PinList::ItemOf(PinId id) {
-    return std::find_if(items_.begin(), items_.end(),
-                        [id](const Item& item) { return id != 0 && item.pin.id == id; });
+    const int row = RowOf(id);
+    return row < 0 ? items_.end() : items_.begin() + qsizetype(rows_[size_t(row)]);
 }
 
 void PinList::Renumber() {
     rows_.clear();
+    rowOfId_.clear();
     for (size_t i = 0; i < items_.size(); ++i) {
-        if (!items_[i].pin.entry.IsUnread()) rows_.push_back(i);
+        if (items_[i].pin.entry.IsUnread()) continue;
+        rowOfId_.insert(items_[i].pin.id, int(rows_.size()));
+        rows_.push_back(i);
     }
+}
+
+QList<PinId> PinList::IdsIn(PinState state) const {
+    QList<PinId> ids;
+    for (const size_t i : rows_) {
+        if (items_[i].pin.state == state) ids.append(items_[i].pin.id);
+    }
+    return ids;
 }
 
 QList<store::PictureEntry> PinList::Entries() const {
@@ -281,11 +289,7 @@ bool PinList::PlaceRestoring(const Placer& place, const std::function<void()>& b
     QList<PinId> dropped;
     // By id, not by iterator: between two pictures a later start's command is answered, and
     // the display window it opened may pin its picture when it loses the focus, which inserts.
-    QList<PinId> restoring;
-    for (const size_t i : rows_) {
-        if (items_[i].pin.state == PinState::Restoring) restoring.append(items_[i].pin.id);
-    }
-    for (const PinId id : restoring) {
+    for (const PinId id : IdsIn(PinState::Restoring)) {
         const auto item = ItemOf(id);
         if (item == items_.end()) continue;
         if (!platform::IsFolder(item->pin.entry.path.Folder())) {
@@ -309,11 +313,7 @@ bool PinList::PlaceRestoring(const Placer& place, const std::function<void()>& b
 
 bool PinList::PlaceWaiting(const Placer& place) {
     bool placedAny = false;
-    QList<PinId> waiting;
-    for (const size_t i : rows_) {
-        if (items_[i].pin.state == PinState::Waiting) waiting.append(items_[i].pin.id);
-    }
-    for (const PinId id : waiting) {
+    for (const PinId id : IdsIn(PinState::Waiting)) {
         const auto item = ItemOf(id);
         if (item == items_.end() || !platform::IsFolder(item->pin.entry.path.Folder())) continue;
         // Only a picture that loads ends the wait. The folder of a share or a cloud folder may

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -108,6 +109,8 @@ public:
     QList<store::PictureEntry> Entries() const;
     QList<PinListing> Listing() const;
     QList<store::PinSettings> Settings() const;
+    // The pins in `state`, in list order.
+    QList<PinId> IdsIn(PinState state) const;
     bool AnyWaiting() const;
     // Whether some pin is on the desktop or hidden from it, whatever is waiting.
     bool AnyPlaced() const;
@@ -220,7 +223,8 @@ private:
 
     QString dataFile_;
     std::vector<Item> items_;
-    std::vector<size_t> rows_;  // the index in items_ of each row
+    std::vector<size_t> rows_;   // the index in items_ of each row
+    QHash<PinId, int> rowOfId_;  // each listed pin's row, made again with rows_
     PinId lastId_ = 0;
     store::PinsWithSettings savedSettings_;  // what the settings file holds as far as we know
     QString unreadNote_;
