@@ -267,29 +267,35 @@ void PinListWindow::RestoreSelected() {
     for (const int at : removed) board_.RestoreRemoved(at);
 }
 
-void PinListWindow::MakeBoard() {
-    const QString name = askName_(tr("新しいボードの名前:"), QString()).trimmed();
-    if (name.isEmpty()) return;
+QString PinListWindow::AskBoardName(const QString& label, const QString& current) {
+    QString name = askName_(label, current).trimmed();
+    if (name.isEmpty() || name == current) return {};
+    // Said here in the user's language; the list refuses the same name for itself.
     if (board_.List().Boards().names.contains(name)) {
         QMessageBox::information(this, windowTitle(),
                                  tr("「%1」というボードはもうあります。").arg(name));
+        return {};
+    }
+    return name;
+}
+
+void PinListWindow::ShowBoardMade(const QString& name, const std::optional<QString>& failure) {
+    if (failure) {
+        qWarning("vellora: board %s: %s", qPrintable(name), qPrintable(*failure));
         return;
     }
-    board_.List().MakeBoard(name);
     boards_->setCurrentIndex(boards_->findData(name));
+}
+
+void PinListWindow::MakeBoard() {
+    const QString name = AskBoardName(tr("新しいボードの名前:"), QString());
+    if (!name.isEmpty()) ShowBoardMade(name, board_.List().MakeBoard(name));
 }
 
 void PinListWindow::RenameBoard() {
     const QString board = ChosenBoard();
-    const QString name = askName_(tr("ボードの新しい名前:"), board).trimmed();
-    if (name.isEmpty() || name == board) return;
-    if (board_.List().Boards().names.contains(name)) {
-        QMessageBox::information(this, windowTitle(),
-                                 tr("「%1」というボードはもうあります。").arg(name));
-        return;
-    }
-    board_.List().RenameBoard(board, name);
-    boards_->setCurrentIndex(boards_->findData(name));
+    const QString name = AskBoardName(tr("ボードの新しい名前:"), board);
+    if (!name.isEmpty()) ShowBoardMade(name, board_.List().RenameBoard(board, name));
 }
 
 void PinListWindow::DeleteBoard() {

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "pin_list_window/pin_rows.h"
 
@@ -64,6 +65,11 @@ private:
     void ListMoveTargets();
     void DeleteSelected();
     void RestoreSelected();
+    // A name no board has, asked of the user; empty when cancelled, unchanged or taken (the
+    // user is told).
+    QString AskBoardName(const QString& label, const QString& current);
+    // Chooses the board made or renamed as `name`, unless the list refused it.
+    void ShowBoardMade(const QString& name, const std::optional<QString>& failure);
     void MakeBoard();
     void RenameBoard();
     void DeleteBoard();
