@@ -4,6 +4,8 @@
 // of 2, and with the pixels of a stand-in desktop portal on a private session bus.
 #include <QDir>
 #include <QStandardPaths>
+#include <algorithm>
+#include <tuple>
 
 #include "e2e_test.h"
 #include "program_runs.h"
@@ -38,11 +40,12 @@ protected:
     QStringList Captured() const {
         return QDir(Path(QStringLiteral("captured"))).entryList(QDir::Files, QDir::Name);
     }
-    bool OverlayShown() const {
+    qsizetype OverlaysShown() const {
         const QList<WindowInfo> popups = session->VisiblePopups();
-        return std::any_of(popups.begin(), popups.end(),
-                           [](const WindowInfo& w) { return w.title == kOverlay; });
+        return std::count_if(popups.begin(), popups.end(),
+                             [](const WindowInfo& w) { return w.title == kOverlay; });
     }
+    bool OverlayShown() const { return OverlaysShown() > 0; }
     // The pattern on the root window, and the program started.
     void StartOnPattern() {
         const QString root = Path(QStringLiteral("root.png"));
@@ -146,6 +149,38 @@ TEST_F(CaptureTest, AtAScaleOfTwoThePinKeepsTheDevicePixels) {
     ASSERT_NO_FATAL_FAILURE(StartOnPattern());
     const QRect rect(100, 60, 240, 130);
     ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(rect, session->SettledScreenshot(rect).copy(rect)));
+}
+
+// Two monitors side by side on one X screen: each gets an overlay, and a drag across the seam is
+// one pin of both halves.
+TEST_F(CaptureTest, ADragAcrossTwoMonitorsIsOnePin) {
+    const QSize screen = session->ScreenSize();
+    const int half = screen.width() / 2;
+    // The X server's own output goes to the left monitor, so that it lists these two alone.
+    const QStringList listed = QString::fromUtf8(session->Run("xrandr", {"--listmonitors"}))
+                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (listed.size() != 2) GTEST_SKIP() << "xrandr lists no monitor to split";
+    const QString output = listed.last().split(QLatin1Char(' '), Qt::SkipEmptyParts).last();
+    for (const auto& [name, left, outputs] :
+         {std::tuple("left", 0, output), std::tuple("right", half, QStringLiteral("none"))}) {
+        bool ok = false;
+        session->Run("xrandr",
+                     {"--setmonitor", name,
+                      QStringLiteral("%1/200x%2/300+%3+0").arg(half).arg(screen.height()).arg(left),
+                      outputs},
+                     &ok);
+        ASSERT_TRUE(ok);
+    }
+    ASSERT_EQ(session->Run("xrandr", {"--listmonitors"}).count('\n'), 3);
+
+    ASSERT_NO_FATAL_FAILURE(StartOnPattern());
+    const QRect across(half - 120, 300, 240, 170);
+    const QImage expected = session->SettledScreenshot(across).copy(across);
+    ASSERT_TRUE(RunCapture());
+    ASSERT_TRUE(XSession::WaitUntil([&] { return OverlaysShown() == 2; }, 10000));
+    ASSERT_TRUE(session->Key(QStringLiteral("Escape")));
+    ASSERT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
+    ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(across, expected));
 }
 
 // The desktop portal on a private bus: it answers (the overlay shows its picture), refuses to
