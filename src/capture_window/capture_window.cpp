@@ -19,10 +19,9 @@ namespace {
 // as a square of kZoom logical pixels.
 constexpr int kReach = 10;
 constexpr int kZoom = 8;
-// Below glibc's bound for blocks of their own pages (see Program::Start).
-constexpr int kBandBytes = 96 * 1024;
 const QColor kDim(0, 0, 0, 96);
 const QColor kEdge(0, 160, 255);
+const QColor kLabel(32, 32, 32);
 
 }  // namespace
 
@@ -67,6 +66,15 @@ QRectF ScreenOverlay::Local(const QRect& device) const {
             at.height() / screen_.scale};
 }
 
+QRect ScreenOverlay::Device(const QRect& logical) const {
+    const qreal scale = screen_.scale;
+    return QRect(QPoint(int(std::floor(logical.left() * scale)),
+                        int(std::floor(logical.top() * scale))),
+                 QPoint(int(std::ceil((logical.right() + 1) * scale)) - 1,
+                        int(std::ceil((logical.bottom() + 1) * scale)) - 1)) &
+           QRect(QPoint(0, 0), screen_.device.size());
+}
+
 void ScreenOverlay::Changed(const QRect& selection, QPoint pointer) {
     // The rectangle's edges, and the magnifier and its label on any side of the pointer.
     const int reach = (2 * kReach + 1) * kZoom + 64;
@@ -76,12 +84,20 @@ void ScreenOverlay::Changed(const QRect& selection, QPoint pointer) {
 }
 
 void ScreenOverlay::showEvent(QShowEvent* event) {
-    // Without a backing store: a screen-sized one is fresh memory, whose first touch costs more
-    // than the grab itself; the frozen pixels are drawn in small bands straight to the X server.
+    // Where the X server keeps the frozen picture, it copies it into this window itself, without
+    // a backing store: a screen-sized one is fresh memory, whose first touch costs more than the
+    // grab, and drawing through it sends the whole frame back over the connection.
     winId();
-    if (!screenDepth_) {
-        screenDepth_ = platform::Rgb32PixelDepth(this);
-        if (screenDepth_) setAttribute(Qt::WA_PaintOnScreen);
+    if (!serverDepth_ && shown_.isNull()) {
+        const std::optional<int> depth = platform::Rgb32PixelDepth(this);
+        if (screen_.server && depth == screen_.server->Depth()) {
+            serverDepth_ = depth;
+            setAttribute(Qt::WA_PaintOnScreen);
+        } else {
+            // A window of another depth than the root window's: the picture is drawn from here.
+            shown_ = screen_.Pixels(QRect(QPoint(0, 0), screen_.device.size()));
+            shown_.setDevicePixelRatio(screen_.scale);
+        }
     }
     QWidget::showEvent(event);
 }
@@ -93,43 +109,71 @@ void ScreenOverlay::paintEvent(QPaintEvent* event) {
         grabKeyboard();
         grabbed_ = true;
     }
-    if (!screenDepth_) {
+    if (!serverDepth_) {
         QPainter painter(this);
-        Draw(painter);
+        painter.drawImage(QPointF(0, 0), shown_);
+        const QRect inside = Local(capture_.Selection()).toAlignedRect();
+        for (const QRect& part : QRegion(rect()).subtracted(QRegion(inside))) {
+            painter.fillRect(part, kDim);
+        }
+        DrawMarks(painter);
         return;
     }
-    const QRect screen(QPoint(0, 0), screen_.device.size());
-    for (const QRect& logical : event->region()) {
-        const QRect device =
-            QRect(QPoint(int(std::floor(logical.left() * screen_.scale)),
-                         int(std::floor(logical.top() * screen_.scale))),
-                  QPoint(int(std::ceil((logical.right() + 1) * screen_.scale)) - 1,
-                         int(std::ceil((logical.bottom() + 1) * screen_.scale)) - 1)) &
-            screen;
-        // Bands small enough to come from memory the heap keeps, not from fresh pages.
-        const int rows = std::max(1, kBandBytes / std::max(1, device.width() * 4));
-        for (int top = device.top(); top <= device.bottom(); top += rows) {
-            const QRect band(device.left(), top, device.width(),
-                             std::min(rows, device.bottom() + 1 - top));
-            QImage pixels(band.size(), QImage::Format_RGB32);
-            pixels.setDevicePixelRatio(screen_.scale);
-            {
-                QPainter painter(&pixels);
-                painter.translate(-QPointF(band.topLeft()) / screen_.scale);
-                Draw(painter);
-            }
-            platform::PutRgb32Pixels(this, *screenDepth_, pixels, band.topLeft());
+    ShowFrozenOnServer(event->region());
+    // Each mark drawn whole into pixels of its own, which it covers, and put over the picture.
+    for (const QRect& mark : Marks()) {
+        QImage pixels(mark.size(), QImage::Format_RGB32);
+        pixels.fill(kEdge);
+        pixels.setDevicePixelRatio(screen_.scale);
+        pixels.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
+        pixels.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
+        {
+            QPainter painter(&pixels);
+            painter.setFont(font());
+            painter.translate(-QPointF(mark.topLeft()) / screen_.scale);
+            DrawMarks(painter);
         }
+        platform::PutRgb32Pixels(this, *serverDepth_, pixels, mark.topLeft());
     }
 }
 
-void ScreenOverlay::Draw(QPainter& painter) {
-    painter.drawImage(QPointF(0, 0), shown_);
-    const QRect selection = capture_.Selection();
-    const QRect inside = Local(selection).toAlignedRect();
-    for (const QRect& part : QRegion(rect()).subtracted(QRegion(inside))) {
-        painter.fillRect(part, kDim);
+void ScreenOverlay::ShowFrozenOnServer(const QRegion& region) {
+    const QRect inside = capture_.Selection().translated(-screen_.device.topLeft());
+    for (const QRect& logical : region) {
+        const QRect device = Device(logical);
+        for (const QRect& part : QRegion(device).subtracted(QRegion(inside))) {
+            screen_.server->Show(this, part, true);
+        }
+        screen_.server->Show(this, device & inside, false);
     }
+}
+
+QList<QRect> ScreenOverlay::Marks() const {
+    QList<QRect> marks;
+    const QRect selection = capture_.Selection().translated(-screen_.device.topLeft());
+    if (!selection.isEmpty()) {
+        marks << QRect(selection.topLeft(), QSize(selection.width(), 1))
+              << QRect(selection.bottomLeft(), QSize(selection.width(), 1))
+              << QRect(selection.topLeft(), QSize(1, selection.height()))
+              << QRect(selection.topRight(), QSize(1, selection.height()));
+    }
+    const QPoint pointer = capture_.Pointer();
+    if (screen_.device.contains(pointer)) {
+        const QRectF box = MagnifierBox(pointer);
+        // The box's frame lies one pixel beyond it on the right and at the bottom.
+        marks << Device(box.toAlignedRect().adjusted(0, 0, 1, 1))
+              << Device(LabelBox(fontMetrics(), LabelText(pointer), box).toAlignedRect());
+    }
+    const QRect all(QPoint(0, 0), screen_.device.size());
+    QList<QRect> shown;
+    for (const QRect& mark : marks) {
+        if (!(mark & all).isEmpty()) shown << (mark & all);
+    }
+    return shown;
+}
+
+void ScreenOverlay::DrawMarks(QPainter& painter) {
+    const QRect selection = capture_.Selection();
     if (!selection.isEmpty()) {
         painter.setPen(QPen(kEdge, 0));
         painter.drawRect(Local(selection).adjusted(0, 0, -1 / screen_.scale, -1 / screen_.scale));
@@ -138,33 +182,53 @@ void ScreenOverlay::Draw(QPainter& painter) {
     if (screen_.device.contains(pointer)) DrawMagnifier(painter, pointer);
 }
 
-void ScreenOverlay::DrawMagnifier(QPainter& painter, QPoint device) {
+QRectF ScreenOverlay::MagnifierBox(QPoint device) const {
     const int side = (2 * kReach + 1) * kZoom;
     const QPointF at = Local(QRect(device, QSize(1, 1))).topLeft();
     QRectF box(at + QPointF(24, 24), QSizeF(side, side));
     if (box.right() > width()) box.moveRight(at.x() - 24);
     if (box.bottom() > height()) box.moveBottom(at.y() - 24);
-    const QImage part =
-        screen_.pixels.copy(QRect(device - screen_.device.topLeft() - QPoint(kReach, kReach),
-                                  QSize(2 * kReach + 1, 2 * kReach + 1)));
+    return box;
+}
+
+QRectF ScreenOverlay::LabelBox(const QFontMetrics& metrics, const QString& text,
+                               const QRectF& box) const {
+    QRectF label = QRectF(metrics.boundingRect(text)).adjusted(-4, -2, 4, 2);
+    label.moveBottomLeft(box.topLeft() - QPointF(0, 2));
+    if (label.top() < 0) label.moveTopLeft(box.bottomLeft() + QPointF(0, 2));
+    return label;
+}
+
+// The size chosen so far, in device pixels, or where the corner would go.
+QString ScreenOverlay::LabelText(QPoint device) const {
+    const QRect selection = capture_.Selection();
+    return selection.isEmpty()
+               ? QStringLiteral("%1, %2").arg(device.x()).arg(device.y())
+               : QStringLiteral("%1 × %2").arg(selection.width()).arg(selection.height());
+}
+
+void ScreenOverlay::DrawMagnifier(QPainter& painter, QPoint device) {
+    const QRectF box = MagnifierBox(device);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(box, part);
+    painter.drawImage(box, Near(device));
     painter.setPen(QPen(kEdge, 1));
     painter.drawRect(box);
     painter.drawRect(
         QRectF(box.topLeft() + QPointF(kReach * kZoom, kReach * kZoom), QSizeF(kZoom, kZoom)));
-    // The size chosen so far, in device pixels, or where the corner would go.
-    const QRect selection = capture_.Selection();
-    const QString text =
-        selection.isEmpty()
-            ? QStringLiteral("%1, %2").arg(device.x()).arg(device.y())
-            : QStringLiteral("%1 × %2").arg(selection.width()).arg(selection.height());
-    QRectF label = painter.fontMetrics().boundingRect(text).adjusted(-4, -2, 4, 2);
-    label.moveBottomLeft(box.topLeft() - QPointF(0, 2));
-    if (label.top() < 0) label.moveTopLeft(box.bottomLeft() + QPointF(0, 2));
-    painter.fillRect(label, QColor(0, 0, 0, 192));
+    const QString text = LabelText(device);
+    const QRectF label = LabelBox(fontMetrics(), text, box);
+    painter.fillRect(label, kLabel);
     painter.setPen(Qt::white);
     painter.drawText(label, Qt::AlignCenter, text);
+}
+
+const QImage& ScreenOverlay::Near(QPoint device) {
+    if (near_.isNull() || nearAt_ != device) {
+        near_ = screen_.Pixels(QRect(device - screen_.device.topLeft() - QPoint(kReach, kReach),
+                                     QSize(2 * kReach + 1, 2 * kReach + 1)));
+        nearAt_ = device;
+    }
+    return near_;
 }
 
 void ScreenOverlay::mousePressEvent(QMouseEvent* event) {
@@ -204,7 +268,10 @@ void Capture::Start() {
 
 void Capture::ShowFrozen(const platform::FrozenDesktop& desktop) {
     desktop_ = desktop;
-    for (const platform::FrozenScreen& screen : desktop_.screens) {
+    for (platform::FrozenScreen& screen : desktop_.screens) {
+        // The desktop portal's picture goes to the X server once, to be shown from there.
+        if (!screen.server) screen.server = platform::ServerPicture::FromImage(screen.pixels);
+        if (screen.server) screen.pixels = {};
         overlays_.push_back(std::make_unique<ScreenOverlay>(*this, screen));
     }
     pointer_ = QCursor::pos();

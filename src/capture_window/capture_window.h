@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QFontMetrics>
 #include <QImage>
+#include <QList>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QRectF>
+#include <QRegion>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -30,7 +33,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    // Drawn on screen where X11 allows: Qt asks for a paint engine only then.
+    // Drawn by the X server where the frozen picture is kept there: Qt asks for a paint engine
+    // only then.
     QPaintEngine* paintEngine() const override { return nullptr; }
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -42,14 +46,30 @@ private:
     // left while the button is held.
     QPoint DevicePoint(QPointF local) const;
     QRectF Local(const QRect& device) const;
-    void Draw(QPainter& painter);
+    // The device pixels of this monitor that a rectangle of this window's logical pixels covers.
+    QRect Device(const QRect& logical) const;
+    // The frozen picture of the parts of `region` (logical pixels), dimmed outside the selection,
+    // copied by the X server.
+    void ShowFrozenOnServer(const QRegion& region);
+    // What lies over the frozen picture: the selection's edges, the magnifier and its label.
+    // Each covers the rectangles Marks() gives, in this monitor's device pixels.
+    void DrawMarks(QPainter& painter);
+    QList<QRect> Marks() const;
+    // The magnifier's box and its label beside the pointer, in logical pixels of this window.
+    QRectF MagnifierBox(QPoint device) const;
+    QRectF LabelBox(const QFontMetrics& metrics, const QString& text, const QRectF& box) const;
+    QString LabelText(QPoint device) const;
     void DrawMagnifier(QPainter& painter, QPoint device);
+    // The frozen pixels the magnifier shows around `device`, fetched once for each place.
+    const QImage& Near(QPoint device);
 
     Capture& capture_;
     platform::FrozenScreen screen_;
-    QImage shown_;  // the frozen pixels, drawn one to one onto the device pixels
+    QImage shown_;  // the frozen pixels at their scale, when the X server does not keep them
     bool grabbed_ = false;
-    std::optional<int> screenDepth_;  // set while drawn straight onto the screen
+    std::optional<int> serverDepth_;  // set while the X server shows the frozen picture
+    QImage near_;
+    QPoint nearAt_;
 };
 
 // One capture, from the frozen desktop to the rectangle chosen: the screen source is asked for

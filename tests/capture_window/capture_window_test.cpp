@@ -23,8 +23,9 @@ class FrozenSource : public platform::ScreenSource {
 public:
     void Freeze() override {
         const QImage whole = Whole();
-        emit frozen(FrozenDesktop{{{QRect(0, 0, 100, 80), 1, whole.copy(0, 0, 100, 80)},
-                                   {QRect(100, 0, 200, 160), 2, whole.copy(100, 0, 200, 160)}}});
+        emit frozen(
+            FrozenDesktop{{{QRect(0, 0, 100, 80), 1, whole.copy(0, 0, 100, 80), {}},
+                           {QRect(100, 0, 200, 160), 2, whole.copy(100, 0, 200, 160), {}}}});
     }
 };
 

@@ -3,6 +3,7 @@
 // and it comes back after a restart; Esc leaves nothing. Without and with xcompmgr, at a scale
 // of 2, and with the pixels of a stand-in desktop portal on a private session bus.
 #include <QDir>
+#include <QPainter>
 #include <QStandardPaths>
 #include <algorithm>
 #include <tuple>
@@ -176,8 +177,15 @@ TEST_F(CaptureTest, ADragAcrossTwoMonitorsIsOnePin) {
     ASSERT_NO_FATAL_FAILURE(StartOnPattern());
     const QRect across(half - 120, 300, 240, 170);
     const QImage expected = session->SettledScreenshot(across).copy(across);
+    // Each overlay shows its own monitor's part of the frozen screen, dimmed; the magnifier
+    // stays by the pointer, in the corner.
+    session->Run(QStringLiteral("xdotool"), {"mousemove", "5", "5"});
+    const QRect band(0, 300, screen.width(), 600);
+    QImage dimmed = session->SettledScreenshot(band).convertToFormat(QImage::Format_RGB32);
+    QPainter(&dimmed).fillRect(dimmed.rect(), QColor(0, 0, 0, 96));
     ASSERT_TRUE(RunCapture());
     ASSERT_TRUE(XSession::WaitUntil([&] { return OverlaysShown() == 2; }, 10000));
+    EXPECT_EQ(DifferingPixels(session->SettledScreenshot(band), dimmed, band, 2), 0);
     ASSERT_TRUE(session->Key(QStringLiteral("Escape")));
     ASSERT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
     ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(across, expected));

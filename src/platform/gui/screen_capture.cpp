@@ -9,6 +9,7 @@
 
 #include "platform/gui/portal_screenshot.h"
 #include "platform/gui/x11_atoms.h"
+#include "platform/gui/x11_window.h"
 
 namespace platform {
 
@@ -22,7 +23,7 @@ QList<FrozenScreen> Monitors() {
         const qreal scale = screen->devicePixelRatio();
         const QRect logical = screen->geometry();
         monitors.append(
-            {QRect(logical.topLeft(), (QSizeF(logical.size()) * scale).toSize()), scale, {}});
+            {QRect(logical.topLeft(), (QSizeF(logical.size()) * scale).toSize()), scale, {}, {}});
     }
     return monitors;
 }
@@ -35,29 +36,6 @@ QRect Union(const QList<FrozenScreen>& screens) {
 
 // --- X11 -------------------------------------------------------------------------------------
 
-// The pixels of `rect` of the root window in one request; null when the server's format is not
-// 32 bits a pixel in the host's byte order.
-QImage GrabRoot(xcb_connection_t* connection, const QRect& rect) {
-    const xcb_window_t root = x11::RootWindow(connection);
-    xcb_get_image_reply_t* reply = xcb_get_image_reply(
-        connection,
-        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root, int16_t(rect.x()),
-                      int16_t(rect.y()), uint16_t(rect.width()), uint16_t(rect.height()), ~0U),
-        nullptr);
-    if (!reply) return {};
-    const int length = xcb_get_image_data_length(reply);
-    if ((reply->depth != 24 && reply->depth != 32) ||
-        qint64(length) != qint64(rect.width()) * rect.height() * 4) {
-        std::free(reply);
-        return {};
-    }
-    // The reply's own bytes, without a copy: Qt draws and encodes a 32-bit RGB picture as
-    // opaque whatever its unused byte holds.
-    return QImage(
-        xcb_get_image_data(reply), rect.width(), rect.height(), rect.width() * 4,
-        QImage::Format_RGB32, [](void* data) { std::free(data); }, reply);
-}
-
 bool CompositorRunning(xcb_connection_t* connection) {
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(x11::ScreenNumber());
     const xcb_atom_t atom = x11::Atom(connection, name.constData());
@@ -69,16 +47,29 @@ bool CompositorRunning(xcb_connection_t* connection) {
     return owned;
 }
 
-// Whether every pixel is black: a compositing manager's screen that the root window does not
-// show.
+bool Black(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const quint32*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((row[x] & 0xffffffU) != 0) return false;
+        }
+    }
+    return true;
+}
+
+// Whether the grab is all black: a compositing manager's screen that the root window does not
+// show. A frame kept in the X server is judged by rows spread over it, fetched for this alone.
 bool AllBlack(const FrozenDesktop& desktop) {
+    constexpr int kSampledRows = 16;
     for (const FrozenScreen& screen : desktop.screens) {
-        const QImage& image = screen.pixels;
-        for (int y = 0; y < image.height(); ++y) {
-            const auto* row = reinterpret_cast<const quint32*>(image.constScanLine(y));
-            for (int x = 0; x < image.width(); ++x) {
-                if ((row[x] & 0xffffffU) != 0) return false;
-            }
+        if (!screen.server) {
+            if (!Black(screen.pixels)) return false;
+            continue;
+        }
+        const QSize size = screen.device.size();
+        for (int i = 0; i < kSampledRows; ++i) {
+            const QRect row(0, size.height() * i / kSampledRows, size.width(), 1);
+            if (!Black(screen.Pixels(row))) return false;
         }
     }
     return true;
@@ -94,8 +85,12 @@ public:
         }
         FrozenDesktop desktop{Monitors()};
         for (FrozenScreen& screen : desktop.screens) {
-            screen.pixels = GrabRoot(connection, screen.device);
-            if (screen.pixels.isNull()) {
+            screen.server = ServerPicture::FromRoot(screen.device);
+            // Where the server keeps no copy, the pixels come here.
+            if (!screen.server) {
+                screen.pixels = GetRgb32Pixels(x11::RootWindow(connection), screen.device);
+            }
+            if (!screen.server && screen.pixels.isNull()) {
                 emit failed(QStringLiteral("the X server gave no picture of the screen"));
                 return;
             }
@@ -127,7 +122,18 @@ private:
 
 ScreenSource::~ScreenSource() = default;
 
+QImage FrozenScreen::Pixels(const QRect& part) const {
+    if (!pixels.isNull() || !server) return pixels.copy(part);
+    return server->Read(part);
+}
+
 QImage FrozenDesktop::Copy(const QRect& device) const {
+    // Within one monitor, as a capture mostly is: its pixels as they come.
+    for (const FrozenScreen& screen : screens) {
+        if (screen.device.contains(device)) {
+            return screen.Pixels(device.translated(-screen.device.topLeft()));
+        }
+    }
     QImage copy(device.size(), QImage::Format_RGB32);
     copy.fill(Qt::black);
     QPainter painter(&copy);
@@ -135,8 +141,8 @@ QImage FrozenDesktop::Copy(const QRect& device) const {
     for (const FrozenScreen& screen : screens) {
         const QRect part = screen.device & device;
         if (part.isEmpty()) continue;
-        painter.drawImage(part.topLeft() - device.topLeft(), screen.pixels,
-                          part.translated(-screen.device.topLeft()));
+        painter.drawImage(part.topLeft() - device.topLeft(),
+                          screen.Pixels(part.translated(-screen.device.topLeft())));
     }
     return copy;
 }

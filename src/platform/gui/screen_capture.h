@@ -7,6 +7,8 @@
 #include <QString>
 #include <memory>
 
+#include "platform/gui/server_picture.h"
+
 // Where the pixels of a screen capture come from: the X server's root window, or the desktop
 // portal's Screenshot under a Wayland session, where an X11 grab shows other programs' windows
 // black. Either gives the whole desktop frozen at one moment, for the program's own overlay; the
@@ -14,11 +16,16 @@
 namespace platform {
 
 // One monitor, frozen: its rectangle in the X screen's device pixels, the scale Qt shows it at
-// (device pixels per logical pixel), and its pixels, exactly `device`'s size.
+// (device pixels per logical pixel), and its pixels, exactly `device`'s size: here, or kept in
+// the X server, where a window shows them without their crossing the connection.
 struct FrozenScreen {
     QRect device;
     qreal scale = 1;
     QImage pixels;
+    std::shared_ptr<const ServerPicture> server;
+
+    // The pixels of `part`, in the monitor's own device pixels, from whichever holds them.
+    QImage Pixels(const QRect& part) const;
 };
 
 struct FrozenDesktop {
@@ -52,8 +59,9 @@ signals:
 // Whether the program runs in a Wayland session (through XWayland).
 bool InWaylandSession();
 
-// The root window's pixels, one request per monitor. Under a compositing manager, a grab that
-// comes back a single colour is not what the user sees: the portal is asked instead.
+// The root window's pixels, copied in the X server, one request per monitor. Under a compositing
+// manager, a grab that comes back all black is not what the user sees: the portal is asked
+// instead.
 std::unique_ptr<ScreenSource> MakeX11ScreenSource();
 // org.freedesktop.portal.Screenshot on the session bus: first without asking the user, and when
 // that is refused, with the desktop's own picker.

@@ -32,10 +32,15 @@ int ScreenNumber() {
     return screen;
 }
 
-uint32_t RootWindow(xcb_connection_t* connection) {
+const xcb_screen_t* Screen(xcb_connection_t* connection) {
     auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
     for (int i = ScreenNumber(); i > 0 && screens.rem > 1; --i) xcb_screen_next(&screens);
-    return screens.rem ? screens.data->root : uint32_t(XCB_WINDOW_NONE);
+    return screens.rem ? screens.data : nullptr;
+}
+
+uint32_t RootWindow(xcb_connection_t* connection) {
+    const xcb_screen_t* screen = Screen(connection);
+    return screen ? screen->root : uint32_t(XCB_WINDOW_NONE);
 }
 
 std::vector<uint32_t> Property32(xcb_connection_t* connection, uint32_t window, uint32_t property,

@@ -5,6 +5,7 @@
 
 // xcb names its connection type after the struct; declaring the struct is enough to pass it.
 struct xcb_connection_t;
+struct xcb_screen_t;
 
 // Small helpers for talking to the X server beside Qt, on Qt's own connection.
 namespace platform::x11 {
@@ -15,8 +16,10 @@ xcb_connection_t* Connection();
 // The atom of `name`, interned if need be; 0 (None) when the server does not answer.
 uint32_t Atom(xcb_connection_t* connection, const char* name);
 
-// The number of the X screen the program's windows go to (the one $DISPLAY names), and its root.
+// The number of the X screen the program's windows go to (the one $DISPLAY names), the screen
+// (null when the server lists none), and its root.
 int ScreenNumber();
+const xcb_screen_t* Screen(xcb_connection_t* connection);
 uint32_t RootWindow(xcb_connection_t* connection);
 
 // The 32-bit items of a window property of the given type; empty when unset.

@@ -270,17 +270,11 @@ bool ZPixmapsAre32Bit(xcb_connection_t* connection, uint8_t depth) {
 
 }  // namespace
 
-std::optional<int> Rgb32PixelDepth(const QWidget* window) {
+std::optional<int> Rgb32VisualDepth(uint32_t visualId) {
     xcb_connection_t* connection = Connection();
-    if (!connection || !window->internalWinId()) return std::nullopt;
-    std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
-        xcb_get_window_attributes_reply(
-            connection,
-            xcb_get_window_attributes(connection, xcb_window_t(window->internalWinId())), nullptr),
-        &std::free);
-    if (!attributes) return std::nullopt;
+    if (!connection) return std::nullopt;
     uint8_t depth = 0;
-    const xcb_visualtype_t* visual = FindVisual(connection, attributes->visual, &depth);
+    const xcb_visualtype_t* visual = FindVisual(connection, visualId, &depth);
     const bool takes = visual && (depth == 24 || depth == 32) &&
                        (visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR ||
                         visual->_class == XCB_VISUAL_CLASS_DIRECT_COLOR) &&
@@ -290,9 +284,25 @@ std::optional<int> Rgb32PixelDepth(const QWidget* window) {
     return depth;
 }
 
-void PutRgb32Pixels(const QWidget* window, int depth, const QImage& pixels, QPoint at) {
+std::optional<int> Rgb32PixelDepth(const QWidget* window) {
     xcb_connection_t* connection = Connection();
-    const auto id = xcb_window_t(window->internalWinId());
+    if (!connection || !window->internalWinId()) return std::nullopt;
+    std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+        xcb_get_window_attributes_reply(
+            connection,
+            xcb_get_window_attributes(connection, xcb_window_t(window->internalWinId())), nullptr),
+        &std::free);
+    if (!attributes) return std::nullopt;
+    return Rgb32VisualDepth(attributes->visual);
+}
+
+void PutRgb32Pixels(const QWidget* window, int depth, const QImage& pixels, QPoint at) {
+    PutRgb32Pixels(uint32_t(window->internalWinId()), depth, pixels, at);
+}
+
+void PutRgb32Pixels(uint32_t drawable, int depth, const QImage& pixels, QPoint at) {
+    xcb_connection_t* connection = Connection();
+    const auto id = xcb_drawable_t(drawable);
     if (!connection || !id || pixels.isNull() || pixels.format() != QImage::Format_RGB32) return;
     // The server's default graphics context: no clipping, every plane written.
     const xcb_gcontext_t context = xcb_generate_id(connection);
@@ -315,6 +325,29 @@ void PutRgb32Pixels(const QWidget* window, int depth, const QImage& pixels, QPoi
     }
     xcb_free_gc(connection, context);
     xcb_flush(connection);
+}
+
+QImage GetRgb32Pixels(uint32_t drawable, const QRect& rect) {
+    xcb_connection_t* connection = Connection();
+    if (!connection || rect.isEmpty()) return {};
+    xcb_get_image_reply_t* reply = xcb_get_image_reply(
+        connection,
+        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, xcb_drawable_t(drawable),
+                      int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()),
+                      uint16_t(rect.height()), ~0U),
+        nullptr);
+    if (!reply) return {};
+    const int length = xcb_get_image_data_length(reply);
+    if ((reply->depth != 24 && reply->depth != 32) ||
+        qint64(length) != qint64(rect.width()) * rect.height() * 4) {
+        std::free(reply);
+        return {};
+    }
+    // The reply's own bytes, without a copy: Qt draws and encodes a 32-bit RGB picture as
+    // opaque whatever its unused byte holds.
+    return QImage(
+        xcb_get_image_data(reply), rect.width(), rect.height(), rect.width() * 4,
+        QImage::Format_RGB32, [](void* data) { std::free(data); }, reply);
 }
 
 }  // namespace platform

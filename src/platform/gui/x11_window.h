@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <cstdint>
 #include <optional>
 
 class QImage;
@@ -61,9 +62,16 @@ void WatchStateAndGeometry(void (*changed)(QWidget* window, const WindowReport& 
 // and blue where Qt keeps them, 32 bits per pixel, in this machine's byte order. Nullopt
 // otherwise, off X11, and before the native window exists.
 std::optional<int> Rgb32PixelDepth(const QWidget* window);
+// The same for the X visual `visualId`, the root window's for instance.
+std::optional<int> Rgb32VisualDepth(uint32_t visualId);
 // Puts `pixels` (Format_RGB32) into the window's native X window of that `depth`, with their
 // top-left corner at `at`, in device pixels. The X server draws them at once; nothing is kept
 // on this side.
 void PutRgb32Pixels(const QWidget* window, int depth, const QImage& pixels, QPoint at);
+// The same into any X window or pixmap of that depth.
+void PutRgb32Pixels(uint32_t drawable, int depth, const QImage& pixels, QPoint at);
+// The pixels of `rect` of an X window or pixmap, in one request, as QImage::Format_RGB32; null
+// when the server's pixels are not laid out that way, or it does not answer.
+QImage GetRgb32Pixels(uint32_t drawable, const QRect& rect);
 
 }  // namespace platform
