@@ -328,7 +328,12 @@ void Capture::Release(QPoint device) {
     const QPointF origin = pressedOn_->device.topLeft();
     const QPointF topLeft =
         origin + QPointF(chosen.topLeft() - pressedOn_->device.topLeft()) / scale;
-    emit captured(desktop_.Copy(chosen), QRectF(topLeft, QSizeF(chosen.size()) / scale));
+    const QImage pixels = desktop_.Copy(chosen);
+    if (pixels.isNull()) {
+        emit failed(QStringLiteral("the X server gave no picture of the screen"));
+        return;
+    }
+    emit captured(pixels, QRectF(topLeft, QSizeF(chosen.size()) / scale));
 }
 
 void Capture::Cancel() {

@@ -141,8 +141,9 @@ QImage FrozenDesktop::Copy(const QRect& device) const {
     for (const FrozenScreen& screen : screens) {
         const QRect part = screen.device & device;
         if (part.isEmpty()) continue;
-        painter.drawImage(part.topLeft() - device.topLeft(),
-                          screen.Pixels(part.translated(-screen.device.topLeft())));
+        const QImage pixels = screen.Pixels(part.translated(-screen.device.topLeft()));
+        if (pixels.isNull()) return {};
+        painter.drawImage(part.topLeft() - device.topLeft(), pixels);
     }
     return copy;
 }

@@ -32,7 +32,7 @@ struct FrozenDesktop {
     QList<FrozenScreen> screens;
 
     // The pixels of `device` (device pixels of the X screen), taken from every monitor it
-    // covers; what lies on none stays black.
+    // covers; what lies on none stays black. Null when the X server does not give them back.
     QImage Copy(const QRect& device) const;
     // The monitors as Qt lists them, each cut from one picture of the whole desktop whose
     // top-left is the leftmost and topmost monitor's, scaled to the monitors' device pixels when
