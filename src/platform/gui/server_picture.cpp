@@ -67,15 +67,18 @@ ServerPicture::~ServerPicture() {
     xcb_flush(connection);
 }
 
-bool ServerPicture::Create() {
+std::shared_ptr<ServerPicture> ServerPicture::Create(QSize size) {
     xcb_connection_t* connection = Connection();
+    const int depth = connection ? RootDepth(connection) : 0;
+    if (!depth || size.isEmpty()) return nullptr;
+    std::shared_ptr<ServerPicture> picture(new ServerPicture(size, depth));
     const xcb_window_t root = x11::RootWindow(connection);
     // Both asked for before the first answer is awaited: one round trip.
     const auto ask = [&] {
         const xcb_pixmap_t id = xcb_generate_id(connection);
         return std::pair(
-            id, xcb_create_pixmap_checked(connection, uint8_t(depth_), id, root,
-                                          uint16_t(size_.width()), uint16_t(size_.height())));
+            id, xcb_create_pixmap_checked(connection, uint8_t(depth), id, root,
+                                          uint16_t(size.width()), uint16_t(size.height())));
     };
     const auto take = [&](std::pair<xcb_pixmap_t, xcb_void_cookie_t> asked, uint32_t* pixmap) {
         xcb_generic_error_t* error = xcb_request_check(connection, asked.second);
@@ -84,15 +87,15 @@ bool ServerPicture::Create() {
         return !error;
     };
     const auto pixels = ask(), dimmed = ask();
-    const bool made = take(pixels, &pixels_);
-    if (!take(dimmed, &dimmed_) || !made) return false;
+    const bool made = take(pixels, &picture->pixels_);
+    if (!take(dimmed, &picture->dimmed_) || !made) return nullptr;
     // Copies from the root window take its children's pixels, as the user sees them; no
     // exposure events come back.
-    context_ = xcb_generate_id(connection);
+    picture->context_ = xcb_generate_id(connection);
     const uint32_t values[] = {XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS, 0};
-    xcb_create_gc(connection, context_, pixels_, XCB_GC_SUBWINDOW_MODE | XCB_GC_GRAPHICS_EXPOSURES,
-                  values);
-    return true;
+    xcb_create_gc(connection, picture->context_, picture->pixels_,
+                  XCB_GC_SUBWINDOW_MODE | XCB_GC_GRAPHICS_EXPOSURES, values);
+    return picture;
 }
 
 void ServerPicture::MakeDimmed() const {
@@ -113,11 +116,9 @@ void ServerPicture::MakeDimmed() const {
 }
 
 std::shared_ptr<const ServerPicture> ServerPicture::FromRoot(const QRect& device) {
+    const std::shared_ptr<ServerPicture> picture = Create(device.size());
+    if (!picture) return nullptr;
     xcb_connection_t* connection = Connection();
-    const int depth = connection ? RootDepth(connection) : 0;
-    if (!depth || device.isEmpty()) return nullptr;
-    std::shared_ptr<ServerPicture> picture(new ServerPicture(device.size(), depth));
-    if (!picture->Create()) return nullptr;
     xcb_copy_area(connection, x11::RootWindow(connection), picture->pixels_, picture->context_,
                   int16_t(device.x()), int16_t(device.y()), 0, 0, uint16_t(device.width()),
                   uint16_t(device.height()));
@@ -126,12 +127,10 @@ std::shared_ptr<const ServerPicture> ServerPicture::FromRoot(const QRect& device
 }
 
 std::shared_ptr<const ServerPicture> ServerPicture::FromImage(const QImage& pixels) {
-    xcb_connection_t* connection = Connection();
-    const int depth = connection ? RootDepth(connection) : 0;
-    if (!depth || pixels.isNull()) return nullptr;
-    std::shared_ptr<ServerPicture> picture(new ServerPicture(pixels.size(), depth));
-    if (!picture->Create()) return nullptr;
-    PutRgb32Pixels(picture->pixels_, depth, pixels.convertToFormat(QImage::Format_RGB32), {});
+    const std::shared_ptr<ServerPicture> picture = Create(pixels.size());
+    if (!picture) return nullptr;
+    PutRgb32Pixels(picture->pixels_, picture->depth_, pixels.convertToFormat(QImage::Format_RGB32),
+                   {});
     picture->MakeDimmed();
     return picture;
 }

@@ -39,8 +39,9 @@ public:
 
 private:
     ServerPicture(QSize size, int depth);
-    // Makes the pixmaps; false when the server refuses them.
-    bool Create();
+    // An empty picture of `size` at the root window's depth, its pixmaps made; null off X11,
+    // for another root visual, or when the server refuses the pixmaps.
+    static std::shared_ptr<ServerPicture> Create(QSize size);
     // Copies the picture into its dimmed twin and darkens that.
     void MakeDimmed() const;
 
