@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <cmath>
+#include <numeric>
 
 #include "platform/gui/x11_window.h"
 
@@ -23,18 +24,31 @@ const QColor kDim(0, 0, 0, 96);
 const QColor kEdge(0, 160, 255);
 const QColor kLabel(32, 32, 32);
 
+// The fewest device pixels of a monitor at `scale` that are a whole number of logical pixels:
+// 2 at a scale of 2, 3 at 1.5, 5 at 1.25. A scale with no such step within reach is rounded.
+int WholePixelStep(qreal scale) {
+    constexpr int kFarthest = 16;
+    for (int step = 1; step <= kFarthest; ++step) {
+        const qreal logical = step / scale;
+        if (std::abs(logical - std::round(logical)) < 1e-3) return step;
+    }
+    return std::max(1, qRound(scale));
+}
+
 }  // namespace
 
 QRect SnappedSelection(QPoint from, QPoint to, QPoint origin, qreal scale) {
-    const int step = std::max(1, qRound(scale));
-    const auto snap = [step](int value, int base) {
+    const int place = WholePixelStep(scale);
+    // Qt asks the window manager to size a window in steps of the scale rounded (a logical pixel
+    // in device pixels), and most window managers do: the pin's size keeps to those steps too.
+    const int size = std::lcm(place, std::max(1, qRound(scale)));
+    const auto snap = [](int value, int base, int step) {
         return base + int(std::lround(double(value - base) / step)) * step;
     };
-    const int left = snap(std::min(from.x(), to.x()), origin.x());
-    const int top = snap(std::min(from.y(), to.y()), origin.y());
-    const int right = snap(std::max(from.x(), to.x()), origin.x());
-    const int bottom = snap(std::max(from.y(), to.y()), origin.y());
-    return {left, top, right - left, bottom - top};
+    const QPoint anchor(snap(from.x(), origin.x(), place), snap(from.y(), origin.y(), place));
+    const QPoint other(snap(to.x(), anchor.x(), size), snap(to.y(), anchor.y(), size));
+    return QRect(QPoint(std::min(anchor.x(), other.x()), std::min(anchor.y(), other.y())),
+                 QSize(std::abs(other.x() - anchor.x()), std::abs(other.y() - anchor.y())));
 }
 
 ScreenOverlay::ScreenOverlay(Capture& capture, const platform::FrozenScreen& screen)
@@ -56,8 +70,11 @@ ScreenOverlay::ScreenOverlay(Capture& capture, const platform::FrozenScreen& scr
 }
 
 QPoint ScreenOverlay::DevicePoint(QPointF local) const {
-    return screen_.device.topLeft() + QPoint(int(std::floor(local.x() * screen_.scale)),
-                                             int(std::floor(local.y() * screen_.scale)));
+    // Qt divided the pointer's device pixel by the scale; at a scale such as 1.75 multiplying
+    // back can fall a hair short of it.
+    constexpr qreal kHair = 1e-6;
+    return screen_.device.topLeft() + QPoint(int(std::floor(local.x() * screen_.scale + kHair)),
+                                             int(std::floor(local.y() * screen_.scale + kHair)));
 }
 
 QRectF ScreenOverlay::Local(const QRect& device) const {

@@ -116,8 +116,9 @@ private:
     bool ended_ = false;
 };
 
-// The rectangle between two corners of device pixels, snapped so that it starts and ends on
-// whole logical pixels of a monitor at `origin` with `scale`: a pin shows it without resampling.
+// The rectangle between two corners of device pixels of a monitor at `origin` with `scale`,
+// snapped so that a pin shows it on exactly those pixels, without resampling: the corner pressed
+// to whole logical pixels, the size to steps the window manager can give a window.
 QRect SnappedSelection(QPoint from, QPoint to, QPoint origin, qreal scale);
 
 }  // namespace capture_window

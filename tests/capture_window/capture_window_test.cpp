@@ -91,4 +91,25 @@ TEST(Capture, ADragGivesTheDevicePixelsBetweenItsCorners) {
     }
 }
 
+// At any scale the rectangle is one a pin can cover exactly: it starts on whole logical pixels,
+// and its size is whole logical pixels in the steps Qt lets a window manager size a window by.
+TEST(Capture, ADragSnapsToPixelsAPinCanCover) {
+    const struct {
+        qreal scale;
+        QPoint origin, from, to;
+        QRect device;
+    } cases[] = {
+        {1, {0, 0}, {10, 10}, {61, 41}, {10, 10, 51, 31}},
+        {2, {100, 0}, {104, 6}, {131, 21}, {104, 6, 28, 16}},
+        {1.5, {0, 0}, {101, 61}, {342, 192}, {102, 60, 240, 132}},
+        {1.5, {0, 0}, {342, 192}, {101, 61}, {102, 60, 240, 132}},
+        {1.25, {1000, 0}, {1003, 7}, {1052, 33}, {1005, 5, 45, 30}},
+        {1.75, {0, 0}, {0, 0}, {30, 15}, {0, 0, 28, 14}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(capture_window::SnappedSelection(c.from, c.to, c.origin, c.scale), c.device)
+            << c.scale << " from " << c.from.x() << "," << c.from.y();
+    }
+}
+
 }  // namespace
