@@ -24,6 +24,12 @@ const QColor kDim(0, 0, 0, 96);
 const QColor kEdge(0, 160, 255);
 const QColor kLabel(32, 32, 32);
 
+// The steps, in device pixels, in which a window manager sizes a window at `scale`: Qt asks it to
+// size every window in steps of one logical pixel, the scale rounded, and most window managers do.
+int WindowSizeStep(qreal scale) {
+    return std::max(1, qRound(scale));
+}
+
 // The fewest device pixels of a monitor at `scale` that are a whole number of logical pixels:
 // 2 at a scale of 2, 3 at 1.5, 5 at 1.25. A scale with no such step within reach is rounded.
 int WholePixelStep(qreal scale) {
@@ -32,16 +38,14 @@ int WholePixelStep(qreal scale) {
         const qreal logical = step / scale;
         if (std::abs(logical - std::round(logical)) < 1e-3) return step;
     }
-    return std::max(1, qRound(scale));
+    return WindowSizeStep(scale);
 }
 
 }  // namespace
 
 QRect SnappedSelection(QPoint from, QPoint to, QPoint origin, qreal scale) {
     const int place = WholePixelStep(scale);
-    // Qt asks the window manager to size a window in steps of the scale rounded (a logical pixel
-    // in device pixels), and most window managers do: the pin's size keeps to those steps too.
-    const int size = std::lcm(place, std::max(1, qRound(scale)));
+    const int size = std::lcm(place, WindowSizeStep(scale));
     const auto snap = [](int value, int base, int step) {
         return base + int(std::lround(double(value - base) / step)) * step;
     };
