@@ -41,7 +41,8 @@ TEST(PinControls, OffX11TheWindowStatesAreLeftAlone) {
 }
 
 TEST(PinControls, ShowsAFileThroughTheFileManagerOnTheBusElseOpensItsFolder) {
-    // A private session bus, and an xdg-open that writes down what it was given.
+    // A private session bus, and an xdg-open that writes down what it was given, the file appearing
+    // whole.
     QTemporaryDir dir;
     const QString config = dir.filePath(QStringLiteral("bus.conf"));
     test_support::WriteBytes(
@@ -55,8 +56,9 @@ TEST(PinControls, ShowsAFileThroughTheFileManagerOnTheBusElseOpensItsFolder) {
     if (!bus.waitForReadyRead(5000)) GTEST_SKIP() << "dbus-daemon did not start";
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
     const QString opened = dir.filePath(QStringLiteral("xdg-open.args"));
-    test_support::WriteBytes(dir.filePath(QStringLiteral("xdg-open")),
-                             "#!/bin/sh\necho \"$@\" > \"$0.args\"\n");
+    test_support::WriteBytes(
+        dir.filePath(QStringLiteral("xdg-open")),
+        "#!/bin/sh\necho \"$@\" > \"$0.part\" && mv \"$0.part\" \"$0.args\"\n");
     QFile::setPermissions(dir.filePath(QStringLiteral("xdg-open")),
                           QFile::ExeOwner | QFile::ReadOwner);
     qputenv("PATH", QFile::encodeName(dir.path()) + ':' + qgetenv("PATH"));
