@@ -166,7 +166,7 @@ void Restore(const Desktop& desktop, const RestoreCase& restore, bench::ChildTim
     if (const auto error = bench::EnterWithDataFile(restore.folder, restore.dataFile)) {
         return times.Fail(*error);
     }
-    QFile settings(store::kPinSettingsFileName);
+    QFile settings(store::DataFolder(QStringLiteral("zuzerid.dat")).PinSettingsFile());
     if (restore.chosenSettings) {
         const QByteArray bytes = ChosenSettings(restore.dataFile);
         if (!settings.open(QIODevice::WriteOnly) || settings.write(bytes) != bytes.size()) {

@@ -6,6 +6,7 @@
 #include "app/launch.h"
 #include "app/program.h"
 #include "language/language.h"
+#include "platform/core/quit_signals.h"
 #include "platform/gui/thumbnail_cache.h"
 #include "platform/gui/x11_display.h"
 
@@ -30,5 +31,9 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     app::Program program(launch.DataFile(), platform::ThumbnailCache::DesktopRoot());
     app::Desktop desktop(program, launch);
+    // A logout's SIGTERM, or Ctrl+C, ends the program as its own "終了" does.
+    platform::QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &platform::QuitSignals::received, &application,
+                     [&program] { program.Quit(); });
     return QApplication::exec();
 }

@@ -24,6 +24,7 @@
 #include "platform/gui/pasted_picture.h"
 #include "platform/gui/screen_capture.h"
 #include "platform/gui/thumbnail_cache.h"
+#include "store/data_folder.h"
 #include "text_recognition/tesseract_engine.h"
 #include "text_recognition/text_recognizer.h"
 
@@ -35,10 +36,9 @@ Program::Program(const QString& dataFile, const QString& thumbnailFolder)
                       : std::make_unique<platform::ThumbnailCache>(thumbnailFolder)),
       textRecognizer_(
           std::make_unique<text_recognition::TextRecognizer>(text_recognition::RecognizerSettings{
-              QFileInfo(dataFile).absolutePath() + QStringLiteral("/text"),
-              text_recognition::DefaultDataPath()})),
+              store::DataFolder(dataFile).TextFolder(), text_recognition::DefaultDataPath()})),
       board_(std::make_unique<pin_board::PinBoard>(dataFile, thumbnails_.get())),
-      saveFailureNotice_(std::make_unique<SaveFailureNotice>()),
+      saveFailureNotice_(std::make_unique<SaveFailureNotice>(dataFile)),
       help_(std::make_unique<help::Help>()),
       opener_(std::make_unique<PictureOpener>(
           [this]() -> display_window::DisplayWindow& { return DisplayWindow(); },
@@ -189,7 +189,7 @@ void Program::PasteFromWindow() {
 
 std::optional<QString> Program::TakePicture(const QMimeData* data, bool later) {
     const platform::Pasted pasted =
-        platform::TakePicture(data, platform::PastedFolderFor(board_->DataFile()));
+        platform::TakePicture(data, board_->List().Folder().PastedFolder());
     if (!pasted) return pasted.failure->reason;
     if (!later) return OpenPicture(pasted.file);
     QTimer::singleShot(0, board_.get(), [this, file = pasted.file] {
@@ -223,7 +223,7 @@ std::optional<QString> Program::PinCaptured(const QImage& pixels, const QRectF& 
     const std::optional<QByteArray> png = platform::EncodePng(pixels);
     if (!png) return QStringLiteral("the captured picture cannot be encoded as PNG");
     const platform::Pasted written =
-        platform::WriteNewPng(*png, platform::CapturedFolderFor(board_->DataFile()));
+        platform::WriteNewPng(*png, board_->List().Folder().CapturedFolder());
     if (!written) return written.failure->reason;
     pin_board::Placement placement;
     placement.path = written.file;

@@ -152,6 +152,14 @@ Reason: %2
 
 The pictures stay on the screen, but they will not come back the next time Vellora starts.</translation>
     </message>
+    <message>
+        <source>%1 を保存できませんでした。
+
+理由: %2</source>
+        <translation>%1 could not be saved.
+
+Reason: %2</translation>
+    </message>
 </context>
 <context>
     <name>app::TrayIcon</name>
@@ -274,6 +282,26 @@ The pictures stay on the screen, but they will not come back the next time Vello
         <source>既定</source>
         <comment>the first board</comment>
         <translation>Default</translation>
+    </message>
+    <message>
+        <source>この画像はもうありません</source>
+        <translation>This picture is no longer listed</translation>
+    </message>
+    <message>
+        <source>%1 は元のフォルダー %2 に戻せません</source>
+        <translation>%1 cannot go back to its folder %2</translation>
+    </message>
+    <message>
+        <source>%1 のファイルがなくなっています</source>
+        <translation>The file of %1 is gone</translation>
+    </message>
+    <message>
+        <source>%1 を %2 に戻せません</source>
+        <translation>%1 cannot be put back into %2</translation>
+    </message>
+    <message>
+        <source>%1 を表示できません</source>
+        <translation>%1 cannot be shown</translation>
     </message>
 </context>
 <context>

@@ -321,7 +321,10 @@ void PinBoard::Pin(const Placement& placement) {
     window->SetSettings(placement.settings);
     window->Place(placement.left, placement.top, placement.width, placement.height);
     // The picture unpinned last comes back as this pin, or was let go for another picture.
-    if (unpinned_ && unpinned_->entry.path == placement.path) unpinned_.reset();
+    if (unpinned_ && unpinned_->entry.path == placement.path) {
+        list_->Forget(unpinned_->id);
+        unpinned_.reset();
+    }
     DiscardUnpinned();
     const pin_list::PinId id = list_->Add(placement.path, GeometryOf(*window), placement.settings);
     windows_.insert(id, window);
@@ -344,7 +347,7 @@ void PinBoard::Unpin(pinned_window::PinnedWindow* window) {
                            window->PictureWidth(), window->PictureHeight(), pin->settings};
     // One unpinned before and neither pinned again nor removed is not lost.
     DiscardUnpinned();
-    unpinned_ = list_->Take(id);
+    unpinned_ = list_->Unpin(id);
     emit unpinned(picture);
 }
 
@@ -379,24 +382,25 @@ void PinBoard::Delete(const platform::FilePath& file) {
 
 void PinBoard::DiscardUnpinned() {
     if (!unpinned_) return;
-    const pin_list::Pin pin = *unpinned_;
+    const pin_list::PinId id = unpinned_->id;
     unpinned_.reset();
-    list_->Discard(pin);
+    list_->Remove(id);
 }
 
-bool PinBoard::RestoreRemoved(int index) {
+std::optional<QString> PinBoard::RestoreRemoved(int index) {
     platform::PictureDecodes decodes(thumbnails_);
-    return list_
-        ->RestoreRemoved(index,
-                         [this, &decodes](pin_list::Pin& pin) { return PlaceStored(pin, decodes); })
-        .has_value();
+    const pin_list::PinList::Restored restored = list_->RestoreRemoved(
+        index, [this, &decodes](pin_list::Pin& pin) { return PlaceStored(pin, decodes); });
+    if (restored.id) return std::nullopt;
+    qWarning("vellora: %s", qPrintable(restored.failure));
+    return restored.failure;
 }
 
 void PinBoard::DeletePastedFile(const platform::FilePath& file) const {
     // Only once the list that no longer names it is saved.
     QList<platform::FilePath> named;
     for (const store::PictureEntry& entry : list_->Entries()) named.append(entry.path);
-    platform::DeleteOwnPictureIfUnnamed(file, DataFile(), named);
+    platform::DeleteOwnPictureIfUnnamed(file, list_->Folder().OwnPictureFolders(), named);
 }
 
 store::SaveResult PinBoard::Save() {

@@ -128,8 +128,9 @@ public:
     void Delete(const platform::FilePath& file = {});
     // The picture unpinned last goes into the recently removed list, as Delete does.
     void DiscardUnpinned();
-    // Puts the removed pin back where it was (see PinList::RestoreRemoved); whether it came.
-    bool RestoreRemoved(int index);
+    // Puts the removed pin back where it was (see PinList::RestoreRemoved); why not, for people,
+    // when it cannot come.
+    std::optional<QString> RestoreRemoved(int index);
 
     // Commands on one pin, for views of the list. Raising also outlines the pin for a moment so
     // that the eye finds it; deleting is the pin menu's "削除".
@@ -188,7 +189,8 @@ private:
     std::unique_ptr<platform::CompositorWatch> compositorWatch_;
     // Last, so that it goes first: no followed picture arrives for a window on its way out.
     std::unique_ptr<FileFollower> follower_;
-    // The pin unpinned last, until it is pinned again or removed.
+    // The pin unpinned last, until it is pinned again or removed; the list keeps its record in
+    // every save meanwhile.
     std::optional<pin_list::Pin> unpinned_;
     QTimer* zoomSave_ = nullptr;  // made on the first zoom
     QList<pinned_window::PinnedWindow*> zoomedSinceSave_;

@@ -1,6 +1,7 @@
 #include "pin_list/pin_list.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <algorithm>
 
@@ -73,10 +74,37 @@ QList<PinListing> RemovedListing(const QList<store::RemovedPin>& removed) {
     return listing;
 }
 
-std::optional<QString> CheckNewBoardName(const store::BoardList& boards, const QString& name) {
+std::optional<QString> CheckNewBoardName(const QSet<QString>& boards, const QString& name) {
     if (name.trimmed().isEmpty()) return QStringLiteral("a board needs a name");
-    if (boards.names.contains(name)) return QStringLiteral("there is a board %1 already").arg(name);
+    if (boards.contains(name)) {
+        return QStringLiteral("there is a board %1 already").arg(store::ShortName(name));
+    }
     return std::nullopt;
+}
+
+QString NoBoard(const QString& board) {
+    return QStringLiteral("there is no board %1").arg(store::ShortName(board));
+}
+
+// A removed entry and a record are one pin when they have the same path and geometry texts.
+QByteArray RecordKey(const store::PictureEntry& entry) {
+    QByteArray key = entry.path.Bytes();
+    for (const QString& text : entry.geometry) key += '\0' + text.toLatin1();
+    return key;
+}
+
+// A file the program named in "removed": the name it had, or that name with a number added.
+bool NamedAsKept(const store::RemovedPin& pin) {
+    const QByteArray name = pin.entry.path.FileName();
+    const QByteArray original = pin.movedFrom.FileName();
+    if (name == original) return true;
+    const qsizetype dot = original.lastIndexOf('.');
+    const QByteArray stem = dot > 0 ? original.left(dot) : original;
+    const QByteArray suffix = dot > 0 ? original.mid(dot) : QByteArray();
+    if (!name.startsWith(stem + '-') || !name.endsWith(suffix)) return false;
+    bool number = false;
+    name.mid(stem.size() + 1, name.size() - stem.size() - 1 - suffix.size()).toInt(&number);
+    return number;
 }
 
 }  // namespace
@@ -87,7 +115,8 @@ Geometry GeometryOf(const store::PictureEntry& entry) {
 }
 
 QString BoardOf(const store::PinSettings& settings) {
-    return settings.board.isEmpty() ? store::kFirstBoard : settings.board;
+    // A blank name (a hand edit) is no board: the window refuses one too.
+    return settings.board.trimmed().isEmpty() ? store::kFirstBoard : settings.board;
 }
 
 QString BoardTitle(const QString& board) {
@@ -111,25 +140,45 @@ QByteArray FormatListing(const QList<PinListing>& pins) {
     return text;
 }
 
-QList<PinListing> ListSavedPins(const QString& dataFile) {
-    const QByteArray data =
-        platform::ReadWholeFile(platform::FilePath::FromText(dataFile)).value_or(QByteArray());
-    QList<store::PictureEntry> entries;
-    for (const store::Record& record : store::ReadDataFile(data).records) {
-        entries.append(store::EntryOf(record));
+Stored LoadStored(const store::DataFolder& folder) {
+    Stored stored;
+    stored.dataFile = platform::ReadFile(platform::FilePath::FromText(folder.DataFile()));
+    stored.contents = store::ReadDataFile(stored.dataFile.bytes.value_or(QByteArray()));
+    QSet<QByteArray> pinned;
+    for (const store::Record& record : stored.contents.records) {
+        stored.records.append(store::EntryOf(record));
+        pinned.insert(RecordKey(stored.records.last()));
     }
-    const QList<store::PinSettings> settings =
-        store::LoadPinSettings(store::PinSettingsFileName(dataFile), entries);
-    QList<PinListing> pins;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const bool waiting = !platform::IsFolder(entries[i].path.Folder());
-        pins.append(
-            {waiting ? PinState::Waiting : PinState::Saved, entries[i], BoardOf(settings[i])});
+    stored.settings = store::LoadPinSettings(folder.PinSettingsFile(), stored.records);
+    stored.boards = store::LoadBoards(folder.BoardsFile());
+    for (store::RemovedPin pin : store::LoadRemovedPins(folder.RemovedPinsFile())) {
+        // Written relative by an older run: relative to the data folder.
+        pin.entry.path = folder.Resolved(pin.entry.path);
+        pin.movedFrom = folder.Resolved(pin.movedFrom);
+        if (pinned.contains(RecordKey(pin.entry))) {
+            ++stored.removedAlsoPinned;
+            continue;
+        }
+        stored.removed.append(pin);
     }
-    return pins + RemovedListing(store::LoadRemovedPins(store::RemovedPinsFileName(dataFile)));
+    return stored;
 }
 
-PinList::PinList(QString dataFile) : dataFile_(std::move(dataFile)) {}
+QList<PinListing> ListSavedPins(const QString& dataFile) {
+    const Stored stored = LoadStored(store::DataFolder(dataFile));
+    QList<PinListing> pins;
+    for (qsizetype i = 0; i < stored.records.size(); ++i) {
+        const store::PictureEntry& entry = stored.records[i];
+        const bool waiting = !platform::IsFolder(entry.path.Folder());
+        pins.append(
+            {waiting ? PinState::Waiting : PinState::Saved, entry, BoardOf(stored.settings[i])});
+    }
+    return pins + RemovedListing(stored.removed);
+}
+
+PinList::PinList(const QString& dataFile) : folder_(dataFile) {
+    IndexBoards();
+}
 
 PinList::~PinList() = default;
 
@@ -151,7 +200,7 @@ void PinList::Renumber() {
     rows_.clear();
     rowOfId_.clear();
     for (size_t i = 0; i < items_.size(); ++i) {
-        if (items_[i].pin.entry.IsUnread()) continue;
+        if (items_[i].pin.entry.IsUnread() || items_[i].unpinned) continue;
         rowOfId_.insert(items_[i].pin.id, int(rows_.size()));
         rows_.push_back(i);
     }
@@ -200,32 +249,33 @@ bool PinList::AnyPlaced() const {
 }
 
 bool PinList::Load() {
-    platform::FilePath file = platform::FilePath::FromText(dataFile_);
-    if (!store::FileExists(file)) platform::CreateIfMissing(dataFile_);
-    const platform::WholeFile read = platform::ReadFile(file);
-    if (!read.bytes) {
+    const QString& dataFile = folder_.DataFile();
+    platform::FilePath file = platform::FilePath::FromText(dataFile);
+    if (!store::FileExists(file)) platform::CreateIfMissing(dataFile);
+    Stored stored = LoadStored(folder_);
+    if (!stored.dataFile.bytes) {
         // Neither readable nor creatable: start with no pictures, and do not write a file
         // that could replace one we merely failed to read.
-        qWarning("vellora: %s: %s; no pictures are restored", qPrintable(dataFile_),
-                 qPrintable(platform::DescribeReadError(read.error)));
+        qWarning("vellora: %s: %s; no pictures are restored", qPrintable(dataFile),
+                 qPrintable(platform::DescribeReadError(stored.dataFile.error)));
         return false;
     }
-    const store::DataFileContents contents = store::ReadDataFile(*read.bytes);
-    QList<store::PictureEntry> stored;
-    for (const store::Record& record : contents.records) stored.append(store::EntryOf(record));
-    const QList<store::PinSettings> settings =
-        store::LoadPinSettings(store::PinSettingsFileName(dataFile_), stored);
+    const store::DataFileContents& contents = stored.contents;
+    const QList<store::PinSettings>& settings = stored.settings;
     if (!contents.unread.isEmpty()) {
         const QString lines = store::DescribeUnread(contents.unread);
         qWarning("vellora: %s: %s kept as they are, unread: no picture records",
-                 qPrintable(dataFile_), qPrintable(lines));
+                 qPrintable(dataFile), qPrintable(lines));
         unreadNote_ =
             tr("%1 の読めない行 (%2) はそのまま残しています").arg(store::kDataFileName, lines);
     }
     stoppedAtEmptyPath_ = contents.stop == store::ReadStop::EmptyPath;
 
-    boards_ = store::LoadBoards(store::BoardsFileName(dataFile_));
-    removed_ = store::LoadRemovedPins(store::RemovedPinsFileName(dataFile_));
+    boards_ = std::move(stored.boards);
+    IndexBoards();
+    removed_ = std::move(stored.removed);
+    loading_ = true;
+    bool boardsAdded = false;
 
     emit aboutToReset();
     items_.clear();
@@ -238,14 +288,24 @@ bool PinList::Load() {
         }
         savedSettings_.append({entry, settings[next]});
         store::PinSettings withBoard = settings[next];
+        const qsizetype boards = boards_.names.size();
         AddBoardOf(withBoard);
+        boardsAdded = boardsAdded || boards_.names.size() != boards;
         items_.push_back(
             {{++lastId_, entry, GeometryOf(contents.records[next]), withBoard, PinState::Restoring},
              {}});
         ++next;
     }
     Renumber();
+    loading_ = false;
     emit reset();
+    // Boards named by pins alone (a kill between the two files, a hand edit), in one write.
+    if (boardsAdded) SaveBoards();
+    if (stored.removedAlsoPinned > 0) {
+        qWarning("vellora: %s: %d removed pins are pinned too and leave the removed list",
+                 qPrintable(folder_.RemovedPinsFile()), stored.removedAlsoPinned);
+        SaveRemoved();
+    }
     ExpireRemoved();
     emit boardsChanged();
     emit removedPinsChanged();
@@ -361,33 +421,69 @@ PinId PinList::Add(const platform::FilePath& path, const Geometry& geometry,
     return id;
 }
 
-std::optional<Pin> PinList::Take(PinId id) {
+std::optional<Pin> PinList::Unpin(PinId id) {
     const auto item = ItemOf(id);
     if (item == items_.end()) return std::nullopt;
-    Pin pin = item->pin;
+    const Pin pin = item->pin;
+    const int row = RowOf(id);
     const bool waiting = pin.state == PinState::Waiting;
-    DropWhere([id](const Item& i) { return i.pin.id == id; });
+    emit aboutToRemove(id, row);
+    item->unpinned = true;
+    Renumber();
+    emit removed(id, row);
     if (waiting) emit waitingChanged();
     return pin;
 }
 
-store::SaveResult PinList::Remove(PinId id) {
-    const std::optional<Pin> pin = Take(id);
-    return pin ? Discard(*pin) : Save();
+std::vector<PinList::Item>::iterator PinList::UnpinnedItem(PinId id) {
+    return std::find_if(items_.begin(), items_.end(),
+                        [id](const Item& item) { return item.unpinned && item.pin.id == id; });
 }
 
-store::SaveResult PinList::Discard(const Pin& pin) {
+void PinList::Forget(PinId unpinned) {
+    const auto item = UnpinnedItem(unpinned);
+    if (item == items_.end()) return;
+    items_.erase(item);
+    Renumber();  // the rows' indexes into items_ moved
+}
+
+store::SaveResult PinList::Remove(PinId id) {
+    auto item = ItemOf(id);
+    if (item == items_.end()) item = UnpinnedItem(id);
+    return item == items_.end() ? Save() : MoveToRemoved(item);
+}
+
+store::SaveResult PinList::MoveToRemoved(std::vector<Item>::iterator item) {
+    const Pin pin = item->pin;
     store::RemovedPin removed{pin.entry, pin.settings, {}, clock_()};
-    // A second name in "removed" first, so that every file either list names is there.
-    if (platform::IsInFolders(pin.entry.path, platform::OwnPictureFolders(dataFile_))) {
-        if (const auto kept = LinkInto(pin.entry.path, store::RemovedFolderFor(dataFile_),
-                                       pin.entry.path.FileName())) {
+    // A second name in "removed" first, so that every file either list names is there; only
+    // for the program's own pictures, and only into a "removed" that is no link to elsewhere.
+    const QString removedFolder = folder_.RemovedFolder();
+    if (platform::IsInFolders(pin.entry.path, folder_.OwnPictureFolders()) &&
+        store::IsOwnFolder(removedFolder)) {
+        if (const auto kept = LinkInto(pin.entry.path, removedFolder, pin.entry.path.FileName())) {
             removed.movedFrom = pin.entry.path;
             removed.entry.path = *kept;
         }
     }
     removed_.append(removed);
-    SaveRemoved();
+    if (const store::SaveResult saved = SaveRemoved(); !saved.ok) {
+        // The pin stays where it was; a second name made for it goes again.
+        removed_.removeLast();
+        if (!removed.movedFrom.IsEmpty() && !NamedAsRemoved(removed.entry.path)) {
+            RemoveName(removed.entry.path);
+        }
+        return saved;
+    }
+    const PinId id = pin.id;
+    if (item->unpinned) {
+        items_.erase(item);
+        Renumber();  // the rows' indexes into items_ moved
+    } else {
+        const bool waiting = pin.state == PinState::Waiting;
+        DropWhere([id](const Item& i) { return i.pin.id == id; });
+        if (waiting) emit waitingChanged();
+    }
     store::SaveResult result = Save();
     const QList<store::PictureEntry> entries = Entries();
     const bool stillNamed = std::any_of(
@@ -399,16 +495,26 @@ store::SaveResult PinList::Discard(const Pin& pin) {
     return result;
 }
 
-std::optional<PinId> PinList::RestoreRemoved(int index, const Placer& place) {
-    if (index < 0 || index >= removed_.size()) return std::nullopt;
+PinList::Restored PinList::RestoreRemoved(int index, const Placer& place) {
+    if (index < 0 || index >= removed_.size())
+        return {std::nullopt, tr("この画像はもうありません")};
     const store::RemovedPin removed = removed_[index];
     Pin pin{0, removed.entry, GeometryOf(removed.entry), removed.settings, PinState::Restoring};
     AddBoardOf(pin.settings);
+    const QString name = removed.entry.path.DisplayText();
     if (!removed.movedFrom.IsEmpty()) {
-        // Back under its old name, or one beside it when that has been taken meanwhile.
-        const auto back = LinkInto(removed.entry.path, removed.movedFrom.Folder().DisplayText(),
-                                   removed.movedFrom.FileName());
-        if (!back) return std::nullopt;
+        // Back under its old name, or one beside it when that has been taken meanwhile, but only
+        // into one of the program's own folders: never a folder made outside the data folder.
+        const QString into = removed.movedFrom.Folder().DisplayText();
+        const QStringList own = folder_.OwnPictureFolders();
+        if (!own.contains(QDir::cleanPath(into)) || !store::IsOwnFolder(into)) {
+            return {std::nullopt, tr("%1 は元のフォルダー %2 に戻せません").arg(name, into)};
+        }
+        if (!platform::CanOpenForReading(removed.entry.path)) {
+            return {std::nullopt, tr("%1 のファイルがなくなっています").arg(name)};
+        }
+        const auto back = LinkInto(removed.entry.path, into, removed.movedFrom.FileName());
+        if (!back) return {std::nullopt, tr("%1 を %2 に戻せません").arg(name, into)};
         pin.entry.path = *back;
     }
     const PinId id = Insert(pin);
@@ -419,16 +525,16 @@ std::optional<PinId> PinList::RestoreRemoved(int index, const Placer& place) {
     } else if (!PlaceItem(*item, place)) {
         DropWhere([id](const Item& i) { return i.pin.id == id; });
         if (!removed.movedFrom.IsEmpty()) RemoveName(pin.entry.path);
-        return std::nullopt;
+        return {std::nullopt, tr("%1 を表示できません").arg(name)};
     }
     // The data file first: until the removed list is written, the pin is in both.
-    if (!Save().ok) return id;
+    if (!Save().ok) return {id, {}};
     removed_.removeOne(removed);
     if (SaveRemoved().ok && !removed.movedFrom.IsEmpty() && !NamedAsRemoved(removed.entry.path)) {
         RemoveName(removed.entry.path);
     }
     emit removedPinsChanged();
-    return id;
+    return {id, {}};
 }
 
 void PinList::ExpireRemoved() {
@@ -441,11 +547,14 @@ void PinList::ExpireRemoved() {
     }
     if (gone.isEmpty()) return;
     removed_ = kept;
-    // Their files go once no list names them, and only those the program keeps in "removed".
+    // Their files go once no list names them, and only those the program put in a "removed"
+    // folder of its own, by the names it gives them.
     if (!SaveRemoved().ok) return;
-    const QStringList removedFolder{store::RemovedFolderFor(dataFile_)};
+    const QString removedFolder = folder_.RemovedFolder();
+    if (!store::IsOwnFolder(removedFolder)) return;
     for (const store::RemovedPin& pin : gone) {
-        if (!pin.movedFrom.IsEmpty() && platform::IsInFolders(pin.entry.path, removedFolder) &&
+        if (!pin.movedFrom.IsEmpty() && NamedAsKept(pin) &&
+            platform::IsInFolders(pin.entry.path, {removedFolder}) &&
             !NamedAsRemoved(pin.entry.path)) {
             RemoveName(pin.entry.path);
         }
@@ -458,8 +567,15 @@ bool PinList::NamedAsRemoved(const platform::FilePath& file) const {
                        [&file](const store::RemovedPin& pin) { return pin.entry.path == file; });
 }
 
+void PinList::Report(const QString& file, const store::SaveResult& result) const {
+    if (listener_) listener_(file, result);
+}
+
 store::SaveResult PinList::SaveRemoved() {
-    return store::SaveRemovedPins(removed_, store::RemovedPinsFileName(dataFile_));
+    const QString file = folder_.RemovedPinsFile();
+    const store::SaveResult result = store::SaveRemovedPins(removed_, file);
+    Report(file, result);
+    return result;
 }
 
 void PinList::SetGeometry(PinId id, const Geometry& geometry) {
@@ -535,11 +651,18 @@ bool PinList::SetShown(PinId id, bool shown) {
 void PinList::AddBoardOf(store::PinSettings& settings) {
     settings.board = BoardOf(settings);
     // A board named by a pin alone (a kill between the two files, a hand edit) is listed.
-    if (!boards_.names.contains(settings.board)) {
-        boards_.names.append(settings.board);
-        SaveBoards();
-        emit boardsChanged();
-    }
+    if (boardNames_.contains(settings.board)) return;
+    boards_.names.append(settings.board);
+    boardNames_.insert(settings.board);
+    // While loading, once for all at the end.
+    if (loading_) return;
+    SaveBoards();
+    emit boardsChanged();
+}
+
+void PinList::IndexBoards() {
+    boardNames_ = QSet<QString>(boards_.names.cbegin(), boards_.names.cend());
+    hiddenBoards_ = QSet<QString>(boards_.hidden.cbegin(), boards_.hidden.cend());
 }
 
 QString PinList::TakingBoard() {
@@ -552,17 +675,18 @@ QString PinList::TakingBoard() {
 }
 
 std::optional<QString> PinList::MakeBoard(const QString& name) {
-    if (auto wrong = CheckNewBoardName(boards_, name)) return wrong;
+    if (auto wrong = CheckNewBoardName(boardNames_, name)) return wrong;
     boards_.names.append(name);
+    IndexBoards();
     SaveBoards();
     emit boardsChanged();
     return std::nullopt;
 }
 
 std::optional<QString> PinList::RenameBoard(const QString& board, const QString& name) {
-    if (!boards_.names.contains(board)) return QStringLiteral("there is no board %1").arg(board);
+    if (!boardNames_.contains(board)) return NoBoard(board);
     if (board == store::kFirstBoard) return QStringLiteral("the first board keeps its name");
-    if (auto wrong = CheckNewBoardName(boards_, name)) return wrong;
+    if (auto wrong = CheckNewBoardName(boardNames_, name)) return wrong;
     // The pins first: a board a pin names is listed again at the next start.
     ChangeAllSettings([&](store::PinSettings& settings) {
         if (settings.board == board) settings.board = name;
@@ -570,13 +694,14 @@ std::optional<QString> PinList::RenameBoard(const QString& board, const QString&
     boards_.names.replace(boards_.names.indexOf(board), name);
     if (boards_.hidden.removeAll(board) > 0) boards_.hidden.append(name);
     if (boards_.current == board) boards_.current = name;
+    IndexBoards();
     SaveBoards();
     emit boardsChanged();
     return std::nullopt;
 }
 
 std::optional<QString> PinList::DeleteBoard(const QString& board) {
-    if (!boards_.names.contains(board)) return QStringLiteral("there is no board %1").arg(board);
+    if (!boardNames_.contains(board)) return NoBoard(board);
     if (board == store::kFirstBoard) return QStringLiteral("the first board cannot be deleted");
     ChangeAllSettings([&](store::PinSettings& settings) {
         if (settings.board == board) settings.board = store::kFirstBoard;
@@ -584,6 +709,7 @@ std::optional<QString> PinList::DeleteBoard(const QString& board) {
     boards_.names.removeAll(board);
     boards_.hidden.removeAll(board);
     if (boards_.current == board) boards_.current = store::kFirstBoard;
+    IndexBoards();
     SaveBoards();
     FollowBoards();
     emit boardsChanged();
@@ -603,13 +729,14 @@ void PinList::MoveToBoard(const QList<PinId>& ids, const QString& board) {
 }
 
 std::optional<QString> PinList::SetBoardHidden(const QString& board, bool hidden) {
-    if (!boards_.names.contains(board)) return QStringLiteral("there is no board %1").arg(board);
+    if (!boardNames_.contains(board)) return NoBoard(board);
     boards_.hidden.removeAll(board);
     if (hidden) {
         boards_.hidden.append(board);
     } else {
         boards_.current = board;
     }
+    IndexBoards();
     SaveBoards();
     FollowBoards();
     emit boardsChanged();
@@ -617,22 +744,28 @@ std::optional<QString> PinList::SetBoardHidden(const QString& board, bool hidden
 }
 
 store::SaveResult PinList::SaveBoards() {
-    return store::SaveBoards(boards_, store::BoardsFileName(dataFile_));
+    const QString file = folder_.BoardsFile();
+    const store::SaveResult result = store::SaveBoards(boards_, file);
+    Report(file, result);
+    return result;
 }
 
 store::SaveResult PinList::Save() {
     const store::PinsWithSettings pins = PinsAndSettings();
-    store::SaveResult result = store::SaveListAndSettings(pins, savedSettings_, dataFile_);
-    if (result.ok) savedSettings_ = pins;
-    if (listener_) listener_(dataFile_, result);
+    const store::ListSaveResult result = store::SaveListAndSettings(pins, savedSettings_, folder_);
+    // What the settings file holds now, as far as we know.
+    if (result.ok && result.settings.ok) savedSettings_ = pins;
+    Report(folder_.DataFile(), result);
+    if (!result.settings.ok) Report(folder_.PinSettingsFile(), result.settings);
     return result;
 }
 
 void PinList::SaveSettings() {
     const store::PinsWithSettings pins = PinsAndSettings();
-    if (store::SavePinSettings(pins, store::PinSettingsFileName(dataFile_)).ok) {
-        savedSettings_ = pins;
-    }
+    const QString file = folder_.PinSettingsFile();
+    const store::SaveResult result = store::SavePinSettings(pins, file);
+    if (result.ok) savedSettings_ = pins;
+    Report(file, result);
 }
 
 store::PinsWithSettings PinList::PinsAndSettings() const {

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -12,8 +13,10 @@
 
 #include "platform/core/file_path.h"
 #include "platform/core/thumbnail_rules.h"
+#include "platform/core/whole_file.h"
 #include "store/boards.h"
 #include "store/data_file.h"
+#include "store/data_folder.h"
 #include "store/pin_settings.h"
 #include "store/removed_pins.h"
 
@@ -66,6 +69,21 @@ QByteArray FormatListing(const QList<PinListing>& pins);
 // missing, else saved; then the recently removed ones. None when it cannot be read.
 QList<PinListing> ListSavedPins(const QString& dataFile);
 
+// What the data folder holds, read as a start reads it.
+struct Stored {
+    platform::WholeFile dataFile;  // the data file's bytes, or why there are none
+    store::DataFileContents contents;
+    QList<store::PictureEntry> records;  // one for each record of `contents`
+    QList<store::PinSettings> settings;  // the settings of each record
+    store::BoardList boards;
+    // Absolute paths, without an entry that names a record the data file holds too (a kill
+    // between the two writes of a removal leaves one): the data file is what is pinned.
+    QList<store::RemovedPin> removed;
+    int removedAlsoPinned = 0;  // how many entries were left out for that
+};
+// The one reading of the data folder, for the start-up and for a listing with no program running.
+Stored LoadStored(const store::DataFolder& folder);
+
 // Every pin, in the order they were pinned, with the lines of the data file that do not read as
 // a record kept in their place. The one reader and writer of the data file and of the settings
 // file beside it.
@@ -78,11 +96,19 @@ QList<PinListing> ListSavedPins(const QString& dataFile);
 // Boards: every pin belongs to one (its settings name it). A pin of a hidden board is hidden,
 // and stays hidden across starts; the board shown last takes new pins.
 //
+// Unpinning: a pin unpinned leaves the rows and its window goes, but its record stays in every
+// save, as it was last pinned, until it is pinned again (it is then listed anew) or removed. So
+// the data file always names what the user can get back, whatever happens meanwhile.
+//
 // Removing: a pin removed goes into the recently removed list with everything it had, and can be
 // put back (RestoreRemoved). The removed list is saved before the data file when a pin leaves,
 // and after it when one comes back, so that a kill at any moment leaves every pin in one of the
-// two files. A pasted or captured picture's file gets a second name in "removed" before either
-// file is written, and loses the old one only after both are.
+// two files; when the removed list cannot be saved the pin stays where it was. A pasted or
+// captured picture's file gets a second name in "removed" before either file is written, and
+// loses the old one only after both are. A folder of the data folder that is a symbolic link is
+// the user's: nothing in it is moved or deleted.
+//
+// Every save's result, failed or not, goes to the save listener with the file it was for.
 //
 // Rows: pins are numbered in list order from 0; unread lines have no row.
 class PinList : public QObject {
@@ -94,12 +120,13 @@ public:
     // store::FileExists does.
     using Placer = std::function<bool(Pin& pin)>;
 
-    explicit PinList(QString dataFile);
+    explicit PinList(const QString& dataFile);
     ~PinList() override;
     PinList(const PinList&) = delete;
     PinList& operator=(const PinList&) = delete;
 
-    const QString& DataFile() const { return dataFile_; }
+    const QString& DataFile() const { return folder_.DataFile(); }
+    const store::DataFolder& Folder() const { return folder_; }
     int Count() const { return int(rows_.size()); }
     const Pin& At(int row) const { return items_[rows_[size_t(row)]].pin; }
     // The pin's row, or -1 when it is not listed.
@@ -134,20 +161,23 @@ public:
     // Lists a new pin before the unread lines that end the reading, and saves.
     PinId Add(const platform::FilePath& path, const Geometry& geometry,
               const store::PinSettings& settings, PinState state = PinState::Shown);
-    // Takes a pin out of the list without saving (unpinning).
-    std::optional<Pin> Take(PinId id);
-    // Takes a pin out of the list into the recently removed list, and saves both (deleting,
-    // forgetting a waiting one).
+    // Takes a pin out of the rows without saving (unpinning): its record stays in every save
+    // until it is pinned again (Forget, then Add) or removed (Remove with its id).
+    std::optional<Pin> Unpin(PinId id);
+    // Drops an unpinned pin's record without saving: it is about to be listed anew.
+    void Forget(PinId unpinned);
+    // Takes a pin, listed or unpinned, into the recently removed list, and saves both (deleting,
+    // forgetting a waiting one). When the removed list cannot be saved the pin stays.
     store::SaveResult Remove(PinId id);
-    // Puts a pin already taken out of the list (unpinned) into the recently removed list, and
-    // saves both.
-    store::SaveResult Discard(const Pin& pin);
     // The recently removed pins, oldest first.
     const QList<store::RemovedPin>& RemovedPins() const { return removed_; }
     // Puts the removed pin back as it was, placed as the start-up places a pin (waiting when its
-    // folder is missing), and saves. Its id; none when `place` refused it, which leaves it in the
-    // removed list.
-    std::optional<PinId> RestoreRemoved(int index, const Placer& place);
+    // folder is missing), and saves. Its id, or why it stays in the removed list.
+    struct Restored {
+        std::optional<PinId> id;
+        QString failure;  // for people, when there is no id
+    };
+    Restored RestoreRemoved(int index, const Placer& place);
     // What "now" is for the removed pins' age; the clock unless a test chooses another.
     void SetClock(std::function<QDateTime()> now) { clock_ = std::move(now); }
     // The pin's geometry, and its texts made from it; not saved until Save.
@@ -167,7 +197,7 @@ public:
     // The boards, in the user's order, with which are hidden and which takes new pins. Each
     // change is saved at once; what went wrong, if anything, for people.
     const store::BoardList& Boards() const { return boards_; }
-    bool BoardHidden(const QString& board) const { return boards_.hidden.contains(board); }
+    bool BoardHidden(const QString& board) const { return hiddenBoards_.contains(board); }
     std::optional<QString> MakeBoard(const QString& name);
     // The first board keeps its name and cannot be deleted; a deleted board's pins go to it.
     std::optional<QString> RenameBoard(const QString& board, const QString& name);
@@ -200,9 +230,15 @@ private:
     struct Item {
         Pin pin;                                      // id 0 for unread lines
         std::optional<platform::FileStamp> failedAt;  // when it last failed to load while waiting
+        bool unpinned = false;                        // saved, but in no row
     };
 
     std::vector<Item>::iterator ItemOf(PinId id);
+    std::vector<Item>::iterator UnpinnedItem(PinId id);
+    store::SaveResult MoveToRemoved(std::vector<Item>::iterator item);
+    void Report(const QString& file, const store::SaveResult& result) const;
+    // Keeps the look-ups of boards_ in step with it.
+    void IndexBoards();
     void Renumber();
     void SetState(Item& item, PinState state);
     bool PlaceItem(Item& item, const Placer& place);
@@ -221,7 +257,7 @@ private:
     bool NamedAsRemoved(const platform::FilePath& file) const;
     void ExpireRemoved();
 
-    QString dataFile_;
+    store::DataFolder folder_;
     std::vector<Item> items_;
     std::vector<size_t> rows_;   // the index in items_ of each row
     QHash<PinId, int> rowOfId_;  // each listed pin's row, made again with rows_
@@ -232,6 +268,9 @@ private:
     bool allHidden_ = false;
     SaveListener listener_;
     store::BoardList boards_;
+    QSet<QString> boardNames_;
+    QSet<QString> hiddenBoards_;
+    bool loading_ = false;  // boards named by pins alone are saved once, at the end of Load
     QList<store::RemovedPin> removed_;
     std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTimeUtc(); };
 };

@@ -264,7 +264,13 @@ void PinListWindow::RestoreSelected() {
     QList<int> removed = SelectedRemoved();
     // The last first, so that the indexes still to come stay where they are.
     std::sort(removed.begin(), removed.end(), std::greater<>());
-    for (const int at : removed) board_.RestoreRemoved(at);
+    QStringList failures;
+    for (const int at : removed) {
+        if (const std::optional<QString> failure = board_.RestoreRemoved(at))
+            failures.append(*failure);
+    }
+    // Never silently: a pin that cannot come back says why.
+    if (!failures.isEmpty()) QMessageBox::information(this, windowTitle(), failures.join(u'\n'));
 }
 
 QString PinListWindow::AskBoardName(const QString& label, const QString& current) {

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 
 #include "store/pin_settings.h"
 
@@ -10,21 +11,20 @@ namespace store {
 
 namespace {
 
+// The names in the user's order, each once; a blank name is none (the window refuses one too).
 QStringList NamesOf(const QJsonValue& value) {
     QStringList names;
+    QSet<QString> seen;
     for (const auto& name : value.toArray()) {
-        if (name.isString() && !name.toString().isEmpty() && !names.contains(name.toString())) {
-            names.append(name.toString());
-        }
+        const QString text = name.toString();
+        if (!name.isString() || text.trimmed().isEmpty() || seen.contains(text)) continue;
+        seen.insert(text);
+        names.append(text);
     }
     return names;
 }
 
 }  // namespace
-
-QString BoardsFileName(const QString& dataFileName) {
-    return BesideDataFile(dataFileName, kBoardsFileName);
-}
 
 QByteArray FormatBoards(const BoardList& boards) {
     return QJsonDocument(QJsonObject{
@@ -41,12 +41,18 @@ BoardList ReadBoards(const QByteArray& bytes) {
     for (const QString& name : NamesOf(object.value(QStringLiteral("boards")))) {
         if (name != kFirstBoard) boards.names.append(name);
     }
+    const QSet<QString> known(boards.names.cbegin(), boards.names.cend());
     for (const QString& name : NamesOf(object.value(QStringLiteral("hidden")))) {
-        if (boards.names.contains(name)) boards.hidden.append(name);
+        if (known.contains(name)) boards.hidden.append(name);
     }
     const QString current = object.value(QStringLiteral("current")).toString();
-    if (boards.names.contains(current)) boards.current = current;
+    if (known.contains(current)) boards.current = current;
     return boards;
+}
+
+QString ShortName(const QString& name) {
+    constexpr qsizetype kShown = 64;
+    return name.size() <= kShown ? name : name.left(kShown) + QStringLiteral("…");
 }
 
 BoardList LoadBoards(const QString& fileName) {

@@ -11,7 +11,6 @@
 // its settings (pin-settings.json); a hidden board stays hidden across starts.
 namespace store {
 
-inline const QString kBoardsFileName = QStringLiteral("boards.json");
 // The first board, which every pin belongs to until the user makes others; it cannot go.
 inline const QString kFirstBoard = QStringLiteral("既定");
 
@@ -23,13 +22,14 @@ struct BoardList {
     bool operator==(const BoardList&) const = default;
 };
 
-QString BoardsFileName(const QString& dataFileName);
-
 QByteArray FormatBoards(const BoardList& boards);
 // The boards the bytes name, the first board always first; what a damaged or missing file
 // gives is the first board alone, shown.
 BoardList ReadBoards(const QByteArray& bytes);
 BoardList LoadBoards(const QString& fileName);
+// A board's name for a log line or a message: a name of any length (a hand edit, a hostile
+// command line) is cut short.
+QString ShortName(const QString& name);
 // Rewrites the file whole; on failure the previous file stays and a warning goes to standard
 // error.
 SaveResult SaveBoards(const BoardList& boards, const QString& fileName);

@@ -29,14 +29,6 @@ int OpacityOf(const QJsonValue& value) {
 
 }  // namespace
 
-QString BesideDataFile(const QString& dataFileName, const QString& name) {
-    return QFileInfo(dataFileName).path() + QLatin1Char('/') + name;
-}
-
-QString PinSettingsFileName(const QString& dataFileName) {
-    return BesideDataFile(dataFileName, kPinSettingsFileName);
-}
-
 QJsonObject PinObject(const PictureEntry& entry, const PinSettings& settings) {
     QJsonArray geometry;
     for (const QString& text : entry.geometry) geometry.append(text);
@@ -128,9 +120,11 @@ SaveResult SavePinSettings(const QList<std::pair<PictureEntry, PinSettings>>& pi
     return WriteOrWarn(fileName, FormatPinSettings(pins));
 }
 
-SaveResult SaveListAndSettings(const PinsWithSettings& pins, const PinsWithSettings& before,
-                               const QString& dataFile, const std::function<void()>& betweenFiles) {
-    const QString settingsFile = PinSettingsFileName(dataFile);
+ListSaveResult SaveListAndSettings(const PinsWithSettings& pins, const PinsWithSettings& before,
+                                   const DataFolder& folder,
+                                   const std::function<void()>& betweenFiles) {
+    const QString settingsFile = folder.PinSettingsFile();
+    ListSaveResult result;
     // The new pins first, so that they take their settings; then what only the old file has.
     PinsWithSettings both = pins;
     QHash<QByteArray, int> inNew;
@@ -144,13 +138,16 @@ SaveResult SaveListAndSettings(const PinsWithSettings& pins, const PinsWithSetti
         }
     }
     const QByteArray bothBytes = FormatPinSettings(both);
-    if (bothBytes != FormatPinSettings(before)) WriteOrWarn(settingsFile, bothBytes);
+    if (bothBytes != FormatPinSettings(before))
+        result.settings = WriteOrWarn(settingsFile, bothBytes);
     QList<PictureEntry> entries;
     for (const auto& pin : pins) entries.append(pin.first);
-    SaveResult result = SaveAll(entries, dataFile);
+    static_cast<SaveResult&>(result) = SaveAll(entries, folder.DataFile());
     if (!result.ok) return result;
     if (betweenFiles) betweenFiles();
-    if (both.size() != pins.size()) SavePinSettings(pins, settingsFile);
+    if (both.size() != pins.size() && result.settings.ok) {
+        result.settings = SavePinSettings(pins, settingsFile);
+    }
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "store/data_file.h"
+#include "store/data_folder.h"
 
 // What the user chose for each pinned window (its opacity, whether clicks pass through it, and
 // so on), kept in a file of its own beside the data file, "pin-settings.json". The data file
@@ -16,8 +17,6 @@
 // settings are tied to its records by the same path and geometry texts instead. A record edited
 // or added by hand then simply finds no settings and gets the defaults.
 namespace store {
-
-inline const QString kPinSettingsFileName = QStringLiteral("pin-settings.json");
 
 // The opacities the menu offers, in percent, opaque first.
 inline constexpr int kOpacitySteps[] = {100, 80, 60, 40, 20};
@@ -35,12 +34,6 @@ struct PinSettings {
 
     bool operator==(const PinSettings&) const = default;
 };
-
-// The file or folder `name` in the data file's folder: where every file beside it is kept.
-QString BesideDataFile(const QString& dataFileName, const QString& name);
-
-// The settings file for the data file `dataFileName`: the same folder.
-QString PinSettingsFileName(const QString& dataFileName);
 
 // One pin as the settings file writes it, and back: a pin is its path, its geometry texts and
 // its settings. None when the object does not hold a path and four geometry texts.
@@ -77,10 +70,13 @@ using PinsWithSettings = QList<std::pair<PictureEntry, PinSettings>>;
 // for the records of both the old and the new data file, then the data file, then the settings
 // for the new one alone. A kill at any moment leaves every pin with the settings it had before
 // or after, never the defaults. `betweenFiles` runs once the data file is written (a test
-// widens the window with it). What became of the data file; the settings follow it only when
-// it was written.
-SaveResult SaveListAndSettings(const PinsWithSettings& pins, const PinsWithSettings& before,
-                               const QString& dataFile,
-                               const std::function<void()>& betweenFiles = {});
+// widens the window with it). What became of the data file (the settings follow it only when
+// it was written), and of the settings file.
+struct ListSaveResult : SaveResult {
+    SaveResult settings;
+};
+ListSaveResult SaveListAndSettings(const PinsWithSettings& pins, const PinsWithSettings& before,
+                                   const DataFolder& folder,
+                                   const std::function<void()>& betweenFiles = {});
 
 }  // namespace store

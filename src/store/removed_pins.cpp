@@ -13,14 +13,6 @@ const QString kRemovedAt = QStringLiteral("removedAt");
 
 }  // namespace
 
-QString RemovedPinsFileName(const QString& dataFileName) {
-    return BesideDataFile(dataFileName, kRemovedPinsFileName);
-}
-
-QString RemovedFolderFor(const QString& dataFileName) {
-    return BesideDataFile(dataFileName, kRemovedFolderName);
-}
-
 QByteArray FormatRemovedPins(const QList<RemovedPin>& pins) {
     QJsonArray list;
     for (const RemovedPin& pin : pins) {

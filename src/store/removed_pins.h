@@ -14,8 +14,6 @@
 // picture's file waits in the folder "removed" beside the data file while its pin is listed here.
 namespace store {
 
-inline const QString kRemovedPinsFileName = QStringLiteral("removed-pins.json");
-inline const QString kRemovedFolderName = QStringLiteral("removed");
 // How long and how many removed pins are kept.
 inline constexpr int kRemovedKeptDays = 30;
 inline constexpr int kRemovedKeptCount = 200;
@@ -31,9 +29,6 @@ struct RemovedPin {
 
     bool operator==(const RemovedPin&) const = default;
 };
-
-QString RemovedPinsFileName(const QString& dataFileName);
-QString RemovedFolderFor(const QString& dataFileName);
 
 // Oldest first.
 QByteArray FormatRemovedPins(const QList<RemovedPin>& pins);

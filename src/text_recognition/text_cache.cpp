@@ -8,7 +8,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+
+#include "platform/core/whole_file.h"
 
 namespace text_recognition {
 namespace {
@@ -41,9 +42,12 @@ std::optional<Words> TextCache::Find(const platform::FilePath& path) const {
 }
 
 std::optional<Words> TextCache::Find(const platform::FilePath& path, FileIdentity identity) const {
-    QFile file(FileFor(path));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCacheFileBytes) return std::nullopt;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    // The cache is the program's own: a link, a FIFO or anything else in a cache file's place is
+    // no cache, and is never waited on.
+    const platform::WholeFile file = platform::ReadFile(
+        platform::FilePath::FromText(FileFor(path)), kMaxCacheFileBytes, platform::Links::Refuse);
+    if (!file.bytes) return std::nullopt;
+    const QJsonDocument document = QJsonDocument::fromJson(*file.bytes);
     const QJsonObject root = document.object();
     if (root.value(QLatin1String("version")).toInt() != kVersion ||
         QByteArray::fromBase64(root.value(QLatin1String("path")).toString().toLatin1()) !=
@@ -85,14 +89,11 @@ bool TextCache::Store(const platform::FilePath& path, FileIdentity identity,
         {QLatin1String("mtimeNs"), QString::number(identity.mtimeNs)},
         {QLatin1String("words"), list},
     };
-    QSaveFile file(FileFor(path));
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Compact);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    const platform::WriteResult written =
+        platform::WriteOwnFile(platform::FilePath::FromText(FileFor(path)),
+                               QJsonDocument(root).toJson(QJsonDocument::Compact));
+    if (!written.ok) qWarning("vellora: text cache: %s", qPrintable(written.error));
+    return written.ok;
 }
 
 }  // namespace text_recognition

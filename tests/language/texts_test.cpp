@@ -46,7 +46,7 @@ TEST_F(Texts, EveryTextIsInTheRunsLanguage) {
               P("c.jpg").toUtf8() + "\n");
     app::TrayIcon tray(
         Board(), [] {}, [] {}, [] { return std::optional<QString>(); });
-    app::SaveFailureNotice notice;
+    app::SaveFailureNotice notice(QStringLiteral("zuzerid.dat"));
     // Each row opens one more place whose texts the user reads; a new window or menu is one row.
     const std::function<void()> open[] = {
         [&] { program->Help().Open(help::HelpSection::MainWindow); },
@@ -60,6 +60,9 @@ TEST_F(Texts, EveryTextIsInTheRunsLanguage) {
         [&] { tray.TellPasteFailed(); },
         [&] {
             notice.Saved(QStringLiteral("zuzerid.dat"), {false, QStringLiteral("disk full")});
+        },
+        [&] {
+            notice.Saved(QStringLiteral("boards.json"), {false, QStringLiteral("disk full")});
         },
         [&] { Unpin(0, 0); },
     };

@@ -81,9 +81,23 @@ TEST_F(PinListTest, EachCommandChangesTheListAndSavesByTheSaveRule) {
                     DataRecord({"30", "45", "150", "120"}, "/x/b.jpg");
          },
          "shown shown shown"},
-        {"unpin takes the pin out but does not save",
-         [](PinListTest& t, PinList& list) { EXPECT_TRUE(list.Take(t.IdOf("a.jpg"))); },
-         [](const auto& t) { return t.Rec("a.jpg") + t.Rec("c.jpg"); }, "shown"},
+        {"unpin takes the pin out of the rows, and any save still writes its record",
+         [](PinListTest& t, PinList& list) {
+             EXPECT_TRUE(list.Unpin(t.IdOf("a.jpg")));
+             EXPECT_TRUE(list.Remove(t.IdOf("c.jpg")).ok);
+         },
+         [](const auto& t) { return t.Rec("a.jpg"); }, ""},
+        {"an unpinned pin pinned again is listed anew, last",
+         [](PinListTest& t, PinList& list) {
+             const pin_list::PinId id = t.IdOf("a.jpg");
+             list.Unpin(id);
+             list.Forget(id);
+             list.Add(platform::FilePath(t.Pic("a.jpg")), {30, 45, 150, 120}, {});
+         },
+         [](const auto& t) {
+             return t.Rec("c.jpg") + DataRecord({"30", "45", "150", "120"}, t.Pic("a.jpg"));
+         },
+         "shown shown"},
         {"delete takes the pin out and saves",
          [](PinListTest& t, PinList& list) { EXPECT_TRUE(list.Remove(t.IdOf("c.jpg")).ok); },
          [](const auto& t) { return t.Rec("a.jpg"); }, "shown"},
@@ -97,6 +111,14 @@ TEST_F(PinListTest, EachCommandChangesTheListAndSavesByTheSaveRule) {
          },
          "shown shown"},
         {"hide and show change states and save nothing",
+         [](PinListTest& t, PinList& list) {
+             ASSERT_TRUE(QFile::remove(t.DataFile()));
+             list.HideAll();
+             EXPECT_EQ(t.States(), "hidden hidden");
+             list.ShowAll();
+         },
+         [](const auto&) { return QByteArray(); }, "shown shown"},
+        {"a pin pinned while all are hidden is shown, and saved",
          [](auto&, PinList& list) {
              list.HideAll();
              list.Add(platform::FilePath(QByteArray("/x/b.jpg")), {30, 45, 150, 120}, {},
@@ -187,7 +209,7 @@ TEST_F(PinListTest, TheModelFollowsTheListRowByRow) {
 
     list.Add(platform::FilePath(Pic("b.jpg")), {1, 2, 3, 4}, {});
     list.SetGeometry(list.At(1).id, {9, 9, 9, 9});
-    list.Take(list.At(0).id);
+    list.Unpin(list.At(0).id);
     ASSERT_EQ(inserted.size(), 1);
     EXPECT_EQ(inserted[0][1].toInt(), 2);
     ASSERT_EQ(removed.size(), 1);
@@ -195,7 +217,7 @@ TEST_F(PinListTest, TheModelFollowsTheListRowByRow) {
     ASSERT_EQ(changed.size(), 1);
     EXPECT_EQ(changed[0][0].toModelIndex().row(), 1);
     EXPECT_EQ(model.index(0).data(pin_list::PinListModel::FolderRole).toString(), Path("pics"));
-    EXPECT_EQ(list.Entries()[0].unreadLines, "a note\r\n");  // still in its place
+    EXPECT_EQ(list.Entries()[1].unreadLines, "a note\r\n");  // still in its place
 }
 
 TEST_F(PinListTest, ABoardIsShownAndHiddenAsASetAndStaysHiddenAfterARestart) {
@@ -247,7 +269,9 @@ TEST_F(PinListTest, ARemovedPinComesBackExactlyAndOnlyOurOwnFilesWaitInRemoved) 
         faint.opacity = 40;
         list.SetSettings(list.At(1).id, faint);
         if (c.unpinnedFirst) {
-            EXPECT_TRUE(list.Discard(*list.Take(list.At(1).id)).ok);
+            const pin_list::PinId id = list.At(1).id;
+            list.Unpin(id);
+            EXPECT_TRUE(list.Remove(id).ok);
         } else {
             EXPECT_TRUE(list.Remove(list.At(1).id).ok);
         }
@@ -257,7 +281,7 @@ TEST_F(PinListTest, ARemovedPinComesBackExactlyAndOnlyOurOwnFilesWaitInRemoved) 
 
         PinList& again = Restored(Saved());  // the removed list survives a restart
         ASSERT_EQ(again.RemovedPins().size(), 1);
-        EXPECT_TRUE(again.RestoreRemoved(0, [](pin_list::Pin&) { return true; }));
+        EXPECT_TRUE(again.RestoreRemoved(0, [](pin_list::Pin&) { return true; }).id);
         EXPECT_EQ(Saved(), Rec("a.jpg") + pinned);
         EXPECT_EQ(again.At(1).settings, faint);
         EXPECT_TRUE(QFile::exists(picture));
@@ -287,7 +311,8 @@ TEST_F(PinListTest, RemovedPinsLeaveByAgeOrCountAndTheirFilesGoOnlyThen) {
     list.Remove(list.At(0).id);
     EXPECT_EQ(list.RemovedPins().size(), 1);
 
-    EXPECT_TRUE(WriteBytes(store::RemovedPinsFileName(DataFile()), "{\"removed\": [{\"pa"));
+    EXPECT_TRUE(
+        WriteBytes(store::DataFolder(DataFile()).RemovedPinsFile(), "{\"removed\": [{\"pa"));
     EXPECT_TRUE(Restored(Rec("a.jpg")).RemovedPins().isEmpty());  // damaged: an empty list
     EXPECT_EQ(Saved(), Rec("a.jpg"));
 }

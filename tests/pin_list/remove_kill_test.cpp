@@ -48,7 +48,7 @@ TEST(RemovedPins, AKillAtAnyMomentLeavesEveryPinInTheDataFileOrTheRemovedList) {
             named.append(record.path);
         }
         const QList<store::RemovedPin> removed =
-            store::LoadRemovedPins(store::RemovedPinsFileName(dataFile));
+            store::LoadRemovedPins(store::DataFolder(dataFile).RemovedPinsFile());
         removedSeen += int(removed.size());
         for (const store::RemovedPin& pin : removed) named.append(pin.entry.path);
         QSet<QByteArray> found;

@@ -23,12 +23,14 @@ namespace {
 TEST(SaveAll, KilledAtAnyMomentLeavesTheOldFileOrTheNewOneAndEveryPinItsSettings) {
     QTemporaryDir folder;
     const QString dataFile = folder.filePath(QStringLiteral("zuzerid.dat"));
-    const QString settingsFile = store::PinSettingsFileName(dataFile);
+    const QString settingsFile = store::DataFolder(dataFile).PinSettingsFile();
     QList<QByteArray> written;
     for (int n = 0; n < kill_lists::kLists; ++n) {
         written.append(store::FormatRecords(kill_lists::ListNumber(n)));
     }
-    ASSERT_TRUE(store::SaveListAndSettings(kill_lists::SettingsNumber(1), {}, dataFile).ok);
+    ASSERT_TRUE(
+        store::SaveListAndSettings(kill_lists::SettingsNumber(1), {}, store::DataFolder(dataFile))
+            .ok);
 
     QSet<qsizetype> seen;
     QRandomGenerator random(20261207);

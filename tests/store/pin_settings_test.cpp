@@ -60,7 +60,8 @@ TEST(PinSettings, EachRecordFindsWhatWasSavedForItsPathAndGeometryInOrderElseThe
 
 TEST(PinSettings, AreSavedBesideTheDataFileAndAMissingFileGivesTheDefaults) {
     QTemporaryDir folder;
-    const QString fileName = store::PinSettingsFileName(folder.filePath(store::kDataFileName));
+    const QString fileName =
+        store::DataFolder(folder.filePath(store::kDataFileName)).PinSettingsFile();
     EXPECT_EQ(fileName, folder.filePath(QStringLiteral("pin-settings.json")));
     EXPECT_EQ(store::LoadPinSettings(fileName, {Entry("/a.jpg")}), QList{kDefaults});
     ASSERT_TRUE(store::SavePinSettings({{Entry("/a.jpg"), kAbove}}, fileName).ok);

@@ -18,7 +18,9 @@ int main(int argc, char** argv) {
     for (int round = 0;; ++round) {
         const int n = round % kill_lists::kLists;
         const store::PinsWithSettings pins = kill_lists::SettingsNumber(n);
-        if (store::SaveListAndSettings(pins, before, dataFile, [] { QThread::usleep(2000); }).ok) {
+        if (store::SaveListAndSettings(pins, before, store::DataFolder(dataFile), [] {
+                QThread::usleep(2000);
+            }).ok) {
             before = pins;
         }
         // Saving has begun: the killer's clock starts now, however long the start took.

@@ -56,7 +56,10 @@ platform::FilePath ProgramTest::PathOf(const char* name) const {
 
 QStringList ProgramTest::Column(int field) const {
     QStringList column;
-    for (const auto& entry : Board().Entries()) column.append(entry.geometry.at(size_t(field)));
+    const pin_list::PinList& list = Board().List();
+    for (int row = 0; row < list.Count(); ++row) {
+        column.append(list.At(row).entry.geometry.at(size_t(field)));
+    }
     return column;
 }
 

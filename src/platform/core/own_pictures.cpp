@@ -10,26 +10,6 @@
 
 namespace platform {
 
-namespace {
-
-QString FolderBeside(const QString& dataFile, const QString& name) {
-    return QFileInfo(dataFile).absolutePath() + QLatin1Char('/') + name;
-}
-
-}  // namespace
-
-QString PastedFolderFor(const QString& dataFile) {
-    return FolderBeside(dataFile, QStringLiteral("pasted"));
-}
-
-QString CapturedFolderFor(const QString& dataFile) {
-    return FolderBeside(dataFile, QStringLiteral("captured"));
-}
-
-QStringList OwnPictureFolders(const QString& dataFile) {
-    return {PastedFolderFor(dataFile), CapturedFolderFor(dataFile)};
-}
-
 std::optional<QByteArray> Canonical(const QByteArray& path) {
     char resolved[PATH_MAX];
     if (!::realpath(path.constData(), resolved)) return std::nullopt;
@@ -45,6 +25,10 @@ bool IsInFolders(const FilePath& file, const QStringList& folders) {
     const std::optional<QByteArray> container = Canonical(file.Folder().Bytes());
     for (const QString& folder : folders) {
         if (file.Folder().Bytes() != QFile::encodeName(QDir::cleanPath(folder))) continue;
+        struct stat real {};
+        if (::lstat(QFile::encodeName(folder).constData(), &real) != 0 || !S_ISDIR(real.st_mode)) {
+            continue;
+        }
         const std::optional<QByteArray> canonical = Canonical(QFile::encodeName(folder));
         if (canonical && container && *canonical == *container) return true;
     }

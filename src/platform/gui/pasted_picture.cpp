@@ -5,11 +5,12 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QMimeData>
-#include <QSaveFile>
 
+#include "platform/core/whole_file.h"
 #include "platform/gui/picture.h"
 
 namespace platform {
@@ -44,8 +45,9 @@ std::optional<QByteArray> PngOf(const QMimeData& data) {
 
 // Deletes `file` when it is one of the program's own pictures and none of `named` names the
 // same file.
-bool DeleteIfUnnamed(const FilePath& file, const QString& dataFile, const QList<FilePath>& named) {
-    if (!IsInFolders(file, OwnPictureFolders(dataFile))) return false;
+bool DeleteIfUnnamed(const FilePath& file, const QStringList& ownFolders,
+                     const QList<FilePath>& named) {
+    if (!IsInFolders(file, ownFolders)) return false;
     const std::optional<QByteArray> self = Canonical(file.Bytes());
     for (const FilePath& other : named) {
         if (other == file || (self && Canonical(other.Bytes()) == self)) return false;
@@ -57,7 +59,11 @@ bool DeleteIfUnnamed(const FilePath& file, const QString& dataFile, const QList<
 QString FreeName(const QDir& folder, const QDateTime& now) {
     const QString stem = now.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
     QString name = stem + QStringLiteral(".png");
-    for (int n = 2; folder.exists(name); ++n) name = QStringLiteral("%1-%2.png").arg(stem).arg(n);
+    // A dangling link is a name taken too.
+    const auto taken = [&folder](const QString& name) {
+        return folder.exists(name) || QFileInfo(folder.filePath(name)).isSymLink();
+    };
+    for (int n = 2; taken(name); ++n) name = QStringLiteral("%1-%2.png").arg(stem).arg(n);
     return name;
 }
 
@@ -82,11 +88,12 @@ Pasted WriteNewPng(const QByteArray& png, const QString& folderName, const QDate
         return Failed(PasteError::NotWritten, QStringLiteral("cannot make %1").arg(folderName));
     }
     const QString name = folder.filePath(FreeName(folder, now));
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.flush() ||
-        !file.commit()) {
+    // Never over a file of that name, nor through a link someone left there.
+    const WriteResult written =
+        WriteOwnFile(FilePath(QFile::encodeName(name)), png, Existing::Keep);
+    if (!written.ok) {
         return Failed(PasteError::NotWritten,
-                      QStringLiteral("cannot write %1: %2").arg(name, file.errorString()));
+                      QStringLiteral("cannot write: %1").arg(written.error));
     }
     return {FilePath(QFile::encodeName(name)), std::nullopt};
 }
@@ -114,9 +121,9 @@ Pasted TakePicture(const QMimeData* data, const QString& pastedFolder, const QDa
     return WriteNewPng(*png, pastedFolder, now);
 }
 
-bool DeleteOwnPictureIfUnnamed(const FilePath& file, const QString& dataFile,
+bool DeleteOwnPictureIfUnnamed(const FilePath& file, const QStringList& ownFolders,
                                const QList<FilePath>& named) {
-    return DeleteIfUnnamed(file, dataFile, named);
+    return DeleteIfUnnamed(file, ownFolders, named);
 }
 
 }  // namespace platform

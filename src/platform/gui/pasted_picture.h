@@ -43,17 +43,17 @@ bool MayHoldPicture(const QMimeData* data);
 Pasted TakePicture(const QMimeData* data, const QString& pastedFolder,
                    const QDateTime& now = QDateTime::currentDateTime());
 
-// Deletes `file` when it is a regular file directly in "pasted" or "captured" beside the data
-// file, both as written and by their canonical paths (a symbolic link is not followed, and
-// nothing elsewhere is touched), and none of `named` names the same file. Whether it was
-// deleted.
-bool DeleteOwnPictureIfUnnamed(const FilePath& file, const QString& dataFile,
+// Deletes `file` when it is a regular file directly in one of `ownFolders` ("pasted" and
+// "captured" beside the data file, see store::DataFolder), both as written and by their
+// canonical paths, that folder no link (a symbolic link is not followed, and nothing elsewhere
+// is touched), and none of `named` names the same file. Whether it was deleted.
+bool DeleteOwnPictureIfUnnamed(const FilePath& file, const QStringList& ownFolders,
                                const QList<FilePath>& named);
 
 // The picture as PNG bytes, losslessly, at the level that writes fastest.
 std::optional<QByteArray> EncodePng(const QImage& image);
-// Writes the PNG bytes into `folder` (made when missing) through QSaveFile, named from `now`
-// and never over another file.
+// Writes the PNG bytes into `folder` (made when missing), named from `now`, never over another
+// file nor through a link (platform::WriteOwnFile).
 Pasted WriteNewPng(const QByteArray& png, const QString& folder,
                    const QDateTime& now = QDateTime::currentDateTime());
 

@@ -6,12 +6,12 @@
 
 #include <sys/stat.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMutex>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <QThread>
@@ -46,10 +46,6 @@ void WriteThumbnail(const QString& root, int classIndex, const QString& file, co
         !MakePrivateFolder(ClassFolder(root, classIndex))) {
         return;
     }
-    // A temporary file beside it, renamed over it: a reader never sees half a thumbnail.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) return;
-    if (::fchmod(out.handle(), S_IRUSR | S_IWUSR) != 0) return out.cancelWriting();
     // Only these texts: a copy taken from another program's thumbnail carries that program's,
     // which must not be passed on as if they described this file.
     QList<std::pair<QByteArray, QByteArray>> texts = {
@@ -70,8 +66,15 @@ void WriteThumbnail(const QString& root, int classIndex, const QString& file, co
     //   1024    2.0 MB  3.3 ms        2.0 MB  4.9 ms       940 KB 13.2 ms
     // zlib level 1 saves about half the disk, but a read then costs five times a small pin's
     // whole decode, 100 times over in a warm restore of 100 pins.
-    if (!WriteUncompressedPng(out, image, texts) || !out.flush()) return out.cancelWriting();
-    out.commit();
+    QByteArray png;
+    QBuffer out(&png);
+    out.open(QIODevice::WriteOnly);
+    if (!WriteUncompressedPng(out, image, texts)) return;
+    // A temporary file beside it, renamed over it: a reader never sees half a thumbnail. Never
+    // through a link: anyone can work out a thumbnail's name from the picture's path.
+    const WriteResult written =
+        WriteOwnFile(FilePath::FromText(file), png, Existing::Replace, S_IRUSR | S_IWUSR);
+    if (!written.ok) qWarning("vellora: thumbnail: %s", qPrintable(written.error));
 }
 
 }  // namespace
@@ -115,7 +118,9 @@ namespace {
 QImage ReadCurrent(const QString& file, int classIndex, const QByteArray& uri, FileStamp stamp,
                    const std::function<bool(QSize, const QImage&)>& wanted) {
     QFile device;
-    if (OpenForReading(FilePath::FromText(file), device) != ReadError::None) return {};
+    if (OpenForReading(FilePath::FromText(file), device, Links::Refuse) != ReadError::None) {
+        return {};
+    }
     QImageReader reader(&device, "png");
     const QSize size = reader.size();
     const int limit = kThumbnailClasses[classIndex].size;

@@ -19,7 +19,8 @@ FilePath PathOf(const QString& path) {
 // or "captured" beside the data file and no other record names it, whatever links lead there.
 TEST(DeleteOwnPictureIfUnnamed, DeletesOnlyAnUnnamedFileInTheProgramsOwnFolders) {
     InTemporaryFolder folder;
-    const QString data = folder.Path("zuzerid.dat"), pasted = folder.Path("pasted");
+    const QString pasted = folder.Path("pasted");
+    const QStringList own{pasted, folder.Path("captured")};
     ASSERT_TRUE(QDir().mkpath(pasted) && QDir().mkpath(folder.Path("captured/x")) &&
                 QDir().mkpath(folder.Path("other")));
     ASSERT_TRUE(QFile::link(pasted, folder.Path("via")));
@@ -53,18 +54,19 @@ TEST(DeleteOwnPictureIfUnnamed, DeletesOnlyAnUnnamedFileInTheProgramsOwnFolders)
     };
     test_support::WriteBytes(folder.Path("pasted/c.png"), "x");
     for (const auto& c : cases) {
-        EXPECT_EQ(platform::DeleteOwnPictureIfUnnamed(c.deleted, data, c.named), c.gone) << c.what;
+        EXPECT_EQ(platform::DeleteOwnPictureIfUnnamed(c.deleted, own, c.named), c.gone) << c.what;
         EXPECT_EQ(QFileInfo::exists(QFile::decodeName(c.deleted.Bytes())), !c.gone) << c.what;
     }
     EXPECT_TRUE(QFileInfo::exists(folder.Path("other/b.png")));
 
-    // "pasted" a link to the user's pictures: a picture there resolves into it, but was never
-    // pasted.
-    const QString linked = folder.Path("linked/pasted"), linkedData = folder.Path("linked/z.dat");
+    // "pasted" a link to the user's pictures: the folder is the user's, and nothing in it is
+    // deleted, by either of its names.
+    const QString linked = folder.Path("linked/pasted");
     ASSERT_TRUE(QDir().mkpath(folder.Path("linked")) && QFile::link(folder.Path("other"), linked));
     const FilePath photo = file("other/photo.jpg");
-    EXPECT_FALSE(platform::DeleteOwnPictureIfUnnamed(photo, linkedData, {}));
-    EXPECT_TRUE(platform::DeleteOwnPictureIfUnnamed(PathOf(linked + "/b.png"), linkedData, {}));
+    EXPECT_FALSE(platform::DeleteOwnPictureIfUnnamed(photo, {linked}, {}));
+    EXPECT_FALSE(platform::DeleteOwnPictureIfUnnamed(PathOf(linked + "/photo.jpg"), {linked}, {}));
+    EXPECT_TRUE(QFileInfo::exists(folder.Path("other/photo.jpg")));
 }
 
 }  // namespace
