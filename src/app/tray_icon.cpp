@@ -112,7 +112,7 @@ void TrayIcon::ListBoards() {
             boards_->addAction(pin_list::BoardTitle(name).replace(u'&', QStringLiteral("&&")));
         board->setObjectName(QStringLiteral("tray_board"));
         board->setCheckable(true);
-        board->setChecked(!boards.hidden.contains(name));
+        board->setChecked(!board_.List().BoardHidden(name));
         // Queued: the menu that holds the action is rebuilt by the change it makes.
         QObject::connect(
             board, &QAction::triggered, menu_.get(),

@@ -86,9 +86,10 @@ QString NoBoard(const QString& board) {
     return QStringLiteral("there is no board %1").arg(store::ShortName(board));
 }
 
-// A removed entry and a record are one pin when they have the same path and geometry texts.
-QByteArray RecordKey(const store::PictureEntry& entry) {
-    QByteArray key = entry.path.Bytes();
+// A removed entry and a record are one pin when they have the same path (the one it was pinned
+// by, for a file moved into "removed") and geometry texts.
+QByteArray RecordKey(const platform::FilePath& path, const store::PictureEntry& entry) {
+    QByteArray key = path.Bytes();
     for (const QString& text : entry.geometry) key += '\0' + text.toLatin1();
     return key;
 }
@@ -147,7 +148,7 @@ Stored LoadStored(const store::DataFolder& folder) {
     QSet<QByteArray> pinned;
     for (const store::Record& record : stored.contents.records) {
         stored.records.append(store::EntryOf(record));
-        pinned.insert(RecordKey(stored.records.last()));
+        pinned.insert(RecordKey(stored.records.last().path, stored.records.last()));
     }
     stored.settings = store::LoadPinSettings(folder.PinSettingsFile(), stored.records);
     stored.boards = store::LoadBoards(folder.BoardsFile());
@@ -155,8 +156,9 @@ Stored LoadStored(const store::DataFolder& folder) {
         // Written relative by an older run: relative to the data folder.
         pin.entry.path = folder.Resolved(pin.entry.path);
         pin.movedFrom = folder.Resolved(pin.movedFrom);
-        if (pinned.contains(RecordKey(pin.entry))) {
-            ++stored.removedAlsoPinned;
+        const platform::FilePath& was = pin.movedFrom.IsEmpty() ? pin.entry.path : pin.movedFrom;
+        if (pinned.contains(RecordKey(was, pin.entry))) {
+            stored.alsoPinned.append(pin);
             continue;
         }
         stored.removed.append(pin);
@@ -301,10 +303,16 @@ bool PinList::Load() {
     emit reset();
     // Boards named by pins alone (a kill between the two files, a hand edit), in one write.
     if (boardsAdded) SaveBoards();
-    if (stored.removedAlsoPinned > 0) {
+    if (!stored.alsoPinned.isEmpty()) {
         qWarning("vellora: %s: %d removed pins are pinned too and leave the removed list",
-                 qPrintable(folder_.RemovedPinsFile()), stored.removedAlsoPinned);
-        SaveRemoved();
+                 qPrintable(folder_.RemovedPinsFile()), int(stored.alsoPinned.size()));
+        // The second name a moved file got in "removed" goes with its entry, once the name the
+        // data file uses is sure to be there.
+        QList<store::RemovedPin> named;
+        for (const store::RemovedPin& pin : stored.alsoPinned) {
+            if (platform::CanOpenForReading(pin.movedFrom)) named.append(pin);
+        }
+        if (SaveRemoved().ok) ForgetKeptFiles(named);
     }
     ExpireRemoved();
     emit boardsChanged();
@@ -547,9 +555,12 @@ void PinList::ExpireRemoved() {
     }
     if (gone.isEmpty()) return;
     removed_ = kept;
+    if (SaveRemoved().ok) ForgetKeptFiles(gone);
+}
+
+void PinList::ForgetKeptFiles(const QList<store::RemovedPin>& gone) {
     // Their files go once no list names them, and only those the program put in a "removed"
     // folder of its own, by the names it gives them.
-    if (!SaveRemoved().ok) return;
     const QString removedFolder = folder_.RemovedFolder();
     if (!store::IsOwnFolder(removedFolder)) return;
     for (const store::RemovedPin& pin : gone) {

@@ -79,7 +79,7 @@ struct Stored {
     // Absolute paths, without an entry that names a record the data file holds too (a kill
     // between the two writes of a removal leaves one): the data file is what is pinned.
     QList<store::RemovedPin> removed;
-    int removedAlsoPinned = 0;  // how many entries were left out for that
+    QList<store::RemovedPin> alsoPinned;  // the entries left out for that
 };
 // The one reading of the data folder, for the start-up and for a listing with no program running.
 Stored LoadStored(const store::DataFolder& folder);
@@ -256,6 +256,8 @@ private:
     store::SaveResult SaveRemoved();
     bool NamedAsRemoved(const platform::FilePath& file) const;
     void ExpireRemoved();
+    // Removes the files in "removed" of entries no longer listed.
+    void ForgetKeptFiles(const QList<store::RemovedPin>& gone);
 
     store::DataFolder folder_;
     std::vector<Item> items_;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <functional>
 
@@ -323,6 +324,129 @@ TEST_F(PinListTest, TheListingEndsEachLineWithTheBoardAndListsRemovedPins) {
     EXPECT_EQ(pin_list::FormatListing(pin_list::ListSavedPins(DataFile())),
               "saved\t15\t30\t1500\t1200\t" + Pic("a.jpg") + "\t既定\n" +
                   "removed\t15\t30\t1500\t1200\t" + Pic("c.jpg") + "\t既定\n");
+}
+
+// The data file names what the user can get back, whatever fails or stands in a folder's place.
+TEST_F(PinListTest, NoPinIsLostAndNoFileOfTheUsersMovedWhateverTheFolderHolds) {
+    const struct {
+        const char* name;
+        std::function<void(PinListTest&)> arrange;  // before the start
+        const char* removedFiles;                   // files in "removed" after the delete
+        bool pictureStays;                          // in "pasted", where it was
+        bool removedListed;
+    } cases[] = {
+        {"as usual", [](auto&) {}, "p.png", false, true},
+        {"the removed list unwritable: the pin stays",
+         [](PinListTest& t) { ASSERT_TRUE(QDir().mkpath(t.Path("removed-pins.json"))); }, "", true,
+         false},
+        {"\"removed\" a link: the user's, nothing moved into it",
+         [](PinListTest& t) {
+             ASSERT_TRUE(QDir().mkpath(t.Path("elsewhere")));
+             ASSERT_TRUE(QFile::link(t.Path("elsewhere"), t.Path("removed")));
+         },
+         "", true, true},
+        {"\"pasted\" a link to the user's pictures: not ours",
+         [](PinListTest& t) {
+             ASSERT_TRUE(QDir(t.Path("pasted")).removeRecursively());
+             ASSERT_TRUE(QDir().mkpath(t.Path("mine")));
+             ASSERT_TRUE(WriteBytes(t.Path("mine/p.png"), "pixels"));
+             ASSERT_TRUE(QFile::link(t.Path("mine"), t.Path("pasted")));
+         },
+         "", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Each case in a data folder of its own making: links go first, never followed.
+        const QDir root(Path("."));
+        for (const QFileInfo& entry : root.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                         QDir::Hidden | QDir::System)) {
+            if (entry.isSymLink() || !entry.isDir()) {
+                ASSERT_TRUE(QFile::remove(entry.absoluteFilePath()));
+            } else {
+                ASSERT_TRUE(QDir(entry.absoluteFilePath()).removeRecursively());
+            }
+        }
+        SetUp();
+        ASSERT_TRUE(QDir().mkpath(Path("pasted")));
+        ASSERT_TRUE(WriteBytes(Path("pasted/p.png"), "pixels"));
+        c.arrange(*this);
+        const QByteArray pinned =
+            DataRecord({"15", "30", "1500", "1200"}, Path("pasted/p.png").toUtf8());
+        PinList& list = Restored(Rec("a.jpg") + pinned);
+        QStringList failed;
+        list.SetSaveListener([&failed](const QString& file, const store::SaveResult& result) {
+            if (!result.ok) failed.append(QFileInfo(file).fileName());
+        });
+        const store::SaveResult result = list.Remove(list.At(1).id);
+        EXPECT_EQ(result.ok, c.removedListed);
+        EXPECT_EQ(Saved(), c.removedListed ? Rec("a.jpg") : Rec("a.jpg") + pinned);
+        EXPECT_EQ(failed, c.removedListed ? QStringList() : QStringList{"removed-pins.json"});
+        EXPECT_EQ(QFile::exists(Path("pasted/p.png")), c.pictureStays);
+        EXPECT_EQ(QDir(Path("removed")).entryList(QDir::Files).join(' '), c.removedFiles);
+        // Long past, a restart expires the entry: only a file of our own "removed" goes.
+        PinList& later = Restored(Saved());
+        later.SetClock(
+            [] { return QDateTime::currentDateTimeUtc().addDays(store::kRemovedKeptDays + 1); });
+        later.Remove(later.At(0).id);
+        EXPECT_FALSE(QFileInfo::exists(Path("removed/p.png")));
+        EXPECT_EQ(QFile::exists(Path("pasted/p.png")), c.pictureStays);
+        EXPECT_EQ(QFile::exists(Path("mine/p.png")), QFileInfo::exists(Path("mine")));
+    }
+}
+
+TEST_F(PinListTest, ARemovedListIsReadAgainstTheDataFolderAndNeverNamesAPinnedRecord) {
+    ASSERT_TRUE(QDir().mkpath(Path("removed")));
+    ASSERT_TRUE(WriteBytes(Path("removed/r.png"), "pixels"));
+    const auto entry = [](const QByteArray& path, const char* left, const QByteArray& from) {
+        return "{\"path\": \"" + path + "\", \"geometry\": [\"" + left +
+               "\", \"30\", \"1500\", \"1200\"], \"movedFrom\": \"" + from +
+               "\", \"removedAt\": \"" +
+               QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8() + "\"}";
+    };
+    // Relative, as an older run wrote it; one that is pinned too (a kill between the two
+    // writes); one whose folder lies outside the data folder (a hand edit).
+    ASSERT_TRUE(WriteBytes(
+        store::DataFolder(DataFile()).RemovedPinsFile(),
+        "{\"removed\": [" + entry("removed/r.png", "15", "pasted/r.png") + ", " +
+            entry(Pic("a.jpg"), "15", "") + ", " +
+            entry(Path("removed/r.png").toUtf8(), "99", Path("nowhere/deep/r.png").toUtf8()) +
+            "]}"));
+    PinList& list = Restored(Rec("a.jpg"));
+    ASSERT_EQ(list.RemovedPins().size(), 2);
+    EXPECT_EQ(list.RemovedPins()[0].entry.path.Bytes(), Path("removed/r.png").toUtf8());
+    EXPECT_EQ(list.RemovedPins()[0].movedFrom.Bytes(), Path("pasted/r.png").toUtf8());
+    const PinList::Restored outside = list.RestoreRemoved(1, [](pin_list::Pin&) { return true; });
+    EXPECT_FALSE(outside.id);
+    EXPECT_FALSE(outside.failure.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(Path("nowhere")));
+    EXPECT_TRUE(list.RestoreRemoved(0, [](pin_list::Pin&) { return true; }).id);
+    EXPECT_TRUE(QFile::exists(Path("pasted/r.png")));
+    // The file is gone: said, not silently nothing.
+    ASSERT_TRUE(QFile::remove(Path("removed/r.png")));
+    EXPECT_FALSE(list.RestoreRemoved(0, [](pin_list::Pin&) { return true; }).failure.isEmpty());
+}
+
+TEST_F(PinListTest, BoardsNamedByPinsAloneAreListedWithOneWrite) {
+    QByteArray data;
+    QByteArray settings = "{\"pins\": [";
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray left = QByteArray::number(i);
+        data += DataRecord({left, "30", "1500", "1200"}, Pic("a.jpg"));
+        if (i > 0) settings += ", ";
+        settings += "{\"path\": \"" + Pic("a.jpg") + "\", \"geometry\": [\"" + left +
+                    "\", \"30\", \"1500\", \"1200\"], \"board\": \"b" + left + "\"}";
+    }
+    ASSERT_TRUE(WriteBytes(store::DataFolder(DataFile()).PinSettingsFile(), settings + "]}"));
+    ASSERT_TRUE(WriteBytes(DataFile(), data));
+    PinList list(DataFile());
+    int boardWrites = 0;
+    list.SetSaveListener([&boardWrites](const QString& file, const store::SaveResult&) {
+        boardWrites += file.endsWith(QLatin1String("boards.json"));
+    });
+    ASSERT_TRUE(list.Load());
+    EXPECT_EQ(boardWrites, 1);
+    EXPECT_EQ(list.Boards().names.size(), 301);
+    EXPECT_EQ(store::LoadBoards(store::DataFolder(DataFile()).BoardsFile()).names.size(), 301);
 }
 
 }  // namespace

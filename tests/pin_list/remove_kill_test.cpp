@@ -9,6 +9,9 @@
 #include <QSet>
 #include <QThread>
 
+#include <cstdio>
+
+#include "pin_list/pin_list.h"
 #include "store/data_file.h"
 #include "store/removed_pins.h"
 #include "support/test_files.h"
@@ -34,6 +37,7 @@ TEST(RemovedPins, AKillAtAnyMomentLeavesEveryPinInTheDataFileOrTheRemovedList) {
 
     QRandomGenerator random(20261208);
     int removedSeen = 0;
+    int bothSeen = 0;
     for (int kill = 0; kill < 200; ++kill) {
         QProcess remover;
         remover.start(QStringLiteral(REMOVE_LOOP_PROGRAM), {folder.Path(".")});
@@ -58,8 +62,23 @@ TEST(RemovedPins, AKillAtAnyMomentLeavesEveryPinInTheDataFileOrTheRemovedList) {
                 << "after kill " << kill << ", " << path.Bytes().constData() << " is missing";
         }
         ASSERT_EQ(found, names) << "after kill " << kill << ", a pin is in neither file";
+        // A kill between the two writes may leave a pin in both; the next start reads it as
+        // pinned alone, so that putting it back cannot make a second pin.
+        const pin_list::Stored stored = pin_list::LoadStored(store::DataFolder(dataFile));
+        bothSeen += int(stored.alsoPinned.size());
+        QSet<QByteArray> pinned;
+        for (const store::PictureEntry& entry : stored.records)
+            pinned.insert(entry.path.FileName());
+        for (const store::RemovedPin& pin : stored.removed) {
+            const platform::FilePath& was =
+                pin.movedFrom.IsEmpty() ? pin.entry.path : pin.movedFrom;
+            ASSERT_FALSE(pinned.contains(was.FileName()))
+                << "after kill " << kill << ", " << pin.entry.path.Bytes().constData()
+                << " is pinned and removed";
+        }
     }
     EXPECT_GT(removedSeen, 0) << "the kills never caught a pin in the removed list";
+    std::printf("kills that left a pin in both files, read as pinned: %d of 200\n", bothSeen);
 }
 
 }  // namespace
