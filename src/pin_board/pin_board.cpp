@@ -142,8 +142,11 @@ pinned_window::PinnedWindow* PinBoard::NewWindow() {
         DeletePin(IdOf(window));
         emit deleted();
     });
-    connect(window, &PinnedWindow::settingsChanged, this,
-            [this, window] { list_->SetSettings(IdOf(window), window->Settings()); });
+    // The list owns the settings: the window follows it (Follow) once the change is made.
+    connect(window, &PinnedWindow::settingsChangeRequested, this,
+            [this, window](const pinned_window::SettingsChange& change) {
+                list_->ChangeSettings(IdOf(window), change);
+            });
     connect(window, &PinnedWindow::copyRequested, this, [this, window] {
         const pin_list::Pin* pin = list_->Find(IdOf(window));
         if (!pin) return;
@@ -318,7 +321,6 @@ void PinBoard::ShowFollowedPicture(pinned_window::PinnedWindow* window,
 void PinBoard::Pin(const Placement& placement) {
     pinned_window::PinnedWindow* window = NewWindow();
     window->SetPicture(placement.picture);
-    window->SetSettings(placement.settings);
     window->Place(placement.left, placement.top, placement.width, placement.height);
     // The picture unpinned last comes back as this pin, or was let go for another picture.
     if (unpinned_ && unpinned_->entry.path == placement.path) {
@@ -328,7 +330,8 @@ void PinBoard::Pin(const Placement& placement) {
     DiscardUnpinned();
     const pin_list::PinId id = list_->Add(placement.path, GeometryOf(*window), placement.settings);
     windows_.insert(id, window);
-    FollowIfAsked(id);
+    // The settings as the list has them, its board given, not the placement's copy.
+    Follow(id);
     // The picture was decoded for the display window with more detail than the pin shows: its
     // thumbnail saves the first restore a decode. Taken before the pinned window paints and drops
     // that detail.

@@ -615,6 +615,15 @@ void PinList::SetSettings(PinId id, const store::PinSettings& settings) {
     FollowBoards();
 }
 
+void PinList::ChangeSettings(PinId id, const std::function<void(store::PinSettings&)>& change) {
+    const auto item = ItemOf(id);
+    if (item == items_.end()) return;
+    store::PinSettings settings = item->pin.settings;
+    change(settings);
+    if (settings == item->pin.settings) return;
+    SetSettings(id, settings);
+}
+
 void PinList::ChangeAllSettings(const std::function<void(store::PinSettings&)>& change) {
     for (const size_t i : rows_) {
         Pin& pin = items_[i].pin;

@@ -182,6 +182,9 @@ public:
     void SetClock(std::function<QDateTime()> now) { clock_ = std::move(now); }
     // The pin's geometry, and its texts made from it; not saved until Save.
     void SetGeometry(PinId id, const Geometry& geometry);
+    // Changes one pin's settings, saved into the settings file: what the change leaves of its
+    // board (a view's copy may be older than the list's) stays the list's.
+    void ChangeSettings(PinId id, const std::function<void(store::PinSettings&)>& change);
     // The pin's settings, saved into the settings file.
     void SetSettings(PinId id, const store::PinSettings& settings);
     // Changes every pin's settings, waiting ones included, and saves them once.

@@ -2,13 +2,26 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFutureWatcher>
 #include <QLocale>
 #include <QRectF>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "platform/core/twips.h"
 #include "platform/gui/picture.h"
 
 namespace pin_list_window {
+
+namespace {
+
+// The cache and the decode answer at the square asked for; the row shows the picture's own shape.
+QImage RowPicture(const platform::PictureData& picture) {
+    const QSize shape = picture.NaturalSize().scaled(
+        PinRows::kThumbnailPixels, PinRows::kThumbnailPixels, Qt::KeepAspectRatio);
+    return picture.Pixels().scaled(shape, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+}  // namespace
 
 QString StateText(pin_list::PinState state) {
     switch (state) {
@@ -125,20 +138,44 @@ QPixmap PinRows::Thumbnail(const QModelIndex& index) const {
     const QByteArray file = index.data(pin_list::PinListModel::FileRole).toByteArray();
     const auto known = thumbnailOf_.constFind(file);
     if (known != thumbnailOf_.cend()) return *known;
-    QPixmap pixmap;
-    if (thumbnails_) {
-        const platform::PictureLoad load = platform::LoadCachedPicture(
-            platform::FilePath(file), {kThumbnailPixels, kThumbnailPixels}, *thumbnails_);
-        // The cache answers at the square asked for; the row shows the picture's own shape.
-        if (load) {
-            const QSize shape = load.picture->NaturalSize().scaled(
-                kThumbnailPixels, kThumbnailPixels, Qt::KeepAspectRatio);
-            pixmap = QPixmap::fromImage(load.picture->Pixels().scaled(shape, Qt::IgnoreAspectRatio,
-                                                                      Qt::SmoothTransformation));
-        }
+    if (!thumbnails_) return {};
+    const platform::PictureLoad load = platform::LoadCachedPicture(
+        platform::FilePath(file), {kThumbnailPixels, kThumbnailPixels}, *thumbnails_);
+    if (!load) {
+        DecodeThumbnail(file);
+        return {};
     }
+    const QPixmap pixmap = QPixmap::fromImage(RowPicture(*load.picture));
     thumbnailOf_.insert(file, pixmap);
     return pixmap;
+}
+
+void PinRows::DecodeThumbnail(const QByteArray& file) const {
+    if (decoding_.contains(file)) return;
+    decoding_.insert(file);
+    auto* watcher = new QFutureWatcher<QImage>(const_cast<PinRows*>(this));
+    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, file] {
+        watcher->deleteLater();
+        const_cast<PinRows*>(this)->ThumbnailArrived(file, watcher->result());
+    });
+    // The decode writes the thumbnail for the next time, as the restore's do.
+    watcher->setFuture(QtConcurrent::run([file, cache = thumbnails_] {
+        const platform::PictureLoad load = platform::LoadPicture(
+            platform::FilePath(file), {kThumbnailPixels, kThumbnailPixels}, cache);
+        return load ? RowPicture(*load.picture) : QImage();
+    }));
+}
+
+void PinRows::ThumbnailArrived(const QByteArray& file, const QImage& image) {
+    decoding_.remove(file);
+    // Kept even when empty: a file that is no picture is not decoded again and again.
+    thumbnailOf_.insert(file, QPixmap::fromImage(image));
+    for (int row = 0; row < model_.rowCount(); ++row) {
+        const QModelIndex index = model_.index(row);
+        if (index.data(pin_list::PinListModel::FileRole).toByteArray() != file) continue;
+        const QModelIndex shown = mapFromSource(index);
+        if (shown.isValid()) emit dataChanged(shown, shown, {Qt::DecorationRole});
+    }
 }
 
 }  // namespace pin_list_window

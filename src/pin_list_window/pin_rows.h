@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QHash>
+#include <QImage>
 #include <QPixmap>
+#include <QSet>
 #include <QSortFilterProxyModel>
 #include <functional>
 
@@ -16,7 +18,8 @@ namespace pin_list_window {
 // The list's rows as the window shows them: filtered by a board and by the search text over
 // file name, folder and the text recognised in the picture, each with its thumbnail, fetched
 // from the shared cache only when a view asks for the row, once a file, and the lines of text
-// under it.
+// under it. A file the cache has no thumbnail of yet (a pin pinned or put back moments ago) is
+// decoded at the thumbnail's size on a worker thread, and its rows are told when it arrives.
 class PinRows : public QSortFilterProxyModel {
     Q_OBJECT
 public:
@@ -41,6 +44,8 @@ protected:
 
 private:
     QPixmap Thumbnail(const QModelIndex& index) const;
+    void DecodeThumbnail(const QByteArray& file) const;
+    void ThumbnailArrived(const QByteArray& file, const QImage& image);
     const QString& TextOf(const QByteArray& file) const;
 
     pin_list::PinListModel model_;
@@ -51,6 +56,7 @@ private:
     TextLookup textLookup_;
     // Both by the file's bytes: pins of one file share them.
     mutable QHash<QByteArray, QPixmap> thumbnailOf_;
+    mutable QSet<QByteArray> decoding_;
     mutable QHash<QByteArray, QString> textOf_;
 };
 

@@ -111,13 +111,6 @@ void PinnedWindow::ShowPinned() {
     Show();
 }
 
-void PinnedWindow::Change(const std::function<void(store::PinSettings&)>& change) {
-    store::PinSettings changed = settings_;
-    change(changed);
-    SetSettings(changed);
-    emit settingsChanged();
-}
-
 void PinnedWindow::contextMenuEvent(QContextMenuEvent* event) {
     QMenu* menu = BuildMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -137,8 +130,9 @@ QMenu* PinnedWindow::BuildMenu() {
         QAction* action = item(menu, name, text);
         action->setCheckable(true);
         action->setChecked(checked);
-        connect(action, &QAction::toggled, this,
-                [this, apply](bool on) { Change([&](store::PinSettings& s) { apply(s, on); }); });
+        connect(action, &QAction::toggled, this, [this, apply](bool on) {
+            emit settingsChangeRequested([apply, on](store::PinSettings& s) { apply(s, on); });
+        });
         return action;
     };
 
@@ -152,7 +146,7 @@ QMenu* PinnedWindow::BuildMenu() {
         step->setChecked(settings_.opacity == percent);
         steps->addAction(step);
         connect(step, &QAction::triggered, this, [this, percent] {
-            Change([percent](store::PinSettings& s) { s.opacity = percent; });
+            emit settingsChangeRequested([percent](store::PinSettings& s) { s.opacity = percent; });
         });
     }
     toggle("clickThrough", tr("クリックを透過"), settings_.clickThrough,

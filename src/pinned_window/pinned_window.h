@@ -24,13 +24,16 @@ struct Recognition;
 
 namespace pinned_window {
 
+using SettingsChange = std::function<void(store::PinSettings&)>;
+
 class AnimationPlayer;
 class TextSelection;
 class WheelZoom;
 
 // A picture pinned to the desktop: a window without frame or title bar that is nothing but its
 // picture, stretched over the whole window. A double-click asks for it to be unpinned; the right
-// button opens its menu, whose settings the window applies itself and reports.
+// button opens its menu, whose settings the window only asks to change: the pin list owns them,
+// and the window shows what it is given (SetSettings).
 class PinnedWindow : public platform::TwipsWindow {
     Q_OBJECT
 public:
@@ -46,7 +49,8 @@ public:
     float PictureWidth() const;
     float PictureHeight() const;
 
-    // What the user chose for this pin. Setting them applies them to the window, shown or not.
+    // What the user chose for this pin, as last given. Setting them applies them to the window,
+    // shown or not.
     const store::PinSettings& Settings() const { return settings_; }
     void SetSettings(const store::PinSettings& settings);
     // Shows the window with its settings: the window manager forgets some of them while the
@@ -82,8 +86,8 @@ signals:
     void copyRequested();
     void showFolderRequested();
     void originalSizeRequested();
-    // The user changed a setting in the menu; Settings() has it.
-    void settingsChanged();
+    // The user chose a setting in the menu: the change to make to the pin's settings.
+    void settingsChangeRequested(const pinned_window::SettingsChange& change);
     // The wheel zoomed the window: its rectangle changed.
     void zoomed();
 
@@ -100,7 +104,6 @@ protected:
 
 private:
     QMenu* BuildMenu();
-    void Change(const std::function<void(store::PinSettings&)>& change);
 
     bool Animated();
     bool CanBeSeen() const;

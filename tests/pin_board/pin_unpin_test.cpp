@@ -323,6 +323,57 @@ TEST_F(PinUnpin, PinningWritesTheThumbnailThatTheNextRestoreIsServedFrom) {
     EXPECT_TRUE(qGreen(middle) > 200 && qRed(middle) < 60) << std::hex << middle;
 }
 
+// The list gives a pin its board; a setting chosen later in the pin's menu never sends it back
+// to another board, whichever road brought the pin to the screen.
+TEST_F(PinUnpin, APinKeepsItsBoardWhenOneOfItsSettingsChanges) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")));
+    pin_list::PinList& list = Board().List();
+    ASSERT_FALSE(list.MakeBoard(QStringLiteral("作業")));
+    ASSERT_FALSE(list.SetBoardHidden(QStringLiteral("作業"), false));  // it takes new pins
+    const auto keepAbove = [](QWidget* pin) {
+        QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(2, 2),
+                               pin->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(pin, &open);
+        auto* menu = pin->findChildren<QMenu*>(QStringLiteral("PinMenu")).constLast();
+        Trigger(menu, "keepAbove");
+        menu->close();
+    };
+    const struct {
+        const char* road;
+        std::function<void()> pin;
+    } roads[] = {
+        {"opened and pinned",
+         [&] {
+             ASSERT_FALSE(program->OpenPicture(PathOf("b.jpg")));
+             Trigger(&Display(), "pin");
+         }},
+        {"pinned again after its board was hidden",
+         [&] {
+             ASSERT_FALSE(list.SetBoardHidden(store::kFirstBoard, true));
+             Board().Unpin(list.At(0).id);
+             Trigger(&Display(), "pin");
+         }},
+        {"put back from the removed list",
+         [&] {
+             list.Remove(list.At(list.Count() - 1).id);
+             ASSERT_FALSE(Board().RestoreRemoved(int(list.RemovedPins().size()) - 1));
+         }},
+    };
+    for (const auto& road : roads) {
+        SCOPED_TRACE(road.road);
+        road.pin();
+        const pin_list::Pin& pin = list.At(list.Count() - 1);
+        ASSERT_EQ(pin.settings.board, QStringLiteral("作業"));
+        keepAbove(Board().Windows().constLast());
+        EXPECT_TRUE(list.At(list.Count() - 1).settings.keepAbove);
+        EXPECT_EQ(list.At(list.Count() - 1).settings.board, QStringLiteral("作業"));
+        ASSERT_TRUE(list.SetBoardHidden(QStringLiteral("作業"), true) == std::nullopt);
+        EXPECT_EQ(list.At(list.Count() - 1).state, pin_list::PinState::Hidden);
+        ASSERT_TRUE(list.SetBoardHidden(QStringLiteral("作業"), false) == std::nullopt);
+        keepAbove(Board().Windows().constLast());  // back as it was, for the next road
+    }
+}
+
 // What the user chooses in a pin's menu is kept beside the data file, comes back at the next
 // start, and stays with the picture through unpinning and pinning again.
 TEST_F(PinUnpin, APinsMenuSettingsAreKeptAcrossRestartsAndUnpinning) {
