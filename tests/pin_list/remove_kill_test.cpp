@@ -81,4 +81,39 @@ TEST(RemovedPins, AKillAtAnyMomentLeavesEveryPinInTheDataFileOrTheRemovedList) {
     std::printf("kills that left a pin in both files, read as pinned: %d of 200\n", bothSeen);
 }
 
+// A picture unpinned while another pin is zoomed and saved is in the data file after a kill or a
+// SIGTERM at any moment: every save writes the unpinned record as it was.
+TEST(UnpinnedPins, AKillOrATermAtAnyMomentLeavesTheUnpinnedPictureInTheDataFile) {
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        SCOPED_TRACE(signal == SIGKILL ? "SIGKILL" : "SIGTERM");
+        test_support::InTemporaryFolder folder;
+        const QString dataFile = folder.Path("zuzerid.dat");
+        QByteArray data;
+        for (const char* name : {"a.png", "b.png"}) {
+            ASSERT_TRUE(test_support::WriteBytes(folder.Path(name), name));
+            data +=
+                test_support::DataRecord({"15", "30", "1500", "1200"}, folder.Path(name).toUtf8());
+        }
+        ASSERT_TRUE(test_support::WriteBytes(dataFile, data));
+        QRandomGenerator random(20261209);
+        for (int kill = 0; kill < 200; ++kill) {
+            QProcess loop;
+            loop.start(QStringLiteral(UNPIN_LOOP_PROGRAM), {folder.Path(".")});
+            ASSERT_TRUE(loop.waitForReadyRead(30000)) << "the loop never began, kill " << kill;
+            QThread::usleep(random.bounded(200, 5000));
+            ::kill(pid_t(loop.processId()), signal);
+            ASSERT_TRUE(loop.waitForFinished(30000));
+            if (signal == SIGTERM) {
+                EXPECT_EQ(loop.exitStatus(), QProcess::NormalExit) << "kill " << kill;
+            }
+            QSet<QByteArray> names;
+            for (const store::Record& record :
+                 store::ReadDataFile(test_support::ReadBytes(dataFile)).records) {
+                names.insert(record.path.FileName());
+            }
+            ASSERT_EQ(names, (QSet<QByteArray>{"a.png", "b.png"})) << "after kill " << kill;
+        }
+    }
+}
+
 }  // namespace

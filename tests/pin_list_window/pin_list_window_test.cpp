@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "app/program.h"
@@ -12,6 +13,7 @@
 #include "pinned_window/pinned_window.h"
 #include "platform/gui/thumbnail_cache.h"
 #include "support/program_fixture.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -138,6 +140,30 @@ TEST_F(PinListWindowTest, ThumbnailsKeepThePicturesShape) {
         const QVariant thumbnail = view->model()->index(row, 0).data(Qt::DecorationRole);
         EXPECT_EQ(thumbnail.value<QPixmap>().size(), shapes[row]) << row;
     }
+}
+
+// A pin made moments ago has no thumbnail in the cache yet: its row shows one all the same,
+// once it is decoded, without a restart.
+TEST_F(PinListWindowTest, ANewPinsRowGetsItsThumbnailWithoutARestart) {
+    thumbnailFolder = folder.Path("thumbnails");
+    StartWith({});
+    const QImage pixels = test_support::Filled({120, 60}, Qt::blue);
+    ASSERT_TRUE(pixels.save(P("captured.png")));
+    pin_board::Placement placement;
+    placement.path = PathOf("captured.png");
+    // As a capture pins: the pixels on hand, with nothing said of where they came from.
+    placement.picture =
+        std::make_shared<platform::PictureData>(placement.path, pixels.size(), pixels);
+    placement.width = 1800;
+    placement.height = 900;
+    Board().Pin(placement);
+    auto* view = program->PinListWindow().findChild<QListView*>(QStringLiteral("pins"));
+    ASSERT_TRUE(view);
+    QSignalSpy arrived(view->model(), &QAbstractItemModel::dataChanged);
+    view->model()->index(0, 0).data(Qt::DecorationRole);
+    ASSERT_TRUE(arrived.wait(10000));
+    EXPECT_EQ(view->model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>().size(),
+              QSize(64, 32));
 }
 
 }  // namespace
