@@ -15,6 +15,11 @@
 //   BM_RestoreWithBoards (100 pins)
 //     boards_s, one_board_s   the restore with five boards, two hidden, and with every pin in
 //                             the first board (median); ratio = boards_s / one_board_s
+//   BM_StartWithManyBoards (pins of one small picture; boards is the argument)
+//     listed_s       the start with that many boards in boards.json, the pins in the first
+//     named_s        the start with one pin per board, each board named by its pin alone
+//     one_board_s    the start with the same pins all in the first board (median);
+//     listed_ratio, named_ratio against it
 //
 // Full run:  pin_list_bench      (QT_QPA_PLATFORM=xcb on an X server for a real board figure)
 // Smoke run: pin_list_bench --vellora_smoke --benchmark_min_time=0
@@ -30,6 +35,9 @@
 #include <QFile>
 #include <QHash>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
@@ -51,6 +59,8 @@
 #include "platform/core/thumbnail_rules.h"
 #include "platform/gui/picture.h"
 #include "platform/gui/thumbnail_cache.h"
+#include "store/boards.h"
+#include "store/data_folder.h"
 #include "support/test_files.h"
 #include "window_watch.h"
 
@@ -383,6 +393,85 @@ void BM_RestoreWithBoards(benchmark::State& state) {
     state.counters["ratio"] = bench::Median(seconds[1]) / bench::Median(seconds[0]);
 }
 
+// The settings of `pins` records of `picture`, pin i in board "b<i>".
+QByteArray SettingsNamingBoards(const QString& picture, int pins) {
+    QByteArray settings = "{\"pins\": [";
+    for (int i = 0; i < pins; ++i) {
+        if (i > 0) settings += ",";
+        settings += "{\"path\": \"" + QFile::encodeName(picture) + "\", \"geometry\": [\"" +
+                    QByteArray::number(i % 200) + "\", \"30\", \"150\", \"150\"], \"board\": \"b" +
+                    QByteArray::number(i) + "\"}";
+    }
+    return settings + "]}";
+}
+
+void BM_StartWithManyBoards(benchmark::State& state) {
+    const int boards = int(state.range(0));
+    // A small picture, so that the boards, not the decodes, make the difference.
+    const QStringList photos = bench::PhotoFiles({40, 40}, 1);
+    QTemporaryDir folders[3];  // one board; many listed; many named by pins alone
+    QString data[3];
+    const int pins[3] = {boards / 10, 100, boards / 10};
+    for (int i = 0; i < 3; ++i) {
+        data[i] = folders[i].filePath(QStringLiteral("zuzerid.dat"));
+        QByteArray records;
+        for (int p = 0; p < pins[i]; ++p) {
+            records += test_support::DataRecord({QString::number(p % 200), QStringLiteral("30"),
+                                                 QStringLiteral("150"), QStringLiteral("150")},
+                                                QFile::encodeName(photos.value(0)));
+        }
+        if (photos.isEmpty() || !test_support::WriteBytes(data[i], records)) {
+            return state.SkipWithError("cannot write the pins");
+        }
+    }
+    QStringList names{store::kFirstBoard};
+    for (int b = 1; b < boards; ++b) names << QStringLiteral("board %1").arg(b);
+    const QByteArray listed =
+        QJsonDocument(QJsonObject{{"boards", QJsonArray::fromStringList(names)},
+                                  {"hidden", QJsonArray()},
+                                  {"current", store::kFirstBoard}})
+            .toJson();
+    if (!test_support::WriteBytes(store::DataFolder(data[1]).BoardsFile(), listed) ||
+        !test_support::WriteBytes(store::DataFolder(data[2]).PinSettingsFile(),
+                                  SettingsNamingBoards(photos.value(0), pins[2]))) {
+        return state.SkipWithError("cannot write the boards");
+    }
+    // The baseline of each: one board and the same pins.
+    QTemporaryDir baselineFolder;
+    const QString baseline = baselineFolder.filePath(QStringLiteral("zuzerid.dat"));
+    if (!QFile::copy(data[1], baseline)) return state.SkipWithError("cannot copy the pins");
+    const QString cases[] = {data[0], data[1], data[2], baseline};
+    std::vector<double> seconds[4];
+    for (auto _ : state) {
+        for (int k = 0; k < 4 * 3; ++k) {
+            const int i = (k + k / 4) % 4;  // each first in turn
+            // Every start begins from the same files: the one that lists boards named by pins
+            // alone writes boards.json.
+            QFile::remove(store::DataFolder(cases[i]).BoardsFile());
+            if (i == 1 &&
+                !test_support::WriteBytes(store::DataFolder(cases[i]).BoardsFile(), listed)) {
+                return state.SkipWithError("cannot write the boards");
+            }
+            const bench::ChildResult result = bench::RunInChild([&](bench::ChildTimes& t) {
+                QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
+                const double start = bench::Now();
+                app::Program program(cases[i], {});
+                program.Start();
+                t.seconds[0] = bench::Now() - start;
+                t.ok = program.Board().List().Count() > 0;
+            });
+            if (!result.times.ok) return state.SkipWithError("the start failed");
+            seconds[i].push_back(result.times.seconds[0]);
+        }
+    }
+    state.counters["one_board_s"] = bench::Median(seconds[0]);
+    state.counters["named_s"] = bench::Median(seconds[2]);
+    state.counters["named_ratio"] = bench::Median(seconds[2]) / bench::Median(seconds[0]);
+    state.counters["listed_s"] = bench::Median(seconds[1]);
+    state.counters["listed_baseline_s"] = bench::Median(seconds[3]);
+    state.counters["listed_ratio"] = bench::Median(seconds[1]) / bench::Median(seconds[3]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -397,5 +486,11 @@ int main(int argc, char** argv) {
     add("BM_ListWindow", BM_ListWindow, smoke ? 30 : 1000);
     add("BM_BoardShowHide", BM_BoardShowHide, smoke ? 5 : 50);
     add("BM_RestoreWithBoards", BM_RestoreWithBoards, smoke ? 10 : 100);
+    benchmark::RegisterBenchmark("BM_StartWithManyBoards", BM_StartWithManyBoards)
+        ->Arg(smoke ? 100 : 100000)
+        ->ArgName("boards")
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
     return bench::RunRegistered(&argc, argv);
 }

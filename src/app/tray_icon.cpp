@@ -98,12 +98,17 @@ void TrayIcon::CreateMenu() {
     QObject::connect(&board_, &pin_board::PinBoard::waitingChanged, menu_.get(),
                      [this] { ListWaitingPins(); });
     ListWaitingPins();
+    // Listed when the submenu opens, not at each change: a start with thousands of boards does
+    // not make thousands of items nobody has asked to see.
     QObject::connect(&board_.List(), &pin_list::PinList::boardsChanged, menu_.get(),
-                     [this] { ListBoards(); });
-    ListBoards();
+                     [this] { boardsListed_ = false; });
+    QObject::connect(boards_, &QMenu::aboutToShow, menu_.get(), [this] {
+        if (!boardsListed_) ListBoards();
+    });
 }
 
 void TrayIcon::ListBoards() {
+    boardsListed_ = true;
     boards_->clear();
     const store::BoardList& boards = board_.List().Boards();
     for (const QString& name : boards.names) {

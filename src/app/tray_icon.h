@@ -60,6 +60,7 @@ private:
     std::unique_ptr<QMenu> menu_;
     QMenu* waiting_ = nullptr;
     QMenu* boards_ = nullptr;
+    bool boardsListed_ = false;  // whether boards_ lists the boards as they are now
     std::unique_ptr<QSystemTrayIcon> icon_;
     std::unique_ptr<QTimer> lookForTray_;
     int checksLeft_ = 0;
