@@ -80,10 +80,10 @@ void BM_FollowedFile(benchmark::State& state) {
 
     pin_board::PinBoard board(folder.filePath(QStringLiteral("zuzerid.dat")), nullptr);
     const float height = float(bench::kPinnedWidthTwips) * float(size.height()) / size.width();
-    store::PinSettings follow;
-    follow.followFile = true;
     board.Pin({file, platform::LoadPicture(file).picture, 0, 0, float(bench::kPinnedWidthTwips),
-               height, follow});
+               height});
+    board.List().ChangeSettings(board.List().At(0).id,
+                                [](store::PinSettings& settings) { settings.followFile = true; });
     pinned_window::PinnedWindow* pin = board.Windows().at(0);
     QApplication::processEvents();
     // Wakes the wait below now and then, should a version never arrive.

@@ -42,7 +42,7 @@ std::optional<QString> PictureOpener::Open(const platform::FilePath& path) {
     // As when the display window loses the focus to the main window: its picture stays where
     // the user put it.
     display_window::DisplayWindow& display = display_();
-    if (display.isVisible()) display.Pin();
+    if (display.isVisible()) display.Pin();  // the picture on show first
     main_window::MainWindow& browser = browser_();
     if (browserLists) {
         if (std::optional<QString> failure = browser.ShowChosen(path)) return failure;

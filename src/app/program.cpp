@@ -49,6 +49,8 @@ Program::Program(const QString& dataFile, const QString& thumbnailFolder)
             notice->Saved(file, result);
         });
     pinned_window::PinnedWindow::SetTextRecognizer(textRecognizer_.get());
+    // One rule for the picture on show: whatever brings a new picture pins it first.
+    board_->SetPinShownPicture([this] { PinShownPicture(); });
     // A pin deleted from its own menu may have been the last on the desktop: as after "削除",
     // the browser comes back without "非表示", or nothing would be left to reach the program by.
     QObject::connect(board_.get(), &pin_board::PinBoard::deleted, board_.get(), [this] {
@@ -218,7 +220,12 @@ void Program::Capture(const std::function<void(const QString&)>& failed) {
     capture->Start();
 }
 
+void Program::PinShownPicture() {
+    if (displayWindow_) displayWindow_->Pin();
+}
+
 std::optional<QString> Program::PinCaptured(const QImage& pixels, const QRectF& logical) {
+    PinShownPicture();
     // The file first: the record that names it is saved with the pin.
     const std::optional<QByteArray> png = platform::EncodePng(pixels);
     if (!png) return QStringLiteral("the captured picture cannot be encoded as PNG");

@@ -111,6 +111,8 @@ private:
     void PasteFromWindow();
     // Writes the captured pixels into "captured" and pins them at `logical` (logical pixels).
     std::optional<QString> PinCaptured(const QImage& pixels, const QRectF& logical);
+    // Pins the display window's picture, when it shows one: before any other picture comes.
+    void PinShownPicture();
     void EndCapture();
 
     // Declared in the order they may be needed; they go in the reverse order, the windows first.

@@ -139,7 +139,6 @@ void DisplayWindow::Open(const platform::Picture& picture) {
     picture_->SetHeight(size.height);
     picture_->SetPicture(picture);
     path_ = picture->Path();
-    settings_ = {};
     Show();
 }
 
@@ -154,8 +153,6 @@ void DisplayWindow::ShowUnpinned(const pin_board::Unpinned& picture) {
     picture_->SetHeight(picture.pictureHeight);
     picture_->SetPicture(picture.picture);
     path_ = picture.path;
-    settings_ = picture.settings;
-    unpinned_ = true;
     Show();
 }
 
@@ -170,7 +167,7 @@ void DisplayWindow::Pin() {
     pinning_ = true;
     const platform::BusyPointer busy;
     board_.Pin({path_, picture_->GetPicture(), Left(), Top() + kAllowance, Width(),
-                Height() - kAllowance, settings_});
+                Height() - kAllowance});
     Unload();
     pinning_ = false;
 }
@@ -190,15 +187,13 @@ void DisplayWindow::OnUnload() {
     // Back to the design state; the picture is let go so that its memory is freed.
     picture_->SetPicture(nullptr);
     path_ = {};
-    settings_ = {};
-    unpinned_ = false;
 }
 
 void DisplayWindow::OnCloseCommand() {
     // Closing discards the picture on show. One that was unpinned leaves the list as "削除"
     // does, into the recently removed list: the data file then says what the screen says,
     // whatever comes next.
-    const bool unpinned = unpinned_;
+    const bool unpinned = board_.IsUnpinned(path_);
     Unload();
     if (unpinned) board_.DiscardUnpinned();
     if (board_.IsEmpty()) emit browserNeededIfHidden();

@@ -79,11 +79,9 @@ private:
     platform::FilePath path_;
     // What the user chose for the picture while it was pinned, for when it is pinned again;
     // the defaults for a picture opened from the browser.
-    store::PinSettings settings_;
     double referenceHeight_ = 0;  // single precision from the design, integer once set
     std::int16_t referenceWidth_ = 1;
     bool pinning_ = false;   // one display gives one pin, whatever the focus does meanwhile
-    bool unpinned_ = false;  // the picture on show came from a pin, which the list no longer has
 };
 
 // The largest size, in twips, at which a picture opens in the display window: within 16-bit

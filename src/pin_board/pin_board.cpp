@@ -322,13 +322,16 @@ void PinBoard::Pin(const Placement& placement) {
     pinned_window::PinnedWindow* window = NewWindow();
     window->SetPicture(placement.picture);
     window->Place(placement.left, placement.top, placement.width, placement.height);
-    // The picture unpinned last comes back as this pin, or was let go for another picture.
-    if (unpinned_ && unpinned_->entry.path == placement.path) {
+    // The picture unpinned last comes back as this pin, with what the user chose for it, or was
+    // let go for another picture.
+    store::PinSettings settings;
+    if (IsUnpinned(placement.path)) {
+        settings = unpinned_->settings;
         list_->Forget(unpinned_->id);
         unpinned_.reset();
     }
     DiscardUnpinned();
-    const pin_list::PinId id = list_->Add(placement.path, GeometryOf(*window), placement.settings);
+    const pin_list::PinId id = list_->Add(placement.path, GeometryOf(*window), settings);
     windows_.insert(id, window);
     // The settings as the list has them, its board given, not the placement's copy.
     Follow(id);
@@ -342,12 +345,14 @@ void PinBoard::Pin(const Placement& placement) {
 }
 
 void PinBoard::Unpin(pinned_window::PinnedWindow* window) {
+    // The picture on show first goes where it belongs, as before every new picture.
+    if (pinShownPicture_) pinShownPicture_();
     const pin_list::PinId id = IdOf(window);
     const pin_list::Pin* pin = list_->Find(id);
     if (!pin) return;
-    const Unpinned picture{pin->entry.path,        window->Picture(),       window->Left(),
-                           window->Top(),          window->Width(),         window->Height(),
-                           window->PictureWidth(), window->PictureHeight(), pin->settings};
+    const Unpinned picture{pin->entry.path, window->Picture(),      window->Left(),
+                           window->Top(),   window->Width(),        window->Height(),
+                           window->PictureWidth(), window->PictureHeight()};
     // One unpinned before and neither pinned again nor removed is not lost.
     DiscardUnpinned();
     unpinned_ = list_->Unpin(id);

@@ -40,8 +40,6 @@ struct Placement {
     platform::FilePath path;
     platform::Picture picture;
     float left = 0, top = 0, width = 0, height = 0;
-    // A picture pinned again after it was unpinned keeps what the user chose for it.
-    store::PinSettings settings;
 };
 
 // A picture taken off the desktop, with the rectangles its pinned window and picture had, in
@@ -51,7 +49,6 @@ struct Unpinned {
     platform::Picture picture;
     float left = 0, top = 0, width = 0, height = 0;
     float pictureWidth = 0, pictureHeight = 0;
-    store::PinSettings settings;
 };
 
 using pin_list::PinListing;
@@ -115,8 +112,17 @@ public:
     void MakeAllSolid();
     // Every pin's settings, in list order, waiting ones included.
     QList<store::PinSettings> Settings() const;
-    // Pins the picture at the placement, lists it and saves the list.
+    // Pins the picture at the placement, lists it and saves the list. The picture unpinned last,
+    // pinned again, keeps what the user chose for it.
     void Pin(const Placement& placement);
+    // Whether `path` is the picture unpinned last, neither pinned again nor removed: the one the
+    // display window shows.
+    bool IsUnpinned(const platform::FilePath& path) const {
+        return unpinned_ && unpinned_->entry.path == path;
+    }
+    // What pins the picture on show before another comes to take its place (the display window's
+    // own pinning): a pin unpinned then finds the display window free.
+    void SetPinShownPicture(std::function<void()> pin) { pinShownPicture_ = std::move(pin); }
     // Takes the window's picture off the desktop and out of the list, without saving, and hands
     // it on through `unpinned`. The window goes once the event that asked for it has been
     // handled.
@@ -195,6 +201,7 @@ private:
     QTimer* zoomSave_ = nullptr;  // made on the first zoom
     QList<pinned_window::PinnedWindow*> zoomedSinceSave_;
     int zoomSaveDelay_ = 500;
+    std::function<void()> pinShownPicture_;
 };
 
 }  // namespace pin_board

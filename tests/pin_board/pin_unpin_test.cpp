@@ -323,6 +323,37 @@ TEST_F(PinUnpin, PinningWritesTheThumbnailThatTheNextRestoreIsServedFrom) {
     EXPECT_TRUE(qGreen(middle) > 200 && qRed(middle) < 60) << std::hex << middle;
 }
 
+// Whatever brings a new picture into the display window pins the one on show first: it is
+// never discarded into the removed list while the user still sees it.
+TEST_F(PinUnpin, APictureOnShowIsPinnedBeforeAnotherTakesItsPlace) {
+    StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) +
+              Record("3000", "0", "1500", "1500", P("b.jpg")));
+    const struct {
+        const char* road;
+        std::function<void()> bring;
+    } roads[] = {
+        {"back to the display window from the list",
+         [&] { Board().Unpin(Board().List().At(0).id); }},
+        {"opened from the browser", [&] { ASSERT_FALSE(program->OpenPicture(PathOf("c.jpg"))); }},
+    };
+    for (const auto& road : roads) {
+        SCOPED_TRACE(road.road);
+        Unpin(3000, 0);  // b on show
+        road.bring();
+        EXPECT_TRUE(Board().List().RemovedPins().isEmpty());
+        EXPECT_TRUE(DataFile().contains(P("b.jpg").toUtf8()));
+        bool bPinned = false;
+        for (int row = 0; row < Board().List().Count(); ++row) {
+            bPinned = bPinned || Board().List().At(row).entry.path == PathOf("b.jpg");
+        }
+        EXPECT_TRUE(bPinned);
+        Trigger(&Display(), "pin");
+        // Back as it was for the next road: a at 0, b at 3000.
+        StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) +
+                  Record("3000", "0", "1500", "1500", P("b.jpg")));
+    }
+}
+
 // The list gives a pin its board; a setting chosen later in the pin's menu never sends it back
 // to another board, whichever road brought the pin to the screen.
 TEST_F(PinUnpin, APinKeepsItsBoardWhenOneOfItsSettingsChanges) {
