@@ -15,11 +15,12 @@
 //   BM_RestoreWithBoards (100 pins)
 //     boards_s, one_board_s   the restore with five boards, two hidden, and with every pin in
 //                             the first board (median); ratio = boards_s / one_board_s
-//   BM_StartWithManyBoards (pins of one small picture; boards is the argument)
-//     listed_s       the start with that many boards in boards.json, the pins in the first
-//     named_s        the start with one pin per board, each board named by its pin alone
-//     one_board_s    the start with the same pins all in the first board (median);
-//     listed_ratio, named_ratio against it
+//   BM_StartWithManyBoards (boards is the argument)
+//     listed_s, listed_baseline_s   the start of 100 photos with that many boards in
+//                    boards.json, and with the first board alone (median); listed_ratio
+//     named_s, one_board_s   the start of a tenth as many pins of a small picture, each in a
+//                    board of its own named by the pin alone, and all in the first board
+//                    (median); named_ratio
 //
 // Full run:  pin_list_bench      (QT_QPA_PLATFORM=xcb on an X server for a real board figure)
 // Smoke run: pin_list_bench --vellora_smoke --benchmark_min_time=0
@@ -407,8 +408,10 @@ QByteArray SettingsNamingBoards(const QString& picture, int pins) {
 
 void BM_StartWithManyBoards(benchmark::State& state) {
     const int boards = int(state.range(0));
-    // A small picture, so that the boards, not the decodes, make the difference.
+    // The many pins that name boards of their own show a small picture, so that the boards, not
+    // the decodes, make the difference; the start that lists many boards restores 100 photos.
     const QStringList photos = bench::PhotoFiles({40, 40}, 1);
+    const QStringList large = bench::PhotoFiles({1920, 1080}, 10);
     QTemporaryDir folders[3];  // one board; many listed; many named by pins alone
     QString data[3];
     const int pins[3] = {boards / 10, 100, boards / 10};

@@ -31,18 +31,15 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
         qWarning("vellora: %s: %s", qPrintable(launch.Picture().DisplayText()),
                  qPrintable(*failure));
     }
-    tray_ = std::make_unique<TrayIcon>(
-        program_.Board(), [this] { program_.ShowMainWindow(); }, [this] { program_.Quit(); },
-        [this] { return program_.Paste(); });
-    tray_->AddCommand("tray_pin_list",
-                      QCoreApplication::translate("app::Desktop", "張り付けた画像の一覧"),
-                      [this] { program_.ShowPinList(); });
-    tray_->AddCommand("tray_capture",
-                      QCoreApplication::translate("app::Desktop", "画面の一部を張り付け"), [this] {
-                          // The windows the menu covered repaint before the screen is frozen, or
-                          // the capture would hold the menu's ghost.
-                          QTimer::singleShot(kMenuGoneMs, tray_->Menu(), [this] { Capture(); });
-                      });
+    tray_ = std::make_unique<TrayIcon>(program_.Board(), [this](CommandId id) {
+        if (id != CommandId::Capture) {
+            Run(id);
+            return;
+        }
+        // The windows the menu covered repaint before the screen is frozen, or the capture
+        // would hold the menu's ghost.
+        QTimer::singleShot(kMenuGoneMs, tray_->Menu(), [this] { Capture(); });
+    });
     if (launch.Paste()) {
         if (const std::optional<QString> failure = program_.Paste()) {
             qWarning("vellora: --paste: %s", qPrintable(*failure));
@@ -67,8 +64,7 @@ Desktop::~Desktop() = default;
 instance::Reply Desktop::Answer(const instance::Request& request) {
     switch (request.kind) {
         case instance::Request::Kind::Show:
-            program_.ShowMainWindow();
-            return {};
+            return Run(CommandId::ShowMainWindow);
         case instance::Request::Kind::Open: {
             const std::optional<QString> failure = program_.OpenPicture(request.picture);
             return {!failure, failure.value_or(QString()), {}};
@@ -77,16 +73,10 @@ instance::Reply Desktop::Answer(const instance::Request& request) {
             return AnswerPins(request.pinsCommand);
         case instance::Request::Kind::Board:
             return AnswerBoard(QString::fromUtf8(request.board), request.pinsCommand);
-        case instance::Request::Kind::Paste: {
-            // The later start prints the reason; the tray tells whoever bound it to a key.
-            const std::optional<QString> failure = program_.Paste();
-            if (failure && tray_) tray_->TellPasteFailed();
-            return {!failure, failure.value_or(QString()), {}};
-        }
+        case instance::Request::Kind::Paste:
+            return Run(CommandId::Paste);
         case instance::Request::Kind::Capture:
-            // Answered once the capture is under way, so that a key bound to it returns at once.
-            Capture();
-            return {};
+            return Run(CommandId::Capture);
     }
     return {};
 }
@@ -104,22 +94,56 @@ instance::Reply Desktop::AnswerBoard(const QString& board, const QByteArray& com
     return {!failure, failure.value_or(QString()), {}};
 }
 
-instance::Reply Desktop::AnswerPins(const QByteArray& command) {
-    pin_board::PinBoard& board = program_.Board();
-    if (command == "list") return {true, {}, pin_list::FormatListing(board.ListPins())};
-    if (command == "hide" || (command == "toggle" && !board.AllHidden())) {
-        board.HideAll();
-    } else if (command == "show" || command == "toggle") {
-        board.ShowAll();
-    } else if (command == "solid") {
-        board.MakeAllSolid();
-    } else if (command == "window") {
-        program_.ShowPinList();
-    } else {
+instance::Reply Desktop::AnswerPins(const QByteArray& word) {
+    const Command* command = CommandOfWord(word);
+    if (!command) {
         return {false,
                 QStringLiteral("this Vellora does not know --pins %1")
-                    .arg(QString::fromLatin1(command)),
+                    .arg(QString::fromLatin1(word.left(64))),
                 {}};
+    }
+    if (command->id == CommandId::ListPins) {
+        return {true, {}, pin_list::FormatListing(program_.Board().ListPins())};
+    }
+    return Run(command->id);
+}
+
+instance::Reply Desktop::Run(CommandId id) {
+    pin_board::PinBoard& board = program_.Board();
+    switch (id) {
+        case CommandId::ShowMainWindow:
+            program_.ShowMainWindow();
+            break;
+        case CommandId::Paste: {
+            // The later start prints the reason; the tray tells whoever bound it to a key.
+            const std::optional<QString> failure = program_.Paste();
+            if (failure) qWarning("vellora: paste: %s", qPrintable(*failure));
+            if (tray_) tray_->TellPasted(!failure);
+            return {!failure, failure.value_or(QString()), {}};
+        }
+        case CommandId::TogglePins:
+            return Run(board.AllHidden() ? CommandId::ShowPins : CommandId::HidePins);
+        case CommandId::HidePins:
+            board.HideAll();
+            break;
+        case CommandId::ShowPins:
+            board.ShowAll();
+            break;
+        case CommandId::SolidPins:
+            board.MakeAllSolid();
+            break;
+        case CommandId::ShowPinList:
+            program_.ShowPinList();
+            break;
+        case CommandId::Capture:
+            // Answered once the capture is under way, so that a key bound to it returns at once.
+            Capture();
+            break;
+        case CommandId::ListPins:
+            break;
+        case CommandId::Quit:
+            program_.Quit();
+            break;
     }
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/core/commands.h"
 #include "app/core/instance_message.h"
 
 namespace app {
@@ -24,7 +25,10 @@ public:
 
 private:
     instance::Reply Answer(const instance::Request& request);
-    instance::Reply AnswerPins(const QByteArray& command);
+    instance::Reply AnswerPins(const QByteArray& word);
+    // What each command of the command table does: the one place that says it, whichever road
+    // (the tray, a later start) asked for it.
+    instance::Reply Run(CommandId id);
     void Capture();
     instance::Reply AnswerBoard(const QString& board, const QByteArray& command);
 

@@ -19,12 +19,8 @@ constexpr int kChecks = 12;
 
 }  // namespace
 
-TrayIcon::TrayIcon(pin_board::PinBoard& board, std::function<void()> showMainWindow,
-                   std::function<void()> quit, std::function<std::optional<QString>()> paste)
-    : board_(board),
-      showMainWindow_(std::move(showMainWindow)),
-      quit_(std::move(quit)),
-      paste_(std::move(paste)) {
+TrayIcon::TrayIcon(pin_board::PinBoard& board, std::function<void(CommandId)> run)
+    : board_(board), run_(std::move(run)) {
     CreateMenu();
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         CreateIcon();
@@ -47,54 +43,33 @@ void TrayIcon::CreateWhenAvailable() {
     CreateIcon();
 }
 
-void TrayIcon::AddCommand(const char* name, const QString& text, std::function<void()> run) {
-    auto* action = new QAction(text, menu_.get());
-    action->setObjectName(QLatin1String(name));
-    menu_->insertAction(waiting_->menuAction(), action);
-    QObject::connect(action, &QAction::triggered, menu_.get(), std::move(run));
-}
-
 void TrayIcon::CreateMenu() {
     menu_ = std::make_unique<QMenu>();
     menu_->setObjectName(QStringLiteral("TrayMenu"));
-    QAction* show = menu_->addAction(tr("ﾒｲﾝｳｨﾝﾄﾞｳを表示"));
-    show->setObjectName(QStringLiteral("tray_show"));
-    QAction* paste = menu_->addAction(tr("クリップボードの画像を開く"));
-    paste->setObjectName(QStringLiteral("tray_paste"));
-    QAction* hidePins = menu_->addAction(tr("張り付けた画像を隠す"));
-    hidePins->setObjectName(QStringLiteral("tray_hide_pins"));
-    hidePins->setCheckable(true);
-    QAction* solid = menu_->addAction(tr("すべての画像のクリック透過を解除"));
-    solid->setObjectName(QStringLiteral("tray_solid"));
+    const auto add = [this](TrayPlace place) {
+        for (const Command& command : Commands()) {
+            if (command.tray != place) continue;
+            QAction* action = menu_->addAction(CommandText(command));
+            action->setObjectName(QLatin1String(command.trayName));
+            action->setCheckable(command.checkable);
+            QObject::connect(action, &QAction::triggered, menu_.get(),
+                             [this, id = command.id] { run_(id); });
+            // A state that may also change from the command line is told when the menu opens.
+            if (command.checkable) {
+                QObject::connect(menu_.get(), &QMenu::aboutToShow, action,
+                                 [this, action] { action->setChecked(board_.AllHidden()); });
+            }
+        }
+    };
+    add(TrayPlace::BeforeBoards);
     boards_ = menu_->addMenu(tr("ボードの表示"));
     boards_->setObjectName(QStringLiteral("tray_boards"));
+    add(TrayPlace::AfterBoards);
     waiting_ = menu_->addMenu(tr("接続待ちの画像"));
     waiting_->setObjectName(QStringLiteral("tray_waiting"));
     menu_->addSeparator();
-    QAction* end = menu_->addAction(tr("終了"));
-    end->setObjectName(QStringLiteral("tray_end"));
+    add(TrayPlace::Last);
 
-    QObject::connect(show, &QAction::triggered, menu_.get(), [this] { showMainWindow_(); });
-    QObject::connect(paste, &QAction::triggered, menu_.get(), [this] {
-        if (const std::optional<QString> failure = paste_()) {
-            qWarning("vellora: paste: %s", qPrintable(*failure));
-            TellPasteFailed();
-        } else if (icon_) {
-            icon_->setToolTip(IdleToolTip());
-        }
-    });
-    QObject::connect(hidePins, &QAction::triggered, menu_.get(), [this](bool hide) {
-        if (hide) {
-            board_.HideAll();
-        } else {
-            board_.ShowAll();
-        }
-    });
-    // Hiding may also come from the command line: the menu tells the state when it opens.
-    QObject::connect(menu_.get(), &QMenu::aboutToShow, menu_.get(),
-                     [this, hidePins] { hidePins->setChecked(board_.AllHidden()); });
-    QObject::connect(solid, &QAction::triggered, menu_.get(), [this] { board_.MakeAllSolid(); });
-    QObject::connect(end, &QAction::triggered, menu_.get(), [this] { quit_(); });
     QObject::connect(&board_, &pin_board::PinBoard::waitingChanged, menu_.get(),
                      [this] { ListWaitingPins(); });
     ListWaitingPins();
@@ -105,6 +80,14 @@ void TrayIcon::CreateMenu() {
     QObject::connect(boards_, &QMenu::aboutToShow, menu_.get(), [this] {
         if (!boardsListed_) ListBoards();
     });
+}
+
+void TrayIcon::TellPasted(bool pasted) {
+    if (!pasted) {
+        TellPasteFailed();
+    } else if (icon_) {
+        icon_->setToolTip(IdleToolTip());
+    }
 }
 
 void TrayIcon::ListBoards() {
@@ -173,7 +156,7 @@ void TrayIcon::CreateIcon() {
         icon_.get(), &QSystemTrayIcon::activated, icon_.get(),
         [this](QSystemTrayIcon::ActivationReason reason) {
             if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
-                showMainWindow_();
+                run_(CommandId::ShowMainWindow);
             }
         });
     icon_->show();

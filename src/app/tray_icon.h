@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 
+#include "app/core/commands.h"
+
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
@@ -17,29 +19,27 @@ class PinBoard;
 namespace app {
 
 // The program's icon in the system tray, where the desktop has one: a click shows the main
-// window. Its menu shows the main window, opens the clipboard's picture, hides or shows every
-// pin, lists the boards so that each can be shown or hidden as a set, lists the pins waiting for
-// their folder so that one can be forgotten, and ends the program as "終了" does. Without a tray
-// there is no icon and nothing else changes.
+// window. Its menu holds the commands of the command table that have a place in it (showing the
+// main window, opening the clipboard's picture, hiding every pin, ... and "終了"), lists the
+// boards so that each can be shown or hidden as a set, and lists the pins waiting for their
+// folder so that one can be forgotten. Without a tray there is no icon and nothing else changes.
 class TrayIcon {
     Q_DECLARE_TR_FUNCTIONS(app::TrayIcon)
 
 public:
-    // The board outlives the icon.
-    // `paste` opens the clipboard's picture, or tells why it did not.
-    TrayIcon(pin_board::PinBoard& board, std::function<void()> showMainWindow,
-             std::function<void()> quit, std::function<std::optional<QString>()> paste);
+    // The board outlives the icon; `run` carries out a command chosen in the menu.
+    TrayIcon(pin_board::PinBoard& board, std::function<void(CommandId)> run);
     ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 
     // The menu, made whether or not the desktop has a tray.
     QMenu* Menu() const { return menu_.get(); }
-    // A command of the menu, after those of the pins and before the waiting pins.
-    void AddCommand(const char* name, const QString& text, std::function<void()> run);
     // Tells the user, in the icon's tooltip and a message, that nothing was pasted; the tooltip
     // goes back to the program's name at the next paste that works.
     void TellPasteFailed();
+    // What came of a paste: a failure told as TellPasteFailed does, a success ends that.
+    void TellPasted(bool pasted);
     // Tells the user in the tooltip why nothing was captured; ShowIdle takes it back.
     void TellCaptureFailed(const QString& reason);
     void ShowIdle();
@@ -54,9 +54,7 @@ private:
     void CreateIcon();
 
     pin_board::PinBoard& board_;
-    std::function<void()> showMainWindow_;
-    std::function<void()> quit_;
-    std::function<std::optional<QString>()> paste_;
+    std::function<void(CommandId)> run_;
     std::unique_ptr<QMenu> menu_;
     QMenu* waiting_ = nullptr;
     QMenu* boards_ = nullptr;

@@ -126,7 +126,23 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
     </message>
 </context>
 <context>
-    <name>app::Desktop</name>
+    <name>app::Commands</name>
+    <message>
+        <source>ﾒｲﾝｳｨﾝﾄﾞｳを表示</source>
+        <translation>Show Main Window</translation>
+    </message>
+    <message>
+        <source>クリップボードの画像を開く</source>
+        <translation>Open Picture from Clipboard</translation>
+    </message>
+    <message>
+        <source>張り付けた画像を隠す</source>
+        <translation>Hide Pinned Pictures</translation>
+    </message>
+    <message>
+        <source>すべての画像のクリック透過を解除</source>
+        <translation>Turn Off Click Through for All Pictures</translation>
+    </message>
     <message>
         <source>張り付けた画像の一覧</source>
         <translation>Pinned Pictures</translation>
@@ -134,6 +150,10 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
     <message>
         <source>画面の一部を張り付け</source>
         <translation>Pin a Part of the Screen</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
     </message>
 </context>
 <context>
@@ -164,28 +184,8 @@ Reason: %2</translation>
 <context>
     <name>app::TrayIcon</name>
     <message>
-        <source>ﾒｲﾝｳｨﾝﾄﾞｳを表示</source>
-        <translation>Show Main Window</translation>
-    </message>
-    <message>
-        <source>クリップボードの画像を開く</source>
-        <translation>Open Picture from Clipboard</translation>
-    </message>
-    <message>
-        <source>張り付けた画像を隠す</source>
-        <translation>Hide Pinned Pictures</translation>
-    </message>
-    <message>
-        <source>すべての画像のクリック透過を解除</source>
-        <translation>Turn Off Click Through for All Pictures</translation>
-    </message>
-    <message>
         <source>接続待ちの画像</source>
         <translation>Waiting for Their Drive</translation>
-    </message>
-    <message>
-        <source>終了</source>
-        <translation>Quit</translation>
     </message>
     <message>
         <source>この画像を忘れる</source>

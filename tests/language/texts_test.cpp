@@ -44,8 +44,7 @@ TEST_F(Texts, EveryTextIsInTheRunsLanguage) {
     StartWith(Record("0", "0", "1500", "1500", P("a.jpg")) +
               Record("15", "15", "150", "150", P("later/x.jpg")) + "3600 300 3000 22x0\n" +
               P("c.jpg").toUtf8() + "\n");
-    app::TrayIcon tray(
-        Board(), [] {}, [] {}, [] { return std::optional<QString>(); });
+    app::TrayIcon tray(Board(), [](app::CommandId) {});
     app::SaveFailureNotice notice(QStringLiteral("zuzerid.dat"));
     // Each row opens one more place whose texts the user reads; a new window or menu is one row.
     const std::function<void()> open[] = {

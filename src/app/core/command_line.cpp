@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include "app/core/commands.h"
 #include "language/language.h"
 #include "platform/core/picture_formats.h"
 
@@ -117,8 +118,8 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
     }
     if (parser.isSet(pins)) {
         const QString command = parser.value(pins);
-        if (!PinsCommands().contains(command)) {
-            return Usage(QStringLiteral("--pins takes one of: %1").arg(PinsCommands().join(u' ')));
+        if (!PinsWords().contains(command)) {
+            return Usage(QStringLiteral("--pins takes one of: %1").arg(PinsWords().join(u' ')));
         }
         if (parser.isSet(autostart) || !line.pictures.isEmpty()) {
             return Usage(QStringLiteral("--pins takes no picture and no --autostart"));
@@ -141,11 +142,6 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
         line.action = CommandLine::Action::Capture;
     }
     return line;
-}
-
-QStringList PinsCommands() {
-    return {QStringLiteral("list"),   QStringLiteral("hide"),  QStringLiteral("show"),
-            QStringLiteral("toggle"), QStringLiteral("solid"), QStringLiteral("window")};
 }
 
 QStringList BoardCommands() {

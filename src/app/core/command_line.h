@@ -47,9 +47,6 @@ struct CommandLine {
 // from `currentFolder`.
 CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArray& currentFolder);
 
-// The commands --pins takes.
-QStringList PinsCommands();
-
 // The commands --board takes.
 QStringList BoardCommands();
 
