@@ -9,6 +9,7 @@
 #include "app/single_instance.h"
 #include "app/tray_icon.h"
 #include "pin_board/pin_board.h"
+#include "pin_list/listing.h"
 
 namespace app {
 

@@ -16,7 +16,7 @@
 #include "app/autostart.h"
 #include "app/core/command_line.h"
 #include "app/single_instance.h"
-#include "pin_list/pin_list.h"
+#include "pin_list/listing.h"
 #include "platform/core/whole_file.h"
 #include "store/data_file.h"
 

@@ -13,77 +13,8 @@ namespace pin_list {
 
 namespace {
 
-// The file's bytes with those that would break a field of the listing escaped: the tab and
-// line breaks that separate its fields and lines, the NUL that separates the fields of a reply to
-// a later start, and the backslash that begins an escape. Hand-written, as Qt escapes bytes only
-// by percent-encoding, which readers of tab-separated text do not undo.
-QByteArray EscapedField(const QByteArray& bytes) {
-    QByteArray text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        switch (c) {
-            case '\t':
-                text += "\\t";
-                break;
-            case '\n':
-                text += "\\n";
-                break;
-            case '\r':
-                text += "\\r";
-                break;
-            case '\0':
-                text += "\\0";
-                break;
-            case '\\':
-                text += "\\\\";
-                break;
-            default:
-                text += c;
-        }
-    }
-    return text;
-}
-
-const char* StateName(PinState state) {
-    switch (state) {
-        case PinState::Restoring:
-            return "restoring";
-        case PinState::Shown:
-            return "shown";
-        case PinState::Hidden:
-            return "hidden";
-        case PinState::Waiting:
-            return "waiting";
-        case PinState::Saved:
-            return "saved";
-        case PinState::Removed:
-            return "removed";
-    }
-    return "";
-}
-
 Geometry GeometryOf(const store::Record& record) {
     return {float(record.left), float(record.top), float(record.width), float(record.height)};
-}
-
-QList<PinListing> RemovedListing(const QList<store::RemovedPin>& removed) {
-    QList<PinListing> listing;
-    for (const store::RemovedPin& pin : removed) {
-        listing.append({PinState::Removed, pin.entry, BoardOf(pin.settings)});
-    }
-    return listing;
-}
-
-std::optional<QString> CheckNewBoardName(const QSet<QString>& boards, const QString& name) {
-    if (name.trimmed().isEmpty()) return QStringLiteral("a board needs a name");
-    if (boards.contains(name)) {
-        return QStringLiteral("there is a board %1 already").arg(store::ShortName(name));
-    }
-    return std::nullopt;
-}
-
-QString NoBoard(const QString& board) {
-    return QStringLiteral("there is no board %1").arg(store::ShortName(board));
 }
 
 // A removed entry and a record are one pin when they have the same path (the one it was pinned
@@ -130,17 +61,6 @@ std::array<QString, 4> GeometryTexts(const Geometry& geometry) {
     return store::GeometryTexts(geometry.left, geometry.top, geometry.width, geometry.height);
 }
 
-QByteArray FormatListing(const QList<PinListing>& pins) {
-    QByteArray text;
-    for (const PinListing& pin : pins) {
-        text += StateName(pin.state);
-        for (const QString& value : pin.entry.geometry) text += '\t' + value.toLatin1();
-        text += '\t' + EscapedField(pin.entry.path.Bytes());
-        text += '\t' + EscapedField(pin.board.toUtf8()) + '\n';
-    }
-    return text;
-}
-
 Stored LoadStored(const store::DataFolder& folder) {
     Stored stored;
     stored.dataFile = platform::ReadFile(platform::FilePath::FromText(folder.DataFile()));
@@ -164,18 +84,6 @@ Stored LoadStored(const store::DataFolder& folder) {
         stored.removed.append(pin);
     }
     return stored;
-}
-
-QList<PinListing> ListSavedPins(const QString& dataFile) {
-    const Stored stored = LoadStored(store::DataFolder(dataFile));
-    QList<PinListing> pins;
-    for (qsizetype i = 0; i < stored.records.size(); ++i) {
-        const store::PictureEntry& entry = stored.records[i];
-        const bool waiting = !platform::IsFolder(entry.path.Folder());
-        pins.append(
-            {waiting ? PinState::Waiting : PinState::Saved, entry, BoardOf(stored.settings[i])});
-    }
-    return pins + RemovedListing(stored.removed);
 }
 
 PinList::PinList(const QString& dataFile) : folder_(dataFile) {
@@ -229,7 +137,10 @@ QList<PinListing> PinList::Listing() const {
         const Pin& pin = items_[i].pin;
         listing.append({pin.state, pin.entry, pin.settings.board});
     }
-    return listing + RemovedListing(removed_);
+    for (const store::RemovedPin& pin : removed_) {
+        listing.append({PinState::Removed, pin.entry, BoardOf(pin.settings)});
+    }
+    return listing;
 }
 
 QList<store::PinSettings> PinList::Settings() const {
@@ -686,54 +597,48 @@ void PinList::IndexBoards() {
 }
 
 QString PinList::TakingBoard() {
-    if (!BoardHidden(boards_.current)) return boards_.current;
-    for (const QString& board : boards_.names) {
-        if (!BoardHidden(board)) return board;
-    }
+    if (const std::optional<QString> board = store::TakingBoard(boards_)) return *board;
     SetBoardHidden(boards_.current, false);
     return boards_.current;
 }
 
-std::optional<QString> PinList::MakeBoard(const QString& name) {
-    if (auto wrong = CheckNewBoardName(boardNames_, name)) return wrong;
-    boards_.names.append(name);
-    IndexBoards();
-    SaveBoards();
-    emit boardsChanged();
-    return std::nullopt;
-}
-
-std::optional<QString> PinList::RenameBoard(const QString& board, const QString& name) {
-    if (!boardNames_.contains(board)) return NoBoard(board);
-    if (board == store::kFirstBoard) return QStringLiteral("the first board keeps its name");
-    if (auto wrong = CheckNewBoardName(boardNames_, name)) return wrong;
-    // The pins first: a board a pin names is listed again at the next start.
-    ChangeAllSettings([&](store::PinSettings& settings) {
-        if (settings.board == board) settings.board = name;
-    });
-    boards_.names.replace(boards_.names.indexOf(board), name);
-    if (boards_.hidden.removeAll(board) > 0) boards_.hidden.append(name);
-    if (boards_.current == board) boards_.current = name;
-    IndexBoards();
-    SaveBoards();
-    emit boardsChanged();
-    return std::nullopt;
-}
-
-std::optional<QString> PinList::DeleteBoard(const QString& board) {
-    if (!boardNames_.contains(board)) return NoBoard(board);
-    if (board == store::kFirstBoard) return QStringLiteral("the first board cannot be deleted");
-    ChangeAllSettings([&](store::PinSettings& settings) {
-        if (settings.board == board) settings.board = store::kFirstBoard;
-    });
-    boards_.names.removeAll(board);
-    boards_.hidden.removeAll(board);
-    if (boards_.current == board) boards_.current = store::kFirstBoard;
+std::optional<QString> PinList::ChangeBoards(
+    const std::function<std::optional<QString>(store::BoardList&)>& change) {
+    if (auto wrong = change(boards_)) return wrong;
     IndexBoards();
     SaveBoards();
     FollowBoards();
     emit boardsChanged();
     return std::nullopt;
+}
+
+std::optional<QString> PinList::MakeBoard(const QString& name) {
+    return ChangeBoards([&](store::BoardList& boards) { return store::MakeBoard(boards, name); });
+}
+
+std::optional<QString> PinList::RenameBoard(const QString& board, const QString& name) {
+    store::BoardList renamed = boards_;
+    if (auto wrong = store::RenameBoard(renamed, board, name)) return wrong;
+    // The pins first: a board a pin names is listed again at the next start.
+    ChangeAllSettings([&](store::PinSettings& settings) {
+        if (settings.board == board) settings.board = name;
+    });
+    return ChangeBoards([&](store::BoardList& boards) {
+        boards = renamed;
+        return std::nullopt;
+    });
+}
+
+std::optional<QString> PinList::DeleteBoard(const QString& board) {
+    store::BoardList left = boards_;
+    if (auto wrong = store::DeleteBoard(left, board)) return wrong;
+    ChangeAllSettings([&](store::PinSettings& settings) {
+        if (settings.board == board) settings.board = store::kFirstBoard;
+    });
+    return ChangeBoards([&](store::BoardList& boards) {
+        boards = left;
+        return std::nullopt;
+    });
 }
 
 void PinList::MoveToBoard(const QList<PinId>& ids, const QString& board) {
@@ -749,18 +654,8 @@ void PinList::MoveToBoard(const QList<PinId>& ids, const QString& board) {
 }
 
 std::optional<QString> PinList::SetBoardHidden(const QString& board, bool hidden) {
-    if (!boardNames_.contains(board)) return NoBoard(board);
-    boards_.hidden.removeAll(board);
-    if (hidden) {
-        boards_.hidden.append(board);
-    } else {
-        boards_.current = board;
-    }
-    IndexBoards();
-    SaveBoards();
-    FollowBoards();
-    emit boardsChanged();
-    return std::nullopt;
+    return ChangeBoards(
+        [&](store::BoardList& boards) { return store::SetBoardHidden(boards, board, hidden); });
 }
 
 store::SaveResult PinList::SaveBoards() {

@@ -61,14 +61,6 @@ struct PinListing {
     QString board = QString();
 };
 
-// One line a pin: its state, its geometry texts, its file's bytes and its board, separated by
-// tabs. A tab, newline, carriage return, NUL or backslash in the file or the board is written as
-// \t, \n, \r, \0 or \\.
-QByteArray FormatListing(const QList<PinListing>& pins);
-// The pins the data file holds, for when no program runs for it: waiting where the folder is
-// missing, else saved; then the recently removed ones. None when it cannot be read.
-QList<PinListing> ListSavedPins(const QString& dataFile);
-
 // What the data folder holds, read as a start reads it.
 struct Stored {
     platform::WholeFile dataFile;  // the data file's bytes, or why there are none
@@ -252,6 +244,9 @@ private:
     // Shown or hidden, as HideAll and the pin's board say.
     PinState PlacedState(const Pin& pin) const;
     void FollowBoards();
+    // Applies a rule of the boards; when it holds, saves the boards and makes the pins follow.
+    std::optional<QString> ChangeBoards(
+        const std::function<std::optional<QString>(store::BoardList&)>& change);
     void AddBoardOf(store::PinSettings& settings);
     // The board that takes a new pin: the one shown last, or another that is shown.
     QString TakingBoard();

@@ -16,6 +16,7 @@
 #include "display_window/display_window.h"
 #include "main_window/main_window.h"
 #include "pin_board/pin_board.h"
+#include "pin_list/listing.h"
 #include "pinned_window/pinned_window.h"
 #include "platform/core/thumbnail_rules.h"
 #include "platform/gui/controls.h"

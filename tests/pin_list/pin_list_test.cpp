@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <functional>
 
+#include "pin_list/listing.h"
 #include "pin_list/pin_list.h"
 #include "pin_list/pin_list_model.h"
 #include "support/test_files.h"
