@@ -81,7 +81,7 @@ private:
     // the defaults for a picture opened from the browser.
     double referenceHeight_ = 0;  // single precision from the design, integer once set
     std::int16_t referenceWidth_ = 1;
-    bool pinning_ = false;   // one display gives one pin, whatever the focus does meanwhile
+    bool pinning_ = false;  // one display gives one pin, whatever the focus does meanwhile
 };
 
 // The largest size, in twips, at which a picture opens in the display window: within 16-bit

@@ -350,8 +350,8 @@ void PinBoard::Unpin(pinned_window::PinnedWindow* window) {
     const pin_list::PinId id = IdOf(window);
     const pin_list::Pin* pin = list_->Find(id);
     if (!pin) return;
-    const Unpinned picture{pin->entry.path, window->Picture(),      window->Left(),
-                           window->Top(),   window->Width(),        window->Height(),
+    const Unpinned picture{pin->entry.path,        window->Picture(),      window->Left(),
+                           window->Top(),          window->Width(),        window->Height(),
                            window->PictureWidth(), window->PictureHeight()};
     // One unpinned before and neither pinned again nor removed is not lost.
     DiscardUnpinned();
