@@ -138,8 +138,7 @@ void BM_Capture(benchmark::State& state, const e2e::XSession& session) {
         program.Board().Pin(
             {written.file,
              std::make_shared<platform::PictureData>(written.file, pixels.size(), pixels),
-             platform::PixelsToTwips(kRegion.x()), platform::PixelsToTwips(kRegion.y()),
-             platform::PixelsToTwips(kRegion.width()), platform::PixelsToTwips(kRegion.height())});
+             platform::TwipsRectOf(kRegion)});
         if (!pinUp(pins + 1)) return state.SkipWithError("no pin");
         Sync();
         baseline.push_back(1000 * (bench::Now() - start));

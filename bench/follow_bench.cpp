@@ -80,8 +80,9 @@ void BM_FollowedFile(benchmark::State& state) {
 
     pin_board::PinBoard board(folder.filePath(QStringLiteral("zuzerid.dat")), nullptr);
     const float height = float(bench::kPinnedWidthTwips) * float(size.height()) / size.width();
-    board.Pin(
-        {file, platform::LoadPicture(file).picture, 0, 0, float(bench::kPinnedWidthTwips), height});
+    board.Pin({file,
+               platform::LoadPicture(file).picture,
+               {0, 0, float(bench::kPinnedWidthTwips), height}});
     board.List().ChangeSettings(board.List().At(0).id,
                                 [](store::PinSettings& settings) { settings.followFile = true; });
     pinned_window::PinnedWindow* pin = board.Windows().at(0);

@@ -237,10 +237,7 @@ std::optional<QString> Program::PinCaptured(const QImage& pixels, const QRectF& 
     // The pixels on hand are the file's: the pin shows them as they are, at its own size.
     placement.picture =
         std::make_shared<platform::PictureData>(written.file, pixels.size(), pixels);
-    placement.left = float(logical.left()) * platform::kTwipsPerPixel;
-    placement.top = float(logical.top()) * platform::kTwipsPerPixel;
-    placement.width = float(logical.width()) * platform::kTwipsPerPixel;
-    placement.height = float(logical.height()) * platform::kTwipsPerPixel;
+    placement.rect = platform::TwipsRectOf(logical);
     board_->Pin(placement);
     return std::nullopt;
 }

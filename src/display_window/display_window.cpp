@@ -143,12 +143,13 @@ void DisplayWindow::Open(const platform::Picture& picture) {
 }
 
 void DisplayWindow::ShowUnpinned(const pin_board::Unpinned& picture) {
-    const sizing::ReferenceSize reference = sizing::ReferenceSizeFor(picture.height, picture.width);
+    const platform::TwipsRect& pinned = picture.window;
+    const sizing::ReferenceSize reference = sizing::ReferenceSizeFor(pinned.height, pinned.width);
     SetReferenceSize(reference.height, reference.width);
-    SetWidth(picture.width);
-    SetHeight(picture.height + kAllowance);
-    SetLeft(picture.left);
-    SetTop(picture.top - kAllowance);
+    SetWidth(pinned.width);
+    SetHeight(pinned.height + kAllowance);
+    SetLeft(pinned.left);
+    SetTop(pinned.top - kAllowance);
     picture_->SetWidth(picture.pictureWidth);
     picture_->SetHeight(picture.pictureHeight);
     picture_->SetPicture(picture.picture);
@@ -166,8 +167,9 @@ void DisplayWindow::Pin() {
     if (pinning_ || !Loaded() || !picture_->GetPicture()) return;
     pinning_ = true;
     const platform::BusyPointer busy;
-    board_.Pin({path_, picture_->GetPicture(), Left(), Top() + kAllowance, Width(),
-                Height() - kAllowance});
+    board_.Pin({path_,
+                picture_->GetPicture(),
+                {Left(), Top() + kAllowance, Width(), Height() - kAllowance}});
     Unload();
     pinning_ = false;
 }

@@ -128,10 +128,6 @@ pin_list::PinId PinBoard::IdOf(const pinned_window::PinnedWindow* window) const 
     return 0;
 }
 
-pin_list::Geometry PinBoard::GeometryOf(const pinned_window::PinnedWindow& window) const {
-    return {window.Left(), window.Top(), window.Width(), window.Height()};
-}
-
 pinned_window::PinnedWindow* PinBoard::NewWindow() {
     using pinned_window::PinnedWindow;
     auto* window = new PinnedWindow();
@@ -171,9 +167,8 @@ void PinBoard::Follow(pin_list::PinId id) {
     pinned_window::PinnedWindow* window = WindowOf(id);
     const pin_list::Pin* pin = list_->Find(id);
     if (!window || !pin) return;
-    if (GeometryOf(*window) != pin->geometry) {
-        window->Place(pin->geometry.left, pin->geometry.top, pin->geometry.width,
-                      pin->geometry.height);
+    if (window->Rect() != pin->geometry) {
+        window->Place(pin->geometry);
     }
     if (window->Settings() != pin->settings) window->SetSettings(pin->settings);
     FollowIfAsked(id);
@@ -212,8 +207,7 @@ void PinBoard::LetEventsIn() {
 
 bool PinBoard::PlaceStored(pin_list::Pin& pin, platform::PictureDecodes& decodes) {
     std::unique_ptr<pinned_window::PinnedWindow> window(NewWindow());
-    const pin_list::Geometry& at = pin.geometry;
-    window->Place(at.left, at.top, at.width, at.height);
+    window->Place(pin.geometry);
     // The probe drops a trailing "/" from the path, which is then what is listed.
     if (!store::FileExists(pin.entry.path)) {
         QFile probe;
@@ -287,7 +281,7 @@ void PinBoard::ShowOriginalSize(pinned_window::PinnedWindow* window) {
                : natural;
     window->Place(window->Left(), window->Top(), platform::PixelsToTwips(qRound(size.width())),
                   platform::PixelsToTwips(qRound(size.height())));
-    list_->SetGeometry(id, GeometryOf(*window));
+    list_->SetGeometry(id, window->Rect());
     list_->Save();
 }
 
@@ -312,7 +306,7 @@ void PinBoard::ShowFollowedPicture(pinned_window::PinnedWindow* window,
     const int height = std::max(1, qRound(double(width) * natural.height() / natural.width()));
     window->SetPicture(picture);
     window->Place(window->Left(), window->Top(), window->Width(), platform::PixelsToTwips(height));
-    list_->SetGeometry(id, GeometryOf(*window));
+    list_->SetGeometry(id, window->Rect());
     // The new pixels first: the save waits for the disk.
     window->repaint();
     list_->Save();
@@ -321,7 +315,7 @@ void PinBoard::ShowFollowedPicture(pinned_window::PinnedWindow* window,
 void PinBoard::Pin(const Placement& placement) {
     pinned_window::PinnedWindow* window = NewWindow();
     window->SetPicture(placement.picture);
-    window->Place(placement.left, placement.top, placement.width, placement.height);
+    window->Place(placement.rect);
     // The picture unpinned last comes back as this pin, with what the user chose for it, or was
     // let go for another picture.
     store::PinSettings settings;
@@ -331,7 +325,7 @@ void PinBoard::Pin(const Placement& placement) {
         unpinned_.reset();
     }
     DiscardUnpinned();
-    const pin_list::PinId id = list_->Add(placement.path, GeometryOf(*window), settings);
+    const pin_list::PinId id = list_->Add(placement.path, window->Rect(), settings);
     windows_.insert(id, window);
     // The settings as the list has them, its board given, not the placement's copy.
     Follow(id);
@@ -350,8 +344,7 @@ void PinBoard::Unpin(pinned_window::PinnedWindow* window) {
     const pin_list::PinId id = IdOf(window);
     const pin_list::Pin* pin = list_->Find(id);
     if (!pin) return;
-    const Unpinned picture{pin->entry.path,        window->Picture(),      window->Left(),
-                           window->Top(),          window->Width(),        window->Height(),
+    const Unpinned picture{pin->entry.path, window->Picture(), window->Rect(),
                            window->PictureWidth(), window->PictureHeight()};
     // One unpinned before and neither pinned again nor removed is not lost.
     DiscardUnpinned();

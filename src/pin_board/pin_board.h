@@ -39,7 +39,7 @@ class FileFollower;
 struct Placement {
     platform::FilePath path;
     platform::Picture picture;
-    float left = 0, top = 0, width = 0, height = 0;
+    platform::TwipsRect rect;
 };
 
 // A picture taken off the desktop, with the rectangles its pinned window and picture had, in
@@ -47,7 +47,7 @@ struct Placement {
 struct Unpinned {
     platform::FilePath path;
     platform::Picture picture;
-    float left = 0, top = 0, width = 0, height = 0;
+    platform::TwipsRect window;
     float pictureWidth = 0, pictureHeight = 0;
 };
 
@@ -170,7 +170,6 @@ private:
     // Makes the pin's window follow what changed in the list.
     void Follow(pin_list::PinId id);
     void DropWindow(pin_list::PinId id);
-    pin_list::Geometry GeometryOf(const pinned_window::PinnedWindow& window) const;
     void WatchWhileWaiting();
     void ShowOriginalSize(pinned_window::PinnedWindow* window);
     // Lets the events of later starts and of the window system in, at most every so often.

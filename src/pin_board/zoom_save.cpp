@@ -14,7 +14,7 @@ void PinBoard::SetZoomSaveDelay(int milliseconds) {
 void PinBoard::Zoomed(pinned_window::PinnedWindow* window) {
     const pin_list::PinId id = IdOf(window);
     if (!id) return;
-    list_->SetGeometry(id, GeometryOf(*window));
+    list_->SetGeometry(id, window->Rect());
     if (!zoomedSinceSave_.contains(window)) zoomedSinceSave_.append(window);
     if (!zoomSave_) {
         zoomSave_ = new QTimer(this);
@@ -29,7 +29,7 @@ void PinBoard::SaveZoomed() {
     // Where each zoomed pin is now: a window manager that keeps windows on the screen (icewm)
     // may have moved it after the step, and the next start must put it where the user saw it.
     for (pinned_window::PinnedWindow* window : std::exchange(zoomedSinceSave_, {})) {
-        if (const pin_list::PinId id = IdOf(window)) list_->SetGeometry(id, GeometryOf(*window));
+        if (const pin_list::PinId id = IdOf(window)) list_->SetGeometry(id, window->Rect());
     }
     list_->Save();
 }

@@ -13,6 +13,7 @@
 
 #include "platform/core/file_path.h"
 #include "platform/core/thumbnail_rules.h"
+#include "platform/core/twips.h"
 #include "platform/core/whole_file.h"
 #include "store/boards.h"
 #include "store/data_file.h"
@@ -29,10 +30,7 @@ namespace pin_list {
 using PinId = quint64;
 
 // A pin's window rectangle, in twips.
-struct Geometry {
-    float left = 0, top = 0, width = 0, height = 0;
-    bool operator==(const Geometry&) const = default;
-};
+using Geometry = platform::TwipsRect;
 
 // What became of a listed pin.
 enum class PinState {

@@ -41,6 +41,9 @@ public:
 
     // The window's rectangle in twips; the picture covers all of it.
     void Place(float left, float top, float width, float height);
+    void Place(const platform::TwipsRect& rect) {
+        Place(rect.left, rect.top, rect.width, rect.height);
+    }
     void SetPicture(platform::Picture picture);
     const platform::Picture& Picture() const;
     // The size, in device pixels, at which this window's picture is best decoded.

@@ -154,8 +154,7 @@ TEST_F(PinListWindowTest, ANewPinsRowGetsItsThumbnailWithoutARestart) {
     // As a capture pins: the pixels on hand, with nothing said of where they came from.
     placement.picture =
         std::make_shared<platform::PictureData>(placement.path, pixels.size(), pixels);
-    placement.width = 1800;
-    placement.height = 900;
+    placement.rect = {0, 0, 1800, 900};
     Board().Pin(placement);
     auto* view = program->PinListWindow().findChild<QListView*>(QStringLiteral("pins"));
     ASSERT_TRUE(view);

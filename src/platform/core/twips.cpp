@@ -44,4 +44,9 @@ int ControlPixels(float twips) {
     return std::clamp(TwipsToPixels(twips), 0, 32767);
 }
 
+TwipsRect TwipsRectOf(const QRectF& logical) {
+    return {float(logical.left()) * kTwipsPerPixel, float(logical.top()) * kTwipsPerPixel,
+            float(logical.width()) * kTwipsPerPixel, float(logical.height()) * kTwipsPerPixel};
+}
+
 }  // namespace platform

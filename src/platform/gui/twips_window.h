@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/core/twips.h"
+
 class QMenuBar;
 class QPainter;
 class QTimer;
@@ -43,6 +45,7 @@ public:
     // All four at once: one request to the window system, where setting them one by one makes
     // four, each for a rectangle never meant to be shown.
     void SetRect(float left, float top, float width, float height);
+    TwipsRect Rect() const { return {Left(), Top(), Width(), Height()}; }
 
     // The rectangle in logical pixels that Left/Top/Width/Height describe, as stored (not
     // limited to what the windowing system can hold).
