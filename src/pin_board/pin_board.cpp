@@ -48,8 +48,8 @@ void DecodeAhead(const pin_list::PinList& list, platform::PictureDecodes& decode
 
 }  // namespace
 
-PinBoard::PinBoard(QString dataFile, platform::ThumbnailCache* thumbnails)
-    : list_(std::make_unique<pin_list::PinList>(std::move(dataFile))),
+PinBoard::PinBoard(const QString& dataFile, platform::ThumbnailCache* thumbnails)
+    : list_(std::make_unique<pin_list::PinList>(dataFile)),
       thumbnails_(thumbnails),
       made_(std::make_unique<QObjectCleanupHandler>()),
       mountWatch_(std::make_unique<platform::MountWatch>()),

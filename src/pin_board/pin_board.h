@@ -67,7 +67,7 @@ public:
     using SaveListener = std::function<void(const QString& dataFile, const store::SaveResult&)>;
 
     // Pictures are loaded through `thumbnails` (may be null), which outlives the board.
-    PinBoard(QString dataFile, platform::ThumbnailCache* thumbnails);
+    PinBoard(const QString& dataFile, platform::ThumbnailCache* thumbnails);
     ~PinBoard() override;
     PinBoard(const PinBoard&) = delete;
     PinBoard& operator=(const PinBoard&) = delete;

@@ -386,7 +386,7 @@ store::SaveResult PinList::MoveToRemoved(std::vector<Item>::iterator item) {
         }
     }
     removed_.append(removed);
-    if (const store::SaveResult saved = SaveRemoved(); !saved.ok) {
+    if (store::SaveResult saved = SaveRemoved(); !saved.ok) {
         // The pin stays where it was; a second name made for it goes again.
         removed_.removeLast();
         if (!removed.movedFrom.IsEmpty() && !NamedAsRemoved(removed.entry.path)) {
@@ -495,7 +495,7 @@ void PinList::Report(const QString& file, const store::SaveResult& result) const
 
 store::SaveResult PinList::SaveRemoved() {
     const QString file = folder_.RemovedPinsFile();
-    const store::SaveResult result = store::SaveRemovedPins(removed_, file);
+    store::SaveResult result = store::SaveRemovedPins(removed_, file);
     Report(file, result);
     return result;
 }
@@ -660,14 +660,14 @@ std::optional<QString> PinList::SetBoardHidden(const QString& board, bool hidden
 
 store::SaveResult PinList::SaveBoards() {
     const QString file = folder_.BoardsFile();
-    const store::SaveResult result = store::SaveBoards(boards_, file);
+    store::SaveResult result = store::SaveBoards(boards_, file);
     Report(file, result);
     return result;
 }
 
 store::SaveResult PinList::Save() {
     const store::PinsWithSettings pins = PinsAndSettings();
-    const store::ListSaveResult result = store::SaveListAndSettings(pins, savedSettings_, folder_);
+    store::ListSaveResult result = store::SaveListAndSettings(pins, savedSettings_, folder_);
     // What the settings file holds now, as far as we know.
     if (result.ok && result.settings.ok) savedSettings_ = pins;
     Report(folder_.DataFile(), result);

@@ -145,7 +145,7 @@ QPixmap PinRows::Thumbnail(const QModelIndex& index) const {
         DecodeThumbnail(file);
         return {};
     }
-    const QPixmap pixmap = QPixmap::fromImage(RowPicture(*load.picture));
+    QPixmap pixmap = QPixmap::fromImage(RowPicture(*load.picture));
     thumbnailOf_.insert(file, pixmap);
     return pixmap;
 }

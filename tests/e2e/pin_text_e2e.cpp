@@ -88,8 +88,8 @@ TEST_F(PinTextTest, ALinkOrAFifoInTheCachesPlaceIsLeftAloneAndNeverBlocks) {
         SCOPED_TRACE(c.what);
         const QString picture = Path(QStringLiteral("note.png"));
         ListNote(picture);
-        const QString outside = Path(QStringLiteral("outside.txt"));
-        ASSERT_TRUE(WriteBytes(outside, "the user's own file"));
+        const QString original = Path(QStringLiteral("outside.txt"));
+        ASSERT_TRUE(WriteBytes(original, "the user's own file"));
         const QByteArray sha1 =
             QCryptographicHash::hash(QFile::encodeName(picture), QCryptographicHash::Sha1).toHex();
         QStringList owned = {Path(QStringLiteral("text/%1.json").arg(QLatin1String(sha1)))};
@@ -100,13 +100,13 @@ TEST_F(PinTextTest, ALinkOrAFifoInTheCachesPlaceIsLeftAloneAndNeverBlocks) {
             owned.append(session->TempPath(QStringLiteral("cache/thumbnails/%1/%2.png")
                                                .arg(QLatin1String(size), QLatin1String(md5))));
         }
-        for (const QString& file : owned) {
-            ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
-            QFile::remove(file);
+        for (const QString& cacheEntry : owned) {
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(cacheEntry).path()));
+            QFile::remove(cacheEntry);
             if (c.fifo) {
-                ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+                ASSERT_EQ(::mkfifo(QFile::encodeName(cacheEntry).constData(), 0600), 0);
             } else {
-                ASSERT_TRUE(QFile::link(outside, file));
+                ASSERT_TRUE(QFile::link(original, cacheEntry));
             }
         }
 
@@ -125,7 +125,7 @@ TEST_F(PinTextTest, ALinkOrAFifoInTheCachesPlaceIsLeftAloneAndNeverBlocks) {
                      {QStringLiteral("--pins"), QStringLiteral("list")}, session->Environment());
         EXPECT_TRUE(listing.finished && listing.exitCode == 0) << listing.output.toStdString();
 
-        EXPECT_EQ(ReadBytes(outside), "the user's own file");
+        EXPECT_EQ(ReadBytes(original), "the user's own file");
         for (const QString& file : owned) {
             struct stat status {};
             ASSERT_EQ(::lstat(QFile::encodeName(file).constData(), &status), 0)
