@@ -187,5 +187,57 @@ TEST_F(BoardsTest, AHiddenBoardAndARemovedPinOutliveARestart) {
     EXPECT_EQ(States().join(' ').toStdString(), "shown hidden shown");
 }
 
+// A pin pinned while a second board takes new pins stays on that board when one of its settings
+// changes in its menu, and goes with the board when the board is hidden.
+TEST_F(BoardsTest, ANewPinKeepsItsBoardWhenItsMenuChangesASetting) {
+    const QJsonObject boards{{"boards", QJsonArray{QStringLiteral("既定"), kWork}},
+                             {"hidden", QJsonArray{}},
+                             {"current", kWork}};
+    ASSERT_TRUE(WriteBytes(Path("boards.json"), QJsonDocument(boards).toJson()));
+    ASSERT_TRUE(WriteBytes(DataFile(), {}));
+    for (const char* name : {"a.jpg", "b.jpg"}) {
+        ASSERT_TRUE(WriteJpeg(Path(name), PatternImage({240, 160})));
+    }
+    ASSERT_TRUE(session->StartProgram(QStringLiteral(VELLORA_PROGRAM), work.path(),
+                                      Arguments({Path("a.jpg")})));
+    ASSERT_TRUE(session->WaitForWindow(QStringLiteral("画像表示 "), 20000));
+    // Opening b pins a first; b's display window is moved off a's pin.
+    Command({Path("b.jpg")});
+    const std::optional<WindowInfo> pin = session->WaitForWindow(QStringLiteral("Form3"), 20000);
+    ASSERT_TRUE(pin);
+    const std::optional<WindowInfo> display = session->WaitForWindow(QStringLiteral("画像表示 "));
+    ASSERT_TRUE(display);
+    const QPoint away(700, 500);
+    ASSERT_TRUE(session->MoveWindow(display->id, away));
+    ASSERT_TRUE(XSession::WaitUntil(
+        [&] { return session->ClientRect(display->id).value_or(QRect()).topLeft() == away; },
+        5000));
+    const auto boardOfA = [&] {
+        QString listing;
+        Command({QStringLiteral("--pins"), QStringLiteral("list")}, &listing);
+        for (const QString& line : listing.split(QLatin1Char('\n'))) {
+            const QStringList fields = line.split(QLatin1Char('\t'));
+            if (fields.size() == 7 && fields[5] == Path("a.jpg")) return fields[6];
+        }
+        return QStringLiteral("(not listed)");
+    };
+    ASSERT_EQ(boardOfA().toStdString(), kWork.toStdString());
+    // A click on a takes the focus from the display window, which pins b.
+    ASSERT_TRUE(session->Click(pin->rect.center()));
+    ASSERT_TRUE(XSession::WaitUntil(
+        [&] { return session->VisibleWindows(QStringLiteral("Form3")).size() == 2; }, 5000));
+    // "常に手前に表示", the tenth item from the menu's end once the disabled ones are passed.
+    ASSERT_TRUE(session->Click(pin->rect.center(), 3));
+    ASSERT_TRUE(XSession::WaitUntil([&] { return !session->VisiblePopups().isEmpty(); }, 5000));
+    ASSERT_TRUE(session->Key(QStringLiteral("Up Up Up Up Up Up Up Up Up Up Return")));
+    EXPECT_TRUE(XSession::WaitUntil(
+        [&] { return ReadBytes(Path("pin-settings.json")).contains("\"keepAbove\": true"); },
+        5000));
+    EXPECT_EQ(boardOfA().toStdString(), kWork.toStdString());
+    Command({QStringLiteral("--board"), kWork, QStringLiteral("hide")});
+    EXPECT_TRUE(XSession::WaitUntil(
+        [&] { return session->VisibleWindows(QStringLiteral("Form3")).isEmpty(); }, 5000));
+}
+
 }  // namespace
 }  // namespace e2e
