@@ -17,14 +17,6 @@ Geometry GeometryOf(const store::Record& record) {
     return {float(record.left), float(record.top), float(record.width), float(record.height)};
 }
 
-// A removed entry and a record are one pin when they have the same path (the one it was pinned
-// by, for a file moved into "removed") and geometry texts.
-QByteArray RecordKey(const platform::FilePath& path, const store::PictureEntry& entry) {
-    QByteArray key = path.Bytes();
-    for (const QString& text : entry.geometry) key += '\0' + text.toLatin1();
-    return key;
-}
-
 // A file the program named in "removed": the name it had, or that name with a number added.
 bool NamedAsKept(const store::RemovedPin& pin) {
     const QByteArray name = pin.entry.path.FileName();
@@ -68,7 +60,8 @@ Stored LoadStored(const store::DataFolder& folder) {
     QSet<QByteArray> pinned;
     for (const store::Record& record : stored.contents.records) {
         stored.records.append(store::EntryOf(record));
-        pinned.insert(RecordKey(stored.records.last().path, stored.records.last()));
+        pinned.insert(
+            store::RecordKey(stored.records.last().path.Bytes(), stored.records.last().geometry));
     }
     stored.settings = store::LoadPinSettings(folder.PinSettingsFile(), stored.records);
     stored.boards = store::LoadBoards(folder.BoardsFile());
@@ -76,8 +69,10 @@ Stored LoadStored(const store::DataFolder& folder) {
         // Written relative by an older run: relative to the data folder.
         pin.entry.path = folder.Resolved(pin.entry.path);
         pin.movedFrom = folder.Resolved(pin.movedFrom);
+        // One pin when it has the same geometry texts and the path it was pinned by (for a file
+        // moved into "removed", the one it had before).
         const platform::FilePath& was = pin.movedFrom.IsEmpty() ? pin.entry.path : pin.movedFrom;
-        if (pinned.contains(RecordKey(was, pin.entry))) {
+        if (pinned.contains(store::RecordKey(was.Bytes(), pin.entry.geometry))) {
             stored.alsoPinned.append(pin);
             continue;
         }

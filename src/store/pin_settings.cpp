@@ -12,13 +12,6 @@ namespace store {
 
 namespace {
 
-// Path bytes and geometry texts in one key; geometry texts hold no NUL, so no two pins share one.
-QByteArray KeyOf(const QByteArray& path, const std::array<QString, 4>& geometry) {
-    QByteArray key = path;
-    for (const QString& text : geometry) key += '\0' + text.toUtf8();
-    return key;
-}
-
 // A percentage the menu does not offer (a hand edit) falls back to opaque.
 int OpacityOf(const QJsonValue& value) {
     const int percent = value.toInt(100);
@@ -28,6 +21,12 @@ int OpacityOf(const QJsonValue& value) {
 }
 
 }  // namespace
+
+QByteArray RecordKey(const QByteArray& path, const std::array<QString, 4>& geometry) {
+    QByteArray key = path;
+    for (const QString& text : geometry) key += '\0' + text.toUtf8();
+    return key;
+}
 
 QJsonObject PinObject(const PictureEntry& entry, const PinSettings& settings) {
     QJsonArray geometry;
@@ -85,13 +84,13 @@ QList<PinSettings> MatchPinSettings(const QByteArray& fileBytes,
         QJsonDocument::fromJson(fileBytes).object().value(QStringLiteral("pins")).toArray();
     for (const auto& item : list) {
         if (const auto pin = PinOfObject(item.toObject())) {
-            saved[KeyOf(pin->first.path.Bytes(), pin->first.geometry)].append(pin->second);
+            saved[RecordKey(pin->first.path.Bytes(), pin->first.geometry)].append(pin->second);
         }
     }
     QList<PinSettings> matched;
     matched.reserve(entries.size());
     for (const PictureEntry& entry : entries) {
-        const auto found = saved.find(KeyOf(entry.path.Bytes(), entry.geometry));
+        const auto found = saved.find(RecordKey(entry.path.Bytes(), entry.geometry));
         if (found == saved.end() || found->isEmpty()) {
             matched.append(PinSettings{});
         } else {
@@ -128,9 +127,10 @@ ListSaveResult SaveListAndSettings(const PinsWithSettings& pins, const PinsWithS
     // The new pins first, so that they take their settings; then what only the old file has.
     PinsWithSettings both = pins;
     QHash<QByteArray, int> inNew;
-    for (const auto& [entry, settings] : pins) ++inNew[KeyOf(entry.path.Bytes(), entry.geometry)];
+    for (const auto& [entry, settings] : pins)
+        ++inNew[RecordKey(entry.path.Bytes(), entry.geometry)];
     for (const auto& pin : before) {
-        int& left = inNew[KeyOf(pin.first.path.Bytes(), pin.first.geometry)];
+        int& left = inNew[RecordKey(pin.first.path.Bytes(), pin.first.geometry)];
         if (left > 0) {
             --left;
         } else {

@@ -37,6 +37,10 @@ struct PinSettings {
 
 // One pin as the settings file writes it, and back: a pin is its path, its geometry texts and
 // its settings. None when the object does not hold a path and four geometry texts.
+// A record's path bytes and geometry texts in one key; geometry texts hold no NUL, so no two
+// records share one. What ties settings and removed pins to the data file's records.
+QByteArray RecordKey(const QByteArray& path, const std::array<QString, 4>& geometry);
+
 QJsonObject PinObject(const PictureEntry& entry, const PinSettings& settings);
 std::optional<std::pair<PictureEntry, PinSettings>> PinOfObject(const QJsonObject& pin);
 
