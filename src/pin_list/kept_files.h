@@ -15,6 +15,9 @@ namespace pin_list {
 std::optional<platform::FilePath> LinkInto(const platform::FilePath& file, const QString& folder,
                                            const QByteArray& name);
 
+// Whether `name` is one LinkInto gives a file named `original`: that name, or it with a number.
+bool IsKeptName(const QByteArray& name, const QByteArray& original);
+
 // Removes the name; whether it went.
 bool RemoveName(const platform::FilePath& file);
 

@@ -17,20 +17,6 @@ Geometry GeometryOf(const store::Record& record) {
     return {float(record.left), float(record.top), float(record.width), float(record.height)};
 }
 
-// A file the program named in "removed": the name it had, or that name with a number added.
-bool NamedAsKept(const store::RemovedPin& pin) {
-    const QByteArray name = pin.entry.path.FileName();
-    const QByteArray original = pin.movedFrom.FileName();
-    if (name == original) return true;
-    const qsizetype dot = original.lastIndexOf('.');
-    const QByteArray stem = dot > 0 ? original.left(dot) : original;
-    const QByteArray suffix = dot > 0 ? original.mid(dot) : QByteArray();
-    if (!name.startsWith(stem + '-') || !name.endsWith(suffix)) return false;
-    bool number = false;
-    name.mid(stem.size() + 1, name.size() - stem.size() - 1 - suffix.size()).toInt(&number);
-    return number;
-}
-
 }  // namespace
 
 Geometry GeometryOf(const store::PictureEntry& entry) {
@@ -470,7 +456,8 @@ void PinList::ForgetKeptFiles(const QList<store::RemovedPin>& gone) {
     const QString removedFolder = folder_.RemovedFolder();
     if (!store::IsOwnFolder(removedFolder)) return;
     for (const store::RemovedPin& pin : gone) {
-        if (!pin.movedFrom.IsEmpty() && NamedAsKept(pin) &&
+        if (!pin.movedFrom.IsEmpty() &&
+            IsKeptName(pin.entry.path.FileName(), pin.movedFrom.FileName()) &&
             platform::IsInFolders(pin.entry.path, {removedFolder}) &&
             !NamedAsRemoved(pin.entry.path)) {
             RemoveName(pin.entry.path);
