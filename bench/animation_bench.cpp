@@ -26,7 +26,7 @@
 
 #include "bench_support.h"
 #include "pinned_window/pinned_window.h"
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 #include "support/test_files.h"
 
 namespace {

@@ -32,11 +32,11 @@
 
 #include "app/program.h"
 #include "bench_support.h"
+#include "capture_window/screen_source.h"
 #include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
 #include "platform/core/twips.h"
-#include "platform/gui/pasted_picture.h"
-#include "platform/gui/screen_capture.h"
+#include "platform/pictures/pasted_picture.h"
 #include "window_watch.h"
 #include "x_session.h"
 
@@ -122,11 +122,11 @@ void BM_Capture(benchmark::State& state, const e2e::XSession& session) {
 
         // The same region written and pinned without a capture.
         const int pins = int(program.Board().Windows().size());
-        platform::FrozenDesktop frozen;
+        capture_window::FrozenDesktop frozen;
         {
-            auto source = platform::MakeX11ScreenSource();
-            QObject::connect(source.get(), &platform::ScreenSource::frozen,
-                             [&](const platform::FrozenDesktop& d) { frozen = d; });
+            auto source = capture_window::MakeX11ScreenSource();
+            QObject::connect(source.get(), &capture_window::ScreenSource::frozen,
+                             [&](const capture_window::FrozenDesktop& d) { frozen = d; });
             source->Freeze();
         }
         const QImage pixels = frozen.Copy(kRegion);

@@ -63,7 +63,7 @@
 #include "app/program.h"
 #include "bench_support.h"
 #include "pin_board/pin_board.h"
-#include "platform/gui/thumbnail_cache.h"
+#include "platform/pictures/thumbnail_cache.h"
 #include "store/data_file.h"
 #include "store/pin_settings.h"
 #include "window_watch.h"

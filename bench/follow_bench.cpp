@@ -25,7 +25,7 @@
 #include "bench_support.h"
 #include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 #include "support/test_files.h"
 
 namespace {

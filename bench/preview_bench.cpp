@@ -26,8 +26,8 @@
 #include <QTemporaryDir>
 
 #include "bench_support.h"
-#include "platform/gui/picture.h"
-#include "platform/gui/thumbnail_cache.h"
+#include "platform/pictures/picture.h"
+#include "platform/pictures/thumbnail_cache.h"
 
 namespace {
 

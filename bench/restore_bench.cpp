@@ -32,7 +32,7 @@
 #include "bench_support.h"
 #include "language/language.h"
 #include "pin_board/pin_board.h"
-#include "platform/gui/thumbnail_cache.h"
+#include "platform/pictures/thumbnail_cache.h"
 #include "store/data_file.h"
 
 namespace {

@@ -26,7 +26,7 @@
 
 #include "bench_support.h"
 #include "platform/core/thumbnail_rules.h"
-#include "platform/gui/uncompressed_png.h"
+#include "platform/pictures/uncompressed_png.h"
 
 namespace {
 

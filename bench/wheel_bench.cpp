@@ -36,7 +36,7 @@
 #include "platform/core/number_text.h"
 #include "platform/core/sequential_file.h"
 #include "platform/gui/controls.h"
-#include "platform/gui/thumbnail_cache.h"
+#include "platform/pictures/thumbnail_cache.h"
 #include "store/data_file.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "fuzz_check.h"
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "app/program.h"
 #include "language/language.h"
 #include "platform/core/quit_signals.h"
-#include "platform/gui/thumbnail_cache.h"
-#include "platform/gui/x11_display.h"
+#include "platform/pictures/thumbnail_cache.h"
+#include "platform/x11/display.h"
 
 int main(int argc, char* argv[]) {
     // Help, the version and start at login end here without a display, as does a start for a

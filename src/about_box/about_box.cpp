@@ -40,7 +40,7 @@ AboutBox::AboutBox()
     // (a button presses on Enter only when it is auto-default), and Esc does nothing.
     ok_->setAutoDefault(true);
     ok_->setDefault(false);
-    platform::TwipsGeometry(ok_).Place(2745, 1800, 735, 285);
+    platform::TwipsGeometry(ok_).SetRect(2745, 1800, 735, 285);
     SetClientSize(3765, 2175);
     connect(ok_, &QPushButton::clicked, this, [this] { Unload(); });
 }

@@ -6,7 +6,7 @@
 #include "platform/core/picture_formats.h"
 #include "platform/gui/file_lists.h"
 #include "platform/gui/mouse_pointer.h"
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 
 namespace app {
 

@@ -12,6 +12,7 @@
 #include "app/picture_opener.h"
 #include "app/save_failure_notice.h"
 #include "capture_window/capture_window.h"
+#include "capture_window/screen_source.h"
 #include "display_window/display_window.h"
 #include "help/help.h"
 #include "main_window/main_window.h"
@@ -21,9 +22,8 @@
 #include "platform/core/file_path.h"
 #include "platform/core/twips.h"
 #include "platform/gui/labels.h"
-#include "platform/gui/pasted_picture.h"
-#include "platform/gui/screen_capture.h"
-#include "platform/gui/thumbnail_cache.h"
+#include "platform/pictures/pasted_picture.h"
+#include "platform/pictures/thumbnail_cache.h"
 #include "store/data_folder.h"
 #include "text_recognition/tesseract_engine.h"
 #include "text_recognition/text_recognizer.h"
@@ -204,7 +204,7 @@ std::optional<QString> Program::TakePicture(const QMimeData* data, bool later) {
 
 void Program::Capture(const std::function<void(const QString&)>& failed) {
     if (capture_) return;
-    capture_ = std::make_unique<capture_window::Capture>(platform::MakeScreenSource());
+    capture_ = std::make_unique<capture_window::Capture>(capture_window::MakeScreenSource());
     capture_window::Capture* capture = capture_.get();
     QObject::connect(capture, &capture_window::Capture::captured, capture,
                      [this, failed](const QImage& pixels, const QRectF& logical) {

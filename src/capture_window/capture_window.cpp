@@ -10,7 +10,7 @@
 #include <cmath>
 #include <numeric>
 
-#include "platform/gui/x11_window.h"
+#include "platform/x11/window.h"
 
 namespace capture_window {
 
@@ -55,7 +55,7 @@ QRect SnappedSelection(QPoint from, QPoint to, QPoint origin, qreal scale) {
                  QSize(std::abs(other.x() - anchor.x()), std::abs(other.y() - anchor.y())));
 }
 
-ScreenOverlay::ScreenOverlay(Capture& capture, const platform::FrozenScreen& screen)
+ScreenOverlay::ScreenOverlay(Capture& capture, const capture_window::FrozenScreen& screen)
     : QWidget(nullptr,
               Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint),
       capture_(capture),
@@ -272,13 +272,15 @@ void ScreenOverlay::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) capture_.Cancel();
 }
 
-Capture::Capture(std::unique_ptr<platform::ScreenSource> source) : source_(std::move(source)) {
-    connect(source_.get(), &platform::ScreenSource::frozen, this, &Capture::ShowFrozen);
-    connect(source_.get(), &platform::ScreenSource::picked, this, &Capture::Picked);
-    connect(source_.get(), &platform::ScreenSource::failed, this, [this](const QString& reason) {
-        ended_ = true;
-        emit failed(reason);
-    });
+Capture::Capture(std::unique_ptr<capture_window::ScreenSource> source)
+    : source_(std::move(source)) {
+    connect(source_.get(), &capture_window::ScreenSource::frozen, this, &Capture::ShowFrozen);
+    connect(source_.get(), &capture_window::ScreenSource::picked, this, &Capture::Picked);
+    connect(source_.get(), &capture_window::ScreenSource::failed, this,
+            [this](const QString& reason) {
+                ended_ = true;
+                emit failed(reason);
+            });
 }
 
 Capture::~Capture() = default;
@@ -287,9 +289,9 @@ void Capture::Start() {
     source_->Freeze();
 }
 
-void Capture::ShowFrozen(const platform::FrozenDesktop& desktop) {
+void Capture::ShowFrozen(const capture_window::FrozenDesktop& desktop) {
     desktop_ = desktop;
-    for (platform::FrozenScreen& screen : desktop_.screens) {
+    for (capture_window::FrozenScreen& screen : desktop_.screens) {
         // The desktop portal's picture goes to the X server once, to be shown from there.
         if (!screen.server) screen.server = platform::ServerPicture::FromImage(screen.pixels);
         if (screen.server) screen.pixels = {};

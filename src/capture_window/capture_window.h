@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/gui/screen_capture.h"
+#include "capture_window/screen_source.h"
 
 namespace capture_window {
 
@@ -24,9 +24,9 @@ class Capture;
 // a magnifier beside the pointer.
 class ScreenOverlay : public QWidget {
 public:
-    ScreenOverlay(Capture& capture, const platform::FrozenScreen& screen);
+    ScreenOverlay(Capture& capture, const capture_window::FrozenScreen& screen);
 
-    const platform::FrozenScreen& Screen() const { return screen_; }
+    const capture_window::FrozenScreen& Screen() const { return screen_; }
     // Repaints what a change of the selection and of the pointer touches.
     void Changed(const QRect& selection, QPoint pointer);
 
@@ -64,7 +64,7 @@ private:
     const QImage& Near(QPoint device);
 
     Capture& capture_;
-    platform::FrozenScreen screen_;
+    capture_window::FrozenScreen screen_;
     QImage shown_;  // the frozen pixels at their scale, when the X server does not keep them
     bool grabbed_ = false;
     std::optional<int> serverDepth_;  // set while the X server shows the frozen picture
@@ -79,7 +79,7 @@ private:
 class Capture : public QObject {
     Q_OBJECT
 public:
-    explicit Capture(std::unique_ptr<platform::ScreenSource> source);
+    explicit Capture(std::unique_ptr<capture_window::ScreenSource> source);
     ~Capture() override;
 
     void Start();
@@ -93,7 +93,7 @@ public:
     // The rectangle chosen so far; empty while no button is down.
     QRect Selection() const { return selection_; }
     QPoint Pointer() const { return pointer_; }
-    const platform::FrozenDesktop& Desktop() const { return desktop_; }
+    const capture_window::FrozenDesktop& Desktop() const { return desktop_; }
 
 signals:
     // The pixels, and where their pin goes in logical pixels: exactly where they were taken, or
@@ -103,14 +103,14 @@ signals:
     void failed(const QString& reason);
 
 private:
-    void ShowFrozen(const platform::FrozenDesktop& desktop);
+    void ShowFrozen(const capture_window::FrozenDesktop& desktop);
     void Picked(const QImage& picture);
     void Update(const QRect& oldSelection, QPoint oldPointer);
 
-    std::unique_ptr<platform::ScreenSource> source_;
-    platform::FrozenDesktop desktop_;
+    std::unique_ptr<capture_window::ScreenSource> source_;
+    capture_window::FrozenDesktop desktop_;
     std::vector<std::unique_ptr<ScreenOverlay>> overlays_;
-    const platform::FrozenScreen* pressedOn_ = nullptr;
+    const capture_window::FrozenScreen* pressedOn_ = nullptr;
     QPoint pressed_, pointer_;
     QRect selection_;
     bool ended_ = false;

@@ -91,7 +91,7 @@ void DisplayWindow::CreateControls() {
     QWidget* client = ClientArea();
     picture_ = new platform::ImageBox(client);
     picture_->setObjectName(QStringLiteral("picture"));
-    picture_->Place(0, 0, 2895, 2175);
+    picture_->SetRect(0, 0, 2895, 2175);
     // Keep the picture's detail up to the screen's size, so that widening stays sharp.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         picture_->KeepDetailUpTo(screen->size() * screen->devicePixelRatio());

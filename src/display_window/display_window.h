@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "platform/core/file_path.h"
-#include "platform/gui/picture.h"
 #include "platform/gui/twips_window.h"
+#include "platform/pictures/picture.h"
 #include "store/pin_settings.h"
 
 namespace platform {

@@ -20,8 +20,8 @@
 #include "platform/gui/labels.h"
 #include "platform/gui/menus.h"
 #include "platform/gui/mouse_pointer.h"
-#include "platform/gui/pasted_picture.h"
-#include "platform/gui/picture.h"
+#include "platform/pictures/pasted_picture.h"
+#include "platform/pictures/picture.h"
 #include "sizing/preview_size.h"
 
 namespace main_window {
@@ -101,7 +101,7 @@ void MainWindow::CreateControls() {
     // Created back to front: a later sibling lies in front of an earlier one.
     preview_ = new platform::ImageBox(client);
     preview_->setObjectName(QStringLiteral("preview"));
-    preview_->Place(2280, 600, 1215, 975);
+    preview_->SetRect(2280, 600, 1215, 975);
     connect(preview_, &platform::ImageBox::DoubleClicked, this, [this] { OpenPreviewed(); });
 
     // The title twice, the light-blue one offset as its shadow.
@@ -114,14 +114,14 @@ void MainWindow::CreateControls() {
 
     drives_ = new platform::DriveListBox(client);
     drives_->setObjectName(QStringLiteral("drives"));
-    drives_->Place(135, 45, 1905, 300);
+    drives_->SetRect(135, 45, 1905, 300);
     folders_ = new platform::DirListBox(client);
     folders_->setObjectName(QStringLiteral("folders"));
-    folders_->Place(135, 405, 1890, 1140);
+    folders_->SetRect(135, 405, 1890, 1140);
     files_ = new platform::FileListBox(client);
     files_->setObjectName(QStringLiteral("files"));
     files_->SetPattern(platform::PicturePattern(true));
-    files_->Place(135, 1575, 1890, 1170);
+    files_->SetRect(135, 1575, 1890, 1170);
 
     // Only the three browser lists take the focus, in this order.
     setTabOrder(drives_, folders_);

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "platform/core/file_path.h"
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 
 class QFileSystemWatcher;
 class QTimer;

@@ -19,10 +19,10 @@
 #include "platform/core/whole_file.h"
 #include "platform/gui/controls.h"
 #include "platform/gui/file_manager.h"
-#include "platform/gui/pasted_picture.h"
-#include "platform/gui/picture.h"
-#include "platform/gui/thumbnail_cache.h"
-#include "platform/gui/x11_pin_state.h"
+#include "platform/pictures/pasted_picture.h"
+#include "platform/pictures/picture.h"
+#include "platform/pictures/thumbnail_cache.h"
+#include "platform/x11/pin_state.h"
 
 namespace pin_board {
 

@@ -14,7 +14,7 @@
 #include "pin_list/pin_list.h"
 #include "platform/core/file_path.h"
 #include "platform/core/thumbnail_rules.h"
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 #include "store/data_file.h"
 #include "store/pin_settings.h"
 

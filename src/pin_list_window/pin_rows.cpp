@@ -8,7 +8,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "platform/core/twips.h"
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 
 namespace pin_list_window {
 

@@ -17,8 +17,8 @@
 #include "pinned_window/text_selection.h"
 #include "pinned_window/wheel_zoom.h"
 #include "platform/gui/controls.h"
-#include "platform/gui/x11_pin_state.h"
-#include "platform/gui/x11_visibility.h"
+#include "platform/x11/pin_state.h"
+#include "platform/x11/visibility.h"
 #include "text_recognition/text_recognizer.h"
 
 namespace pinned_window {
@@ -53,7 +53,7 @@ PinnedWindow::PinnedWindow()
     setPalette(palette);
     picture_ = new platform::ImageBox(ClientArea());
     picture_->setObjectName(QStringLiteral("picture"));
-    picture_->Place(0, 0, 2535, 1815);
+    picture_->SetRect(0, 0, 2535, 1815);
     SetClientSize(3315, 2550);
     connect(picture_, &platform::ImageBox::DoubleClicked, this, &PinnedWindow::unpinRequested);
     picture_->installEventFilter(this);
@@ -63,7 +63,7 @@ void PinnedWindow::Place(float left, float top, float width, float height) {
     // A wheel spun fast places the window many times a second: each place is one request to
     // the window manager, so that its replies are never mistaken for the user's resizing.
     SetRect(left, top, width, height);
-    picture_->Place(0, 0, width, height);
+    picture_->SetRect(0, 0, width, height);
 }
 
 void PinnedWindow::SetPicture(platform::Picture picture) {

@@ -4,8 +4,8 @@
 #include <functional>
 #include <optional>
 
-#include "platform/gui/picture.h"
 #include "platform/gui/twips_window.h"
+#include "platform/pictures/picture.h"
 #include "store/pin_settings.h"
 #include "text_recognition/text_cache.h"
 

@@ -4,7 +4,7 @@
 #include <QPointF>
 #include <QSize>
 
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 #include "sizing/pin_zoom.h"
 
 template <typename T>

@@ -8,7 +8,7 @@
 
 namespace {
 
-using platform::FrozenDesktop;
+using capture_window::FrozenDesktop;
 
 // Two monitors side by side in one space of device pixels: the left at a scale of 1, the right
 // at 2. Every pixel differs from its neighbours.
@@ -28,7 +28,7 @@ QImage OnMonitors(const QRect& device) {
     return pixels;
 }
 
-class FrozenSource : public platform::ScreenSource {
+class FrozenSource : public capture_window::ScreenSource {
 public:
     void Freeze() override {
         const QImage whole = Whole();

@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <cstdio>
 
-#include "platform/gui/x11_pin_state.h"
+#include "platform/x11/pin_state.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "pinned_window/pinned_window.h"
 #include "platform/core/thumbnail_rules.h"
 #include "platform/gui/controls.h"
-#include "platform/gui/thumbnail_cache.h"
+#include "platform/pictures/thumbnail_cache.h"
 #include "support/program_fixture.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "pin_board/pin_board.h"
 #include "pin_list_window/pin_list_window.h"
 #include "pinned_window/pinned_window.h"
-#include "platform/gui/thumbnail_cache.h"
+#include "platform/pictures/thumbnail_cache.h"
 #include "support/program_fixture.h"
 #include "support/test_files.h"
 

@@ -9,41 +9,6 @@
 
 namespace platform {
 
-float TwipsGeometry::Left() const {
-    return PixelsToTwips(widget_->x());
-}
-float TwipsGeometry::Top() const {
-    return PixelsToTwips(widget_->y());
-}
-float TwipsGeometry::Width() const {
-    return PixelsToTwips(widget_->width());
-}
-float TwipsGeometry::Height() const {
-    return PixelsToTwips(widget_->height());
-}
-
-void TwipsGeometry::SetLeft(float twips) {
-    widget_->move(TwipsToPixels(twips), widget_->y());
-}
-void TwipsGeometry::SetTop(float twips) {
-    widget_->move(widget_->x(), TwipsToPixels(twips));
-}
-
-void TwipsGeometry::SetWidth(float twips) {
-    widget_->resize(ControlPixels(twips), widget_->height());
-}
-
-void TwipsGeometry::SetHeight(float twips) {
-    widget_->resize(widget_->width(), ControlPixels(twips));
-}
-
-void TwipsGeometry::Place(float left, float top, float width, float height) {
-    SetLeft(left);
-    SetTop(top);
-    SetWidth(width);
-    SetHeight(height);
-}
-
 ImageBox::ImageBox(QWidget* parent) : QWidget(parent), TwipsGeometry(this) {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }

@@ -7,27 +7,23 @@ class QPainter;
 
 #include "platform/core/file_path.h"
 #include "platform/core/twips.h"
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 
 // Controls placed on a window's client area, with Left, Top, Width and Height in twips.
 namespace platform {
 
 // The geometry every control shares; values are kept in whole pixels, as the window platform
 // rounds them, and read back in twips.
-class TwipsGeometry {
+class TwipsGeometry : public TwipsSides<TwipsGeometry> {
 public:
     explicit TwipsGeometry(QWidget* widget) : widget_(widget) {}
-    float Left() const;
-    float Top() const;
-    float Width() const;
-    float Height() const;
-    void SetLeft(float twips);
-    void SetTop(float twips);
-    void SetWidth(float twips);
-    void SetHeight(float twips);
-    void Place(float left, float top, float width, float height);
 
 private:
+    friend class TwipsSides<TwipsGeometry>;
+    QRect TwipsPixels() const { return widget_->geometry(); }
+    void SetTwipsPixels(const QRect& rect, bool) { widget_->setGeometry(rect); }
+    static int SizePixels(float twips) { return ControlPixels(twips); }
+
     QWidget* widget_;
 };
 

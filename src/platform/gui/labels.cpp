@@ -22,7 +22,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& objectName, const QString& cap
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);
     label->setPalette(palette);
-    TwipsGeometry(label).Place(left, top, width, height);
+    TwipsGeometry(label).SetRect(left, top, width, height);
     return label;
 }
 

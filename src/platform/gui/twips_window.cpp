@@ -12,11 +12,10 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "platform/core/screen_edges.h"
 #include "platform/core/twips.h"
-#include "platform/gui/x11_window.h"
+#include "platform/x11/window.h"
 
 namespace platform {
 
@@ -33,12 +32,13 @@ constexpr int kRefusalRetries = 5;
 // Sizes a window manager imposed that are still refused after the refusal has ended.
 constexpr size_t kImposedSizesKept = 8;
 
-qint64 DistanceSquared(const QRect& a, const QRect& b) {
-    const qint64 dx =
-        std::max<qint64>({0, qint64(b.left()) - a.right(), qint64(a.left()) - b.right()});
-    const qint64 dy =
-        std::max<qint64>({0, qint64(b.top()) - a.bottom(), qint64(a.top()) - b.bottom()});
-    return dx * dx + dy * dy;
+// The rectangle moved onto the screen nearest to it when it overlaps no screen at all.
+QRect OntoNearestScreen(const QRect& rect) {
+    QList<ScreenArea> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        screens.append({screen->geometry(), screen->availableGeometry()});
+    }
+    return OntoNearestScreen(rect, screens);
 }
 
 }  // namespace
@@ -102,49 +102,8 @@ TwipsWindow::TwipsWindow(Qt::WindowFlags flags, Sizing sizing)
 
 TwipsWindow::~TwipsWindow() = default;
 
-float TwipsWindow::Left() const {
-    return PixelsToTwips(outer_.left());
-}
-float TwipsWindow::Top() const {
-    return PixelsToTwips(outer_.top());
-}
-float TwipsWindow::Width() const {
-    return PixelsToTwips(outer_.width());
-}
-float TwipsWindow::Height() const {
-    return PixelsToTwips(outer_.height());
-}
-
-void TwipsWindow::SetLeft(float twips) {
-    positionChosen_ = true;
-    QRect outer = outer_;
-    outer.moveLeft(TwipsToPixels(twips));
-    SetOuter(outer, true);
-}
-
-void TwipsWindow::SetTop(float twips) {
-    positionChosen_ = true;
-    QRect outer = outer_;
-    outer.moveTop(TwipsToPixels(twips));
-    SetOuter(outer, true);
-}
-
-void TwipsWindow::SetRect(float left, float top, float width, float height) {
-    positionChosen_ = true;
-    SetOuter(
-        QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)),
-        true);
-}
-
-void TwipsWindow::SetWidth(float twips) {
-    QRect outer = outer_;
-    outer.setWidth(TwipsToPixels(twips));
-    SetOuter(outer, true);
-}
-
-void TwipsWindow::SetHeight(float twips) {
-    QRect outer = outer_;
-    outer.setHeight(TwipsToPixels(twips));
+void TwipsWindow::SetTwipsPixels(const QRect& outer, bool moved) {
+    if (moved) positionChosen_ = true;
     SetOuter(outer, true);
 }
 
@@ -564,51 +523,6 @@ void TwipsWindow::Unload() {
     positionChosen_ = false;
     checkFrameOnMap_ = false;
     OnUnload();
-}
-
-QRect DefaultPlacement(QSize size, const QRect& area, const QMargins& frame) {
-    QRect placed(QPoint(0, 0), size);
-    placed.moveCenter(area.center());
-    // Along each axis the frame's near edge stays at or after the area's and its far edge at or
-    // before the area's, the near edge winning when the frame is the longer.
-    const auto within = [](int start, int length, int before, int after, int areaStart,
-                           int areaLength) {
-        const int lowest = areaStart + before;
-        const int highest = areaStart + areaLength - length - after;
-        return std::max(lowest, std::min(start, highest));
-    };
-    placed.moveTo(
-        within(placed.left(), size.width(), frame.left(), frame.right(), area.left(), area.width()),
-        within(placed.top(), size.height(), frame.top(), frame.bottom(), area.top(),
-               area.height()));
-    return placed;
-}
-
-QRect LimitedTo16Bit(const QRect& rect) {
-    const auto clampInt = [](qint64 value, qint64 low, qint64 high) {
-        return int(std::clamp(value, low, high));
-    };
-    return QRect(clampInt(rect.left(), -32768, 32767), clampInt(rect.top(), -32768, 32767),
-                 clampInt(rect.width(), 1, 32767), clampInt(rect.height(), 1, 32767));
-}
-
-QRect OntoNearestScreen(const QRect& rect) {
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    if (screens.isEmpty()) return rect;
-    QScreen* nearest = nullptr;
-    qint64 best = std::numeric_limits<qint64>::max();
-    for (QScreen* screen : screens) {
-        if (screen->geometry().intersects(rect)) return rect;
-        const qint64 distance = DistanceSquared(screen->geometry(), rect);
-        if (distance < best) best = distance, nearest = screen;
-    }
-    const QRect area = nearest->availableGeometry();
-    QRect moved = rect;
-    moved.moveLeft(std::clamp(rect.left(), area.left(),
-                              std::max(area.left(), area.right() - rect.width() + 1)));
-    moved.moveTop(std::clamp(rect.top(), area.top(),
-                             std::max(area.top(), area.bottom() - rect.height() + 1)));
-    return moved;
 }
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/core/screen_edges.h"
 #include "platform/core/twips.h"
 
 class QMenuBar;
@@ -25,7 +26,7 @@ struct WindowReport;
 // the program may always.
 enum class Sizing { Fixed, Free };
 
-class TwipsWindow : public QWidget {
+class TwipsWindow : public QWidget, public TwipsSides<TwipsWindow> {
     Q_OBJECT
 public:
     // A top-level window of Qt's `flags` (a frameless one is its contents alone: showing it
@@ -33,20 +34,8 @@ public:
     TwipsWindow(Qt::WindowFlags flags, Sizing sizing);
     ~TwipsWindow() override;
 
-    // The window's rectangle in twips as the program sees it (see TopAllowancePixels).
-    float Left() const;
-    float Top() const;
-    float Width() const;
-    float Height() const;
-    void SetLeft(float twips);
-    void SetTop(float twips);
-    void SetWidth(float twips);
-    void SetHeight(float twips);
-    // All four at once: one request to the window system, where setting them one by one makes
-    // four, each for a rectangle never meant to be shown.
-    void SetRect(float left, float top, float width, float height);
-    TwipsRect Rect() const { return {Left(), Top(), Width(), Height()}; }
-
+    // The window's rectangle in twips as the program sees it (see TopAllowancePixels): Left,
+    // Top, Width, Height, their setters and SetRect, from TwipsSides.
     // The rectangle in logical pixels that Left/Top/Width/Height describe, as stored (not
     // limited to what the windowing system can hold).
     QRect OuterPixels() const { return outer_; }
@@ -120,6 +109,10 @@ protected:
 
 private:
     friend class FocusTracker;
+    friend class TwipsSides<TwipsWindow>;
+    QRect TwipsPixels() const { return outer_; }
+    void SetTwipsPixels(const QRect& outer, bool moved);
+    static int SizePixels(float twips) { return TwipsToPixels(twips); }
     void SetOuter(const QRect& outer, bool raiseResize);
     void PlaceAtPlatformDefault(const QMargins& frame);
     void KeepFrameInArea();
@@ -191,17 +184,5 @@ private:
 // not said how wide its frame is. The display window's 600-twip allowance above its picture
 // already holds a title bar of up to that height plus this.
 inline constexpr int kFrameReservePixels = 8;
-
-// Where a window of `size` opens at the platform default: centred on the available `area`,
-// then moved the least that keeps the frame (`frame`, widths around the window's rectangle)
-// inside the area. A frame wider or taller than the area keeps its left or top edge, where the
-// title bar and the close button are, inside it.
-QRect DefaultPlacement(QSize size, const QRect& area, const QMargins& frame);
-
-// The rectangle moved onto the screen nearest to it when it overlaps no screen at all.
-QRect OntoNearestScreen(const QRect& rect);
-// The rectangle limited to what 16-bit X geometry holds: positions within -32768..32767,
-// sizes within 1..32767.
-QRect LimitedTo16Bit(const QRect& rect);
 
 }  // namespace platform

@@ -30,4 +30,75 @@ TEST(PartsOffScreen, AreTheStripsNoUsableAreaShows) {
     }
 }
 
+TEST(DefaultPlacement, CentresAndKeepsTheFrameInsideTheArea) {
+    const QMargins reserve(8, 8, 8, 8);
+    const struct {
+        const char* what;
+        QSize size;
+        QRect area;
+        QMargins frame;
+        QPoint expected;
+    } cases[] = {
+        {"fits: centred", {1404, 1044}, {0, 0, 1600, 1200}, reserve, {98, 78}},
+        {"a panel below", {1404, 1044}, {0, 0, 1600, 1174}, reserve, {98, 65}},
+        {"panels above and left", {300, 240}, {50, 30, 750, 570}, reserve, {275, 195}},
+        {"centred, the frame would cross the top",
+         {1490, 1170},
+         {0, 0, 1600, 1174},
+         reserve,
+         {55, 8}},
+        {"centred, the frame would cross the bottom",
+         {1490, 1158},
+         {0, 0, 1600, 1174},
+         QMargins(5, 0, 5, 20),
+         {55, 0}},
+        {"exactly fits with the frame", {1584, 1184}, {0, 0, 1600, 1200}, reserve, {8, 8}},
+        {"wider and taller than the area", {2000, 1500}, {0, 26, 1600, 1174}, reserve, {8, 34}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::DefaultPlacement(c.size, c.area, c.frame), QRect(c.expected, c.size))
+            << c.what;
+    }
+}
+
+TEST(OntoNearestScreen, MovesOnlyARectangleOnNoScreen) {
+    const platform::ScreenArea left{{0, 0, 1600, 1200}, {0, 0, 1600, 1160}};
+    const platform::ScreenArea right{{1600, 0, 1280, 1024}, {1600, 30, 1280, 994}};
+    const struct {
+        const char* what;
+        QRect rect;
+        QPoint expected;
+    } cases[] = {
+        {"on a screen: kept, panel or not", {300, 1150, 100, 80}, {300, 1150}},
+        {"partly on a screen: kept", {-50, -50, 100, 80}, {-50, -50}},
+        {"far left: onto the left screen's area", {-900, 500, 100, 80}, {0, 500}},
+        {"below the right screen: onto its area, above its bottom",
+         {2000, 1100, 100, 80},
+         {2000, 944}},
+        {"far right and up: onto the right screen, below its panel",
+         {4000, -400, 100, 80},
+         {2780, 30}},
+        {"larger than the area: its top-left corner on it", {-5000, 0, 2000, 90}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::OntoNearestScreen(c.rect, {left, right}),
+                  QRect(c.expected, c.rect.size()))
+            << c.what;
+    }
+    EXPECT_EQ(platform::OntoNearestScreen({-900, 0, 5, 5}, {}), QRect(-900, 0, 5, 5))
+        << "no screen";
+}
+
+TEST(LimitedTo16Bit, ClampsPositionsAndSizes) {
+    const struct {
+        QRect rect;
+        QRect expected;
+    } cases[] = {
+        {{10, 20, 300, 200}, {10, 20, 300, 200}},
+        {{-40000, 40000, 300, 200}, {-32768, 32767, 300, 200}},
+        {{0, 0, 70000, 0}, {0, 0, 32767, 1}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(platform::LimitedTo16Bit(c.rect), c.expected);
+}
+
 }  // namespace

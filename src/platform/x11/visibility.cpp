@@ -1,4 +1,4 @@
-#include "platform/gui/x11_visibility.h"
+#include "platform/x11/visibility.h"
 
 #include <xcb/xcb.h>
 #include <QAbstractNativeEventFilter>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/gui/x11_atoms.h"
+#include "platform/x11/atoms.h"
 
 namespace platform {
 

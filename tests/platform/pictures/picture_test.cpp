@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "platform/core/whole_file.h"
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 #include "support/test_files.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <functional>
 
 #include "platform/core/thumbnail_rules.h"
-#include "platform/gui/picture.h"
-#include "platform/gui/thumbnail_cache.h"
-#include "platform/gui/uncompressed_png.h"
+#include "platform/pictures/picture.h"
+#include "platform/pictures/thumbnail_cache.h"
+#include "platform/pictures/uncompressed_png.h"
 #include "support/test_files.h"
 
 namespace {

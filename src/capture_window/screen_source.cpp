@@ -1,17 +1,15 @@
-#include "platform/gui/screen_capture.h"
-
-#include <xcb/xcb.h>
+#include "capture_window/screen_source.h"
 
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
 #include <cstdlib>
 
-#include "platform/gui/portal_screenshot.h"
-#include "platform/gui/x11_atoms.h"
-#include "platform/gui/x11_window.h"
+#include "capture_window/portal_screenshot.h"
+#include "platform/x11/pin_state.h"
+#include "platform/x11/window.h"
 
-namespace platform {
+namespace capture_window {
 
 namespace {
 
@@ -32,19 +30,6 @@ QRect Union(const QList<FrozenScreen>& screens) {
     QRect all;
     for (const FrozenScreen& screen : screens) all |= screen.device;
     return all;
-}
-
-// --- X11 -------------------------------------------------------------------------------------
-
-bool CompositorRunning(xcb_connection_t* connection) {
-    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(x11::ScreenNumber());
-    const xcb_atom_t atom = x11::Atom(connection, name.constData());
-    if (atom == XCB_ATOM_NONE) return false;
-    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
-        connection, xcb_get_selection_owner(connection, atom), nullptr);
-    const bool owned = reply && reply->owner != XCB_NONE;
-    std::free(reply);
-    return owned;
 }
 
 bool Black(const QImage& image) {
@@ -78,24 +63,23 @@ bool AllBlack(const FrozenDesktop& desktop) {
 class X11ScreenSource : public ScreenSource {
 public:
     void Freeze() override {
-        xcb_connection_t* connection = x11::Connection();
-        if (!connection) {
+        if (!platform::OnX11Server()) {
             emit failed(QStringLiteral("the screen cannot be captured: no X display"));
             return;
         }
         FrozenDesktop desktop{Monitors()};
         for (FrozenScreen& screen : desktop.screens) {
-            screen.server = ServerPicture::FromRoot(screen.device);
+            screen.server = platform::ServerPicture::FromRoot(screen.device);
             // Where the server keeps no copy, the pixels come here.
             if (!screen.server) {
-                screen.pixels = GetRgb32Pixels(x11::RootWindow(connection), screen.device);
+                screen.pixels = platform::GetRootPixels(screen.device);
             }
             if (!screen.server && screen.pixels.isNull()) {
                 emit failed(QStringLiteral("the X server gave no picture of the screen"));
                 return;
             }
         }
-        if (!CompositorRunning(connection) || !AllBlack(desktop)) {
+        if (!platform::CompositorRunning() || !AllBlack(desktop)) {
             emit frozen(desktop);
             return;
         }
@@ -184,4 +168,4 @@ std::unique_ptr<ScreenSource> MakeScreenSource() {
     return InWaylandSession() ? MakePortalScreenSource() : MakeX11ScreenSource();
 }
 
-}  // namespace platform
+}  // namespace capture_window

@@ -1,4 +1,4 @@
-#include "platform/gui/x11_window.h"
+#include "platform/x11/window.h"
 
 #include <xcb/xcb.h>
 #include <QAbstractNativeEventFilter>
@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gui/x11_atoms.h"
+#include "platform/x11/atoms.h"
 
 namespace platform {
 
@@ -348,6 +348,15 @@ QImage GetRgb32Pixels(uint32_t drawable, const QRect& rect) {
     return QImage(
         xcb_get_image_data(reply), rect.width(), rect.height(), rect.width() * 4,
         QImage::Format_RGB32, [](void* data) { std::free(data); }, reply);
+}
+
+QImage GetRootPixels(const QRect& rect) {
+    xcb_connection_t* connection = Connection();
+    return connection ? GetRgb32Pixels(x11::RootWindow(connection), rect) : QImage();
+}
+
+bool OnX11Server() {
+    return Connection() != nullptr;
 }
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/gui/server_picture.h"
+#include "platform/x11/server_picture.h"
 
 #include <xcb/render.h>
 #include <xcb/xcb.h>
@@ -10,8 +10,8 @@
 #include <optional>
 #include <utility>
 
-#include "platform/gui/x11_atoms.h"
-#include "platform/gui/x11_window.h"
+#include "platform/x11/atoms.h"
+#include "platform/x11/window.h"
 
 namespace platform {
 

@@ -7,11 +7,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 
 #include "platform/core/file_path.h"
 #include "platform/gui/file_manager.h"
-#include "platform/gui/x11_pin_state.h"
 #include "support/test_files.h"
 
 namespace {
@@ -30,17 +28,7 @@ public:
     QStringList shown;
 };
 
-TEST(PinControls, OffX11TheWindowStatesAreLeftAlone) {
-    QWidget window;
-    platform::SetClickThrough(&window, true);
-    platform::SetKeepAbove(&window, true);
-    platform::SetOnAllWorkspaces(&window, true);
-    EXPECT_FALSE(window.testAttribute(Qt::WA_WState_Created)) << "no native window was made";
-    EXPECT_FALSE(platform::CompositorRunning());
-    EXPECT_FALSE(platform::CompositorWatch().Running());
-}
-
-TEST(PinControls, ShowsAFileThroughTheFileManagerOnTheBusElseOpensItsFolder) {
+TEST(FileManager, ShowsAFileThroughTheFileManagerOnTheBusElseOpensItsFolder) {
     // A private session bus, and an xdg-open that writes down what it was given, the file appearing
     // whole.
     QTemporaryDir dir;

@@ -1,4 +1,4 @@
-#include "platform/gui/uncompressed_png.h"
+#include "platform/pictures/uncompressed_png.h"
 
 #include <png.h>
 

@@ -1,8 +1,8 @@
-#include "platform/gui/thumbnail_cache.h"
+#include "platform/pictures/thumbnail_cache.h"
 
 #include "platform/core/whole_file.h"
-#include "platform/gui/picture.h"
-#include "platform/gui/uncompressed_png.h"
+#include "platform/pictures/picture.h"
+#include "platform/pictures/uncompressed_png.h"
 
 #include <sys/stat.h>
 

@@ -7,13 +7,13 @@
 #include <QString>
 #include <memory>
 
-#include "platform/gui/server_picture.h"
+#include "platform/x11/server_picture.h"
 
 // Where the pixels of a screen capture come from: the X server's root window, or the desktop
 // portal's Screenshot under a Wayland session, where an X11 grab shows other programs' windows
 // black. Either gives the whole desktop frozen at one moment, for the program's own overlay; the
 // portal may instead give a picture the desktop's own picker chose.
-namespace platform {
+namespace capture_window {
 
 // One monitor, frozen: its rectangle in the X screen's device pixels, the scale Qt shows it at
 // (device pixels per logical pixel), and its pixels, exactly `device`'s size: here, or kept in
@@ -22,7 +22,7 @@ struct FrozenScreen {
     QRect device;
     qreal scale = 1;
     QImage pixels;
-    std::shared_ptr<const ServerPicture> server;
+    std::shared_ptr<const platform::ServerPicture> server;
 
     // The pixels of `part`, in the monitor's own device pixels, from whichever holds them.
     QImage Pixels(const QRect& part) const;
@@ -49,7 +49,7 @@ public:
     virtual void Freeze() = 0;
 
 signals:
-    void frozen(const platform::FrozenDesktop& desktop);
+    void frozen(const capture_window::FrozenDesktop& desktop);
     // A picture the desktop's own picker chose: pinned as it is.
     void picked(const QImage& picture);
     // Nothing was captured: `reason` says why in one line; empty when the user cancelled.
@@ -69,4 +69,4 @@ std::unique_ptr<ScreenSource> MakePortalScreenSource();
 // The source for this session: the portal under Wayland, else the X server.
 std::unique_ptr<ScreenSource> MakeScreenSource();
 
-}  // namespace platform
+}  // namespace capture_window

@@ -1,4 +1,4 @@
-#include "platform/gui/pasted_picture.h"
+#include "platform/pictures/pasted_picture.h"
 
 #include <unistd.h>
 
@@ -11,7 +11,7 @@
 #include <QMimeData>
 
 #include "platform/core/whole_file.h"
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/gui/x11_pin_state.h"
+#include "platform/x11/pin_state.h"
 
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/gui/x11_atoms.h"
+#include "platform/x11/atoms.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "platform/gui/pasted_picture.h"
+#include "platform/pictures/pasted_picture.h"
 #include "support/test_files.h"
 
 namespace {

@@ -73,5 +73,10 @@ void PutRgb32Pixels(uint32_t drawable, int depth, const QImage& pixels, QPoint a
 // The pixels of `rect` of an X window or pixmap, in one request, as QImage::Format_RGB32; null
 // when the server's pixels are not laid out that way, or it does not answer.
 QImage GetRgb32Pixels(uint32_t drawable, const QRect& rect);
+// The same of the root window of the program's X screen; null off X11.
+QImage GetRootPixels(const QRect& rect);
+
+// Whether the program talks to an X server: false on the offscreen platform and off X11.
+bool OnX11Server();
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/gui/x11_display.h"
+#include "platform/x11/display.h"
 
 #include <xcb/xcb.h>
 

@@ -1,4 +1,4 @@
-#include "platform/gui/portal_screenshot.h"
+#include "capture_window/portal_screenshot.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -7,7 +7,7 @@
 #include <QUrl>
 #include <QWidget>
 
-namespace platform {
+namespace capture_window {
 
 namespace {
 
@@ -109,4 +109,4 @@ void PortalScreenSource::Disconnect() {
     request_.clear();
 }
 
-}  // namespace platform
+}  // namespace capture_window

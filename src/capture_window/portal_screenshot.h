@@ -5,11 +5,11 @@
 #include <QVariantMap>
 #include <memory>
 
-#include "platform/gui/screen_capture.h"
+#include "capture_window/screen_source.h"
 
 class QWidget;
 
-namespace platform {
+namespace capture_window {
 
 // The desktop portal's org.freedesktop.portal.Screenshot on the session bus (see
 // MakePortalScreenSource): first without asking the user, and when that is refused, with the
@@ -39,4 +39,4 @@ private:
     std::unique_ptr<QWidget> focus_;
 };
 
-}  // namespace platform
+}  // namespace capture_window

@@ -1,4 +1,4 @@
-#include "platform/gui/x11_atoms.h"
+#include "platform/x11/atoms.h"
 
 #include <xcb/xcb.h>
 #include <QGuiApplication>

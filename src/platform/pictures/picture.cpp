@@ -1,8 +1,8 @@
-#include "platform/gui/picture.h"
+#include "platform/pictures/picture.h"
 
 #include "platform/core/picture_formats.h"
 #include "platform/core/whole_file.h"
-#include "platform/gui/thumbnail_cache.h"
+#include "platform/pictures/thumbnail_cache.h"
 
 #include <libexif/exif-data.h>
 
