@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
-#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
@@ -20,17 +19,6 @@
 namespace platform {
 
 namespace {
-
-// Geometry changes from the window system this close together belong to one action of the window
-// manager; the window manager sends a maximised window's state and size within a few
-// milliseconds.
-constexpr qint64 kOneActionMs = 500;
-// A refusal waits for the window manager's reports, not for time. In case a request was lost it
-// is made again at this interval, this many times; then the window manager has the last word.
-constexpr int kRefusalRetryMs = 400;
-constexpr int kRefusalRetries = 5;
-// Sizes a window manager imposed that are still refused after the refusal has ended.
-constexpr size_t kImposedSizesKept = 8;
 
 // The rectangle moved onto the screen nearest to it when it overlaps no screen at all.
 QRect OntoNearestScreen(const QRect& rect) {
@@ -92,8 +80,52 @@ public:
 
 }  // namespace
 
+// What the maximise refusal sees of this window.
+class TwipsWindow::RefusalView final : public MaximiseRefusal::Window {
+public:
+    explicit RefusalView(TwipsWindow& window) : window_(window) {}
+
+    bool Visible() const override { return window_.isVisible(); }
+    bool InSizeState() const override {
+        // On X11 the window's _NET_WM_STATE as it is now: Qt's state lags behind it, leaves out
+        // a window maximised along one axis only, and stays silent when a state comes back
+        // before Qt has seen it go.
+        if (const std::optional<bool> held = HeldInSizeState(&window_)) return *held;
+        return window_.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+    }
+    QRect Outer() const override { return window_.outer_; }
+    void PutBack(const QRect& outer) override { window_.SetOuter(outer, true); }
+    QRect Client() const override { return window_.geometry(); }
+    QRect ClientOnServer() const override {
+        return ClientRectOnServer(&window_).value_or(window_.geometry());
+    }
+    QRect WantedClient() const override {
+        return window_.WidgetRectFor(window_.DisplayedOuterPixels());
+    }
+    void DropSizeStates() override {
+        window_.setWindowState(window_.windowState() &
+                               ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+        ReleaseSizeStates(&window_);
+    }
+    void AskForWanted() override { window_.ApplyGeometry(); }
+    QList<QSize> ScreenSizes() const override {
+        QList<QSize> sizes;
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            sizes.append(screen->geometry().size());
+        }
+        return sizes;
+    }
+
+private:
+    TwipsWindow& window_;
+};
+
 TwipsWindow::TwipsWindow(Qt::WindowFlags flags, Sizing sizing)
-    : QWidget(nullptr, flags), sizing_(sizing), client_(new ClientAreaWidget(this)) {
+    : QWidget(nullptr, flags),
+      sizing_(sizing),
+      client_(new ClientAreaWidget(this)),
+      refusalView_(std::make_unique<RefusalView>(*this)),
+      refusal_(std::make_unique<MaximiseRefusal>(*refusalView_, nullptr)) {
     client_->setObjectName(QStringLiteral("ClientArea"));
     FocusTracker::Install();
     WatchStateAndGeometry(&TwipsWindow::SystemReported);
@@ -246,9 +278,8 @@ void TwipsWindow::moveEvent(QMoveEvent* event) {
         }
         return;
     }
-    if (awaitingMap_ || HoldForRefusal(false)) return;
+    if (awaitingMap_ || refusal_->Refuses(false)) return;
     // Moved by the user or the window manager: that is where the window is now.
-    NoteSystemChange();
     outer_.moveTopLeft(QPoint(position.x(), position.y() - TopAllowancePixels()));
 }
 
@@ -270,58 +301,15 @@ void TwipsWindow::AdoptSystemGeometry() {
     const QRect outer(actual.left(), actual.top() - TopAllowancePixels(), actual.width(),
                       actual.height() + TopAllowancePixels());
     if (outer.size() == displayed.size()) return;  // a size we limited for display: keep ours
-    if (HoldForRefusal(true)) return;
-    NoteSystemChange();
+    if (refusal_->Refuses(true)) return;
     const bool resized = outer.size() != outer_.size();
     outer_ = outer;
     if (resized) RaiseResize();
 }
 
-bool TwipsWindow::HoldForRefusal(bool resized) {
-    if (!refusedTarget_) {
-        if (!ImposedBySystem(resized)) return false;
-        // Nothing of this change was taken as the user's: the window goes back to where it is.
-        RefuseMaximising(false);
-    }
-    // A size that comes while the window refuses is the window manager's, though the state
-    // may be gone by the time it is handled.
-    if (resized) RememberImposedSize(geometry().size());
-    return true;
-}
-
-bool TwipsWindow::InSizeState() const {
-    // On X11 the window's _NET_WM_STATE as it is now: Qt's state lags behind it, leaves out a
-    // window maximised along one axis only, and stays silent when a state comes back before Qt
-    // has seen it go.
-    if (const std::optional<bool> held = HeldInSizeState(this)) return *held;
-    return windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
-}
-
-bool TwipsWindow::ImposedBySystem(bool resized) const {
-    // The window manager may send the size before the state, or a size it imposed after it has
-    // given the state up; a window resized to exactly fill a screen is one made full-screen. A
-    // window that already has such a size (a pinned screenshot) is moved freely.
-    if (InSizeState()) return true;
-    if (!resized) return false;
-    const QSize now = geometry().size();
-    if (std::find(imposedSizes_.begin(), imposedSizes_.end(), now) != imposedSizes_.end()) {
-        return true;
-    }
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    return std::any_of(screens.begin(), screens.end(),
-                       [&](const QScreen* screen) { return screen->geometry().size() == now; });
-}
-
-void TwipsWindow::NoteSystemChange() {
-    if (!lastSystemChange_.isValid() || lastSystemChange_.elapsed() > kOneActionMs) {
-        beforeSystemChange_ = outer_;
-    }
-    lastSystemChange_.start();
-}
-
 void TwipsWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) ReviewRefusal(true);
+    if (event->type() == QEvent::WindowStateChange) refusal_->StateChanged();
 }
 
 void TwipsWindow::SystemReported(QWidget* window, const WindowReport& report) {
@@ -329,102 +317,7 @@ void TwipsWindow::SystemReported(QWidget* window, const WindowReport& report) {
     if (!form) return;
     // Noted at once: Qt may deliver that size after the state has gone and the refusal has
     // ended. The rest waits until Qt has handled the report.
-    if (!report.sizeInState.isEmpty()) form->RememberImposedSize(report.sizeInState);
-    form->ReviewLater(report.stateChanged);
-}
-
-void TwipsWindow::RefuseMaximising(bool sizeMayHaveComeFirst) {
-    if (!refusedTarget_) {
-        // A state reported after its size: that size was taken as the user's a moment ago.
-        const bool sizedAlready = sizeMayHaveComeFirst && lastSystemChange_.isValid() &&
-                                  lastSystemChange_.elapsed() <= kOneActionMs;
-        refusedTarget_ = sizedAlready ? beforeSystemChange_ : outer_;
-        refusalRetries_ = 0;
-        if (!refusalRetry_) {
-            refusalRetry_ = new QTimer(this);
-            refusalRetry_->setSingleShot(true);
-            refusalRetry_->setInterval(kRefusalRetryMs);
-            connect(refusalRetry_, &QTimer::timeout, this, [this] { RetryRefusal(); });
-        }
-        if (*refusedTarget_ != outer_) {
-            // What the program made of that size (a display window's height follows its width)
-            // came from the state too.
-            const QSize made = geometry().size();
-            SetOuter(*refusedTarget_, true);
-            RememberImposedSize(made);
-        }
-    }
-    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
-    ReleaseSizeStates(this);
-    refusalRetry_->start();
-    ReviewLater(false);
-}
-
-void TwipsWindow::ReviewLater(bool stateChanged) {
-    // After the events already queued, among them the window system's answers.
-    QMetaObject::invokeMethod(
-        this, [this, stateChanged] { ReviewRefusal(stateChanged); }, Qt::QueuedConnection);
-}
-
-void TwipsWindow::ReviewRefusal(bool stateChanged) {
-    if (!refusedTarget_) {
-        if (stateChanged && isVisible() && InSizeState()) RefuseMaximising(true);
-        return;
-    }
-    if (!isVisible()) {
-        // Hidden meanwhile: shown again, it opens at the program's rectangle anyway.
-        EndRefusal();
-        return;
-    }
-    const QRect wanted = WidgetRectFor(DisplayedOuterPixels());
-    const QRect now = ClientRectOnServer(this).value_or(geometry());
-    if (InSizeState()) {
-        RememberImposedSize(now.size());
-        return;
-    }
-    // After the last retry, the state gone is enough: see RetryRefusal.
-    if (now == wanted || refusalRetries_ > kRefusalRetries) {
-        EndRefusal();
-        return;
-    }
-    // The state is gone but the window is elsewhere: asked for its rectangle unless that is
-    // what was asked last and the answer is still to come. The window manager's answer brings
-    // the next review; off X11 the answer is there at once.
-    const QRect asked = geometry();
-    ApplyGeometry();
-    if (geometry() != asked) ReviewLater(false);
-}
-
-void TwipsWindow::RetryRefusal() {
-    if (!refusedTarget_) return;
-    const bool held = InSizeState();
-    if (++refusalRetries_ > kRefusalRetries) {
-        // A window manager that keeps the window elsewhere: that is where it is. One that keeps
-        // the state: the refusal lasts until it reports the state gone.
-        if (!held) EndRefusal();
-        return;
-    }
-    if (held) {
-        RefuseMaximising(false);
-        return;
-    }
-    ReviewRefusal(false);
-    if (refusedTarget_) refusalRetry_->start();
-}
-
-void TwipsWindow::RememberImposedSize(QSize size) {
-    // The size the window goes back to stays the user's to choose.
-    if (size == WidgetRectFor(DisplayedOuterPixels()).size() ||
-        std::find(imposedSizes_.begin(), imposedSizes_.end(), size) != imposedSizes_.end()) {
-        return;
-    }
-    imposedSizes_.push_back(size);
-    if (imposedSizes_.size() > kImposedSizesKept) imposedSizes_.erase(imposedSizes_.begin());
-}
-
-void TwipsWindow::EndRefusal() {
-    refusedTarget_.reset();
-    if (refusalRetry_) refusalRetry_->stop();
+    form->refusal_->Reported(report.sizeInState, report.stateChanged);
 }
 
 bool TwipsWindow::eventFilter(QObject* watched, QEvent* event) {

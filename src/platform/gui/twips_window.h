@@ -1,19 +1,19 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMargins>
 #include <QRect>
 #include <QWidget>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "platform/core/screen_edges.h"
 #include "platform/core/twips.h"
+#include "platform/gui/maximise_refusal.h"
 
 class QMenuBar;
 class QPainter;
-class QTimer;
 
 // A top-level window whose Left, Top, Width and Height are read and set in twips. The program's
 // own assignments raise OnResized synchronously, nested in the assignment; sizes the window
@@ -122,16 +122,6 @@ private:
     // screens, when that changed (see DeclarePartsOffScreen).
     void DeclareOffScreen(const QRect& target);
     void AdoptSystemGeometry();
-    bool HoldForRefusal(bool resized);
-    bool InSizeState() const;
-    bool ImposedBySystem(bool resized) const;
-    void NoteSystemChange();
-    void RefuseMaximising(bool sizeMayHaveComeFirst);
-    void ReviewRefusal(bool stateChanged);
-    void ReviewLater(bool stateChanged);
-    void RetryRefusal();
-    void RememberImposedSize(QSize size);
-    void EndRefusal();
     static void SystemReported(QWidget* window, const WindowReport& report);
     void LayoutClient();
     QRect WidgetRectFor(const QRect& outer) const;
@@ -162,22 +152,10 @@ private:
     // reports passing positions (the corner of a frame not yet placed); moves in that time are
     // not the user's.
     bool awaitingMap_ = false;
-    // No window of the program is maximised or made full-screen (the display window's height
-    // follows its width and would leave the screen). A window manager that offers it anyway
-    // reports the state and the new size in either order: the window goes back to where it was
-    // before the first of those changes. `beforeSystemChange_` is that rectangle for the latest
-    // run of changes the window system made. `refusedTarget_` is set from the moment the state
-    // or a size it imposed is seen until the window manager reports the state gone and the
-    // window back at that rectangle; nothing it sends in that time is taken as the user's.
-    // `imposedSizes_` are the sizes seen while a state was held: the window manager may still
-    // apply one of them after it has given the state up, and that is refused too.
-    QRect beforeSystemChange_;
-    QElapsedTimer lastSystemChange_;
-    std::optional<QRect> refusedTarget_;
-    std::vector<QSize> imposedSizes_;
-    // Asks again, in case a request was lost; see RetryRefusal.
-    QTimer* refusalRetry_ = nullptr;
-    int refusalRetries_ = 0;
+    // No window of the program is maximised or made full-screen: see MaximiseRefusal.
+    class RefusalView;
+    std::unique_ptr<RefusalView> refusalView_;
+    std::unique_ptr<MaximiseRefusal> refusal_;
 };
 
 // Room left on each side of a window's rectangle for the frame of a window manager that has
