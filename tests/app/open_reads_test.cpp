@@ -5,8 +5,8 @@
 
 #include "app/program.h"
 #include "display_window/display_window.h"
-#include "platform/core/whole_file.h"
 #include "support/program_fixture.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ TEST_P(OpenReadsTest, A24MegapixelPhotoIsReadAtMostTwice) {
     if (GetParam()) thumbnailFolder = folder.Path("thumbnails");
     test_support::WriteJpeg(P("big.jpg"), {6000, 4000});
     StartWith("");
-    const platform::ReadCounter reads(PathOf("big.jpg"));
+    test_support::OpenCounter reads(P("big.jpg"));
     ASSERT_EQ(program->OpenPicture(PathOf("big.jpg")), std::nullopt);
     EXPECT_EQ(Display().ShownPath(), PathOf("big.jpg"));
     // Its first paint draws what was decoded for it.

@@ -1,5 +1,8 @@
 #include "support/test_files.h"
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <cstdio>
 
 #include <QBuffer>
@@ -300,6 +303,27 @@ InTemporaryFolder::InTemporaryFolder() : previous_(QDir::currentPath()) {
 
 InTemporaryFolder::~InTemporaryFolder() {
     QDir::setCurrent(previous_);
+}
+
+OpenCounter::OpenCounter(const QString& path) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    if (fd_ >= 0) inotify_add_watch(fd_, QFile::encodeName(path).constData(), IN_OPEN);
+}
+
+OpenCounter::~OpenCounter() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+int OpenCounter::Count() {
+    alignas(inotify_event) char events[4096];
+    ssize_t got = 0;
+    while (fd_ >= 0 && (got = ::read(fd_, events, sizeof events)) > 0) {
+        for (ssize_t at = 0; at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            if (event->mask & IN_OPEN) ++count_;
+            at += ssize_t(sizeof(inotify_event) + event->len);
+        }
+    }
+    return count_;
 }
 
 }  // namespace test_support

@@ -101,4 +101,19 @@ private:
     QString previous_;
 };
 
+// Counts the opens of one file, by this program or any other, as the kernel reports them
+// (inotify's IN_OPEN): from when it is made until Count() is asked.
+class OpenCounter {
+public:
+    explicit OpenCounter(const QString& path);
+    ~OpenCounter();
+    OpenCounter(const OpenCounter&) = delete;
+    OpenCounter& operator=(const OpenCounter&) = delete;
+    int Count();
+
+private:
+    int fd_ = -1;
+    int count_ = 0;
+};
+
 }  // namespace test_support

@@ -9,7 +9,6 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -134,24 +133,11 @@ WriteResult WriteOwnFile(const FilePath& path, const QByteArray& bytes, Existing
 
 namespace {
 
-// What a ReadCounter counts; the path is set only while no read looks at it.
-struct Counted {
-    QByteArray path;
-    std::atomic<int> opens{0};
-};
-std::atomic<Counted*> counted{nullptr};
-
-void CountOpen(const FilePath& path) {
-    Counted* counter = counted.load(std::memory_order_acquire);
-    if (counter && counter->path == path.Bytes()) counter->opens.fetch_add(1);
-}
-
 // The descriptor of a regular file opened for reading. Opened non-blocking, because open() on a
 // FIFO waits for a writer that may never come, and checked with fstat on the same descriptor, so
 // that nothing can swap the file between the check and the read.
 ReadError OpenRegular(const FilePath& path, Links links, int* descriptor, struct stat* status) {
     if (path.IsEmpty()) return ReadError::CannotOpen;
-    CountOpen(path);
     // From the bytes: QFile would take the name as text and encode it again, which changes a
     // name that is not UTF-8.
     const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
@@ -233,18 +219,6 @@ QString DescribeReadError(ReadError error) {
             return QStringLiteral("larger than %1 bytes").arg(kMaxWholeFileBytes);
     }
     return {};
-}
-
-ReadCounter::ReadCounter(const FilePath& path) {
-    counted.store(new Counted{path.Bytes()}, std::memory_order_release);
-}
-
-ReadCounter::~ReadCounter() {
-    delete counted.exchange(nullptr);
-}
-
-int ReadCounter::Count() const {
-    return counted.load(std::memory_order_acquire)->opens.load();
 }
 
 bool CreateIfMissing(const QString& fileName) {

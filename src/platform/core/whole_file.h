@@ -65,17 +65,6 @@ std::optional<QByteArray> ReadWholeFile(const FilePath& path);
 // Words for a log line.
 QString DescribeReadError(ReadError error);
 
-// For tests: counts how often the file at `path` is opened for reading (by ReadFile,
-// OpenForReading or CanOpenForReading, from any thread) while the object lives. One at a time.
-class ReadCounter {
-public:
-    explicit ReadCounter(const FilePath& path);
-    ~ReadCounter();
-    ReadCounter(const ReadCounter&) = delete;
-    ReadCounter& operator=(const ReadCounter&) = delete;
-    int Count() const;
-};
-
 // Opens for append and closes at once: creates an empty file where none existed.
 bool CreateIfMissing(const QString& fileName);
 
