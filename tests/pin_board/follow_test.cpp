@@ -9,11 +9,11 @@
 #include <cstdio>
 
 #include "pinned_window/pinned_window.h"
-#include "support/program_fixture.h"
+#include "support/board_fixture.h"
 
 namespace {
 
-using Follow = ProgramTest;
+using Follow = BoardTest;
 
 enum class Write { InPlace, Rename, Delete, Garbage };
 enum class Before { On, OnAndRestarted, OnAndOff };

@@ -6,11 +6,11 @@
 #include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
 #include "platform/gui/controls.h"
-#include "support/program_fixture.h"
+#include "support/board_fixture.h"
 
 namespace {
 
-using PinAnimation = ProgramTest;
+using PinAnimation = BoardTest;
 
 void OpenMenu(QWidget* pin) {
     QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(2, 2), pin->mapToGlobal(QPoint(2, 2)));
