@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support/text_pictures.h"
+#include "text_recognition/prepared_picture.h"
+
+namespace text_recognition {
+namespace {
+
+TEST(PreparedPicture, EnlargesSmallTextToReadableCapitalsOnly) {
+    const QSize screen(1920, 1080);
+    for (int height = 8; height <= 60; ++height) {
+        const double factor = EnlargementFor(height, screen);
+        if (height < 20) {
+            EXPECT_GE(height * factor, 20) << height;
+            EXPECT_LE(height * factor, 50) << height;
+        } else {
+            EXPECT_EQ(factor, 1) << height;  // large text is never shrunk
+        }
+    }
+    // Past the memory limit the enlargement is smaller, and never below none.
+    EXPECT_LT(EnlargementFor(10, QSize(3840, 2160)), EnlargementFor(10, screen));
+    EXPECT_GT(EnlargementFor(10, QSize(3840, 2160)), 1);
+    EXPECT_EQ(EnlargementFor(10, QSize(20000, 20000)), 1);
+    EXPECT_EQ(EnlargementFor(0, screen), 1);
+}
+
+TEST(PreparedPicture, MeasuresTextAndMapsBoxesBack) {
+    const struct {
+        const char* family;
+        const char* text;
+        int px;
+        bool dark;
+    } cases[] = {
+        {"DejaVu Sans", "Pinned pictures stay on the desktop.", 11, false},
+        {"Liberation Sans", "Error 404: the page could not be found.", 16, true},
+        {"IPAGothic", "日本語の文字を読み取ります。", 12, true},
+        {"Noto Sans CJK JP", "張り付けた画像の文字を選択", 32, false},
+    };
+    for (const auto& c : cases) {
+        QImage picture = test_support::TextPicture({QString::fromUtf8(c.text)}, c.family, c.px);
+        if (c.dark) picture.invertPixels();
+        const std::optional<int> height = TextHeightOf(picture);
+        ASSERT_TRUE(height) << c.family;
+        EXPECT_GE(*height, c.px * 0.6) << c.family;
+        EXPECT_LE(*height, c.px * 1.05) << c.family;
+        const PreparedPicture prepared(picture);
+        EXPECT_EQ(prepared.Inverted(), c.dark) << c.family;
+        EXPECT_EQ(prepared.Scale(), EnlargementFor(*height, picture.size())) << c.family;
+        const double s = prepared.Scale();
+        const int m = prepared.Margin();
+        const auto at = [&](double v) { return int(std::lround(m + v * s)); };
+        const QRect back = prepared.ToPicture(QRect(QPoint(at(10), at(4)), QPoint(at(30), at(10))));
+        EXPECT_LE((back.topLeft() - QPoint(10, 4)).manhattanLength(), 1) << c.family;
+        EXPECT_LE((back.bottomRight() - QPoint(30, 10)).manhattanLength(), 2) << c.family;
+        EXPECT_EQ(prepared.ToPicture(QRect(0, 0, 100'000, 100'000)), picture.rect()) << c.family;
+    }
+    QImage blank(64, 64, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    EXPECT_FALSE(TextHeightOf(blank));
+}
+
+}  // namespace
+}  // namespace text_recognition
