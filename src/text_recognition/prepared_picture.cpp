@@ -14,11 +14,15 @@ namespace text_recognition {
 namespace {
 
 // The engine reads capitals best at 20 to 50 px high, and a picture enlarged past that only
-// costs time: small text is brought to this height.
-constexpr double kTargetHeight = 24;
-constexpr double kLowestHeight = 20;
+// costs time: small text is brought near this height, and never below the lowest.
+constexpr int kTargetHeight = 24;
+constexpr int kLowestHeight = 20;
+// Whole factors only: at a fraction, the smoothing between pixels falls differently on each
+// stroke, and the engine misreads some characters that it reads at the whole factors on either
+// side (14 px Noto Sans CJK JP at 1.85x: "コピビー" for "コピー", right at 2x; 11 px IPAGothic
+// at 3.1x: two lines of three lost, right at 3x).
 // Past this the strokes of a few-pixel glyph are only blurred wider.
-constexpr double kMaxEnlargement = 4;
+constexpr int kMaxEnlargement = 4;
 // The engine keeps about four bytes a pixel of a picture while it reads it (its grey copy, its
 // thresholded one and their halves): 32 megapixels hold a 4K screen of 13 px text at 1.7x and
 // keep the engine below 150 MB.
@@ -117,11 +121,13 @@ std::optional<int> TextHeightOfDark(Pix* pix, int paper) {
 
 }  // namespace
 
-double EnlargementFor(int textHeight, QSize size) {
+int EnlargementFor(int textHeight, QSize size) {
     if (textHeight <= 0 || textHeight >= kLowestHeight || size.isEmpty()) return 1;
-    const double wanted = std::min(kTargetHeight / textHeight, kMaxEnlargement);
+    const int nearest = int(std::lround(double(kTargetHeight) / textHeight));
+    const int lowest = (kLowestHeight + textHeight - 1) / textHeight;
+    const int wanted = std::min(std::max(nearest, lowest), kMaxEnlargement);
     const double room = std::sqrt(kMaxPreparedPixels / (double(size.width()) * size.height()));
-    return std::max(1.0, std::min(wanted, room));
+    return std::max(1, std::min(wanted, int(room)));
 }
 
 std::optional<int> TextHeightOf(const QImage& picture) {
@@ -169,7 +175,7 @@ PreparedPicture::PreparedPicture(const QImage& picture) : size_(picture.size()) 
     }
     // The engine drops text that touches the picture's edge, as a crop tight around its text
     // does: a margin of the edge's own colour, one enlarged text height wide.
-    margin_ = int(kTargetHeight);
+    margin_ = kTargetHeight;
     prepared_.reset(
         pixAddBorderGeneral(pix.get(), margin_, margin_, margin_, margin_, l_uint32(edge)));
     if (!prepared_) {
@@ -182,10 +188,10 @@ PreparedPicture::~PreparedPicture() = default;
 
 QRect PreparedPicture::ToPicture(const QRect& box) const {
     const auto back = [&](int v, int limit) {
-        return std::clamp(int(std::floor((v - margin_) / scale_)), 0, limit);
+        return std::clamp(int(std::floor(double(v - margin_) / scale_)), 0, limit);
     };
     const auto backEnd = [&](int v, int limit) {
-        return std::clamp(int(std::ceil((v - margin_) / scale_)), 0, limit);
+        return std::clamp(int(std::ceil(double(v - margin_) / scale_)), 0, limit);
     };
     const int left = back(box.left(), size_.width() - 1);
     const int top = back(box.top(), size_.height() - 1);

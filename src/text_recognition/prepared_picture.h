@@ -17,9 +17,10 @@ namespace text_recognition {
 std::optional<int> TextHeightOf(const QImage& picture);
 
 // How much a picture of `size` whose text stands `textHeight` px high is enlarged for the
-// engine: text lower than 20 px is brought to about 24 px, taller text is left as it is, and
-// the enlarged picture stays within the engine's memory limit (never below 1).
-double EnlargementFor(int textHeight, QSize size);
+// engine, a whole factor: text lower than 20 px is brought to 20 px or more, near 24 px; taller
+// text is left as it is, and the enlarged picture stays within the engine's memory limit
+// (never below 1).
+int EnlargementFor(int textHeight, QSize size);
 
 class PreparedPicture {
 public:
@@ -30,7 +31,7 @@ public:
 
     // The prepared picture, 8-bit grey, owned here: it is freed with this object.
     Pix* Prepared() const { return prepared_.get(); }
-    double Scale() const { return scale_; }
+    int Scale() const { return scale_; }
     int Margin() const { return margin_; }
     bool Inverted() const { return inverted_; }
     // A box in the prepared picture's pixels as a box in the picture's own, within it.
@@ -42,7 +43,7 @@ private:
     };
     std::unique_ptr<Pix, PixFree> prepared_;
     QSize size_;
-    double scale_ = 1;
+    int scale_ = 1;
     int margin_ = 0;
     bool inverted_ = false;
 };
