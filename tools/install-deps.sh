@@ -27,6 +27,9 @@ test_packages=(
   xclip
   # The recognition benchmark's baseline: the tesseract command line on the same files.
   tesseract-ocr
+  # The recognition benchmark's pictures: Japanese in Noto Sans CJK JP, English in Noto Sans
+  # (beside DejaVu Sans, Liberation Sans and IPA Gothic above).
+  fonts-noto-cjk fonts-noto-core fonts-dejavu-core
   # The restore tests under GNOME's, KDE's and Xfce's window managers: mutter runs headless with
   # its Xwayland and a session bus of its own (dbus-run-session comes with dbus-x11).
   mutter xwayland dbus-x11

@@ -5,8 +5,10 @@
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
 
+#include "text_recognition/prepared_picture.h"
+#include "text_recognition/written_text.h"
+
 #include <QFileInfo>
-#include <QPainter>
 #include <cmath>
 #include <iterator>
 #include <vector>
@@ -42,18 +44,6 @@ bool HasLanguage(const QString& dataPath, const char* language) {
     return QFileInfo(dataPath + QLatin1Char('/') + QLatin1String(language) +
                      QStringLiteral(".traineddata"))
         .isFile();
-}
-
-// The picture as 24-bit RGB over white, as the command line reads a file: transparent parts
-// of a PNG are blank paper, not black ink.
-QImage OpaqueRgb(const QImage& picture) {
-    if (!picture.hasAlphaChannel()) return picture.convertToFormat(QImage::Format_RGB888);
-    QImage opaque(picture.size(), QImage::Format_RGB888);
-    opaque.fill(Qt::white);
-    QPainter painter(&opaque);
-    painter.drawImage(0, 0, picture);
-    painter.end();
-    return opaque;
 }
 
 }  // namespace
@@ -102,12 +92,14 @@ void TesseractEngine::Unload() {
 Words TesseractEngine::Recognise(const QImage& picture, const std::atomic<bool>* cancel) {
     Words words;
     if (!api_ || picture.isNull()) return words;
-    const QImage rgb = OpaqueRgb(picture);
-    api_->SetImage(rgb.constBits(), rgb.width(), rgb.height(), 3, int(rgb.bytesPerLine()));
-    // The resolution the file states, as the command line takes it; none leaves the engine's
-    // own estimate.
-    if (const int dpi = int(std::lround(picture.dotsPerMeterX() * 0.0254)); dpi > 0) {
-        api_->SetSourceResolution(dpi);
+    // Freed, the enlarged picture with it, when this ends: the engine lets go of it in Clear.
+    const PreparedPicture prepared(picture);
+    if (!prepared.Prepared()) return words;
+    api_->SetImage(prepared.Prepared());
+    // The resolution the file states, as the command line takes it, grown with the picture;
+    // none leaves the engine's own estimate.
+    if (const double dpi = picture.dotsPerMeterX() * 0.0254; dpi >= 1) {
+        api_->SetSourceResolution(int(std::lround(dpi * prepared.Scale())));
     }
     tesseract::ETEXT_DESC monitor;
     monitor.cancel = [](void* flag, int) {
@@ -135,12 +127,13 @@ Words TesseractEngine::Recognise(const QImage& picture, const std::atomic<bool>*
                 continue;
             }
             words.push_back(
-                {word, QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), std::max(line, 0)});
+                {word, prepared.ToPicture(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1))),
+                 std::max(line, 0)});
             confidences.push_back(it->Confidence(tesseract::RIL_WORD));
         } while (it->Next(tesseract::RIL_WORD));
     }
     api_->Clear();
-    return DropUnsureLines(std::move(words), confidences);
+    return Written(DropUnsureLines(std::move(words), confidences));
 }
 
 }  // namespace text_recognition

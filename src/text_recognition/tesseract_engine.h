@@ -36,7 +36,8 @@ public:
     // Frees the engine and its data; the next Load reads them again.
     void Unload();
 
-    // The picture's words in reading order, boxes in its pixels. A line the engine is not sure
+    // The picture's words in reading order, boxes in its pixels, read from the picture as
+    // PreparedPicture makes it and written as Written joins them. A line the engine is not sure
     // of (what it reads in noise or photos) is left out. Stops early once `cancel` is set.
     Words Recognise(const QImage& picture, const std::atomic<bool>* cancel = nullptr);
 

@@ -14,8 +14,9 @@
 namespace text_recognition {
 namespace {
 
-// The cache file's layout; a file of another version is not read.
-constexpr int kVersion = 1;
+// The cache file's layout, and how its words were read; a file of another version is not read.
+// 2: read from the prepared picture and written as a person writes, in runs.
+constexpr int kVersion = 2;
 // Far beyond the words of any picture.
 constexpr qint64 kMaxCacheFileBytes = 64 * 1024 * 1024;
 
