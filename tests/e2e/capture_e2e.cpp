@@ -82,12 +82,21 @@ protected:
         const int pins = session->VisibleWindows(kPinned).size();
         ASSERT_TRUE(BeginCapture());
         ASSERT_TRUE(Drag(dragged));
-        const QList<WindowInfo> now = session->WaitForWindows(kPinned, pins + 1, 10000);
-        const auto pin = std::find_if(now.begin(), now.end(), [&](const WindowInfo& w) {
+        const auto atDragged = [&](const WindowInfo& w) {
             return (w.rect.topLeft() - dragged.topLeft()).manhattanLength() <= slack &&
                    (w.rect.bottomRight() - dragged.bottomRight()).manhattanLength() <= slack;
-        });
+        };
+        // Some window managers map a new window before they move it where it asked to be.
+        QList<WindowInfo> now;
+        XSession::WaitUntil(
+            [&] {
+                now = session->VisibleWindows(kPinned);
+                return std::any_of(now.begin(), now.end(), atDragged);
+            },
+            10000);
+        const auto pin = std::find_if(now.begin(), now.end(), atDragged);
         ASSERT_NE(pin, now.end()) << "no pin at " << ToString(dragged).toStdString();
+        EXPECT_EQ(now.size(), pins + 1);
         const QRect rect = pin->rect;
         const QImage expected = screen.copy(rect);
         EXPECT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
