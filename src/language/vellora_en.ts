@@ -273,6 +273,87 @@ Reason: %2</translation>
     </message>
 </context>
 <context>
+    <name>marking_toolbar</name>
+    <message>
+        <source>選択</source>
+        <translation>Select</translation>
+    </message>
+    <message>
+        <source>ペン</source>
+        <translation>Pen</translation>
+    </message>
+    <message>
+        <source>蛍光ペン</source>
+        <translation>Highlighter</translation>
+    </message>
+    <message>
+        <source>直線</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>矢印</source>
+        <translation>Arrow</translation>
+    </message>
+    <message>
+        <source>四角形</source>
+        <translation>Rectangle</translation>
+    </message>
+    <message>
+        <source>楕円</source>
+        <translation>Ellipse</translation>
+    </message>
+    <message>
+        <source>文字</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>番号</source>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source>モザイク</source>
+        <translation>Mosaic</translation>
+    </message>
+    <message>
+        <source>ぼかし</source>
+        <translation>Blur</translation>
+    </message>
+</context>
+<context>
+    <name>marking_toolbar::MarkingToolbar</name>
+    <message>
+        <source>ほかの色...</source>
+        <translation>Other Colour...</translation>
+    </message>
+    <message>
+        <source>元に戻す</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>やり直す</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>完了</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>色の選択</source>
+        <translation>Choose a Colour</translation>
+    </message>
+</context>
+<context>
+    <name>pin_board::PinBoard</name>
+    <message>
+        <source>名前を付けて保存</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>PNG 画像 (*.png);;JPEG 画像 (*.jpg *.jpeg);;WebP 画像 (*.webp)</source>
+        <translation>PNG image (*.png);;JPEG image (*.jpg *.jpeg);;WebP image (*.webp)</translation>
+    </message>
+</context>
+<context>
     <name>pin_list::PinList</name>
     <message>
         <source>%1 の読めない行 (%2) はそのまま残しています</source>
@@ -490,6 +571,33 @@ Reason: %2</translation>
             <numerusform>Copied %n character</numerusform>
             <numerusform>Copied %n characters</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>名前を付けて保存...</source>
+        <translation>Save As...</translation>
+    </message>
+    <message>
+        <source>完了</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>書き込む</source>
+        <translation>Annotate</translation>
+    </message>
+    <message>
+        <source>書き込みを表示</source>
+        <translation>Show Annotations</translation>
+    </message>
+    <message>
+        <source>書き込みを消去</source>
+        <translation>Clear Annotations</translation>
+    </message>
+</context>
+<context>
+    <name>platform</name>
+    <message>
+        <source>%1 に保存できません: %2</source>
+        <translation>%1 cannot be saved: %2</translation>
     </message>
 </context>
 <context>

@@ -1,20 +1,15 @@
 #include "marks/mark_set.h"
 
-#include <QCoreApplication>
 #include <QUndoCommand>
 
 namespace marks {
 
 namespace {
 
-QString StepText(const char* text) {
-    return QCoreApplication::translate("marks::MarkSet", text);
-}
-
 class AddStep : public QUndoCommand {
 public:
     AddStep(MarkSet& set, int index, Mark mark)
-        : QUndoCommand(StepText("書き込み")), set_(set), index_(index), mark_(std::move(mark)) {}
+        : set_(set), index_(index), mark_(std::move(mark)) {}
     void redo() override { set_.InsertAt(index_, mark_); }
     void undo() override { set_.RemoveAt(index_); }
 
@@ -26,8 +21,7 @@ private:
 
 class RemoveStep : public QUndoCommand {
 public:
-    RemoveStep(MarkSet& set, int index)
-        : QUndoCommand(StepText("削除")), set_(set), index_(index), mark_(set.Marks()[index]) {}
+    RemoveStep(MarkSet& set, int index) : set_(set), index_(index), mark_(set.Marks()[index]) {}
     void redo() override { set_.RemoveAt(index_); }
     void undo() override { set_.InsertAt(index_, mark_); }
 
@@ -40,11 +34,7 @@ private:
 class ChangeStep : public QUndoCommand {
 public:
     ChangeStep(MarkSet& set, int index, Mark after)
-        : QUndoCommand(StepText("変更")),
-          set_(set),
-          index_(index),
-          before_(set.Marks()[index]),
-          after_(std::move(after)) {}
+        : set_(set), index_(index), before_(set.Marks()[index]), after_(std::move(after)) {}
     void redo() override { set_.ReplaceAt(index_, after_); }
     void undo() override { set_.ReplaceAt(index_, before_); }
 
@@ -57,8 +47,7 @@ private:
 
 class ClearStep : public QUndoCommand {
 public:
-    explicit ClearStep(MarkSet& set)
-        : QUndoCommand(StepText("書き込みを消去")), set_(set), before_(set.Marks()) {}
+    explicit ClearStep(MarkSet& set) : set_(set), before_(set.Marks()) {}
     void redo() override { set_.ReplaceAll({}); }
     void undo() override { set_.ReplaceAll(before_); }
 

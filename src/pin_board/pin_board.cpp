@@ -1,16 +1,26 @@
 #include "pin_board/pin_board.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QDrag>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QObjectCleanupHandler>
 #include <QRubberBand>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "marks/mark_painter.h"
+#include "marks/mark_set.h"
 #include "pin_board/file_follower.h"
 #include "pinned_window/pinned_window.h"
 #include "platform/core/mount_watch.h"
@@ -21,6 +31,7 @@
 #include "platform/gui/file_manager.h"
 #include "platform/pictures/pasted_picture.h"
 #include "platform/pictures/picture.h"
+#include "platform/pictures/saved_picture.h"
 #include "platform/pictures/thumbnail_cache.h"
 #include "platform/x11/pin_state.h"
 
@@ -144,13 +155,17 @@ pinned_window::PinnedWindow* PinBoard::NewWindow() {
                 list_->ChangeSettings(IdOf(window), change);
             });
     connect(window, &PinnedWindow::copyRequested, this, [this, window] {
-        const pin_list::Pin* pin = list_->Find(IdOf(window));
-        if (!pin) return;
-        // The whole picture, not the smaller copy on show; that one when the file has gone.
-        const platform::PictureLoad whole = platform::LoadPicture(pin->entry.path);
-        platform::CopyPictureToClipboard(whole ? whole.picture->Pixels()
-                                               : window->Picture()->Pixels());
+        if (const std::optional<QImage> picture = PictureLeaving(window)) {
+            platform::CopyPictureToClipboard(*picture);
+        }
     });
+    connect(window, &PinnedWindow::saveAsRequested, this, [this, window] { SaveAs(window); });
+    connect(window, &PinnedWindow::dragOutRequested, this, [this, window] { DragOut(window); });
+    connect(window, &PinnedWindow::markingRequested, this, [this, window] {
+        if (marks::MarkSet* set = list_->MarksToEdit(IdOf(window))) window->StartMarking(*set);
+    });
+    // Kept at once when the user is done, not half a second later.
+    connect(window, &PinnedWindow::markingEnded, this, [this] { list_->Marks().SaveNow(); });
     connect(window, &PinnedWindow::showFolderRequested, this, [this, window] {
         if (const pin_list::Pin* pin = list_->Find(IdOf(window))) {
             platform::ShowInFileManager(pin->entry.path);
@@ -171,6 +186,7 @@ void PinBoard::Follow(pin_list::PinId id) {
         window->Place(pin->geometry);
     }
     if (window->Settings() != pin->settings) window->SetSettings(pin->settings);
+    window->SetMarks(list_->MarksOf(id));
     FollowIfAsked(id);
     if (pin->state == PinState::Shown && !window->isVisible()) window->ShowPinned();
     if (pin->state == PinState::Hidden && window->isVisible()) window->hide();
@@ -227,6 +243,7 @@ bool PinBoard::PlaceStored(pin_list::Pin& pin, platform::PictureDecodes& decodes
     }
     window->SetPicture(load.picture);
     window->SetSettings(pin.settings);
+    window->SetMarks(list_->Marks().Of(pin.settings.marks));
     // Shown once the list says so: not while every pin is hidden.
     windows_.insert(pin.id, window.release());
     return true;
@@ -402,6 +419,66 @@ void PinBoard::DeletePastedFile(const platform::FilePath& file) const {
     QList<platform::FilePath> named;
     for (const store::PictureEntry& entry : list_->Entries()) named.append(entry.path);
     platform::DeleteOwnPictureIfUnnamed(file, list_->Folder().OwnPictureFolders(), named);
+}
+
+std::optional<QImage> PinBoard::PictureLeaving(const pinned_window::PinnedWindow* window) const {
+    const pin_list::Pin* pin = list_->Find(IdOf(window));
+    if (!pin || !window->Picture()) return std::nullopt;
+    // The whole picture, not the smaller copy on show; that one when the file has gone.
+    const platform::PictureLoad whole = platform::LoadPicture(pin->entry.path);
+    const QImage& pixels = whole ? whole.picture->Pixels() : window->Picture()->Pixels();
+    const marks::MarkSet* marks = window->Marks();
+    if (!marks || marks->IsEmpty() || !pin->settings.showMarks) return pixels;
+    // Marks are measured in the picture's own pixels; a smaller copy is marked at its own size.
+    const QSizeF natural = window->Picture()->NaturalSize();
+    if (pixels.size() == natural.toSize()) return marks::WithMarks(pixels, marks->Marks());
+    QImage marked = marks::WithMarks(pixels.scaled(natural.toSize()), marks->Marks());
+    return marked;
+}
+
+void PinBoard::SaveAs(pinned_window::PinnedWindow* window) {
+    const std::optional<QImage> picture = PictureLeaving(window);
+    const pin_list::Pin* pin = list_->Find(IdOf(window));
+    if (!picture || !pin) return;
+    const QString suggested =
+        QFileInfo(pin->entry.path.DisplayText()).completeBaseName() + QStringLiteral(".png");
+    const QString file = QFileDialog::getSaveFileName(
+        window, tr("名前を付けて保存"), suggested,
+        tr("PNG 画像 (*.png);;JPEG 画像 (*.jpg *.jpeg);;WebP 画像 (*.webp)"));
+    if (file.isEmpty()) return;
+    if (const std::optional<QString> failure = platform::SavePicture(*picture, file)) {
+        qWarning("vellora: %s", qPrintable(*failure));
+        QMessageBox::warning(window, tr("名前を付けて保存"), *failure);
+    }
+}
+
+void PinBoard::DragOut(pinned_window::PinnedWindow* window) {
+    const std::optional<QImage> picture = PictureLeaving(window);
+    const pin_list::Pin* pin = list_->Find(IdOf(window));
+    if (!picture || !pin) return;
+    if (!dragFolder_) dragFolder_ = std::make_unique<QTemporaryDir>();
+    // A file of its own for each drag: the program it went to may read it long after.
+    const QString name = QFileInfo(pin->entry.path.DisplayText()).completeBaseName();
+    const QString file =
+        dragFolder_->filePath(QStringLiteral("%1-%2.png")
+                                  .arg(name.isEmpty() ? QStringLiteral("pin") : name)
+                                  .arg(++drags_));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!dragFolder_->isValid() || !picture->save(&buffer, "PNG") ||
+        platform::SavePicture(*picture, file)) {
+        qWarning("vellora: the picture cannot be dragged out: no file could be written for it");
+        return;
+    }
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(file)});
+    data->setData(QStringLiteral("image/png"), png);
+    auto* drag = new QDrag(window);
+    drag->setMimeData(data);
+    drag->setPixmap(QPixmap::fromImage(
+        picture->scaled(QSize(160, 160), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    drag->exec(Qt::CopyAction);
 }
 
 store::SaveResult PinBoard::Save() {

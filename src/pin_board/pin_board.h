@@ -18,7 +18,9 @@
 #include "store/data_file.h"
 #include "store/pin_settings.h"
 
+class QImage;
 class QObjectCleanupHandler;
+class QTemporaryDir;
 class QTimer;
 
 namespace platform {
@@ -181,6 +183,11 @@ private:
     void Zoomed(pinned_window::PinnedWindow* window);
     void SaveZoomed();
     void DeletePastedFile(const platform::FilePath& file) const;
+    // The picture as it leaves the pin (a copy, a saved file, a drag): the whole picture, with
+    // its marks when they are shown.
+    std::optional<QImage> PictureLeaving(const pinned_window::PinnedWindow* window) const;
+    void SaveAs(pinned_window::PinnedWindow* window);
+    void DragOut(pinned_window::PinnedWindow* window);
 
     std::unique_ptr<pin_list::PinList> list_;
     platform::ThumbnailCache* thumbnails_;
@@ -201,6 +208,9 @@ private:
     QList<pinned_window::PinnedWindow*> zoomedSinceSave_;
     int zoomSaveDelay_ = 500;
     std::function<void()> pinShownPicture_;
+    // The files pictures are dragged out as, gone with the program.
+    std::unique_ptr<QTemporaryDir> dragFolder_;
+    int drags_ = 0;
 };
 
 }  // namespace pin_board

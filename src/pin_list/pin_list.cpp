@@ -67,7 +67,7 @@ Stored LoadStored(const store::DataFolder& folder) {
     return stored;
 }
 
-PinList::PinList(const QString& dataFile) : folder_(dataFile) {
+PinList::PinList(const QString& dataFile) : folder_(dataFile), marks_(folder_.MarksFolder()) {
     IndexBoards();
 }
 
@@ -451,6 +451,12 @@ void PinList::ExpireRemoved() {
 }
 
 void PinList::ForgetKeptFiles(const QList<store::RemovedPin>& gone) {
+    // Their marks go with them, unless a pin still names them (one kept in both files by a kill).
+    for (const store::RemovedPin& pin : gone) {
+        if (!pin.settings.marks.isEmpty() && !NamesMarks(pin.settings.marks)) {
+            marks_.Forget(pin.settings.marks);
+        }
+    }
     // Their files go once no list names them, and only those the program put in a "removed"
     // folder of its own, by the names it gives them.
     const QString removedFolder = folder_.RemovedFolder();
@@ -463,6 +469,29 @@ void PinList::ForgetKeptFiles(const QList<store::RemovedPin>& gone) {
             RemoveName(pin.entry.path);
         }
     }
+}
+
+bool PinList::NamesMarks(const QString& key) const {
+    const auto names = [&key](const store::PinSettings& settings) { return settings.marks == key; };
+    return std::any_of(items_.cbegin(), items_.cend(),
+                       [&](const Item& item) { return names(item.pin.settings); }) ||
+           std::any_of(removed_.cbegin(), removed_.cend(),
+                       [&](const store::RemovedPin& pin) { return names(pin.settings); });
+}
+
+marks::MarkSet* PinList::MarksOf(PinId id) {
+    const Pin* pin = Find(id);
+    return pin ? marks_.Of(pin->settings.marks) : nullptr;
+}
+
+marks::MarkSet* PinList::MarksToEdit(PinId id) {
+    const Pin* pin = Find(id);
+    if (!pin) return nullptr;
+    if (!marks::MarksStore::IsKey(pin->settings.marks)) {
+        const QString key = marks::MarksStore::NewKey();
+        ChangeSettings(id, [&key](store::PinSettings& settings) { settings.marks = key; });
+    }
+    return MarksOf(id);
 }
 
 bool PinList::NamedAsRemoved(const platform::FilePath& file) const {

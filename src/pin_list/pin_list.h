@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "marks/marks_store.h"
 #include "platform/core/file_path.h"
 #include "platform/core/thumbnail_rules.h"
 #include "platform/core/twips.h"
@@ -201,6 +202,14 @@ public:
     // pins.
     std::optional<QString> SetBoardHidden(const QString& board, bool hidden);
 
+    // Every pin's marks, saved by their own rule (see marks::MarksStore).
+    marks::MarksStore& Marks() { return marks_; }
+    // The pin's marks, read on first use; null when it has none yet.
+    marks::MarkSet* MarksOf(PinId id);
+    // The same, given a key first when it has none (its settings are saved then): a pin about
+    // to be marked. Null when the pin is not listed.
+    marks::MarkSet* MarksToEdit(PinId id);
+
     // Rewrites the data file from the list, then, when that worked, the settings beside it.
     store::SaveResult Save();
     void SetSaveListener(SaveListener listener) { listener_ = std::move(listener); }
@@ -251,6 +260,8 @@ private:
     store::SaveResult SaveBoards();
     store::SaveResult SaveRemoved();
     bool NamedAsRemoved(const platform::FilePath& file) const;
+    // Whether a pin, listed, unpinned or removed, has these marks.
+    bool NamesMarks(const QString& key) const;
     void ExpireRemoved();
     // Removes the files in "removed" of entries no longer listed.
     void ForgetKeptFiles(const QList<store::RemovedPin>& gone);
@@ -271,6 +282,7 @@ private:
     bool loading_ = false;  // boards named by pins alone are saved once, at the end of Load
     QList<store::RemovedPin> removed_;
     std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTimeUtc(); };
+    marks::MarksStore marks_;
 };
 
 // The geometry texts of a pin's rectangle, as the data file writes them.

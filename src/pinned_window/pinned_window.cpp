@@ -1,10 +1,12 @@
 #include "pinned_window/pinned_window.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QToolTip>
@@ -13,7 +15,9 @@
 
 #include <algorithm>
 
+#include "marks/mark_set.h"
 #include "pinned_window/animation_player.h"
+#include "pinned_window/marking_mode.h"
 #include "pinned_window/text_selection.h"
 #include "pinned_window/wheel_zoom.h"
 #include "platform/gui/controls.h"
@@ -165,8 +169,26 @@ QMenu* PinnedWindow::BuildMenu() {
             &PinnedWindow::originalSizeRequested);
     connect(item(menu, "copy", tr("画像をコピー")), &QAction::triggered, this,
             &PinnedWindow::copyRequested);
+    connect(item(menu, "saveAs", tr("名前を付けて保存...")), &QAction::triggered, this,
+            &PinnedWindow::saveAsRequested);
     connect(item(menu, "showFolder", tr("フォルダを開く")), &QAction::triggered, this,
             &PinnedWindow::showFolderRequested);
+    menu->addSeparator();
+    if (marking_) {
+        connect(item(menu, "endMarking", tr("完了")), &QAction::triggered, this,
+                &PinnedWindow::EndMarking);
+    } else {
+        QAction* annotate = item(menu, "annotate", tr("書き込む"));
+        annotate->setEnabled(bool(Picture()));
+        connect(annotate, &QAction::triggered, this, &PinnedWindow::markingRequested);
+    }
+    if (marks_ && !marks_->IsEmpty()) {
+        toggle("showMarks", tr("書き込みを表示"), settings_.showMarks,
+               [](store::PinSettings& s, bool on) { s.showMarks = on; });
+        connect(item(menu, "clearMarks", tr("書き込みを消去")), &QAction::triggered, this, [this] {
+            if (marks_) marks_->Clear();
+        });
+    }
     menu->addSeparator();
     QAction* copyText = item(menu, "copyText", tr("文字を認識してコピー"));
     copyText->setEnabled(TextAvailable());
@@ -192,7 +214,9 @@ QMenu* PinnedWindow::BuildMenu() {
 void PinnedWindow::DrawContents(QPainter& painter) {
     painter.fillRect(rect(), palette().color(QPalette::Window));
     if (picture_->Visible()) {
-        DrawPicture(painter, QRect(picture_->mapTo(this, QPoint(0, 0)), picture_->size()));
+        const QRect target(picture_->mapTo(this, QPoint(0, 0)), picture_->size());
+        DrawPicture(painter, target);
+        DrawMarks(painter, target);
         if (selection_) selection_->Draw(painter, picture_->mapTo(this, QPoint(0, 0)));
     }
 }
@@ -354,12 +378,15 @@ bool PinnedWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == picture_ && event->type() == QEvent::Resize && selection_) {
         selection_->setGeometry(picture_->rect());
     }
-    if (watched == picture_ && event->type() == QEvent::Paint && animation_ &&
-        !animation_->Frame().isNull() && !testAttribute(Qt::WA_PaintOnScreen)) {
+    if (watched == picture_ && event->type() == QEvent::Paint &&
+        ((animation_ && !animation_->Frame().isNull()) || MarksShown()) &&
+        !testAttribute(Qt::WA_PaintOnScreen)) {
         QPainter painter(picture_);
         DrawPicture(painter, picture_->rect());
+        DrawMarks(painter, picture_->rect());
         return true;
     }
+    if (watched == picture_ && !marking_ && DragOut(event)) return true;
     const bool filtered = TwipsWindow::eventFilter(watched, event);
     // Qt says whether the window can be seen by the expose events of its native window: none
     // while it is unmapped or minimised.
@@ -370,6 +397,114 @@ bool PinnedWindow::eventFilter(QObject* watched, QEvent* event) {
 WheelZoom& PinnedWindow::Zoom() {
     if (!zoom_) zoom_ = new WheelZoom(this, thumbnails_);
     return *zoom_;
+}
+
+bool PinnedWindow::DragOut(QEvent* event) {
+    // Ctrl held, a drag takes the picture out as a file; without it a press does what it did.
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (mouse->button() != Qt::LeftButton ||
+                !mouse->modifiers().testFlag(Qt::ControlModifier)) {
+                return false;
+            }
+            dragOutFrom_ = mouse->position().toPoint();
+            return true;
+        case QEvent::MouseMove:
+            if (!dragOutFrom_) return false;
+            if ((mouse->position().toPoint() - *dragOutFrom_).manhattanLength() >=
+                QApplication::startDragDistance()) {
+                dragOutFrom_.reset();
+                emit dragOutRequested();
+            }
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (!dragOutFrom_) return false;
+            dragOutFrom_.reset();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool PinnedWindow::MarksShown() const {
+    return marks_ && (marking_ || (settings_.showMarks && !marks_->IsEmpty()));
+}
+
+void PinnedWindow::SetMarks(marks::MarkSet* set) {
+    if (set == marks_) return;
+    if (marks_) marks_->disconnect(this);
+    marks_ = set;
+    if (marks_) connect(marks_, &marks::MarkSet::changed, this, &PinnedWindow::RepaintMarks);
+    RepaintPicture();
+}
+
+void PinnedWindow::DrawMarks(QPainter& painter, const QRect& target) {
+    if (!MarksShown() || !Picture() || target.isEmpty()) return;
+    const QSizeF size = Picture()->NaturalSize();
+    if (size.isEmpty()) return;
+    painter.save();
+    painter.translate(target.topLeft());
+    // What the painter can reach, in picture pixels: a band of the window, or one region.
+    const QTransform toTarget =
+        QTransform::fromScale(target.width() / size.width(), target.height() / size.height());
+    const QRectF reach =
+        painter.hasClipping()
+            ? painter.clipBoundingRect()
+            : painter.worldTransform().inverted().mapRect(
+                  QRectF(0, 0, painter.device()->width() / painter.device()->devicePixelRatioF(),
+                         painter.device()->height() / painter.device()->devicePixelRatioF()));
+    const QRectF area = toTarget.inverted().mapRect(reach);
+    painter.setTransform(toTarget, true);
+    const QList<marks::Mark>& shown = marking_ ? marking_->Shown() : marks_->Marks();
+    marks::PaintMarks(painter, shown, marks::Canvas{Picture()->Pixels(), size}, covers_, area);
+    painter.restore();
+    if (marking_) {
+        painter.save();
+        painter.translate(target.topLeft());
+        marking_->DrawSelection(painter);
+        painter.restore();
+    }
+}
+
+void PinnedWindow::RepaintMarks(const QRectF& pictureArea) {
+    if (!marks_ || !Picture() || (!MarksShown() && !marks_->IsEmpty())) return;
+    const QSizeF size = Picture()->NaturalSize();
+    if (size.isEmpty()) return;
+    const QRectF control =
+        QTransform::fromScale(picture_->width() / size.width(), picture_->height() / size.height())
+            .mapRect(pictureArea);
+    RepaintControlArea(control);
+}
+
+void PinnedWindow::RepaintControlArea(const QRectF& control) {
+    const QRect area = control.toAlignedRect().adjusted(-2, -2, 2, 2) & picture_->rect();
+    if (area.isEmpty()) return;
+    if (testAttribute(Qt::WA_PaintOnScreen)) {
+        update(area.translated(picture_->mapTo(this, QPoint(0, 0))));
+    } else {
+        picture_->update(area);
+    }
+}
+
+void PinnedWindow::StartMarking(marks::MarkSet& set) {
+    if (marking_ || !Picture()) return;
+    EndTextSelection();
+    SetMarks(&set);
+    marking_ = new MarkingMode(*this, *picture_, Picture()->NaturalSize(), set);
+    connect(marking_, &MarkingMode::doneRequested, this, &PinnedWindow::EndMarking);
+    connect(marking_, &MarkingMode::repaintRequested, this, &PinnedWindow::RepaintControlArea);
+    RepaintPicture();
+}
+
+void PinnedWindow::EndMarking() {
+    if (!marking_) return;
+    // The mode's own events may still be on the stack: it goes once they are done.
+    MarkingMode* mode = std::exchange(marking_, nullptr);
+    mode->Leave();
+    mode->deleteLater();
+    RepaintPicture();
+    emit markingEnded();
 }
 
 void PinnedWindow::wheelEvent(QWheelEvent* event) {

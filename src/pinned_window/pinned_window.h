@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "marks/mark_painter.h"
 #include "platform/gui/twips_window.h"
 #include "platform/pictures/picture.h"
 #include "store/pin_settings.h"
@@ -17,6 +18,10 @@ class ObscuredWatch;
 class ThumbnailCache;
 }  // namespace platform
 
+namespace marks {
+class MarkSet;
+}
+
 namespace text_recognition {
 class TextRecognizer;
 struct Recognition;
@@ -27,6 +32,7 @@ namespace pinned_window {
 using SettingsChange = std::function<void(store::PinSettings&)>;
 
 class AnimationPlayer;
+class MarkingMode;
 class TextSelection;
 class WheelZoom;
 
@@ -76,6 +82,16 @@ public:
     TextSelection* Selection() const { return selection_; }
     void EndTextSelection();
 
+    // The pin's marks, drawn over the picture while its settings show them: the pin list's,
+    // which the window only shows and, while marking, changes through their own steps. Null for
+    // none.
+    void SetMarks(marks::MarkSet* set);
+    marks::MarkSet* Marks() const { return marks_; }
+    // The marking mode on these marks (see MarkingMode); the list gave the pin its marks first.
+    void StartMarking(marks::MarkSet& set);
+    void EndMarking();
+    MarkingMode* Marking() const { return marking_; }
+
     // An animated GIF plays while its setting asks for it and the window can be seen: not while
     // it is hidden, minimised, off every screen or, without a compositing manager, covered
     // entirely. Otherwise the pin shows the picture's first frame.
@@ -89,6 +105,11 @@ signals:
     void copyRequested();
     void showFolderRequested();
     void originalSizeRequested();
+    void markingRequested();
+    void markingEnded();
+    void saveAsRequested();
+    // Ctrl held, the picture dragged out of the pin as a file.
+    void dragOutRequested();
     // The user chose a setting in the menu: the change to make to the pin's settings.
     void settingsChangeRequested(const pinned_window::SettingsChange& change);
     // The wheel zoomed the window: its rectangle changed.
@@ -106,6 +127,11 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    void DrawMarks(QPainter& painter, const QRect& target);
+    void RepaintMarks(const QRectF& pictureArea);
+    void RepaintControlArea(const QRectF& control);
+    bool DragOut(QEvent* event);
+    bool MarksShown() const;
     QMenu* BuildMenu();
 
     bool Animated();
@@ -134,6 +160,10 @@ private:
     platform::ThumbnailCache* thumbnails_ = nullptr;  // for the zoom's sharp pixels
     TextSelection* selection_ = nullptr;
     std::optional<text_recognition::FileIdentity> selectedFile_;  // what selection_'s words are of
+    marks::MarkSet* marks_ = nullptr;
+    marks::CoverCache covers_;
+    MarkingMode* marking_ = nullptr;
+    std::optional<QPoint> dragOutFrom_;  // where a press with Ctrl held began
 };
 
 }  // namespace pinned_window

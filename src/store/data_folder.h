@@ -27,11 +27,13 @@ public:
     QString BoardsFile() const { return Beside(QStringLiteral("boards.json")); }
     QString RemovedPinsFile() const { return Beside(QStringLiteral("removed-pins.json")); }
     // The program's folders: pictures taken from the clipboard or a drop, and from the screen;
-    // the files of removed pins while they can be put back; recognised text.
+    // the files of removed pins while they can be put back; recognised text; marks.
     QString PastedFolder() const { return Beside(QStringLiteral("pasted")); }
     QString CapturedFolder() const { return Beside(QStringLiteral("captured")); }
     QString RemovedFolder() const { return Beside(QStringLiteral("removed")); }
     QString TextFolder() const { return Beside(QStringLiteral("text")); }
+    // The marks drawn on pins, a file for each marked pin.
+    QString MarksFolder() const { return Beside(QStringLiteral("marks")); }
     // The folders of the pictures the program makes itself: these alone may be moved or
     // deleted, and only while no pin names them.
     QStringList OwnPictureFolders() const { return {PastedFolder(), CapturedFolder()}; }

@@ -45,6 +45,8 @@ QJsonObject PinObject(const PictureEntry& entry, const PinSettings& settings) {
         {QStringLiteral("playAnimation"), settings.playAnimation},
     };
     if (!settings.board.isEmpty()) object.insert(QStringLiteral("board"), settings.board);
+    if (!settings.marks.isEmpty()) object.insert(QStringLiteral("marks"), settings.marks);
+    if (!settings.showMarks) object.insert(QStringLiteral("showMarks"), false);
     return object;
 }
 
@@ -65,6 +67,8 @@ std::optional<std::pair<PictureEntry, PinSettings>> PinOfObject(const QJsonObjec
                          .followFile = pin.value(QStringLiteral("followFile")).toBool(),
                          .playAnimation = pin.value(QStringLiteral("playAnimation")).toBool(),
                          .board = pin.value(QStringLiteral("board")).toString(),
+                         .marks = pin.value(QStringLiteral("marks")).toString(),
+                         .showMarks = pin.value(QStringLiteral("showMarks")).toBool(true),
                      }};
 }
 

@@ -31,6 +31,11 @@ struct PinSettings {
     // The board the pin belongs to (see store/boards.h); empty until the pin list gives it one,
     // as in a file written before there were boards.
     QString board = QString();
+    // The pin's marks: the key of its file in the marks folder (see marks/marks_store.h), empty
+    // until the pin is first marked. Each pin has its own, whatever picture it shows.
+    QString marks = QString();
+    // Whether the marks are drawn: the user may hide them for a while.
+    bool showMarks = true;
 
     bool operator==(const PinSettings&) const = default;
 };

@@ -31,10 +31,6 @@ bool SamePixels(const QImage& a, const QImage& b) {
     return a.size() == b.size() && DifferingPixels(a, b, a.rect()) == 0;
 }
 
-QString Text(int value) {
-    return QString::number(value);
-}
-
 class CaptureTest : public ProgramTest {
 protected:
     QStringList Data() const { return {QStringLiteral("--data-dir"), work.path()}; }
@@ -66,13 +62,7 @@ protected:
         return RunCapture() && XSession::WaitUntil([&] { return OverlayShown(); }, 10000);
     }
     bool Drag(const QRect& rect) const {
-        bool ok = false;
-        session->Run(QStringLiteral("xdotool"),
-                     {"mousemove", Text(rect.left()), Text(rect.top()), "mousedown", "1",
-                      "mousemove", Text(rect.center().x()), Text(rect.center().y()), "mousemove",
-                      Text(rect.right() + 1), Text(rect.bottom() + 1), "mouseup", "1"},
-                     &ok);
-        return ok;
+        return session->Drag(rect.topLeft(), rect.bottomRight() + QPoint(1, 1));
     }
     // Drags `dragged` over the overlay and expects one more pin: at exactly that rectangle, or
     // with its corners within `slack` pixels of its corners, with exactly the pixels `screen` had

@@ -819,6 +819,19 @@ bool XSession::DoubleClick(QPoint point) const {
     return ok;
 }
 
+bool XSession::Drag(QPoint from, QPoint to) const {
+    const auto text = [](int value) { return QString::number(value); };
+    const QPoint middle = (from + to) / 2;
+    bool ok = false;
+    Run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), text(from.x()), text(from.y()), QStringLiteral("mousedown"),
+         QStringLiteral("1"), QStringLiteral("mousemove"), text(middle.x()), text(middle.y()),
+         QStringLiteral("mousemove"), text(to.x()), text(to.y()), QStringLiteral("mouseup"),
+         QStringLiteral("1")},
+        &ok);
+    return ok;
+}
+
 bool XSession::MoveWindow(WindowId id, QPoint topLeft) const {
     bool ok = false;
     Run(QStringLiteral("xdotool"),

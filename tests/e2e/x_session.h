@@ -146,6 +146,8 @@ public:
     // Button 4 and 5 are a wheel's notch away from the user and towards them.
     bool Click(QPoint point, int button = 1) const;
     bool DoubleClick(QPoint point) const;
+    // Presses the left button at `from`, moves through the middle to `to`, and lets go there.
+    bool Drag(QPoint from, QPoint to) const;
     // Moves a top-level window's client area to `topLeft` through the window manager (a
     // configure request from another client, as a pager or a keyboard move makes), without the
     // pointer and keyboard grabs of a title-bar drag.

@@ -69,4 +69,23 @@ QRect OntoNearestScreen(const QRect& rect, const QList<ScreenArea>& screens) {
     return moved;
 }
 
+QRect BesideRect(const QRect& target, QSize size, const QRect& area, int gap) {
+    const auto along = [&](int start, int length, int low, int high) {
+        return std::clamp(start, low, std::max(low, high - length));
+    };
+    const int x = along(target.left(), size.width(), area.left(), area.right() + 1);
+    const int y = along(target.top(), size.height(), area.top(), area.bottom() + 1);
+    const QRect candidates[] = {
+        QRect(QPoint(x, target.bottom() + 1 + gap), size),
+        QRect(QPoint(x, target.top() - gap - size.height()), size),
+        QRect(QPoint(target.right() + 1 + gap, y), size),
+        QRect(QPoint(target.left() - gap - size.width(), y), size),
+    };
+    for (const QRect& candidate : candidates) {
+        if (area.contains(candidate)) return candidate;
+    }
+    return QRect(QPoint(x, std::min(target.bottom() + 1 + gap, area.bottom() + 1 - size.height())),
+                 size);
+}
+
 }  // namespace platform

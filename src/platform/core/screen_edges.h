@@ -27,6 +27,11 @@ struct ScreenArea {
 // The rectangle moved onto the usable area of the screen nearest to it when it overlaps no
 // screen at all.
 QRect OntoNearestScreen(const QRect& rect, const QList<ScreenArea>& screens);
+// Where a window of `size` goes beside `target` (a window's frame), `gap` pixels from it, never
+// over it: below, above, right or left, the first side whose room within `area` holds it, and
+// along that side as near the target's start as the area allows. With room on no side, below
+// the target's bottom edge and within the area, even over the target.
+QRect BesideRect(const QRect& target, QSize size, const QRect& area, int gap);
 // The rectangle limited to what 16-bit X geometry holds: positions within -32768..32767,
 // sizes within 1..32767.
 QRect LimitedTo16Bit(const QRect& rect);
