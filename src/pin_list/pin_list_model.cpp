@@ -101,6 +101,8 @@ QVariant PinListModel::PinData(const platform::FilePath& shown, const platform::
             return file.Bytes();
         case BoardRole:
             return BoardOf(settings);
+        case MarksRole:
+            return settings.showMarks ? settings.marks : QString();
         default:
             return {};
     }
@@ -116,7 +118,8 @@ QHash<int, QByteArray> PinListModel::roleNames() const {
                   {FileRole, "file"},
                   {BoardRole, "board"},
                   {RemovedRole, "removed"},
-                  {RemovedAtRole, "removedAt"}});
+                  {RemovedAtRole, "removedAt"},
+                  {MarksRole, "marks"}});
     return names;
 }
 

@@ -22,6 +22,7 @@ public:
         BoardRole,                  // the board's name
         RemovedRole,                // the index in PinList::RemovedPins(); -1 for a listed pin
         RemovedAtRole,              // when a removed pin was removed, a QDateTime (UTC)
+        MarksRole,                  // the key of the pin's marks while they are shown; else empty
     };
 
     explicit PinListModel(const PinList& list, QObject* parent = nullptr);

@@ -61,6 +61,7 @@ PinListWindow::PinListWindow(pin_board::PinBoard& board, platform::ThumbnailCach
     setObjectName(QStringLiteral("PinListWindow"));
     setWindowRole(QStringLiteral("vellora-pin-list"));
     setWindowTitle(tr("張り付けた画像の一覧"));
+    rows_->SetMarks(&board_.List().Marks());
     LayOut();
     ConnectCommands();
     ConnectBoards();

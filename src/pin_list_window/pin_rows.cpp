@@ -4,9 +4,12 @@
 #include <QDateTime>
 #include <QFutureWatcher>
 #include <QLocale>
+#include <QPainter>
 #include <QRectF>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "marks/mark_painter.h"
+#include "marks/marks_store.h"
 #include "platform/core/twips.h"
 #include "platform/pictures/picture.h"
 
@@ -18,7 +21,19 @@ namespace {
 QImage RowPicture(const platform::PictureData& picture) {
     const QSize shape = picture.NaturalSize().scaled(
         PinRows::kThumbnailPixels, PinRows::kThumbnailPixels, Qt::KeepAspectRatio);
-    return picture.Pixels().scaled(shape, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage row = picture.Pixels().scaled(shape, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // The picture's own size goes with it: marks drawn over the row are measured in it.
+    row.setText(QStringLiteral("natural"), QStringLiteral("%1x%2")
+                                               .arg(picture.NaturalSize().width())
+                                               .arg(picture.NaturalSize().height()));
+    return row;
+}
+
+QSizeF NaturalSizeOf(const QImage& row) {
+    const QStringList sides = row.text(QStringLiteral("natural")).split(u'x');
+    const QSizeF natural =
+        sides.size() == 2 ? QSizeF(sides[0].toDouble(), sides[1].toDouble()) : QSizeF();
+    return natural.isEmpty() ? QSizeF(row.size()) : natural;
 }
 
 }  // namespace
@@ -134,20 +149,61 @@ QVariant PinRows::data(const QModelIndex& index, int role) const {
              pin_list::BoardTitle(index.data(pin_list::PinListModel::BoardRole).toString()));
 }
 
+void PinRows::SetMarks(marks::MarksStore* marks) {
+    if (marks_) marks_->disconnect(this);
+    marks_ = marks;
+    markedOf_.clear();
+    if (!marks_) return;
+    connect(marks_, &marks::MarksStore::changed, this, [this](const QString& key) {
+        markedOf_.remove(key);
+        for (int row = 0; row < rowCount(); ++row) {
+            const QModelIndex shown = index(row, 0);
+            if (shown.data(pin_list::PinListModel::MarksRole).toString() == key) {
+                emit dataChanged(shown, shown, {Qt::DecorationRole});
+            }
+        }
+    });
+}
+
 QPixmap PinRows::Thumbnail(const QModelIndex& index) const {
     const QByteArray file = index.data(pin_list::PinListModel::FileRole).toByteArray();
+    const QImage& thumbnail = FileThumbnail(file);
+    const QString key = index.data(pin_list::PinListModel::MarksRole).toString();
+    if (key.isEmpty() || thumbnail.isNull()) return QPixmap::fromImage(thumbnail);
+    return Marked(thumbnail, key);
+}
+
+QPixmap PinRows::Marked(const QImage& thumbnail, const QString& key) const {
+    const auto known = markedOf_.constFind(key);
+    if (known != markedOf_.cend() && known->first == thumbnail.cacheKey()) return known->second;
+    const marks::MarkSet* set = marks_ ? marks_->Of(key) : nullptr;
+    if (!set || set->IsEmpty()) return QPixmap::fromImage(thumbnail);
+    // Drawn as the pin draws them, in the picture's own pixels scaled to the row's.
+    const QSizeF natural = NaturalSizeOf(thumbnail);
+    QImage pixels = thumbnail.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter painter(&pixels);
+        painter.scale(pixels.width() / natural.width(), pixels.height() / natural.height());
+        marks::CoverCache covers;
+        marks::PaintMarks(painter, set->Marks(), marks::Canvas{thumbnail, natural}, covers);
+    }
+    const QPixmap marked = QPixmap::fromImage(pixels);
+    markedOf_.insert(key, {thumbnail.cacheKey(), marked});
+    return marked;
+}
+
+const QImage& PinRows::FileThumbnail(const QByteArray& file) const {
+    static const QImage none;
     const auto known = thumbnailOf_.constFind(file);
     if (known != thumbnailOf_.cend()) return *known;
-    if (!thumbnails_) return {};
+    if (!thumbnails_) return none;
     const platform::PictureLoad load = platform::LoadCachedPicture(
         platform::FilePath(file), {kThumbnailPixels, kThumbnailPixels}, *thumbnails_);
     if (!load) {
         DecodeThumbnail(file);
-        return {};
+        return none;
     }
-    QPixmap pixmap = QPixmap::fromImage(RowPicture(*load.picture));
-    thumbnailOf_.insert(file, pixmap);
-    return pixmap;
+    return *thumbnailOf_.insert(file, RowPicture(*load.picture));
 }
 
 void PinRows::DecodeThumbnail(const QByteArray& file) const {
@@ -169,7 +225,7 @@ void PinRows::DecodeThumbnail(const QByteArray& file) const {
 void PinRows::ThumbnailArrived(const QByteArray& file, const QImage& image) {
     decoding_.remove(file);
     // Kept even when empty: a file that is no picture is not decoded again and again.
-    thumbnailOf_.insert(file, QPixmap::fromImage(image));
+    thumbnailOf_.insert(file, image);
     for (int row = 0; row < model_.rowCount(); ++row) {
         const QModelIndex index = model_.index(row);
         if (index.data(pin_list::PinListModel::FileRole).toByteArray() != file) continue;

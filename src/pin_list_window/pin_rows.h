@@ -9,6 +9,9 @@
 
 #include "pin_list/pin_list_model.h"
 
+namespace marks {
+class MarksStore;
+}
 namespace platform {
 class ThumbnailCache;
 }
@@ -35,6 +38,8 @@ public:
     // Only the recently removed pins, whatever their board.
     void SetRemovedOnly(bool removedOnly);
     void SetTextLookup(TextLookup lookup);
+    // Where the pins' marks are, drawn over their thumbnails; none when null.
+    void SetMarks(marks::MarksStore* marks);
     // The file's text was recognised again: the search asks for it anew.
     void ForgetText(const QByteArray& file);
     QVariant data(const QModelIndex& index, int role) const override;
@@ -44,6 +49,9 @@ protected:
 
 private:
     QPixmap Thumbnail(const QModelIndex& index) const;
+    const QImage& FileThumbnail(const QByteArray& file) const;
+    // The pin's marks drawn over its file's thumbnail, once a change of them or of it.
+    QPixmap Marked(const QImage& thumbnail, const QString& key) const;
     void DecodeThumbnail(const QByteArray& file) const;
     void ThumbnailArrived(const QByteArray& file, const QImage& image);
     const QString& TextOf(const QByteArray& file) const;
@@ -55,9 +63,12 @@ private:
     bool removedOnly_ = false;
     TextLookup textLookup_;
     // Both by the file's bytes: pins of one file share them.
-    mutable QHash<QByteArray, QPixmap> thumbnailOf_;
+    mutable QHash<QByteArray, QImage> thumbnailOf_;
     mutable QSet<QByteArray> decoding_;
     mutable QHash<QByteArray, QString> textOf_;
+    marks::MarksStore* marks_ = nullptr;
+    // By the marks' key, with the cache key of the thumbnail they were drawn over.
+    mutable QHash<QString, std::pair<qint64, QPixmap>> markedOf_;
 };
 
 // The state as the window says it.

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 #include <array>
+#include <utility>
 
 #include "marking_toolbar/marking_toolbar.h"
 
@@ -65,6 +66,7 @@ MarkingMode::~MarkingMode() {
 }
 
 void MarkingMode::Leave() {
+    if (std::exchange(left_, true)) return;
     EndText();
     editor_.Cancel();
     picture_.removeEventFilter(this);

@@ -68,6 +68,7 @@ private:
     QPointer<QPlainTextEdit> text_;
     int textIndex_ = -1;
     QPointF textAt_;
+    bool left_ = false;
 };
 
 }  // namespace pinned_window

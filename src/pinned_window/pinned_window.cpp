@@ -63,6 +63,11 @@ PinnedWindow::PinnedWindow()
     picture_->installEventFilter(this);
 }
 
+PinnedWindow::~PinnedWindow() {
+    // Before the picture goes: the mode still watches it.
+    delete marking_;
+}
+
 void PinnedWindow::Place(float left, float top, float width, float height) {
     // A wheel spun fast places the window many times a second: each place is one request to
     // the window manager, so that its replies are never mistaken for the user's resizing.

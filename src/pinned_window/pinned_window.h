@@ -44,6 +44,7 @@ class PinnedWindow : public platform::TwipsWindow {
     Q_OBJECT
 public:
     PinnedWindow();
+    ~PinnedWindow() override;
 
     // The window's rectangle in twips; the picture covers all of it.
     void Place(float left, float top, float width, float height);
