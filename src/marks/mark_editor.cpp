@@ -252,6 +252,10 @@ void Editor::EndPreview() {
     emit dirty(area | SelectionArea());
 }
 
+const Mark* Editor::Drawing() const {
+    return drag_ && drag_->gesture == Gesture::Draw ? &drag_->mark : nullptr;
+}
+
 const QList<Mark>& Editor::Shown() const {
     if (!drag_) return set_.Marks();
     if (!shown_) {

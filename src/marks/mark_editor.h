@@ -65,6 +65,10 @@ public:
     // The handles of the selected mark, in picture pixels: its corners or ends.
     QList<QPointF> Handles() const;
     bool Dragging() const { return drag_.has_value(); }
+    // The mark being drawn, not in the set yet; null when none is.
+    const Mark* Drawing() const;
+    // Whether the selected mark is being moved or resized: the set's copy of it is not shown.
+    bool Reshaping() const { return drag_ && drag_->gesture != Gesture::Draw; }
 
     // The marks as they are to be drawn now: the set's, with the one being drawn, moved or
     // resized as it is at this moment of the drag.

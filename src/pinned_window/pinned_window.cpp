@@ -220,8 +220,7 @@ void PinnedWindow::DrawContents(QPainter& painter) {
     painter.fillRect(rect(), palette().color(QPalette::Window));
     if (picture_->Visible()) {
         const QRect target(picture_->mapTo(this, QPoint(0, 0)), picture_->size());
-        DrawPicture(painter, target);
-        DrawMarks(painter, target);
+        DrawMarkedPicture(painter, target);
         if (selection_) selection_->Draw(painter, picture_->mapTo(this, QPoint(0, 0)));
     }
 }
@@ -387,8 +386,7 @@ bool PinnedWindow::eventFilter(QObject* watched, QEvent* event) {
         ((animation_ && !animation_->Frame().isNull()) || MarksShown()) &&
         !testAttribute(Qt::WA_PaintOnScreen)) {
         QPainter painter(picture_);
-        DrawPicture(painter, picture_->rect());
-        DrawMarks(painter, picture_->rect());
+        DrawMarkedPicture(painter, picture_->rect());
         return true;
     }
     if (watched == picture_ && !marking_ && DragOut(event)) return true;
@@ -444,26 +442,39 @@ void PinnedWindow::SetMarks(marks::MarkSet* set) {
     RepaintPicture();
 }
 
-void PinnedWindow::DrawMarks(QPainter& painter, const QRect& target) {
-    if (!MarksShown() || !Picture() || target.isEmpty()) return;
-    const QSizeF size = Picture()->NaturalSize();
-    if (size.isEmpty()) return;
-    painter.save();
-    painter.translate(target.topLeft());
-    // What the painter can reach, in picture pixels: a band of the window, or one region.
-    const QTransform toTarget =
-        QTransform::fromScale(target.width() / size.width(), target.height() / size.height());
-    const QRectF reach =
-        painter.hasClipping()
-            ? painter.clipBoundingRect()
-            : painter.worldTransform().inverted().mapRect(
-                  QRectF(0, 0, painter.device()->width() / painter.device()->devicePixelRatioF(),
-                         painter.device()->height() / painter.device()->devicePixelRatioF()));
-    const QRectF area = toTarget.inverted().mapRect(reach);
-    painter.setTransform(toTarget, true);
-    const QList<marks::Mark>& shown = marking_ ? marking_->Shown() : marks_->Marks();
-    marks::PaintMarks(painter, shown, marks::Canvas{Picture()->Pixels(), size}, covers_, area);
-    painter.restore();
+void PinnedWindow::DrawMarkedPicture(QPainter& painter, const QRect& target) {
+    const platform::Picture& picture = Picture();
+    const bool marked = MarksShown() && picture && !picture->NaturalSize().isEmpty();
+    if (!marked) {
+        marked_.Drop();
+        DrawPicture(painter, target);
+        return;
+    }
+    const QSizeF natural = picture->NaturalSize();
+    // The picture and the marks the set holds come from the kept pixels, while neither an
+    // animation nor a mark being moved changes them on every frame.
+    const bool kept = !(animation_ && !animation_->Frame().isNull()) &&
+                      !(marking_ && marking_->Editor().Reshaping());
+    if (kept) {
+        picture->FitTo(picture_->DecodeTarget());
+        marked_.Draw(painter, target, picture->Pixels(), natural, marks_->Marks(),
+                     picture_->devicePixelRatioF());
+    } else {
+        DrawPicture(painter, target);
+    }
+    const marks::Mark* drawing = marking_ ? marking_->Editor().Drawing() : nullptr;
+    if (!kept || drawing) {
+        painter.save();
+        painter.translate(target.topLeft());
+        painter.scale(target.width() / natural.width(), target.height() / natural.height());
+        const QList<marks::Mark> justOne = drawing ? QList{*drawing} : QList<marks::Mark>();
+        marks::PaintMarks(painter,
+                          kept       ? justOne
+                          : marking_ ? marking_->Shown()
+                                     : marks_->Marks(),
+                          marks::Canvas{picture->Pixels(), natural}, covers_);
+        painter.restore();
+    }
     if (marking_) {
         painter.save();
         painter.translate(target.topLeft());
@@ -476,6 +487,7 @@ void PinnedWindow::RepaintMarks(const QRectF& pictureArea) {
     if (!marks_ || !Picture() || (!MarksShown() && !marks_->IsEmpty())) return;
     const QSizeF size = Picture()->NaturalSize();
     if (size.isEmpty()) return;
+    marked_.Changed(pictureArea, size);
     const QRectF control =
         QTransform::fromScale(picture_->width() / size.width(), picture_->height() / size.height())
             .mapRect(pictureArea);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "marks/mark_painter.h"
+#include "pinned_window/marked_picture.h"
 #include "platform/gui/twips_window.h"
 #include "platform/pictures/picture.h"
 #include "store/pin_settings.h"
@@ -128,7 +129,8 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    void DrawMarks(QPainter& painter, const QRect& target);
+    // The picture with its marks when they are shown, else the picture alone.
+    void DrawMarkedPicture(QPainter& painter, const QRect& target);
     void RepaintMarks(const QRectF& pictureArea);
     void RepaintControlArea(const QRectF& control);
     bool DragOut(QEvent* event);
@@ -162,7 +164,8 @@ private:
     TextSelection* selection_ = nullptr;
     std::optional<text_recognition::FileIdentity> selectedFile_;  // what selection_'s words are of
     marks::MarkSet* marks_ = nullptr;
-    marks::CoverCache covers_;
+    marks::CoverCache covers_;  // for marks drawn straight onto the window
+    MarkedPicture marked_;
     MarkingMode* marking_ = nullptr;
     std::optional<QPoint> dragOutFrom_;  // where a press with Ctrl held began
 };
