@@ -66,7 +66,7 @@ ReadMarks ParseMarks(const QByteArray& bytes) {
     const QJsonValue list = document.object().value(QLatin1String("marks"));
     if (error.error != QJsonParseError::NoError || !list.isArray()) return {{}, true};
     ReadMarks read;
-    for (const QJsonValue& value : list.toArray()) {
+    for (const QJsonValue value : list.toArray()) {
         if (const std::optional<Mark> mark = MarkOf(value)) {
             read.marks.append(*mark);
         } else {

@@ -29,8 +29,14 @@ MarksStore::~MarksStore() {
     SaveNow();
 }
 
-QString MarksStore::NewKey() {
-    return QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, u'0');
+QString MarksStore::Make() {
+    QString key;
+    do {
+        key = QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, u'0');
+    } while (sets_.contains(key) || QFile::exists(FileOf(key)));
+    Keep(key, {});
+    Changed(key);
+    return key;
 }
 
 bool MarksStore::IsKey(const QString& key) {
@@ -69,10 +75,14 @@ MarkSet* MarksStore::Of(const QString& key) {
             unsaved_.insert(key);
             saveTimer_.start();
         }
-    } else if (read.error != platform::ReadError::CannotOpen || QFile::exists(file)) {
-        qWarning("vellora: the marks in %s cannot be read: %s", qPrintable(file),
-                 qPrintable(platform::DescribeReadError(read.error)));
+    } else {
+        qWarning("vellora: the marks in %s cannot be read: %s; the pin is shown without them",
+                 qPrintable(file), qPrintable(platform::DescribeReadError(read.error)));
     }
+    return Keep(key, std::move(marks));
+}
+
+MarkSet* MarksStore::Keep(const QString& key, QList<Mark> marks) {
     auto set = std::make_shared<MarkSet>(std::move(marks));
     connect(set.get(), &MarkSet::changed, this, [this, key](const QRectF& dirty) {
         Changed(key);
@@ -80,11 +90,6 @@ MarkSet* MarksStore::Of(const QString& key) {
     });
     sets_.insert(key, set);
     return set.get();
-}
-
-bool MarksStore::HasMarks(const QString& key) {
-    const MarkSet* set = Of(key);
-    return set && !set->IsEmpty();
 }
 
 void MarksStore::Changed(const QString& key) {

@@ -24,19 +24,16 @@ public:
     explicit MarksStore(QString folder, QObject* parent = nullptr);
     ~MarksStore() override;
 
-    // A key for a pin that has none yet: never one another pin has.
-    static QString NewKey();
-    // Whether a key is one NewKey gives: a key from a settings file edited by hand that is not
+    // Whether a key is one Make gives: a key from a settings file edited by hand that is not
     // names no file.
     static bool IsKey(const QString& key);
 
+    // Marks for a pin marked for the first time, under a new key, kept at once as an empty file:
+    // so a key with no file is a file lost. The key.
+    QString Make();
     // The pin's marks, read from its file on first use. A damaged file is set aside (renamed),
     // and the pin has the marks that read. Null for a key that is not one.
     MarkSet* Of(const QString& key);
-    // The marks when they were read already (or made), without reading anything.
-    MarkSet* Loaded(const QString& key) const;
-    // Whether the key has marks, read now if they were not.
-    bool HasMarks(const QString& key);
 
     // Writes every set changed since it was last written.
     void SaveNow();
@@ -54,6 +51,9 @@ signals:
 
 private:
     void Changed(const QString& key);
+    MarkSet* Keep(const QString& key, QList<Mark> marks);
+    // The marks when they were read already (or made), without reading anything.
+    MarkSet* Loaded(const QString& key) const;
 
     QString folder_;
     QHash<QString, std::shared_ptr<MarkSet>> sets_;

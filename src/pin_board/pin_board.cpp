@@ -432,8 +432,7 @@ std::optional<QImage> PinBoard::PictureLeaving(const pinned_window::PinnedWindow
     // Marks are measured in the picture's own pixels; a smaller copy is marked at its own size.
     const QSizeF natural = window->Picture()->NaturalSize();
     if (pixels.size() == natural.toSize()) return marks::WithMarks(pixels, marks->Marks());
-    QImage marked = marks::WithMarks(pixels.scaled(natural.toSize()), marks->Marks());
-    return marked;
+    return marks::WithMarks(pixels.scaled(natural.toSize()), marks->Marks());
 }
 
 void PinBoard::SaveAs(pinned_window::PinnedWindow* window) {

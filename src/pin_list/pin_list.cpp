@@ -488,7 +488,7 @@ marks::MarkSet* PinList::MarksToEdit(PinId id) {
     const Pin* pin = Find(id);
     if (!pin) return nullptr;
     if (!marks::MarksStore::IsKey(pin->settings.marks)) {
-        const QString key = marks::MarksStore::NewKey();
+        const QString key = marks_.Make();
         ChangeSettings(id, [&key](store::PinSettings& settings) { settings.marks = key; });
     }
     return MarksOf(id);

@@ -187,7 +187,7 @@ QPixmap PinRows::Marked(const QImage& thumbnail, const QString& key) const {
         marks::CoverCache covers;
         marks::PaintMarks(painter, set->Marks(), marks::Canvas{thumbnail, natural}, covers);
     }
-    const QPixmap marked = QPixmap::fromImage(pixels);
+    QPixmap marked = QPixmap::fromImage(pixels);
     markedOf_.insert(key, {thumbnail.cacheKey(), marked});
     return marked;
 }

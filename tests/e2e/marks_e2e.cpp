@@ -1,5 +1,7 @@
 // Marks drawn on a real pin with the pointer and the keys, as another program sees them: on the
 // screen, after a restart, and on the clipboard.
+#include <signal.h>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QImage>
@@ -54,12 +56,24 @@ protected:
         session->Key(keys.join(u' ') + QStringLiteral(" Return"));
         XSession::WaitUntil([&] { return session->VisiblePopups().isEmpty(); }, 5000);
     }
-    // Marks the pin: the tool's key, a drag in the picture's pixels, Enter.
-    void Mark(const QString& toolKey, QPoint from, QPoint to, int annotateFromEnd) const {
+    // Marks the pin: the tool's key, a drag in the picture's pixels, and Enter when `done`.
+    void Mark(const QString& toolKey, QPoint from, QPoint to, int annotateFromEnd,
+              bool done = true) const {
         ChooseFromMenu(annotateFromEnd);
         ASSERT_TRUE(session->Key(toolKey));
         ASSERT_TRUE(session->Drag(kPin.topLeft() + from, kPin.topLeft() + to));
-        ASSERT_TRUE(session->Key(QStringLiteral("Return")));
+        if (done) {
+            ASSERT_TRUE(session->Key(QStringLiteral("Return")));
+        }
+    }
+    // What the marks folder holds, all files together.
+    QByteArray MarksFiles() const {
+        QByteArray all;
+        const QDir folder(Path(QStringLiteral("marks")));
+        for (const QString& name : folder.entryList(QDir::Files)) {
+            all += ReadBytes(folder.filePath(name));
+        }
+        return all;
     }
     QImage Clipboard() const {
         return QImage::fromData(session->Run(QStringLiteral("xclip"),
@@ -86,22 +100,21 @@ protected:
 };
 
 // A rectangle dragged on the pin is there, exactly where it was dragged, in the chosen colour;
-// after a restart too, with the picture's file untouched; and on the clipboard when the pin is
-// copied, at the picture's own pixels.
+// after a kill while still marking and a restart too, with the picture's file untouched; and on
+// the clipboard when the pin is copied, at the picture's own pixels.
 TEST_F(MarksTest, ARectangleDrawnIsOnThePinAfterARestartAndOnTheClipboard) {
     const QByteArray before = ReadBytes(picture);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(session->WaitForWindow(kPinned, 20000));
     // From the end: "削除", "張り付けを解除", two text items, then "書き込む".
-    Mark(QStringLiteral("r"), QPoint(50, 40), QPoint(250, 200), 5);
+    Mark(QStringLiteral("r"), QPoint(50, 40), QPoint(250, 200), 5, false);
     EXPECT_TRUE(RedOnScreenAt(QPoint(50, 120)));
     EXPECT_TRUE(RedOnScreenAt(QPoint(150, 200)));
     EXPECT_FALSE(Near(session->Screenshot().pixel(kPin.topLeft() + QPoint(150, 120)), kRed));
-    // Kept once the mode ends.
-    ASSERT_TRUE(XSession::WaitUntil(
-        [&] { return !QDir(Path(QStringLiteral("marks"))).entryList(QDir::Files).isEmpty(); },
-        5000));
-
+    // Kept once the user pauses, the mode still on: a kill then loses nothing.
+    ASSERT_TRUE(XSession::WaitUntil([&] { return MarksFiles().contains("rectangle"); }, 10000));
+    ::kill(pid_t(session->ProgramPid()), SIGKILL);
+    ASSERT_TRUE(XSession::WaitUntil([&] { return !session->ProgramRunning(); }, 10000));
     session->StopProgram();
     ASSERT_TRUE(Start());
     ASSERT_TRUE(session->WaitForWindow(kPinned, 20000));
