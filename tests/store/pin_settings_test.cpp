@@ -14,7 +14,7 @@ PictureEntry Entry(const QByteArray& path, const char* left = "1200") {
 }
 
 const PinSettings kDefaults, kFaint{20, true}, kAbove{80, false, true, true};
-const PinSettings kAll{40, true, true, true, true, true};
+const PinSettings kAll{40, true, true, true, true, true, QString(), "0123456789abcdef", false};
 
 TEST(PinSettings, EachRecordFindsWhatWasSavedForItsPathAndGeometryInOrderElseTheDefaults) {
     const QByteArray a = "/pics/a.jpg", b = "/写真/猫.gif";

@@ -101,4 +101,25 @@ TEST(LimitedTo16Bit, ClampsPositionsAndSizes) {
     for (const auto& c : cases) EXPECT_EQ(platform::LimitedTo16Bit(c.rect), c.expected);
 }
 
+// A tool bar of 200 x 40 beside a window, 4 pixels off, on a 1000 x 800 screen: below, above,
+// right or left, whichever has room first, never over the window while any side has room.
+TEST(BesideRect, TakesTheFirstSideWithRoomAndStaysOnTheScreen) {
+    const QRect area(0, 0, 1000, 800);
+    const struct {
+        const char* name;
+        QRect target;
+        QRect expected;
+    } cases[] = {
+        {"below", {100, 100, 400, 300}, {100, 404, 200, 40}},
+        {"above, at the bottom edge", {100, 500, 400, 300}, {100, 456, 200, 40}},
+        {"right, as tall as the screen", {0, 0, 700, 800}, {704, 0, 200, 40}},
+        {"left, right side too narrow", {250, 0, 750, 800}, {46, 0, 200, 40}},
+        {"along the side, kept on the screen", {900, 100, 100, 100}, {800, 204, 200, 40}},
+        {"no room anywhere: at the bottom", {0, 0, 1000, 800}, {0, 760, 200, 40}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::BesideRect(c.target, {200, 40}, area, 4), c.expected) << c.name;
+    }
+}
+
 }  // namespace
