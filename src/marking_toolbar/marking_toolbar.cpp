@@ -17,6 +17,7 @@ namespace marking_toolbar {
 
 namespace {
 
+using marks::Kind;
 using marks::Tool;
 
 struct ToolRow {
@@ -28,18 +29,18 @@ struct ToolRow {
 
 // The tools, in the bar's order, with the key that picks each (see the marking mode's keys).
 const std::array kTools{
-    ToolRow{Tool::Select, "select", QT_TRANSLATE_NOOP("marking_toolbar", "選択"), "V"},
-    ToolRow{Tool::Pen, "pen", QT_TRANSLATE_NOOP("marking_toolbar", "ペン"), "P"},
-    ToolRow{Tool::Highlighter, "highlighter", QT_TRANSLATE_NOOP("marking_toolbar", "蛍光ペン"),
+    ToolRow{marks::kSelect, "select", QT_TRANSLATE_NOOP("marking_toolbar", "選択"), "V"},
+    ToolRow{Kind::Pen, "pen", QT_TRANSLATE_NOOP("marking_toolbar", "ペン"), "P"},
+    ToolRow{Kind::Highlighter, "highlighter", QT_TRANSLATE_NOOP("marking_toolbar", "蛍光ペン"),
             "H"},
-    ToolRow{Tool::Line, "line", QT_TRANSLATE_NOOP("marking_toolbar", "直線"), "L"},
-    ToolRow{Tool::Arrow, "arrow", QT_TRANSLATE_NOOP("marking_toolbar", "矢印"), "A"},
-    ToolRow{Tool::Rectangle, "rectangle", QT_TRANSLATE_NOOP("marking_toolbar", "四角形"), "R"},
-    ToolRow{Tool::Ellipse, "ellipse", QT_TRANSLATE_NOOP("marking_toolbar", "楕円"), "E"},
-    ToolRow{Tool::Text, "text", QT_TRANSLATE_NOOP("marking_toolbar", "文字"), "T"},
-    ToolRow{Tool::Number, "number", QT_TRANSLATE_NOOP("marking_toolbar", "番号"), "N"},
-    ToolRow{Tool::Mosaic, "mosaic", QT_TRANSLATE_NOOP("marking_toolbar", "モザイク"), "M"},
-    ToolRow{Tool::Blur, "blur", QT_TRANSLATE_NOOP("marking_toolbar", "ぼかし"), "B"},
+    ToolRow{Kind::Line, "line", QT_TRANSLATE_NOOP("marking_toolbar", "直線"), "L"},
+    ToolRow{Kind::Arrow, "arrow", QT_TRANSLATE_NOOP("marking_toolbar", "矢印"), "A"},
+    ToolRow{Kind::Rectangle, "rectangle", QT_TRANSLATE_NOOP("marking_toolbar", "四角形"), "R"},
+    ToolRow{Kind::Ellipse, "ellipse", QT_TRANSLATE_NOOP("marking_toolbar", "楕円"), "E"},
+    ToolRow{Kind::Text, "text", QT_TRANSLATE_NOOP("marking_toolbar", "文字"), "T"},
+    ToolRow{Kind::Number, "number", QT_TRANSLATE_NOOP("marking_toolbar", "番号"), "N"},
+    ToolRow{Kind::Mosaic, "mosaic", QT_TRANSLATE_NOOP("marking_toolbar", "モザイク"), "M"},
+    ToolRow{Kind::Blur, "blur", QT_TRANSLATE_NOOP("marking_toolbar", "ぼかし"), "B"},
 };
 
 // The ready colours: red, yellow, green, blue, black and white.
@@ -47,6 +48,11 @@ constexpr std::array<QRgb, 6> kColors{0xffe53935, 0xfffdd835, 0xff43a047,
                                       0xff1e88e5, 0xff212121, 0xffffffff};
 // Thin, medium and thick, in picture pixels.
 constexpr std::array<int, 3> kWidths{2, 4, 8};
+
+// A tool's button in the group: 0 selects, and each kind has its own after it.
+int ButtonId(Tool tool) {
+    return tool ? int(*tool) + 1 : 0;
+}
 
 QIcon Swatch(const QColor& color) {
     QPixmap pixels(16, 16);
@@ -92,11 +98,11 @@ void MarkingToolbar::AddTools() {
         button->setToolTip(QStringLiteral("%1 (%2)").arg(button->text(), QLatin1String(row.key)));
         button->setCheckable(true);
         button->setFocusPolicy(Qt::NoFocus);
-        tools_->addButton(button, int(row.tool));
+        tools_->addButton(button, ButtonId(row.tool));
         layout()->addWidget(button);
     }
     connect(tools_, &QButtonGroup::idClicked, this,
-            [this](int id) { editor_.SetTool(static_cast<Tool>(id)); });
+            [this](int id) { editor_.SetTool(id == 0 ? marks::kSelect : Tool(Kind(id - 1))); });
 }
 
 void MarkingToolbar::AddColors() {
@@ -151,7 +157,7 @@ void MarkingToolbar::AddHistory(QUndoStack& history) {
 }
 
 void MarkingToolbar::ShowTool(Tool tool) {
-    if (QAbstractButton* button = tools_->button(int(tool))) button->setChecked(true);
+    if (QAbstractButton* button = tools_->button(ButtonId(tool))) button->setChecked(true);
 }
 
 void MarkingToolbar::ChooseColor(const QColor& color) {

@@ -6,10 +6,7 @@ class QAbstractButton;
 class QButtonGroup;
 class QUndoStack;
 
-namespace marks {
-class Editor;
-enum class Tool;
-}  // namespace marks
+#include "marks/mark_editor.h"
 
 namespace marking_toolbar {
 

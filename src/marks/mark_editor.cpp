@@ -2,29 +2,11 @@
 
 #include <QLineF>
 #include <algorithm>
-#include <array>
+#include <functional>
 
 namespace marks {
 
 namespace {
-
-struct ToolKind {
-    Tool tool;
-    Kind kind;
-};
-
-constexpr std::array kToolKinds{
-    ToolKind{Tool::Pen, Kind::Pen},
-    ToolKind{Tool::Highlighter, Kind::Highlighter},
-    ToolKind{Tool::Line, Kind::Line},
-    ToolKind{Tool::Arrow, Kind::Arrow},
-    ToolKind{Tool::Rectangle, Kind::Rectangle},
-    ToolKind{Tool::Ellipse, Kind::Ellipse},
-    ToolKind{Tool::Text, Kind::Text},
-    ToolKind{Tool::Number, Kind::Number},
-    ToolKind{Tool::Mosaic, Kind::Mosaic},
-    ToolKind{Tool::Blur, Kind::Blur},
-};
 
 // A shape dragged less than this either way was a click, and makes nothing.
 constexpr qreal kLeastShape = 2;
@@ -43,13 +25,6 @@ QList<QPointF> CornersOf(const QRectF& box) {
 
 }  // namespace
 
-std::optional<Kind> KindOf(Tool tool) {
-    for (const ToolKind& row : kToolKinds) {
-        if (row.tool == tool) return row.kind;
-    }
-    return std::nullopt;
-}
-
 Editor::Editor(MarkSet& set, QObject* parent) : QObject(parent), set_(set) {
     // An undo may take the selected mark away.
     connect(&set_, &MarkSet::changed, this, [this] {
@@ -61,23 +36,24 @@ Editor::Editor(MarkSet& set, QObject* parent) : QObject(parent), set_(set) {
 void Editor::SetTool(Tool tool) {
     Cancel();
     tool_ = tool;
-    if (tool != Tool::Select) Select(-1);
+    if (tool) Select(-1);
 }
 
 void Editor::SetColor(const QColor& color) {
     color_ = color;
-    if (selected_ < 0) return;
-    Mark recoloured = set_.Marks()[selected_];
-    recoloured.color = color;
-    set_.Change(selected_, recoloured);
+    Restyle([&color](Mark& mark) { mark.color = color; });
 }
 
 void Editor::SetWidth(qreal width) {
     width_ = width;
+    Restyle([width](Mark& mark) { mark.width = width; });
+}
+
+void Editor::Restyle(const std::function<void(Mark&)>& change) {
     if (selected_ < 0) return;
-    Mark changed = set_.Marks()[selected_];
-    changed.width = width;
-    set_.Change(selected_, changed);
+    Mark restyled = set_.Marks()[selected_];
+    change(restyled);
+    set_.Change(selected_, restyled);
 }
 
 void Editor::Select(int index) {
@@ -112,7 +88,7 @@ int Editor::HandleAt(QPointF at) const {
 void Editor::Press(QPointF at, bool shift) {
     Q_UNUSED(shift);
     Cancel();
-    if (tool_ == Tool::Select) {
+    if (!tool_) {
         if (const int handle = HandleAt(at); handle >= 0) {
             drag_ = Drag{Gesture::Resize, at, set_.Marks()[selected_], handle};
             return;
@@ -121,13 +97,13 @@ void Editor::Press(QPointF at, bool shift) {
         if (selected_ >= 0) drag_ = Drag{Gesture::Move, at, set_.Marks()[selected_]};
         return;
     }
-    if (tool_ == Tool::Text) {
+    if (tool_ == Kind::Text) {
         const int under = MarkAt(set_.Marks(), at, slop_);
         const bool onText = under >= 0 && set_.Marks()[under].kind == Kind::Text;
         emit textRequested(onText ? set_.Marks()[under].points.first() : at, onText ? under : -1);
         return;
     }
-    const Kind kind = *KindOf(tool_);
+    const Kind kind = *tool_;
     Mark mark{.kind = kind, .points = {at}, .color = color_, .width = width_, .text = {}};
     if (!IsPath(kind) && !IsPoint(kind)) mark.points.append(at);
     drag_ = Drag{Gesture::Draw, at, mark};

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointF>
 #include <QRectF>
+#include <functional>
 #include <optional>
 
 #include "marks/mark.h"
@@ -14,22 +15,9 @@
 // window turns its events into these calls and draws Shown().
 namespace marks {
 
-enum class Tool {
-    Select,
-    Pen,
-    Highlighter,
-    Line,
-    Arrow,
-    Rectangle,
-    Ellipse,
-    Text,
-    Number,
-    Mosaic,
-    Blur,
-};
-
-// The kind of mark a drawing tool makes; none for Select.
-std::optional<Kind> KindOf(Tool tool);
+// A tool: the kind of mark it draws, or none for the one that selects marks.
+using Tool = std::optional<Kind>;
+inline constexpr Tool kSelect = std::nullopt;
 
 class Editor : public QObject {
     Q_OBJECT
@@ -89,6 +77,8 @@ private:
         int handle = -1;  // the handle being dragged when resizing
     };
 
+    // The selected mark changed by `change`, as one step.
+    void Restyle(const std::function<void(Mark&)>& change);
     void Preview(const Mark& mark);
     void EndPreview();
     QRectF SelectionArea() const;
@@ -96,7 +86,7 @@ private:
     Mark Resized(const Mark& mark, int handle, QPointF to, bool shift) const;
 
     MarkSet& set_;
-    Tool tool_ = Tool::Pen;
+    Tool tool_ = Kind::Pen;
     QColor color_ = QColor(0xe5, 0x39, 0x35);
     qreal width_ = 4;
     qreal slop_ = 4;

@@ -14,6 +14,7 @@ namespace pinned_window {
 
 namespace {
 
+using marks::Kind;
 using marks::Tool;
 
 struct ToolKey {
@@ -23,12 +24,12 @@ struct ToolKey {
 
 // One key a tool.
 constexpr std::array kToolKeys{
-    ToolKey{Qt::Key_V, Tool::Select},      ToolKey{Qt::Key_P, Tool::Pen},
-    ToolKey{Qt::Key_H, Tool::Highlighter}, ToolKey{Qt::Key_L, Tool::Line},
-    ToolKey{Qt::Key_A, Tool::Arrow},       ToolKey{Qt::Key_R, Tool::Rectangle},
-    ToolKey{Qt::Key_E, Tool::Ellipse},     ToolKey{Qt::Key_T, Tool::Text},
-    ToolKey{Qt::Key_N, Tool::Number},      ToolKey{Qt::Key_M, Tool::Mosaic},
-    ToolKey{Qt::Key_B, Tool::Blur},
+    ToolKey{Qt::Key_V, marks::kSelect},    ToolKey{Qt::Key_P, Kind::Pen},
+    ToolKey{Qt::Key_H, Kind::Highlighter}, ToolKey{Qt::Key_L, Kind::Line},
+    ToolKey{Qt::Key_A, Kind::Arrow},       ToolKey{Qt::Key_R, Kind::Rectangle},
+    ToolKey{Qt::Key_E, Kind::Ellipse},     ToolKey{Qt::Key_T, Kind::Text},
+    ToolKey{Qt::Key_N, Kind::Number},      ToolKey{Qt::Key_M, Kind::Mosaic},
+    ToolKey{Qt::Key_B, Kind::Blur},
 };
 
 // How near a stroke or handle the pointer picks it, in screen pixels.

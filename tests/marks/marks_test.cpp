@@ -17,7 +17,6 @@ namespace {
 
 using marks::Kind;
 using marks::Mark;
-using marks::Tool;
 
 Mark Of(Kind kind, QPolygonF points, QString text = {}) {
     return Mark{.kind = kind,
@@ -122,7 +121,7 @@ TEST(MarkSet, EveryStepUndoesAndRedoesAndNumbersFollowTheirPlace) {
 // The pointer's gestures on an editor, in picture pixels.
 struct Gesture {
     const char* name;
-    Tool tool;
+    marks::Tool tool;
     std::function<void(marks::Editor&)> act;
     QList<Mark> expected;  // the marks after, colour and width as the editor's
 };
@@ -142,51 +141,51 @@ TEST(MarkEditor, GesturesMakeMoveResizeAndDeleteMarks) {
     };
     const Mark box = styled(Of(Kind::Rectangle, {{10, 10}, {50, 40}}));
     const Gesture cases[] = {
-        {"a rectangle dragged", Tool::Rectangle, drag({10, 10}, {50, 40}), {box}},
+        {"a rectangle dragged", Kind::Rectangle, drag({10, 10}, {50, 40}), {box}},
         {"a square with Shift",
-         Tool::Rectangle,
+         Kind::Rectangle,
          drag({10, 10}, {50, 20}, true),
          {styled(Of(Kind::Rectangle, {{10, 10}, {50, 50}}))}},
         {"a line at 45 degrees with Shift",
-         Tool::Line,
+         Kind::Line,
          drag({0, 0}, {10, 9}, true),
          {styled(Of(
              Kind::Line,
              {{0, 0}, {std::hypot(10, 9) / std::sqrt(2.0), std::hypot(10, 9) / std::sqrt(2.0)}}))}},
-        {"a click with a shape tool makes nothing", Tool::Ellipse, drag({5, 5}, {6, 6}), {}},
+        {"a click with a shape tool makes nothing", Kind::Ellipse, drag({5, 5}, {6, 6}), {}},
         {"numbers by clicks",
-         Tool::Number,
+         Kind::Number,
          [&](marks::Editor& e) {
              drag({5, 5}, {5, 5})(e);
              drag({9, 9}, {9, 9})(e);
          },
          {styled(Of(Kind::Number, {{5, 5}})), styled(Of(Kind::Number, {{9, 9}}))}},
         {"a pen stroke keeps every point",
-         Tool::Pen,
+         Kind::Pen,
          drag({1, 1}, {9, 1}),
          {styled(Of(Kind::Pen, {{1, 1}, {5, 1}, {9, 1}}))}},
         {"selected and moved",
-         Tool::Rectangle,
+         Kind::Rectangle,
          [&](marks::Editor& e) {
              drag({10, 10}, {50, 40})(e);
-             e.SetTool(Tool::Select);
+             e.SetTool(marks::kSelect);
              drag({10, 25}, {20, 35})(e);
          },
          {styled(Of(Kind::Rectangle, {{20, 20}, {60, 50}}))}},
         {"resized by a corner",
-         Tool::Rectangle,
+         Kind::Rectangle,
          [&](marks::Editor& e) {
              drag({10, 10}, {50, 40})(e);
-             e.SetTool(Tool::Select);
+             e.SetTool(marks::kSelect);
              drag({10, 25}, {10, 25})(e);  // selects it
              drag({50, 40}, {70, 60})(e);
          },
          {styled(Of(Kind::Rectangle, {{10, 10}, {70, 60}}))}},
         {"recoloured while selected",
-         Tool::Rectangle,
+         Kind::Rectangle,
          [&](marks::Editor& e) {
              drag({10, 10}, {50, 40})(e);
-             e.SetTool(Tool::Select);
+             e.SetTool(marks::kSelect);
              drag({50, 25}, {50, 25})(e);
              e.SetColor(Qt::green);
          },
@@ -196,16 +195,16 @@ TEST(MarkEditor, GesturesMakeMoveResizeAndDeleteMarks) {
              return green;
          }()}},
         {"deleted while selected",
-         Tool::Rectangle,
+         Kind::Rectangle,
          [&](marks::Editor& e) {
              drag({10, 10}, {50, 40})(e);
-             e.SetTool(Tool::Select);
+             e.SetTool(marks::kSelect);
              drag({50, 25}, {50, 25})(e);
              e.DeleteSelected();
          },
          {}},
         {"a text, then emptied",
-         Tool::Text,
+         Kind::Text,
          [](marks::Editor& e) {
              e.CommitText(-1, {3, 4}, QStringLiteral("abc"));
              e.CommitText(-1, {8, 8}, QStringLiteral("  "));
