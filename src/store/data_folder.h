@@ -32,6 +32,8 @@ public:
     QString CapturedFolder() const { return Beside(QStringLiteral("captured")); }
     QString RemovedFolder() const { return Beside(QStringLiteral("removed")); }
     QString TextFolder() const { return Beside(QStringLiteral("text")); }
+    // The texts that pins of pasted text were drawn from, by their pictures.
+    QString KeptTextFolder() const { return Beside(QStringLiteral("kept-text")); }
     // The folders of the pictures the program makes itself: these alone may be moved or
     // deleted, and only while no pin names them.
     QStringList OwnPictureFolders() const { return {PastedFolder(), CapturedFolder()}; }
