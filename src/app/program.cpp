@@ -16,6 +16,8 @@
 #include "display_window/display_window.h"
 #include "help/help.h"
 #include "main_window/main_window.h"
+#include "pasted_text/clipboard_text.h"
+#include "pasted_text/text_picture.h"
 #include "pin_board/pin_board.h"
 #include "pin_list_window/pin_list_window.h"
 #include "pinned_window/pinned_window.h"
@@ -30,13 +32,24 @@
 
 namespace app {
 
+namespace {
+
+text_recognition::RecognizerSettings RecognizerSettingsOf(const store::DataFolder& folder) {
+    text_recognition::RecognizerSettings settings;
+    settings.cacheFolder = folder.TextFolder();
+    settings.keptFolder = folder.KeptTextFolder();
+    settings.dataPath = text_recognition::DefaultDataPath();
+    return settings;
+}
+
+}  // namespace
+
 Program::Program(const QString& dataFile, const QString& thumbnailFolder)
     : thumbnails_(thumbnailFolder.isEmpty()
                       ? nullptr
                       : std::make_unique<platform::ThumbnailCache>(thumbnailFolder)),
-      textRecognizer_(
-          std::make_unique<text_recognition::TextRecognizer>(text_recognition::RecognizerSettings{
-              store::DataFolder(dataFile).TextFolder(), text_recognition::DefaultDataPath()})),
+      textRecognizer_(std::make_unique<text_recognition::TextRecognizer>(
+          RecognizerSettingsOf(store::DataFolder(dataFile)))),
       board_(std::make_unique<pin_board::PinBoard>(dataFile, thumbnails_.get())),
       saveFailureNotice_(std::make_unique<SaveFailureNotice>(dataFile)),
       help_(std::make_unique<help::Help>()),
@@ -120,10 +133,9 @@ pin_list_window::PinListWindow& Program::PinListWindow() {
     if (!pinListWindow_) {
         auto* window = new pin_list_window::PinListWindow(*board_, thumbnails_.get());
         window->setAttribute(Qt::WA_DeleteOnClose);
-        window->SetTextLookup([recognizer = textRecognizer_.get()](const platform::FilePath& file) {
-            const std::optional<text_recognition::Words> words = recognizer->CachedText(file);
-            return words ? text_recognition::TextOf(*words) : QString();
-        });
+        window->SetTextLookup(
+            [recognizer = textRecognizer_.get(), own = board_->List().Folder().OwnPictureFolders()](
+                const platform::FilePath& file) { return recognizer->KnownText(file, own); });
         QObject::connect(textRecognizer_.get(), &text_recognition::TextRecognizer::recognised,
                          window, &pin_list_window::PinListWindow::TextRecognised);
         pinListWindow_ = window;
@@ -190,8 +202,10 @@ void Program::PasteFromWindow() {
 }
 
 std::optional<QString> Program::TakePicture(const QMimeData* data, bool later) {
-    const platform::Pasted pasted =
-        platform::TakePicture(data, board_->List().Folder().PastedFolder());
+    platform::Pasted pasted = platform::TakePicture(data, board_->List().Folder().PastedFolder());
+    if (!pasted && pasted.failure->error == platform::PasteError::NoPicture) {
+        pasted = TakeText(data);
+    }
     if (!pasted) return pasted.failure->reason;
     if (!later) return OpenPicture(pasted.file);
     QTimer::singleShot(0, board_.get(), [this, file = pasted.file] {
@@ -200,6 +214,38 @@ std::optional<QString> Program::TakePicture(const QMimeData* data, bool later) {
         }
     });
     return std::nullopt;
+}
+
+platform::Pasted Program::TakeText(const QMimeData* data) {
+    const std::optional<pasted_text::ClipboardText> content = pasted_text::TextOfClipboard(data);
+    if (!content) {
+        const QStringList held = pasted_text::HeldFormats(data);
+        return {
+            {},
+            platform::PasteFailure{
+                platform::PasteError::NoPicture,
+                held.isEmpty() ? QStringLiteral("the clipboard is empty")
+                               : QStringLiteral("the clipboard holds %1, which cannot be pinned")
+                                     .arg(held.join(QStringLiteral(", ")))}};
+    }
+    const pasted_text::TextPicture drawn =
+        pasted_text::Draw(*content, pasted_text::LookUnderPointer());
+    const std::optional<QByteArray> png = platform::EncodePng(drawn.picture);
+    if (!png) {
+        return {{},
+                platform::PasteFailure{platform::PasteError::NotWritten,
+                                       QStringLiteral("the text cannot be encoded as PNG")}};
+    }
+    platform::Pasted written = platform::WriteNewPng(*png, board_->List().Folder().PastedFolder());
+    if (!written) return written;
+    // Without its text the pin would be a picture of text like any other: recognised, not
+    // given back as it was. It is pinned all the same.
+    if (const std::optional<QString> failure =
+            textRecognizer_->Keep(written.file, *png, {drawn.text, drawn.words})) {
+        qWarning("vellora: the text of %s is not kept: %s", qPrintable(written.file.DisplayText()),
+                 qPrintable(*failure));
+    }
+    return written;
 }
 
 void Program::Capture(const std::function<void(const QString&)>& failed) {
