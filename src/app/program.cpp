@@ -3,6 +3,7 @@
 #include <malloc.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QTimer>
@@ -26,6 +27,7 @@
 #include "platform/gui/labels.h"
 #include "platform/pictures/pasted_picture.h"
 #include "platform/pictures/thumbnail_cache.h"
+#include "platform/pictures/uncompressed_png.h"
 #include "store/data_folder.h"
 #include "text_recognition/tesseract_engine.h"
 #include "text_recognition/text_recognizer.h"
@@ -202,9 +204,10 @@ void Program::PasteFromWindow() {
 }
 
 std::optional<QString> Program::TakePicture(const QMimeData* data, bool later) {
-    platform::Pasted pasted = platform::TakePicture(data, board_->List().Folder().PastedFolder());
+    const platform::Pasted pasted =
+        platform::TakePicture(data, board_->List().Folder().PastedFolder());
     if (!pasted && pasted.failure->error == platform::PasteError::NoPicture) {
-        pasted = TakeText(data);
+        return TakeText(data, later);
     }
     if (!pasted) return pasted.failure->reason;
     if (!later) return OpenPicture(pasted.file);
@@ -216,36 +219,36 @@ std::optional<QString> Program::TakePicture(const QMimeData* data, bool later) {
     return std::nullopt;
 }
 
-platform::Pasted Program::TakeText(const QMimeData* data) {
+std::optional<QString> Program::TakeText(const QMimeData* data, bool later) {
     const std::optional<pasted_text::ClipboardText> content = pasted_text::TextOfClipboard(data);
     if (!content) {
         const QStringList held = pasted_text::HeldFormats(data);
-        return {
-            {},
-            platform::PasteFailure{
-                platform::PasteError::NoPicture,
-                held.isEmpty() ? QStringLiteral("the clipboard is empty")
-                               : QStringLiteral("the clipboard holds %1, which cannot be pinned")
-                                     .arg(held.join(QStringLiteral(", ")))}};
+        return held.isEmpty() ? QStringLiteral("the clipboard is empty")
+                              : QStringLiteral("the clipboard holds %1, which cannot be pinned")
+                                    .arg(held.join(QStringLiteral(", ")));
     }
     const pasted_text::TextPicture drawn =
         pasted_text::Draw(*content, pasted_text::LookUnderPointer());
-    const std::optional<QByteArray> png = platform::EncodePng(drawn.picture);
-    if (!png) {
-        return {{},
-                platform::PasteFailure{platform::PasteError::NotWritten,
-                                       QStringLiteral("the text cannot be encoded as PNG")}};
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!platform::WriteFlatPng(buffer, drawn.picture)) {
+        return QStringLiteral("the text cannot be encoded as PNG");
     }
-    platform::Pasted written = platform::WriteNewPng(*png, board_->List().Folder().PastedFolder());
-    if (!written) return written;
+    const platform::Pasted written =
+        platform::WriteNewPng(png, board_->List().Folder().PastedFolder());
+    if (!written) return written.failure->reason;
     // Without its text the pin would be a picture of text like any other: recognised, not
     // given back as it was. It is pinned all the same.
-    if (const std::optional<QString> failure =
-            textRecognizer_->Keep(written.file, *png, {drawn.text, drawn.words})) {
-        qWarning("vellora: the text of %s is not kept: %s", qPrintable(written.file.DisplayText()),
-                 qPrintable(*failure));
+    textRecognizer_->Keep(written.file, png, {drawn.text, drawn.words});
+    if (!later) {
+        opener_->OpenDrawn(written.file, drawn.picture);
+        return std::nullopt;
     }
-    return written;
+    QTimer::singleShot(0, board_.get(), [this, file = written.file, pixels = drawn.picture] {
+        opener_->OpenDrawn(file, pixels);
+    });
+    return std::nullopt;
 }
 
 void Program::Capture(const std::function<void(const QString&)>& failed) {

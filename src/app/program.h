@@ -6,8 +6,6 @@
 #include <memory>
 #include <optional>
 
-#include "platform/pictures/pasted_picture.h"
-
 class QImage;
 class QMimeData;
 class QRectF;
@@ -113,8 +111,9 @@ private:
     void ConnectCommands(Window* window, help::HelpSection section);
     // Ctrl+V in a window: what fails goes to standard error.
     void PasteFromWindow();
-    // The picture of the page, colour or text the data holds, written into "pasted".
-    platform::Pasted TakeText(const QMimeData* data);
+    // Opens the picture of the page, colour or text the data holds, written into "pasted", as
+    // TakePicture does; why not, if not.
+    std::optional<QString> TakeText(const QMimeData* data, bool later);
     // Writes the captured pixels into "captured" and pins them at `logical` (logical pixels).
     std::optional<QString> PinCaptured(const QImage& pixels, const QRectF& logical);
     // Pins the display window's picture, when it shows one: before any other picture comes.

@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <cmath>
@@ -103,6 +104,19 @@ text_recognition::Words WordsOf(const QTextDocument& document, qreal bottom) {
     return words;
 }
 
+// Whether every line of the document starts at its left edge, wherever its right edge is.
+bool LeftAligned(const QTextDocument& document) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const Qt::Alignment alignment = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+        const bool rightToLeft = block.textDirection() == Qt::RightToLeft;
+        if (rightToLeft || (alignment != 0 && alignment != Qt::AlignLeft &&
+                            alignment != Qt::AlignLeading && alignment != Qt::AlignAbsolute)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The bottom of the last line that ends above `limit`.
 qreal CutAbove(const QTextDocument& document, qreal limit) {
     qreal cut = 0;
@@ -137,11 +151,11 @@ TextPicture Render(OfflineDocument& document, const Look& look, bool cut, const 
     const qreal wrap = metrics.averageCharWidth() * kLineCharacters;
     document.setDocumentMargin(0);
     document.setTextWidth(wrap);
-    // Narrower text keeps its own width; right-to-left lines go to its right edge, not the
-    // wrap's.
+    // Narrower text keeps its own width; right-to-left or centred lines go to its edge, not the
+    // wrap's, which takes a second layout (a long page's costs tens of milliseconds).
     const qreal width =
         std::min<qreal>(std::ceil(document.idealWidth()), look.screenWidth - 2 * kMargin);
-    document.setTextWidth(std::max<qreal>(width, 1));
+    if (width < wrap && !LeftAligned(document)) document.setTextWidth(std::max<qreal>(width, 1));
     const qreal body = look.screenHeight - 2 * kMargin;
     qreal height = document.size().height();
     if (height > body) cut = true;
@@ -207,8 +221,21 @@ TextPicture DrawPage(const ClipboardText& page, const Look& look) {
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     document.setDefaultTextOption(option);
     document.setHtml(page.html);
-    TextPicture drawn = Render(document, look, false, look.proportional);
-    drawn.text = page.text.isEmpty() ? document.toPlainText().trimmed() : page.text;
+    QString text = page.text.isEmpty() ? document.toPlainText().trimmed() : page.text;
+    // What lies beyond one screen is never laid out: every block takes a line at least, or a
+    // table cell's share of one.
+    constexpr int kCellsInALine = 16;
+    const int lines =
+        static_cast<int>(look.screenHeight / QFontMetricsF(look.proportional).lineSpacing()) + 2;
+    const QTextBlock last = document.findBlockByNumber(lines * kCellsInALine);
+    const bool cut = last.isValid();
+    if (cut) {
+        QTextCursor tail(last);
+        tail.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        tail.removeSelectedText();
+    }
+    TextPicture drawn = Render(document, look, cut, look.proportional);
+    drawn.text = std::move(text);
     return drawn;
 }
 

@@ -68,6 +68,10 @@ TextRecognizer::TextRecognizer(RecognizerSettings settings, QObject* parent)
 
 TextRecognizer::~TextRecognizer() {
     stopping_ = true;
+    // Texts given to Keep are written before the thread goes; a recognition still waiting
+    // stops at once.
+    QMetaObject::invokeMethod(
+        worker_, [] {}, Qt::BlockingQueuedConnection);
     thread_->quit();
     thread_->wait();
 }
@@ -118,16 +122,25 @@ Recognition TextRecognizer::Run(const platform::FilePath& path) {
     return {std::move(words), {}};
 }
 
-std::optional<QString> TextRecognizer::Keep(const platform::FilePath& path,
-                                            const QByteArray& picture, const KeptText& kept) {
-    if (std::optional<QString> failure = kept_.Keep(picture, kept)) return failure;
-    // The search finds it at once, and a selection needs no file read.
+void TextRecognizer::Keep(const platform::FilePath& path, const QByteArray& picture,
+                          const KeptText& kept) {
+    // Known at once to the search; written on the worker, so that the pin is on the screen
+    // without waiting for the disk, and before any recognition asked for later reads it.
     if (const std::optional<FileIdentity> identity = IdentityOf(path)) {
-        cache_.Store(path, *identity, kept.words);
         known_[path.Bytes()] = {*identity, kept.text};
     }
-    emit recognised(path.Bytes());
-    return std::nullopt;
+    QMetaObject::invokeMethod(worker_, [this, path, picture, kept] {
+        if (std::optional<QString> failure = kept_.Keep(picture, kept)) {
+            qWarning("vellora: the text of %s is not kept: %s", qPrintable(path.DisplayText()),
+                     qPrintable(*failure));
+            return;
+        }
+        if (const std::optional<FileIdentity> identity = IdentityOf(path)) {
+            cache_.Store(path, *identity, kept.words);
+        }
+        QMetaObject::invokeMethod(
+            this, [this, file = path.Bytes()] { emit recognised(file); }, Qt::QueuedConnection);
+    });
 }
 
 QString TextRecognizer::KnownText(const platform::FilePath& path,

@@ -71,9 +71,10 @@ public:
     QString KnownText(const platform::FilePath& path, const QStringList& ownFolders) const;
 
     // Keeps the text that the picture file at `path`, whose bytes are `picture`, was drawn
-    // from, with where its words are drawn: recognition then gives these back. Why not, if not.
-    std::optional<QString> Keep(const platform::FilePath& path, const QByteArray& picture,
-                                const KeptText& kept);
+    // from, with where its words are drawn: recognition then gives these back, and the search
+    // finds it at once. The files are written on the worker thread, before any recognition
+    // asked for later; a failure goes to standard error.
+    void Keep(const platform::FilePath& path, const QByteArray& picture, const KeptText& kept);
 
     bool EngineLoaded() const { return engineLoaded_.load(); }
     // How often the engine was loaded, and how many pictures it recognised; tests count them.
