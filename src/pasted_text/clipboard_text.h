@@ -25,7 +25,7 @@ std::optional<ClipboardText> TextOfClipboard(const QMimeData* data);
 
 // A colour written alone as #RGB, #RRGGBB, rgb(r, g, b) or hsl(h, s%, l%), blanks around it
 // allowed; none for anything else.
-std::optional<QColor> ColourOfText(const QString& text);
+std::optional<QColor> ColourOfText(const QString& given);
 
 // Whether text reads as code: a tab, a line that starts with blanks, or a brace.
 bool LooksLikeCode(const QString& text);

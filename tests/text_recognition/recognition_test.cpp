@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/test_files.h"
 #include "support/text_pictures.h"
 #include "text_recognition/tesseract_engine.h"
 #include "text_recognition/text_recognizer.h"
@@ -128,37 +129,22 @@ TEST_F(RecognitionTest, ReadsACodeFirstThenTheTextBesideIt) {
                                                TextOf(text)),
               0.05)
         << TextOf(text).toStdString();
-    // The code alone: one word, nothing else.
-    const Recognition alone = Recognised(recognizer, platform::FilePath::FromText(code));
-    ASSERT_EQ(alone.words.size(), 1u);
-    EXPECT_EQ(alone.words[0].code, Code::QR);
 }
 
 TEST_F(RecognitionTest, GivesBackTheTextAPinWasDrawnFromUnderAnyName) {
-    QImage picture = TextPicture({"tab\there"}, "DejaVu Sans Mono", 20);
+    const QImage picture = TextPicture({"tab\there"}, "DejaVu Sans Mono", 20);
     const platform::FilePath file = Save(QStringLiteral("pasted.png"), picture);
-    QFile read(dir_.filePath(QStringLiteral("pasted.png")));
-    ASSERT_TRUE(read.open(QIODevice::ReadOnly));
-    const QByteArray bytes = read.readAll();
     const QString kept = QStringLiteral("tab\there\n  \u200fمرحبا\n");
-    const Words words = {{QStringLiteral("tab"), QRect(1, 2, 30, 20), 0}};
     TextRecognizer recognizer(Settings());
-    recognizer.Keep(file, bytes, {kept, words});
-    const Recognition r = Recognised(recognizer, file);
-    EXPECT_EQ(r.keptText, kept);
-    EXPECT_EQ(r.words, words);
-    const QStringList own = {dir_.path()};
-    EXPECT_EQ(recognizer.KnownText(file, own), kept);
+    recognizer.Keep(file, test_support::ReadBytes(file.DisplayText()), {kept, {}});
     // The same picture under another name, as a removed pin's is, still has it.
     ASSERT_TRUE(QFile::copy(file.DisplayText(), dir_.filePath(QStringLiteral("removed.png"))));
     const platform::FilePath moved = platform::FilePath::FromText(dir_.filePath("removed.png"));
     EXPECT_EQ(Recognised(recognizer, moved).keptText, kept);
-    EXPECT_EQ(recognizer.KnownText(moved, own), kept);
+    EXPECT_EQ(recognizer.KnownText(moved, {dir_.path()}), kept);
     EXPECT_EQ(recognizer.EngineRuns(), 0);
-    // Another picture has none.
-    const platform::FilePath other =
-        Save(QStringLiteral("other.png"), TextPicture({"other"}, "Liberation Sans", 24));
-    EXPECT_FALSE(Recognised(recognizer, other).keptText);
+    EXPECT_FALSE(
+        Recognised(recognizer, Save(QStringLiteral("other.png"), picture.mirrored())).keptText);
 }
 
 }  // namespace
