@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -97,6 +98,74 @@ void BM_PasteVsOpenFile(benchmark::State& state) {
     state.counters["image_ratio"] = bench::Median(samples[2]) / open;
 }
 
+// A paste of a 200-line text against a paste of a screenshot PNG of the same pixel size, and
+// of a 100 KB page, in one running program. Counters (milliseconds, medians):
+//   paste_png_ms    Program::TakePicture of image/png bytes the size of the text's picture
+//   paste_text_ms   Program::TakePicture of the text: drawn, encoded, written, shown
+//   text_ratio      paste_text_ms / paste_png_ms (the budget is 1.5)
+//   paste_page_ms   the same for a 100 KB page with tables and lists (the budget is 200 ms)
+void BM_PasteTextVsPng(benchmark::State& state) {
+    const int lines = int(state.range(0));
+    QTemporaryDir folder;
+    if (!folder.isValid()) return state.SkipWithError("no temporary folder");
+    QString text;
+    for (int i = 0; i < lines; ++i) {
+        text +=
+            QStringLiteral("%1  The quick brown fox jumps over the lazy dog, line %1.\n").arg(i);
+    }
+    QString page = QStringLiteral("<html><body>");
+    for (int i = 0; page.size() < 100 * 1024; ++i) {
+        page += QStringLiteral(
+                    "<h2>Section %1</h2><p>Some <b>bold</b> and <i>slanted</i> text of "
+                    "paragraph %1.</p><ul><li>one</li><li>two</li></ul><table>"
+                    "<tr><td>cell %1</td><td>%1</td></tr></table>")
+                    .arg(i);
+    }
+    page += QStringLiteral("</body></html>");
+
+    app::Program program(folder.filePath(QStringLiteral("zuzerid.dat")));
+    program.Start();
+    display_window::DisplayWindow& display = program.DisplayWindow();
+    const auto timed = [&](const QMimeData& data) {
+        const double start = bench::Now();
+        const bool ok = !program.TakePicture(&data) && display.isVisible();
+        QApplication::processEvents();
+        const double ms = 1000 * (bench::Now() - start);
+        display.Unload();
+        return ok ? ms : -1.0;
+    };
+    QMimeData textData;
+    textData.setText(text);
+    QMimeData pageData;
+    pageData.setHtml(page);
+    // The baseline: a screenshot-like PNG as large as the text's picture.
+    if (timed(textData) < 0) return state.SkipWithError("the text did not open");
+    const QDir pasted(folder.filePath(QStringLiteral("pasted")));
+    const QImage drawn(pasted.filePath(pasted.entryList({QStringLiteral("*.png")}).constFirst()));
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        Screenshot(drawn.size()).save(&buffer, "PNG");
+    }
+    QMimeData pngData;
+    pngData.setData(QStringLiteral("image/png"), png);
+    std::vector<double> samples[3];
+    for (auto _ : state) {
+        const double ms[3] = {timed(pngData), timed(textData), timed(pageData)};
+        for (int i = 0; i < 3; ++i) {
+            if (ms[i] < 0) return state.SkipWithError("a paste did not open");
+            samples[i].push_back(ms[i]);
+        }
+    }
+    state.counters["paste_png_ms"] = bench::Median(samples[0]);
+    state.counters["paste_text_ms"] = bench::Median(samples[1]);
+    state.counters["text_ratio"] = bench::Median(samples[1]) / bench::Median(samples[0]);
+    state.counters["paste_page_ms"] = bench::Median(samples[2]);
+    state.counters["width"] = drawn.width();
+    state.counters["height"] = drawn.height();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,6 +175,12 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("BM_PasteVsOpenFile", BM_PasteVsOpenFile)
         ->Args(smoke ? std::vector<int64_t>{320, 200} : std::vector<int64_t>{1920, 1080})
         ->ArgNames({"width", "height"})
+        ->Iterations(smoke ? 1 : 15)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_PasteTextVsPng", BM_PasteTextVsPng)
+        ->Arg(smoke ? 5 : 200)
+        ->ArgName("lines")
         ->Iterations(smoke ? 1 : 15)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);

@@ -15,6 +15,8 @@ run_packages=(
   xdg-utils
   # Text in pins: Tesseract's library and its Japanese (horizontal and vertical) and English data.
   libtesseract-dev tesseract-ocr-jpn tesseract-ocr-jpn-vert tesseract-ocr-eng
+  # Codes in pins (QR, Data Matrix, EAN, UPC, Code 128), read before the text.
+  libzxing-dev
 )
 test_packages=(
   libgtest-dev libbenchmark-dev
@@ -25,6 +27,8 @@ test_packages=(
   trayer
   xcompmgr
   xclip
+  # The code tests' QR codes, made by a program that is not the one reading them.
+  qrencode
   # The recognition benchmark's baseline: the tesseract command line on the same files.
   tesseract-ocr
   # The recognition benchmark's pictures: Japanese in Noto Sans CJK JP, English in Noto Sans

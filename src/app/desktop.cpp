@@ -1,6 +1,8 @@
 #include "app/desktop.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
 
@@ -8,6 +10,7 @@
 #include "app/program.h"
 #include "app/single_instance.h"
 #include "app/tray_icon.h"
+#include "pasted_text/clipboard_text.h"
 #include "pin_board/pin_board.h"
 #include "pin_list/listing.h"
 
@@ -44,7 +47,8 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
     if (launch.Paste()) {
         if (const std::optional<QString> failure = program_.Paste()) {
             qWarning("vellora: --paste: %s", qPrintable(*failure));
-            tray_->TellPasteFailed();
+            tray_->TellPasteFailed(
+                pasted_text::HeldFormats(QGuiApplication::clipboard()->mimeData()));
         }
     }
     if (launch.Capture()) Capture();
@@ -119,7 +123,10 @@ instance::Reply Desktop::Run(CommandId id) {
             // The later start prints the reason; the tray tells whoever bound it to a key.
             const std::optional<QString> failure = program_.Paste();
             if (failure) qWarning("vellora: paste: %s", qPrintable(*failure));
-            if (tray_) tray_->TellPasted(!failure);
+            if (tray_) {
+                tray_->TellPasted(
+                    !failure, pasted_text::HeldFormats(QGuiApplication::clipboard()->mimeData()));
+            }
             return {!failure, failure.value_or(QString()), {}};
         }
         case CommandId::TogglePins:

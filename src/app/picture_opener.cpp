@@ -56,4 +56,11 @@ std::optional<QString> PictureOpener::Open(const platform::FilePath& path) {
     return std::nullopt;
 }
 
+void PictureOpener::OpenDrawn(const platform::FilePath& path, const QImage& pixels) {
+    display_window::DisplayWindow& display = display_();
+    if (display.isVisible()) display.Pin();
+    display.Open(std::make_shared<platform::PictureData>(path, pixels.size(), pixels));
+    browser_().SetShown(false);
+}
+
 }  // namespace app

@@ -15,6 +15,8 @@ class FilePath;
 class ThumbnailCache;
 }  // namespace platform
 
+class QImage;
+
 namespace app {
 
 // The one road by which a picture opens in the display window, whoever asks: the browser's
@@ -34,6 +36,9 @@ public:
     // which the browser does not list, opens without the browser. Any other file, or one that is
     // not a loadable picture, changes nothing: the reason.
     std::optional<QString> Open(const platform::FilePath& path);
+    // Opens the picture the program has just drawn and written to `path` (a PNG, which the
+    // browser does not list), as Open does, with the pixels on hand instead of a read back.
+    void OpenDrawn(const platform::FilePath& path, const QImage& pixels);
 
 private:
     std::function<display_window::DisplayWindow&()> display_;

@@ -3,6 +3,7 @@
 #include <malloc.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QTimer>
@@ -16,6 +17,8 @@
 #include "display_window/display_window.h"
 #include "help/help.h"
 #include "main_window/main_window.h"
+#include "pasted_text/clipboard_text.h"
+#include "pasted_text/text_picture.h"
 #include "pin_board/pin_board.h"
 #include "pin_list_window/pin_list_window.h"
 #include "pinned_window/pinned_window.h"
@@ -24,19 +27,31 @@
 #include "platform/gui/labels.h"
 #include "platform/pictures/pasted_picture.h"
 #include "platform/pictures/thumbnail_cache.h"
+#include "platform/pictures/uncompressed_png.h"
 #include "store/data_folder.h"
 #include "text_recognition/tesseract_engine.h"
 #include "text_recognition/text_recognizer.h"
 
 namespace app {
 
+namespace {
+
+text_recognition::RecognizerSettings RecognizerSettingsOf(const store::DataFolder& folder) {
+    text_recognition::RecognizerSettings settings;
+    settings.cacheFolder = folder.TextFolder();
+    settings.keptFolder = folder.KeptTextFolder();
+    settings.dataPath = text_recognition::DefaultDataPath();
+    return settings;
+}
+
+}  // namespace
+
 Program::Program(const QString& dataFile, const QString& thumbnailFolder)
     : thumbnails_(thumbnailFolder.isEmpty()
                       ? nullptr
                       : std::make_unique<platform::ThumbnailCache>(thumbnailFolder)),
-      textRecognizer_(
-          std::make_unique<text_recognition::TextRecognizer>(text_recognition::RecognizerSettings{
-              store::DataFolder(dataFile).TextFolder(), text_recognition::DefaultDataPath()})),
+      textRecognizer_(std::make_unique<text_recognition::TextRecognizer>(
+          RecognizerSettingsOf(store::DataFolder(dataFile)))),
       board_(std::make_unique<pin_board::PinBoard>(dataFile, thumbnails_.get())),
       saveFailureNotice_(std::make_unique<SaveFailureNotice>(dataFile)),
       help_(std::make_unique<help::Help>()),
@@ -120,10 +135,9 @@ pin_list_window::PinListWindow& Program::PinListWindow() {
     if (!pinListWindow_) {
         auto* window = new pin_list_window::PinListWindow(*board_, thumbnails_.get());
         window->setAttribute(Qt::WA_DeleteOnClose);
-        window->SetTextLookup([recognizer = textRecognizer_.get()](const platform::FilePath& file) {
-            const std::optional<text_recognition::Words> words = recognizer->CachedText(file);
-            return words ? text_recognition::TextOf(*words) : QString();
-        });
+        window->SetTextLookup(
+            [recognizer = textRecognizer_.get(), own = board_->List().Folder().OwnPictureFolders()](
+                const platform::FilePath& file) { return recognizer->KnownText(file, own); });
         QObject::connect(textRecognizer_.get(), &text_recognition::TextRecognizer::recognised,
                          window, &pin_list_window::PinListWindow::TextRecognised);
         pinListWindow_ = window;
@@ -192,12 +206,47 @@ void Program::PasteFromWindow() {
 std::optional<QString> Program::TakePicture(const QMimeData* data, bool later) {
     const platform::Pasted pasted =
         platform::TakePicture(data, board_->List().Folder().PastedFolder());
+    if (!pasted && pasted.failure->error == platform::PasteError::NoPicture) {
+        return TakeText(data, later);
+    }
     if (!pasted) return pasted.failure->reason;
     if (!later) return OpenPicture(pasted.file);
     QTimer::singleShot(0, board_.get(), [this, file = pasted.file] {
         if (const std::optional<QString> failure = OpenPicture(file)) {
             qWarning("vellora: %s: %s", qPrintable(file.DisplayText()), qPrintable(*failure));
         }
+    });
+    return std::nullopt;
+}
+
+std::optional<QString> Program::TakeText(const QMimeData* data, bool later) {
+    const std::optional<pasted_text::ClipboardText> content = pasted_text::TextOfClipboard(data);
+    if (!content) {
+        const QStringList held = pasted_text::HeldFormats(data);
+        return held.isEmpty() ? QStringLiteral("the clipboard is empty")
+                              : QStringLiteral("the clipboard holds %1, which cannot be pinned")
+                                    .arg(held.join(QStringLiteral(", ")));
+    }
+    const pasted_text::TextPicture drawn =
+        pasted_text::Draw(*content, pasted_text::LookUnderPointer());
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!platform::WriteFlatPng(buffer, drawn.picture)) {
+        return QStringLiteral("the text cannot be encoded as PNG");
+    }
+    const platform::Pasted written =
+        platform::WriteNewPng(png, board_->List().Folder().PastedFolder());
+    if (!written) return written.failure->reason;
+    // Without its text the pin would be a picture of text like any other: recognised, not
+    // given back as it was. It is pinned all the same.
+    textRecognizer_->Keep(written.file, png, {drawn.text, drawn.words});
+    if (!later) {
+        opener_->OpenDrawn(written.file, drawn.picture);
+        return std::nullopt;
+    }
+    QTimer::singleShot(0, board_.get(), [this, file = written.file, pixels = drawn.picture] {
+        opener_->OpenDrawn(file, pixels);
     });
     return std::nullopt;
 }

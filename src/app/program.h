@@ -78,6 +78,8 @@ public:
     // "pasted" beside the data file first. The data is read at once, the picture opened once
     // the event loop is back, so that a drop ends first; when `later` is false, it is opened
     // now. What kept it from opening, if anything.
+    // Without a picture, a page, a colour or text the data holds is drawn into one (see
+    // pasted_text::Draw) and its text kept beside it.
     std::optional<QString> TakePicture(const QMimeData* data, bool later = false);
     // Freezes the desktop and lets the user drag a part of it, which becomes a pin exactly where
     // it was, its pixels kept as a PNG file in "captured" beside the data file. While a capture
@@ -109,6 +111,9 @@ private:
     void ConnectCommands(Window* window, help::HelpSection section);
     // Ctrl+V in a window: what fails goes to standard error.
     void PasteFromWindow();
+    // Opens the picture of the page, colour or text the data holds, written into "pasted", as
+    // TakePicture does; why not, if not.
+    std::optional<QString> TakeText(const QMimeData* data, bool later);
     // Writes the captured pixels into "captured" and pins them at `logical` (logical pixels).
     std::optional<QString> PinCaptured(const QImage& pixels, const QRectF& logical);
     // Pins the display window's picture, when it shows one: before any other picture comes.

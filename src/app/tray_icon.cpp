@@ -82,9 +82,9 @@ void TrayIcon::CreateMenu() {
     });
 }
 
-void TrayIcon::TellPasted(bool pasted) {
+void TrayIcon::TellPasted(bool pasted, const QStringList& held) {
     if (!pasted) {
-        TellPasteFailed();
+        TellPasteFailed(held);
     } else if (icon_) {
         icon_->setToolTip(IdleToolTip());
     }
@@ -133,9 +133,12 @@ QString TrayIcon::IdleToolTip() const {
                             : QStringLiteral("Vellora - %1").arg(unread);
 }
 
-void TrayIcon::TellPasteFailed() {
+void TrayIcon::TellPasteFailed(const QStringList& held) {
     if (!icon_) return;
-    const QString text = tr("クリップボードに画像がありません");
+    const QString text =
+        held.isEmpty()
+            ? tr("クリップボードは空です")
+            : tr("クリップボードの %1 は張り付けられません").arg(held.join(QStringLiteral(", ")));
     icon_->setToolTip(QStringLiteral("Vellora - %1").arg(text));
     icon_->showMessage(QStringLiteral("Vellora"), text, QSystemTrayIcon::Information, 3000);
 }

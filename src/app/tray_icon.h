@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -35,11 +36,12 @@ public:
 
     // The menu, made whether or not the desktop has a tray.
     QMenu* Menu() const { return menu_.get(); }
-    // Tells the user, in the icon's tooltip and a message, that nothing was pasted; the tooltip
-    // goes back to the program's name at the next paste that works.
-    void TellPasteFailed();
+    // Tells the user, in the icon's tooltip and a message, that nothing was pasted and what the
+    // clipboard held instead (its formats, none when it was empty); the tooltip goes back to the
+    // program's name at the next paste that works.
+    void TellPasteFailed(const QStringList& held = {});
     // What came of a paste: a failure told as TellPasteFailed does, a success ends that.
-    void TellPasted(bool pasted);
+    void TellPasted(bool pasted, const QStringList& held = {});
     // Tells the user in the tooltip why nothing was captured; ShowIdle takes it back.
     void TellCaptureFailed(const QString& reason);
     void ShowIdle();

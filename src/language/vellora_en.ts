@@ -192,8 +192,12 @@ Reason: %2</translation>
         <translation>Forget This Picture</translation>
     </message>
     <message>
-        <source>クリップボードに画像がありません</source>
-        <translation>There is no picture on the clipboard</translation>
+        <source>クリップボードは空です</source>
+        <translation>The clipboard is empty</translation>
+    </message>
+    <message>
+        <source>クリップボードの %1 は張り付けられません</source>
+        <translation>The clipboard holds %1, which cannot be pinned</translation>
     </message>
     <message>
         <source>ボードの表示</source>
@@ -560,6 +564,18 @@ Reason: %2</translation>
     <message>
         <source>文字を認識できませんでした</source>
         <translation>The text could not be recognized</translation>
+    </message>
+    <message>
+        <source>QRコードの内容をコピーしました</source>
+        <translation>Copied the QR code&apos;s contents</translation>
+    </message>
+    <message>
+        <source>Data Matrixコードの内容をコピーしました</source>
+        <translation>Copied the Data Matrix code&apos;s contents</translation>
+    </message>
+    <message>
+        <source>バーコードの内容をコピーしました</source>
+        <translation>Copied the barcode&apos;s contents</translation>
     </message>
     <message>
         <source>文字が見つかりませんでした</source>

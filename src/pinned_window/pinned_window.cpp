@@ -251,8 +251,30 @@ void PinnedWindow::RequestText(std::function<void(const text_recognition::Recogn
 
 void PinnedWindow::CopyText() {
     RequestText([this](const text_recognition::Recognition& r) {
-        CopyToClipboard(text_recognition::TextOf(r.words));
+        // A pin drawn from a text gives that text back exactly; a single code and nothing else
+        // gives its contents, told as such.
+        if (r.keptText) {
+            CopyToClipboard(*r.keptText);
+        } else if (r.words.size() == 1 && r.words[0].code != text_recognition::Code::None) {
+            QGuiApplication::clipboard()->setText(r.words[0].text);
+            ShowNote(CodeCopiedNote(r.words[0].code));
+        } else {
+            CopyToClipboard(text_recognition::TextOf(r.words));
+        }
     });
+}
+
+QString PinnedWindow::CodeCopiedNote(text_recognition::Code code) {
+    switch (code) {
+        case text_recognition::Code::QR:
+            return tr("QRコードの内容をコピーしました");
+        case text_recognition::Code::DataMatrix:
+            return tr("Data Matrixコードの内容をコピーしました");
+        case text_recognition::Code::Barcode:
+        case text_recognition::Code::None:
+            break;
+    }
+    return tr("バーコードの内容をコピーしました");
 }
 
 void PinnedWindow::StartTextSelection() {

@@ -34,6 +34,8 @@ public:
     QString TextFolder() const { return Beside(QStringLiteral("text")); }
     // The marks drawn on pins, a file for each marked pin.
     QString MarksFolder() const { return Beside(QStringLiteral("marks")); }
+    // The texts that pins of pasted text were drawn from, by their pictures.
+    QString KeptTextFolder() const { return Beside(QStringLiteral("kept-text")); }
     // The folders of the pictures the program makes itself: these alone may be moved or
     // deleted, and only while no pin names them.
     QStringList OwnPictureFolders() const { return {PastedFolder(), CapturedFolder()}; }

@@ -9,10 +9,14 @@
 // Words recognised in a picture, and the pieces of them a user selects: no windows, no engine.
 namespace text_recognition {
 
+// What a word was read from: written text, or a code read whole.
+enum class Code { None, QR, DataMatrix, Barcode };
+
 struct Word {
     QString text;
     QRect box;     // in the picture's own pixels, upright
     int line = 0;  // the line it belongs to, numbered in reading order over the whole picture
+    Code code = Code::None;  // a code's whole contents are one word on a line of its own
     bool operator==(const Word&) const = default;
 };
 // A picture's words in reading order: line by line, each line from its first word to its last.

@@ -16,11 +16,40 @@ namespace {
 
 // The cache file's layout, and how its words were read; a file of another version is not read.
 // 2: read from the prepared picture and written as a person writes, in runs.
-constexpr int kVersion = 2;
+// 3: the codes in the picture first, each word saying whether it is one.
+constexpr int kVersion = 3;
 // Far beyond the words of any picture.
 constexpr qint64 kMaxCacheFileBytes = 64 * 1024 * 1024;
 
 }  // namespace
+
+QJsonArray WordsToJson(const Words& words) {
+    QJsonArray list;
+    for (const Word& word : words) {
+        list.append(QJsonArray{word.text, word.box.x(), word.box.y(), word.box.width(),
+                               word.box.height(), word.line, static_cast<int>(word.code)});
+    }
+    return list;
+}
+
+std::optional<Words> WordsFromJson(const QJsonValue& value) {
+    if (!value.isArray()) return std::nullopt;
+    Words words;
+    const QJsonArray rows = value.toArray();
+    for (const auto& item : rows) {
+        const QJsonArray row = item.toArray();
+        if (row.size() != 7 || !row[0].isString()) return std::nullopt;
+        for (qsizetype i = 1; i < row.size(); ++i) {
+            if (!row[i].isDouble()) return std::nullopt;
+        }
+        const int code = row[6].toInt();
+        if (code < 0 || code > static_cast<int>(Code::Barcode)) return std::nullopt;
+        words.push_back({row[0].toString(),
+                         QRect(row[1].toInt(), row[2].toInt(), row[3].toInt(), row[4].toInt()),
+                         row[5].toInt(), static_cast<Code>(code)});
+    }
+    return words;
+}
 
 std::optional<FileIdentity> IdentityOf(const platform::FilePath& path) {
     struct stat status {};
@@ -57,38 +86,19 @@ std::optional<Words> TextCache::Find(const platform::FilePath& path, FileIdentit
         root.value(QLatin1String("mtimeNs")).toString() != QString::number(identity.mtimeNs)) {
         return std::nullopt;
     }
-    const QJsonValue list = root.value(QLatin1String("words"));
-    if (!list.isArray()) return std::nullopt;
-    Words words;
-    const QJsonArray rows = list.toArray();
-    for (const auto& value : rows) {
-        const QJsonArray row = value.toArray();
-        if (row.size() != 6 || !row[0].isString()) return std::nullopt;
-        for (qsizetype i = 1; i < row.size(); ++i) {
-            if (!row[i].isDouble()) return std::nullopt;
-        }
-        words.push_back({row[0].toString(),
-                         QRect(row[1].toInt(), row[2].toInt(), row[3].toInt(), row[4].toInt()),
-                         row[5].toInt()});
-    }
-    return words;
+    return WordsFromJson(root.value(QLatin1String("words")));
 }
 
 bool TextCache::Store(const platform::FilePath& path, FileIdentity identity,
                       const Words& words) const {
     if (!QDir().mkpath(folder_)) return false;
-    QJsonArray list;
-    for (const Word& word : words) {
-        list.append(QJsonArray{word.text, word.box.x(), word.box.y(), word.box.width(),
-                               word.box.height(), word.line});
-    }
     // Sizes and times as text: a nanosecond time is beyond a double's exact integers.
     const QJsonObject root{
         {QLatin1String("version"), kVersion},
         {QLatin1String("path"), QString::fromLatin1(path.Bytes().toBase64())},
         {QLatin1String("size"), QString::number(identity.size)},
         {QLatin1String("mtimeNs"), QString::number(identity.mtimeNs)},
-        {QLatin1String("words"), list},
+        {QLatin1String("words"), WordsToJson(words)},
     };
     const platform::WriteResult written =
         platform::WriteOwnFile(platform::FilePath::FromText(FileFor(path)),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QJsonArray>
+#include <QJsonValue>
 #include <QString>
 #include <QtGlobal>
 #include <optional>
@@ -20,6 +22,10 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 std::optional<FileIdentity> IdentityOf(const platform::FilePath& path);
+
+// Words as the cache and the kept texts write them: one array a word.
+QJsonArray WordsToJson(const Words& words);
+std::optional<Words> WordsFromJson(const QJsonValue& value);
 
 class TextCache {
 public:

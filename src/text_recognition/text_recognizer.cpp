@@ -8,7 +8,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include "platform/core/own_pictures.h"
 #include "platform/core/whole_file.h"
+#include "text_recognition/code_reader.h"
 #include "text_recognition/tesseract_engine.h"
 
 namespace text_recognition {
@@ -16,11 +18,9 @@ namespace text_recognition {
 namespace {
 
 // The file's picture at its full resolution, turned upright as it is shown.
-std::optional<QImage> ReadPicture(const platform::FilePath& path) {
-    const std::optional<QByteArray> bytes = platform::ReadWholeFile(path);
-    if (!bytes) return std::nullopt;
+std::optional<QImage> ReadPicture(const QByteArray& bytes) {
     QBuffer buffer;
-    buffer.setData(*bytes);
+    buffer.setData(bytes);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     QImage picture = reader.read();
@@ -39,6 +39,7 @@ TextRecognizer::TextRecognizer(RecognizerSettings settings, QObject* parent)
       settings_(std::move(settings)),
       languages_(LanguagesIn(settings_.dataPath)),
       cache_(settings_.cacheFolder),
+      kept_(settings_.keptFolder),
       thread_(new QThread(this)),
       worker_(new QObject),
       engine_(std::make_unique<TesseractEngine>()),
@@ -67,6 +68,10 @@ TextRecognizer::TextRecognizer(RecognizerSettings settings, QObject* parent)
 
 TextRecognizer::~TextRecognizer() {
     stopping_ = true;
+    // Texts given to Keep are written before the thread goes; a recognition still waiting
+    // stops at once.
+    QMetaObject::invokeMethod(
+        worker_, [] {}, Qt::BlockingQueuedConnection);
     thread_->quit();
     thread_->wait();
 }
@@ -90,9 +95,15 @@ Recognition TextRecognizer::Run(const platform::FilePath& path) {
     // old identity, which no later look-up matches.
     const std::optional<FileIdentity> identity = IdentityOf(path);
     if (!identity) return {{}, QStringLiteral("the file cannot be read")};
+    const std::optional<QByteArray> bytes = platform::ReadWholeFile(path);
+    if (!bytes) return {{}, QStringLiteral("the file cannot be read")};
+    // A picture the program drew from a text needs no engine: its text is known.
+    if (std::optional<KeptText> kept = kept_.Find(*bytes)) {
+        return {std::move(kept->words), {}, std::move(kept->text)};
+    }
     if (std::optional<Words> kept = cache_.Find(path, *identity)) return {std::move(*kept), {}};
     if (!languages_) return {{}, QStringLiteral("no language data in %1").arg(settings_.dataPath)};
-    const std::optional<QImage> picture = ReadPicture(path);
+    const std::optional<QImage> picture = ReadPicture(*bytes);
     if (!picture) return {{}, QStringLiteral("the file is not a picture that can be read")};
     if (!engine_->Loaded()) {
         if (std::optional<QString> failure = engine_->Load(settings_.dataPath, *languages_)) {
@@ -101,11 +112,58 @@ Recognition TextRecognizer::Run(const platform::FilePath& path) {
         engineLoaded_ = true;
         ++engineLoads_;
     }
-    Words words = engine_->Recognise(*picture, &stopping_);
+    // The codes first, read whole; the engine then reads the rest without their modules.
+    Words codes = ReadCodes(*picture);
+    const Words text = engine_->Recognise(WithoutCodes(*picture, codes), &stopping_);
     if (stopping_) return {{}, QStringLiteral("stopped")};
     ++engineRuns_;
+    Words words = CodesThenText(std::move(codes), text);
     cache_.Store(path, *identity, words);
     return {std::move(words), {}};
+}
+
+void TextRecognizer::Keep(const platform::FilePath& path, const QByteArray& picture,
+                          const KeptText& kept) {
+    // Known at once to the search; written on the worker, so that the pin is on the screen
+    // without waiting for the disk, and before any recognition asked for later reads it.
+    if (const std::optional<FileIdentity> identity = IdentityOf(path)) {
+        known_[path.Bytes()] = {*identity, kept.text};
+    }
+    QMetaObject::invokeMethod(worker_, [this, path, picture, kept] {
+        if (std::optional<QString> failure = kept_.Keep(picture, kept)) {
+            qWarning("vellora: the text of %s is not kept: %s", qPrintable(path.DisplayText()),
+                     qPrintable(*failure));
+            return;
+        }
+        if (const std::optional<FileIdentity> identity = IdentityOf(path)) {
+            cache_.Store(path, *identity, kept.words);
+        }
+        QMetaObject::invokeMethod(
+            this, [this, file = path.Bytes()] { emit recognised(file); }, Qt::QueuedConnection);
+    });
+}
+
+QString TextRecognizer::KnownText(const platform::FilePath& path,
+                                  const QStringList& ownFolders) const {
+    const std::optional<FileIdentity> identity = IdentityOf(path);
+    if (!identity) return {};
+    if (platform::IsInFolders(path, ownFolders)) {
+        auto found = known_.find(path.Bytes());
+        if (found == known_.end() || found->second.identity != *identity) {
+            std::optional<KeptText> kept;
+            if (const std::optional<QByteArray> bytes = platform::ReadWholeFile(path)) {
+                kept = kept_.Find(*bytes);
+            }
+            found = known_
+                        .insert_or_assign(
+                            path.Bytes(),
+                            KnownEntry{*identity, kept ? std::optional(kept->text) : std::nullopt})
+                        .first;
+        }
+        if (found->second.text) return *found->second.text;
+    }
+    const std::optional<Words> words = cache_.Find(path, *identity);
+    return words ? TextOf(*words) : QString();
 }
 
 void TextRecognizer::Finished(const QByteArray& path, const Recognition& result) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/core/file_path.h"
+#include "text_recognition/kept_text.h"
 #include "text_recognition/recognised_text.h"
 #include "text_recognition/text_cache.h"
 
@@ -29,11 +30,15 @@ struct RecognizerSettings {
     QString dataPath;
     // The engine is unloaded once no request has come for this long.
     std::chrono::milliseconds idleUnload = std::chrono::minutes(5);
+    // Where the texts that pins were drawn from are kept (see KeptTexts); none are without one.
+    QString keptFolder = {};
 };
 
 struct Recognition {
     Words words;
     std::optional<QString> failure;  // why the picture could not be read or recognised
+    // The text the picture was drawn from, where the program drew it: given back as it is.
+    std::optional<QString> keptText = std::nullopt;
 };
 
 // Recognises the text of picture files on a worker thread of its own, one picture at a time,
@@ -60,6 +65,16 @@ public:
 
     // The words recognised earlier in the file as it is now, if any; runs no recognition.
     std::optional<Words> CachedText(const platform::FilePath& path) const;
+    // The text a search finds the file by: the text it was drawn from when the program drew
+    // it, else its words recognised earlier; empty when neither is known. Reads and hashes a
+    // file in one of `ownFolders` once for each state of it.
+    QString KnownText(const platform::FilePath& path, const QStringList& ownFolders) const;
+
+    // Keeps the text that the picture file at `path`, whose bytes are `picture`, was drawn
+    // from, with where its words are drawn: recognition then gives these back, and the search
+    // finds it at once. The files are written on the worker thread, before any recognition
+    // asked for later; a failure goes to standard error.
+    void Keep(const platform::FilePath& path, const QByteArray& picture, const KeptText& kept);
 
     bool EngineLoaded() const { return engineLoaded_.load(); }
     // How often the engine was loaded, and how many pictures it recognised; tests count them.
@@ -84,6 +99,12 @@ private:
     RecognizerSettings settings_;
     std::optional<QString> languages_;
     TextCache cache_;
+    KeptTexts kept_;
+    struct KnownEntry {
+        FileIdentity identity;
+        std::optional<QString> text;  // none: the program did not draw it
+    };
+    mutable std::map<QByteArray, KnownEntry> known_;  // KnownText's, by path
     QThread* thread_;
     QObject* worker_;  // lives on thread_; its engine is only touched there
     std::unique_ptr<TesseractEngine> engine_;

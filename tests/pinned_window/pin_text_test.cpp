@@ -3,10 +3,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QListView>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
 
 #include "app/program.h"
+#include "display_window/display_window.h"
+#include "pin_list_window/pin_list_window.h"
 #include "pinned_window/pinned_window.h"
 #include "pinned_window/text_selection.h"
 #include "platform/gui/controls.h"
@@ -92,6 +97,37 @@ TEST_F(PinTextTest, CopiesAndSelectsTheWordsOfThePin) {
     // The plain pin again: a double-click unpins.
     DoubleClick(PictureOf(pin));
     EXPECT_TRUE(PinnedWindows().empty());
+}
+
+TEST_F(PinTextTest, APastedTextIsAPinThatGivesItsTextBackAsItWas) {
+    if (!text_recognition::LanguagesIn(text_recognition::DefaultDataPath())) GTEST_SKIP();
+    StartWith({});
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QString text = QStringLiteral("name\tsize\n  индекс {}\nمرحبا 東京\n");
+    clipboard->setText(text);
+    ASSERT_EQ(program->Paste(), std::nullopt);
+    Display().Pin();
+    ASSERT_EQ(PinnedWindows().size(), 1u);
+    pinned_window::PinnedWindow* pin = PinnedWindows().at(0);
+    EXPECT_TRUE(pin->Picture()->Path().DisplayText().startsWith(P("pasted/")));
+    clipboard->clear();
+    ASSERT_TRUE(Choose(pin, "copyText"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !clipboard->text().isEmpty(); }, 60'000));
+    EXPECT_EQ(clipboard->text(), text);
+    EXPECT_EQ(program->TextRecognizer().EngineRuns(), 0);
+    // The list's search finds it by its text.
+    program->ShowPinList();
+    auto* view = program->PinListWindow().findChild<QListView*>(QStringLiteral("pins"));
+    auto* search = program->PinListWindow().findChild<QLineEdit*>(QStringLiteral("search"));
+    ASSERT_TRUE(view && search);
+    search->setText(QStringLiteral("индекс"));
+    EXPECT_EQ(view->model()->rowCount(), 1);
+    // What cannot be pinned is named.
+    auto* other = new QMimeData;
+    other->setData(QStringLiteral("application/x-other"), "x");
+    clipboard->setMimeData(other);
+    EXPECT_EQ(program->Paste(),
+              QStringLiteral("the clipboard holds application/x-other, which cannot be pinned"));
 }
 
 TEST_F(PinTextTest, WithoutLanguageDataTheItemsAreDisabled) {

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/test_files.h"
 #include "support/text_pictures.h"
 #include "text_recognition/tesseract_engine.h"
 #include "text_recognition/text_recognizer.h"
@@ -30,7 +34,8 @@ protected:
         return result.value_or(Recognition{});
     }
     RecognizerSettings Settings(std::chrono::milliseconds idle = std::chrono::minutes(5)) {
-        return {dir_.filePath(QStringLiteral("text")), DefaultDataPath(), idle};
+        return {dir_.filePath(QStringLiteral("text")), DefaultDataPath(), idle,
+                dir_.filePath(QStringLiteral("kept-text"))};
     }
 
     QTemporaryDir dir_;
@@ -103,6 +108,43 @@ TEST_F(RecognitionTest, KeepsWhatItReadUntilTheFileChanges) {
     EXPECT_EQ(recognizer.EngineRuns(), 2);
     // Idle, the engine goes.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !recognizer.EngineLoaded(); }, 10'000));
+}
+
+TEST_F(RecognitionTest, ReadsACodeFirstThenTheTextBesideIt) {
+    if (QStandardPaths::findExecutable(QStringLiteral("qrencode")).isEmpty()) GTEST_SKIP();
+    const QString code = dir_.filePath(QStringLiteral("code.png"));
+    QProcess::execute(QStringLiteral("qrencode"),
+                      {QStringLiteral("-s"), QStringLiteral("6"), QStringLiteral("-o"), code,
+                       QStringLiteral("https://example.org/ticket/42")});
+    QImage picture =
+        TextPicture({"Show this code at the gate"}, "Liberation Sans", 24, QSize(900, 400));
+    QPainter(&picture).drawImage(QPoint(40, 120), QImage(code));
+    TextRecognizer recognizer(Settings());
+    const Recognition both = Recognised(recognizer, Save(QStringLiteral("both.png"), picture));
+    ASSERT_FALSE(both.words.empty());
+    EXPECT_EQ(both.words[0].text, QStringLiteral("https://example.org/ticket/42"));
+    EXPECT_EQ(both.words[0].code, Code::QR);
+    const Words text(both.words.begin() + 1, both.words.end());
+    EXPECT_LE(test_support::CharacterErrorRate(QStringLiteral("Show this code at the gate"),
+                                               TextOf(text)),
+              0.05)
+        << TextOf(text).toStdString();
+}
+
+TEST_F(RecognitionTest, GivesBackTheTextAPinWasDrawnFromUnderAnyName) {
+    const QImage picture = TextPicture({"tab\there"}, "DejaVu Sans Mono", 20);
+    const platform::FilePath file = Save(QStringLiteral("pasted.png"), picture);
+    const QString kept = QStringLiteral("tab\there\n  \u200fمرحبا\n");
+    TextRecognizer recognizer(Settings());
+    recognizer.Keep(file, test_support::ReadBytes(file.DisplayText()), {kept, {}});
+    // The same picture under another name, as a removed pin's is, still has it.
+    ASSERT_TRUE(QFile::copy(file.DisplayText(), dir_.filePath(QStringLiteral("removed.png"))));
+    const platform::FilePath moved = platform::FilePath::FromText(dir_.filePath("removed.png"));
+    EXPECT_EQ(Recognised(recognizer, moved).keptText, kept);
+    EXPECT_EQ(recognizer.KnownText(moved, {dir_.path()}), kept);
+    EXPECT_EQ(recognizer.EngineRuns(), 0);
+    EXPECT_FALSE(
+        Recognised(recognizer, Save(QStringLiteral("other.png"), picture.mirrored())).keptText);
 }
 
 }  // namespace

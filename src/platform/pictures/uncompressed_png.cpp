@@ -1,6 +1,7 @@
 #include "platform/pictures/uncompressed_png.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <QIODevice>
 #include <QImage>
@@ -29,14 +30,19 @@ void IgnoreWarning(png_structp, png_const_charp) {}
 // libpng reports errors by a long jump back here: nothing between setjmp and the jump may own
 // anything that needs destroying, so everything is made by the caller.
 bool WriteRows(png_structp png, png_infop info, QIODevice* out, const QImage* rgb32,
-               png_text* texts, int textCount) {
+               png_text* texts, int textCount, bool runLengths) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_write_fn(png, out, WriteToDevice, FlushNothing);
     png_set_IHDR(png, info, png_uint_32(rgb32->width()), png_uint_32(rgb32->height()), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (textCount > 0) png_set_text(png, info, texts, textCount);
-    png_set_compression_level(png, 0);
+    if (runLengths) {
+        png_set_compression_level(png, 1);
+        png_set_compression_strategy(png, Z_RLE);
+    } else {
+        png_set_compression_level(png, 0);
+    }
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_write_info(png, info);
     // Format_RGB32 holds each pixel as the 32-bit value 0xffRRGGBB in the machine's byte order.
@@ -53,8 +59,10 @@ bool WriteRows(png_structp png, png_infop info, QIODevice* out, const QImage* rg
 
 }  // namespace
 
-bool WriteUncompressedPng(QIODevice& out, const QImage& image,
-                          const QList<std::pair<QByteArray, QByteArray>>& texts) {
+namespace {
+
+bool WritePng(QIODevice& out, const QImage& image,
+              const QList<std::pair<QByteArray, QByteArray>>& texts, bool runLengths) {
     const QImage rgb32 = image.convertToFormat(QImage::Format_RGB32);
     if (rgb32.isNull()) return false;
     std::vector<png_text> chunks(size_t(texts.size()));
@@ -70,9 +78,20 @@ bool WriteUncompressedPng(QIODevice& out, const QImage& image,
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
     const bool written =
-        info && WriteRows(png, info, &out, &rgb32, chunks.data(), int(chunks.size()));
+        info && WriteRows(png, info, &out, &rgb32, chunks.data(), int(chunks.size()), runLengths);
     png_destroy_write_struct(&png, &info);
     return written;
+}
+
+}  // namespace
+
+bool WriteUncompressedPng(QIODevice& out, const QImage& image,
+                          const QList<std::pair<QByteArray, QByteArray>>& texts) {
+    return WritePng(out, image, texts, false);
+}
+
+bool WriteFlatPng(QIODevice& out, const QImage& image) {
+    return WritePng(out, image, {}, true);
 }
 
 }  // namespace platform
