@@ -51,7 +51,10 @@ void MarkedPicture::Render(const QRegion& region, const QImage& pixels, QSizeF n
     const QTransform toComposite = QTransform::fromScale(composite_.width() / natural.width(),
                                                          composite_.height() / natural.height());
     painter.setTransform(toComposite);
-    const QRectF area = toComposite.inverted().mapRect(QRectF(region.boundingRect()));
+    // A whole picture drawn asks no mark where it reaches.
+    const QRectF area = region == QRegion(composite_.rect())
+                            ? QRectF()
+                            : toComposite.inverted().mapRect(QRectF(region.boundingRect()));
     marks::PaintMarks(painter, marks, marks::Canvas{pixels, natural}, covers_, area);
 }
 
