@@ -426,8 +426,13 @@ WheelZoom& PinnedWindow::Zoom() {
 
 bool PinnedWindow::DragOut(QEvent* event) {
     // Ctrl held, a drag takes the picture out as a file; without it a press does what it did.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease) {
+        return false;
+    }
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
+    switch (type) {
         case QEvent::MouseButtonPress:
             if (mouse->button() != Qt::LeftButton ||
                 !mouse->modifiers().testFlag(Qt::ControlModifier)) {
