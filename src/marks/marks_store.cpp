@@ -32,7 +32,8 @@ MarksStore::~MarksStore() {
 QString MarksStore::Make() {
     QString key;
     do {
-        key = QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, u'0');
+        key =
+            QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, u'0');
     } while (sets_.contains(key) || QFile::exists(FileOf(key)));
     Keep(key, {});
     Changed(key);
