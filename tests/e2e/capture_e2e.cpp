@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QStandardPaths>
 #include <algorithm>
+#include <functional>
 #include <tuple>
 
 #include "e2e_test.h"
@@ -52,9 +53,10 @@ protected:
         ASSERT_TRUE(session->WaitForWindow(QStringLiteral("Vellora"), 20000));
     }
     // vellora --capture, which exits at once with status 0.
-    bool RunCapture() const {
-        const FinishedRun run = RunToEnd(QStringLiteral(VELLORA_PROGRAM), work.path(),
-                                         Data() + QStringList{"--capture"}, session->Environment());
+    bool RunCapture(const QStringList& more = {}) const {
+        const FinishedRun run =
+            RunToEnd(QStringLiteral(VELLORA_PROGRAM), work.path(),
+                     Data() + QStringList{"--capture"} + more, session->Environment());
         EXPECT_TRUE(run.finished && run.exitCode == 0) << run.output.toStdString();
         return run.finished && run.exitCode == 0;
     }
@@ -64,14 +66,20 @@ protected:
     bool Drag(const QRect& rect) const {
         return session->Drag(rect.topLeft(), rect.bottomRight() + QPoint(1, 1));
     }
-    // Drags `dragged` over the overlay and expects one more pin: at exactly that rectangle, or
-    // with its corners within `slack` pixels of its corners, with exactly the pixels `screen` had
-    // there in its new file in "captured" and on the screen, and saved.
-    void CaptureAndExpect(const QRect& dragged, const QImage& screen, int slack = 0) {
+    // Drags `dragged` over the overlay, or captures as `capture` does, and expects one more pin:
+    // at exactly that rectangle, or with its corners within `slack` pixels of its corners, with
+    // exactly the pixels `screen` had there in its new file in "captured" and on the screen, and
+    // saved.
+    void CaptureAndExpect(const QRect& dragged, const QImage& screen, int slack = 0,
+                          const std::function<bool()>& capture = {}) {
         const QStringList before = Captured();
         const int pins = session->VisibleWindows(kPinned).size();
-        ASSERT_TRUE(BeginCapture());
-        ASSERT_TRUE(Drag(dragged));
+        if (capture) {
+            ASSERT_TRUE(capture());
+        } else {
+            ASSERT_TRUE(BeginCapture());
+            ASSERT_TRUE(Drag(dragged));
+        }
         const auto atDragged = [&](const WindowInfo& w) {
             return (w.rect.topLeft() - dragged.topLeft()).manhattanLength() <= slack &&
                    (w.rect.bottomRight() - dragged.bottomRight()).manhattanLength() <= slack;
@@ -167,6 +175,68 @@ TEST_F(CaptureTest, AtAScaleOfTwoThePinKeepsTheDevicePixels) {
 
 TEST_F(CaptureTest, AtAScaleOfOneAndAHalfThePinKeepsTheDevicePixels) {
     ASSERT_NO_FATAL_FAILURE(CaptureAtScale(QStringLiteral("1.5"), QRect(101, 61, 241, 131), 6));
+}
+
+// Another program's window under the pointer: a click pins exactly its frame, Tab and a click its
+// client area, each with its pixels; after a restart "--capture last" takes that area again
+// without the overlay, and C copies the colour under the pointer.
+TEST_F(CaptureTest, AClickPinsTheWindowUnderThePointer) {
+    ASSERT_NO_FATAL_FAILURE(StartOnPattern());
+    const QString title = QStringLiteral("snap target");
+    ASSERT_TRUE(session->OpenForeignWindow(title, QRect(300, 200, 320, 240)));
+    const std::optional<WindowInfo> target = session->WaitForWindow(title);
+    ASSERT_TRUE(target);
+    std::optional<QRect> framed;
+    ASSERT_TRUE(XSession::WaitUntil(
+        [&] { return (framed = session->FrameRect(target->id)) && *framed != target->rect; },
+        5000));
+    const QRect client = *session->ClientRect(target->id);
+    const QPoint middle = client.center();
+    const QImage screen = session->SettledScreenshot(*framed);
+    const auto moveTo = [&](QPoint at) {
+        bool ok = false;
+        session->Run(QStringLiteral("xdotool"),
+                     {"mousemove", QString::number(at.x()), QString::number(at.y())}, &ok);
+        return ok;
+    };
+    const auto hidePins = [&] {
+        RunToEnd(QStringLiteral(VELLORA_PROGRAM), work.path(),
+                 Data() + QStringList{"--pins", "hide"}, session->Environment());
+        return session->WaitForNoWindow(kPinned, 5000);
+    };
+    ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(*framed, screen, 0, [&] {
+        return moveTo(middle) && BeginCapture() && session->Click(middle);
+    }));
+    ASSERT_TRUE(hidePins());
+    ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(client, screen, 0, [&] {
+        return BeginCapture() && session->Key(QStringLiteral("Tab")) && session->Click(middle);
+    }));
+
+    session->StopProgram();
+    ASSERT_TRUE(session->StartProgram(QStringLiteral(VELLORA_PROGRAM), work.path(), Data()));
+    ASSERT_EQ(session->WaitForWindows(kPinned, 2, 20000).size(), 2);
+    ASSERT_TRUE(hidePins());
+    ASSERT_NO_FATAL_FAILURE(
+        CaptureAndExpect(client, screen, 0, [&] { return RunCapture({QStringLiteral("last")}); }));
+
+    ASSERT_TRUE(hidePins());
+    const QPoint plain(40, 1000);
+    const QRgb colour = session->SettledScreenshot(QRect(plain, QSize(1, 1))).pixel(plain);
+    const QStringList files = Captured();
+    ASSERT_TRUE(moveTo(plain) && BeginCapture() && session->Key(QStringLiteral("c")));
+    const QString expected =
+        QStringLiteral("#%1").arg(colour & 0xFFFFFFU, 6, 16, QLatin1Char('0')).toUpper();
+    QString clipboard;
+    EXPECT_TRUE(XSession::WaitUntil(
+        [&] {
+            clipboard = QString::fromUtf8(
+                session->Run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}));
+            return clipboard == expected;
+        },
+        5000))
+        << clipboard.toStdString() << " not " << expected.toStdString();
+    EXPECT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
+    EXPECT_EQ(Captured(), files);
 }
 
 // Two monitors side by side on one X screen: each gets an overlay, and a drag across the seam is
