@@ -188,6 +188,11 @@ void ScreenOverlay::paintEvent(QPaintEvent* event) {
     ShowFrozenOnServer(event->region());
     // Each mark drawn whole into pixels of its own, which it covers, and put over the picture.
     for (const QRect& mark : Marks()) {
+        // Only what this paint is for: the others are on the screen already.
+        if (!event->region().intersects(
+                Local(mark.translated(screen_.device.topLeft())).toAlignedRect())) {
+            continue;
+        }
         QImage pixels(mark.size(), QImage::Format_RGB32);
         pixels.fill(kEdge);
         pixels.setDevicePixelRatio(screen_.scale);
