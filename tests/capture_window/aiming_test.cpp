@@ -8,9 +8,10 @@ using capture_window::Aim;
 
 TEST(Aiming, TabStepsFromTheFrameToTheClientToTheMonitorAndBack) {
     Aim aim = Aim::Framed;
-    std::vector<Aim> steps;
-    for (int i = 0; i < 4; ++i) steps.push_back(aim = capture_window::NextAim(aim));
-    EXPECT_EQ(steps, (std::vector<Aim>{Aim::Client, Aim::Monitor, Aim::Framed, Aim::Client}));
+    for (const Aim next : {Aim::Client, Aim::Monitor, Aim::Framed, Aim::Client}) {
+        aim = capture_window::NextAim(aim);
+        EXPECT_EQ(aim, next);
+    }
 }
 
 // Less than 4 logical pixels of travel is a click, at any scale.
