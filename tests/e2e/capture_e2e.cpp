@@ -118,6 +118,54 @@ protected:
         ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(dragged, screen, slack));
     }
 
+    // Another program's window at `rect`, once its frame has stopped changing: some window
+    // managers map a window before they frame and move it.
+    void OpenTarget(const QRect& rect, std::optional<WindowInfo>& target,
+                    std::optional<QRect>& framed) {
+        ASSERT_TRUE(session->OpenForeignWindow(QStringLiteral("snap target"), rect));
+        ASSERT_TRUE(target = session->WaitForWindow(QStringLiteral("snap target")));
+        ASSERT_TRUE(XSession::WaitUntil(
+            [&] {
+                const std::optional<QRect> before = framed;
+                framed = session->FrameRect(target->id);
+                return framed && framed == before;
+            },
+            5000, 300));
+        const FrameExtents e = session->FrameExtentsOf(target->id).value_or(FrameExtents());
+        RecordProperty("frame", QStringLiteral("%1 %2 %3 %4 of %5")
+                                    .arg(e.left)
+                                    .arg(e.right)
+                                    .arg(e.top)
+                                    .arg(e.bottom)
+                                    .arg(ToString(*framed))
+                                    .toStdString());
+    }
+    bool MoveTo(QPoint at) const {
+        bool ok = false;
+        session->Run(QStringLiteral("xdotool"),
+                     {"mousemove", QString::number(at.x()), QString::number(at.y())}, &ok);
+        return ok;
+    }
+    bool HidePins() const {
+        RunToEnd(QStringLiteral(VELLORA_PROGRAM), work.path(),
+                 Data() + QStringList{"--pins", "hide"}, session->Environment());
+        return session->WaitForNoWindow(kPinned, 5000);
+    }
+    // At `scale` a click pins the window within `slack` of its frame, on the pixels it shows.
+    void ClickAtScale(const QString& scale, int slack) {
+        session->AddEnvironment(QStringLiteral("QT_SCALE_FACTOR"), scale);
+        ASSERT_NO_FATAL_FAILURE(StartOnPattern());
+        std::optional<WindowInfo> target;
+        std::optional<QRect> framed;
+        ASSERT_NO_FATAL_FAILURE(OpenTarget(QRect(301, 201, 321, 241), target, framed));
+        const QPoint middle = target->rect.center();
+        const QImage screen =
+            session->SettledScreenshot(framed->marginsAdded(QMargins(slack, slack, slack, slack)));
+        ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(*framed, screen, slack, [&] {
+            return MoveTo(middle) && BeginCapture() && session->Click(middle);
+        }));
+    }
+
     // The lines the stand-in portal printed, once there are `count`.
     QByteArray PortalCalls(int count) {
         QByteArray calls;
@@ -182,45 +230,16 @@ TEST_F(CaptureTest, AtAScaleOfOneAndAHalfThePinKeepsTheDevicePixels) {
 // without the overlay, and C copies the colour under the pointer.
 TEST_F(CaptureTest, AClickPinsTheWindowUnderThePointer) {
     ASSERT_NO_FATAL_FAILURE(StartOnPattern());
-    const QString title = QStringLiteral("snap target");
-    ASSERT_TRUE(session->OpenForeignWindow(title, QRect(300, 200, 320, 240)));
-    const std::optional<WindowInfo> target = session->WaitForWindow(title);
-    ASSERT_TRUE(target);
-    // Framed, and placed: some window managers map a window before they frame and move it.
+    std::optional<WindowInfo> target;
     std::optional<QRect> framed;
-    ASSERT_TRUE(XSession::WaitUntil(
-        [&] {
-            const std::optional<QRect> before = framed;
-            framed = session->FrameRect(target->id);
-            return framed && framed == before;
-        },
-        5000, 300));
-    const FrameExtents extents = session->FrameExtentsOf(target->id).value_or(FrameExtents());
-    RecordProperty("frame", QStringLiteral("%1 %2 %3 %4 of %5")
-                                .arg(extents.left)
-                                .arg(extents.right)
-                                .arg(extents.top)
-                                .arg(extents.bottom)
-                                .arg(ToString(*framed))
-                                .toStdString());
+    ASSERT_NO_FATAL_FAILURE(OpenTarget(QRect(300, 200, 320, 240), target, framed));
     const QRect client = *session->ClientRect(target->id);
     const QPoint middle = client.center();
     const QImage screen = session->SettledScreenshot(*framed);
-    const auto moveTo = [&](QPoint at) {
-        bool ok = false;
-        session->Run(QStringLiteral("xdotool"),
-                     {"mousemove", QString::number(at.x()), QString::number(at.y())}, &ok);
-        return ok;
-    };
-    const auto hidePins = [&] {
-        RunToEnd(QStringLiteral(VELLORA_PROGRAM), work.path(),
-                 Data() + QStringList{"--pins", "hide"}, session->Environment());
-        return session->WaitForNoWindow(kPinned, 5000);
-    };
     ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(*framed, screen, 0, [&] {
-        return moveTo(middle) && BeginCapture() && session->Click(middle);
+        return MoveTo(middle) && BeginCapture() && session->Click(middle);
     }));
-    ASSERT_TRUE(hidePins());
+    ASSERT_TRUE(HidePins());
     ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(client, screen, 0, [&] {
         return BeginCapture() && session->Key(QStringLiteral("Tab")) && session->Click(middle);
     }));
@@ -228,26 +247,26 @@ TEST_F(CaptureTest, AClickPinsTheWindowUnderThePointer) {
     session->StopProgram();
     ASSERT_TRUE(session->StartProgram(QStringLiteral(VELLORA_PROGRAM), work.path(), Data()));
     ASSERT_EQ(session->WaitForWindows(kPinned, 2, 20000).size(), 2);
-    ASSERT_TRUE(hidePins());
+    ASSERT_TRUE(HidePins());
     ASSERT_NO_FATAL_FAILURE(
         CaptureAndExpect(client, screen, 0, [&] { return RunCapture({QStringLiteral("last")}); }));
 
     // Under a compositing manager the frame's pixels are the same.
     if (!QStandardPaths::findExecutable(QStringLiteral("xcompmgr")).isEmpty()) {
-        ASSERT_TRUE(hidePins());
+        ASSERT_TRUE(HidePins());
         compositor.setProcessEnvironment(session->Environment());
         compositor.start(QStringLiteral("xcompmgr"), {});
         ASSERT_TRUE(compositor.waitForStarted(5000));
         ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(*framed, screen, 0, [&] {
-            return moveTo(middle) && BeginCapture() && session->Click(middle);
+            return MoveTo(middle) && BeginCapture() && session->Click(middle);
         }));
     }
 
-    ASSERT_TRUE(hidePins());
+    ASSERT_TRUE(HidePins());
     const QPoint plain(40, 1000);
     const QRgb colour = session->SettledScreenshot(QRect(plain, QSize(1, 1))).pixel(plain);
     const QStringList files = Captured();
-    ASSERT_TRUE(moveTo(plain) && BeginCapture() && session->Key(QStringLiteral("c")));
+    ASSERT_TRUE(MoveTo(plain) && BeginCapture() && session->Key(QStringLiteral("c")));
     const QString expected =
         QStringLiteral("#%1").arg(colour & 0xFFFFFFU, 6, 16, QLatin1Char('0')).toUpper();
     QString clipboard;
@@ -261,6 +280,14 @@ TEST_F(CaptureTest, AClickPinsTheWindowUnderThePointer) {
         << clipboard.toStdString() << " not " << expected.toStdString();
     EXPECT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
     EXPECT_EQ(Captured(), files);
+}
+
+TEST_F(CaptureTest, AtAScaleOfTwoAClickPinsTheWindowOnItsPixels) {
+    ASSERT_NO_FATAL_FAILURE(ClickAtScale(QStringLiteral("2"), 2));
+}
+
+TEST_F(CaptureTest, AtAScaleOfOneAndAHalfAClickPinsTheWindowOnItsPixels) {
+    ASSERT_NO_FATAL_FAILURE(ClickAtScale(QStringLiteral("1.5"), 6));
 }
 
 // Two monitors side by side on one X screen: each gets an overlay, and a drag across the seam is
