@@ -161,7 +161,6 @@ TEST(CommandLine, OptionsChooseWhatTheRunDoes) {
         {{"vellora", "--capture", "--delay", "-1"}, Action::Usage, app::DataPlace::CurrentFolder},
         {{"vellora", "--capture", "--delay", "2.5"}, Action::Usage, app::DataPlace::CurrentFolder},
         {{"vellora", "--delay", "5"}, Action::Usage, app::DataPlace::CurrentFolder},
-        {{"vellora", "--capture", "first"}, Action::Usage, app::DataPlace::CurrentFolder},
         {{"vellora", "--user-data", "--board", "仕事", "toggle"},
          Action::Board,
          app::DataPlace::UserData},

@@ -131,14 +131,6 @@ protected:
                 return framed && framed == before;
             },
             5000, 300));
-        const FrameExtents e = session->FrameExtentsOf(target->id).value_or(FrameExtents());
-        RecordProperty("frame", QStringLiteral("%1 %2 %3 %4 of %5")
-                                    .arg(e.left)
-                                    .arg(e.right)
-                                    .arg(e.top)
-                                    .arg(e.bottom)
-                                    .arg(ToString(*framed))
-                                    .toStdString());
     }
     bool MoveTo(QPoint at) const {
         bool ok = false;
@@ -257,9 +249,10 @@ TEST_F(CaptureTest, AClickPinsTheWindowUnderThePointer) {
         compositor.setProcessEnvironment(session->Environment());
         compositor.start(QStringLiteral("xcompmgr"), {});
         ASSERT_TRUE(compositor.waitForStarted(5000));
-        ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(*framed, screen, 0, [&] {
-            return MoveTo(middle) && BeginCapture() && session->Click(middle);
-        }));
+        // Drawn as the window manager draws the frame now, which may have lost the focus.
+        ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(
+            *framed, session->SettledScreenshot(*framed), 0,
+            [&] { return MoveTo(middle) && BeginCapture() && session->Click(middle); }));
     }
 
     ASSERT_TRUE(HidePins());
@@ -269,15 +262,11 @@ TEST_F(CaptureTest, AClickPinsTheWindowUnderThePointer) {
     ASSERT_TRUE(MoveTo(plain) && BeginCapture() && session->Key(QStringLiteral("c")));
     const QString expected =
         QStringLiteral("#%1").arg(colour & 0xFFFFFFU, 6, 16, QLatin1Char('0')).toUpper();
-    QString clipboard;
     EXPECT_TRUE(XSession::WaitUntil(
         [&] {
-            clipboard = QString::fromUtf8(
-                session->Run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}));
-            return clipboard == expected;
+            return session->Run("xclip", {"-o", "-selection", "clipboard"}) == expected.toLatin1();
         },
-        5000))
-        << clipboard.toStdString() << " not " << expected.toStdString();
+        5000));
     EXPECT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
     EXPECT_EQ(Captured(), files);
 }

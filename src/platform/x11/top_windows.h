@@ -19,7 +19,7 @@ struct TopWindowFacts {
     bool viewable = true;                  // mapped, with its ancestors
     bool hidden = false;                   // _NET_WM_STATE_HIDDEN: minimised, or shaded away
     // _NET_WM_DESKTOP; 0xFFFFFFFF is every workspace, nullopt when unset.
-    std::optional<uint32_t> workspace;
+    std::optional<uint32_t> workspace = std::nullopt;
 };
 
 // A window as the user sees it: with the frame around it, and its client area alone, neither

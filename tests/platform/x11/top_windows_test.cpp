@@ -12,42 +12,29 @@ constexpr uint32_t kEvery = 0xFFFFFFFF;
 // What a capture can aim at: the frame added, a client's own shadows taken off, and nothing the
 // user cannot see on this workspace.
 TEST(TopWindows, FramesShadowsAndWorkspacesAsTheWindowManagerSaysThem) {
-    const auto facts = [](uint32_t id, QRect client) {
-        TopWindowFacts f;
-        f.id = id;
-        f.client = client;
-        return f;
+    const std::optional<QMargins> none;
+    const QMargins ten(10, 10, 10, 10);
+    // Minimised, unmapped, on another workspace, and nothing but its own shadows: none shown.
+    const std::vector<TopWindowFacts> all{
+        {1, {10, 30, 100, 50}, QMargins(2, 20, 2, 2), none},
+        {2, {200, 200, 120, 90}, none, ten},
+        {3, {0, 0, 20, 20}, none, ten},
+        {4, {0, 0, 50, 50}, none, none, true, true},
+        {5, {0, 0, 50, 50}, none, none, false},
+        {6, {0, 0, 50, 50}, none, none, true, false, 2},
+        {7, {5, 5, 5, 5}, none, none, true, false, kEvery},
+        {8, {6, 6, 6, 6}, none, none, true, false, 1},
     };
-    TopWindowFacts framed = facts(1, {10, 30, 100, 50});
-    framed.frame = QMargins(2, 20, 2, 2);
-    TopWindowFacts shadowed = facts(2, {200, 200, 120, 90});
-    shadowed.drawnShadows = QMargins(10, 10, 10, 10);
-    TopWindowFacts allShadow = facts(3, {0, 0, 20, 20});
-    allShadow.drawnShadows = QMargins(10, 10, 10, 10);
-    TopWindowFacts minimised = facts(4, {0, 0, 50, 50});
-    minimised.hidden = true;
-    TopWindowFacts unmapped = facts(5, {0, 0, 50, 50});
-    unmapped.viewable = false;
-    TopWindowFacts elsewhere = facts(6, {0, 0, 50, 50});
-    elsewhere.workspace = 2;
-    TopWindowFacts everywhere = facts(7, {5, 5, 5, 5});
-    everywhere.workspace = kEvery;
-    TopWindowFacts here = facts(8, {6, 6, 6, 6});
-    here.workspace = 1;
-    const std::vector<TopWindowFacts> all{framed,   shadowed,  allShadow,  minimised,
-                                          unmapped, elsewhere, everywhere, here};
-
-    const TopWindow framedShown{1, {8, 10, 104, 72}, {10, 30, 100, 50}};
-    const TopWindow shadowedShown{2, {210, 210, 100, 70}, {210, 210, 100, 70}};
-    const TopWindow everywhereShown{7, {5, 5, 5, 5}, {5, 5, 5, 5}};
-    const TopWindow hereShown{8, {6, 6, 6, 6}, {6, 6, 6, 6}};
-    const TopWindow elsewhereShown{6, {0, 0, 50, 50}, {0, 0, 50, 50}};
+    const TopWindow framed{1, {8, 10, 104, 72}, {10, 30, 100, 50}};
+    const TopWindow shadowed{2, {210, 210, 100, 70}, {210, 210, 100, 70}};
+    const TopWindow everywhere{7, {5, 5, 5, 5}, {5, 5, 5, 5}};
+    const TopWindow here{8, {6, 6, 6, 6}, {6, 6, 6, 6}};
+    const TopWindow elsewhere{6, {0, 0, 50, 50}, {0, 0, 50, 50}};
     EXPECT_EQ(platform::ShownWindows(all, 1),
-              (std::vector<TopWindow>{framedShown, shadowedShown, everywhereShown, hereShown}));
+              (std::vector<TopWindow>{framed, shadowed, everywhere, here}));
     // A window manager that names no workspace: every window counts as on it.
     EXPECT_EQ(platform::ShownWindows(all, std::nullopt),
-              (std::vector<TopWindow>{framedShown, shadowedShown, elsewhereShown, everywhereShown,
-                                      hereShown}));
+              (std::vector<TopWindow>{framed, shadowed, elsewhere, everywhere, here}));
 }
 
 // The list runs bottom-most first: where windows overlap, the later one is on top, and its frame
