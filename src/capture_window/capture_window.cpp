@@ -143,7 +143,11 @@ QList<QRect> ScreenOverlay::OutlineEdges(const QRect& outline) const {
 QRectF ScreenOverlay::HintBox() const {
     const FrozenScreen* on = capture_.HintScreen();
     if (!on || on->device != screen_.device) return {};
-    QRectF box = QRectF(fontMetrics().boundingRect(HintText())).adjusted(-8, -4, 8, 4);
+    // Laid out once: the text is long, and every paint asks where it is.
+    if (hintSize_.isEmpty()) {
+        hintSize_ = QRectF(fontMetrics().boundingRect(HintText())).adjusted(-8, -4, 8, 4).size();
+    }
+    QRectF box(QPointF(), hintSize_);
     box.moveTop(8);
     box.moveLeft((width() - box.width()) / 2);
     return box;
@@ -182,7 +186,7 @@ void ScreenOverlay::paintEvent(QPaintEvent* event) {
         for (const QRect& part : QRegion(rect()).subtracted(QRegion(inside))) {
             painter.fillRect(part, kDim);
         }
-        DrawMarks(painter);
+        DrawMarks(painter, rect());
         return;
     }
     ShowFrozenOnServer(event->region());
@@ -202,7 +206,7 @@ void ScreenOverlay::paintEvent(QPaintEvent* event) {
             QPainter painter(&pixels);
             painter.setFont(font());
             painter.translate(-QPointF(mark.topLeft()) / screen_.scale);
-            DrawMarks(painter);
+            DrawMarks(painter, Local(mark.translated(screen_.device.topLeft())));
         }
         platform::PutRgb32Pixels(this, *serverDepth_, pixels, mark.topLeft());
     }
@@ -246,7 +250,7 @@ QList<QRect> ScreenOverlay::Marks() const {
     return shown;
 }
 
-void ScreenOverlay::DrawMarks(QPainter& painter) {
+void ScreenOverlay::DrawMarks(QPainter& painter, const QRectF& within) {
     const QRect selection = capture_.Selection();
     if (!selection.isEmpty()) {
         painter.setPen(QPen(kEdge, 0));
@@ -257,7 +261,7 @@ void ScreenOverlay::DrawMarks(QPainter& painter) {
         }
     }
     const QRectF hint = HintBox();
-    if (!hint.isEmpty()) {
+    if (!hint.isEmpty() && hint.intersects(within)) {
         painter.save();
         painter.setOpacity(capture_.HintOpacity());
         painter.fillRect(hint, kLabel);
@@ -266,7 +270,13 @@ void ScreenOverlay::DrawMarks(QPainter& painter) {
         painter.restore();
     }
     const QPoint pointer = capture_.Pointer();
-    if (screen_.device.contains(pointer)) DrawMagnifier(painter, pointer);
+    if (!screen_.device.contains(pointer)) return;
+    // The label lies above the box or below it, never farther than its own height.
+    const QRectF box = MagnifierBox(pointer);
+    constexpr qreal kLabelReach = 48;
+    if (box.adjusted(0, -kLabelReach, kLabelReach * 4, kLabelReach).intersects(within)) {
+        DrawMagnifier(painter, pointer);
+    }
 }
 
 QRectF ScreenOverlay::MagnifierBox(QPoint device) const {

@@ -67,9 +67,10 @@ private:
     // The frozen picture of the parts of `region` (logical pixels), dimmed outside the selection,
     // copied by the X server.
     void ShowFrozenOnServer(const QRegion& region);
-    // What lies over the frozen picture: the selection's edges, the magnifier and its label.
-    // Each covers the rectangles Marks() gives, in this monitor's device pixels.
-    void DrawMarks(QPainter& painter);
+    // What lies over the frozen picture: the selection's edges or the outline's, the line naming
+    // the keys, the magnifier and its label. Each covers the rectangles Marks() gives, in this
+    // monitor's device pixels; drawn are those that reach into `within` (logical pixels).
+    void DrawMarks(QPainter& painter, const QRectF& within);
     QList<QRect> Marks() const;
     // The magnifier's box and its label beside the pointer, in logical pixels of this window.
     QRectF MagnifierBox(QPoint device) const;
@@ -90,6 +91,7 @@ private:
     std::optional<int> serverDepth_;  // set while the X server shows the frozen picture
     mutable QImage near_;
     mutable QPoint nearAt_;
+    mutable QSizeF hintSize_;
     int wheel_ = 0;  // eighths of a degree turned towards the next step
 };
 
