@@ -190,6 +190,9 @@ void ScreenOverlay::paintEvent(QPaintEvent* event) {
         return;
     }
     ShowFrozenOnServer(event->region());
+    const QRect fading = capture_.HintOpacity() < 1 ? Device(HintBox().toAlignedRect()) &
+                                                          QRect(QPoint(0, 0), screen_.device.size())
+                                                    : QRect();
     // Each mark drawn whole into pixels of its own, which it covers, and put over the picture.
     for (const QRect& mark : Marks()) {
         // Only what this paint is for: the others are on the screen already.
@@ -199,6 +202,14 @@ void ScreenOverlay::paintEvent(QPaintEvent* event) {
         }
         QImage pixels(mark.size(), QImage::Format_RGB32);
         pixels.fill(kEdge);
+        if (mark == fading) {
+            // What the fading line lets through: the dimmed picture beneath it.
+            const QImage beneath = screen_.Pixels(mark);
+            if (beneath.size() == mark.size()) {
+                pixels = beneath.convertToFormat(QImage::Format_RGB32);
+                QPainter(&pixels).fillRect(pixels.rect(), kDim);
+            }
+        }
         pixels.setDevicePixelRatio(screen_.scale);
         pixels.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
         pixels.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
