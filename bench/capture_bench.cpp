@@ -14,6 +14,14 @@
 //   added_MB           resident memory after a capture, its overlay gone, above before it
 //   budget_MB          the pin's own pixels plus 10 % of the frozen frame
 //   memory_ratio       added_MB / budget_MB                          (held to at most 1)
+// With 100 top-level windows of another client mapped (BM_Outline):
+//   overlay_ms         as above, the windows read at the freeze
+//   windows_ms         reading those windows alone, as the freeze does
+//   windows_share      windows_ms / (overlay_ms - windows_ms)        (held to at most 0.1)
+//   marks_ms           baseline: a motion that moves nothing, until the overlay's marks are
+//                      repainted and the X server has them
+//   outline_ms         a motion onto another window, until its outline is drawn
+//   outline_ratio      outline_ms / marks_ms                         (held to at most 2)
 //
 // Full run:  capture_bench
 // Smoke run: capture_bench --vellora_smoke --benchmark_min_time=0
@@ -37,6 +45,7 @@
 #include "pinned_window/pinned_window.h"
 #include "platform/core/twips.h"
 #include "platform/pictures/pasted_picture.h"
+#include "platform/x11/top_windows.h"
 #include "window_watch.h"
 #include "x_session.h"
 
@@ -92,7 +101,7 @@ void BM_Capture(benchmark::State& state, const e2e::XSession& session) {
     const auto overlayUp = [&] {
         watch.Forget();
         const double start = bench::Now();
-        program.Capture(noFailure);
+        program.Capture(false, noFailure, [](const QString&) {});
         if (!bench::ProcessEventsUntil([&] { return Shown(watch, "CaptureOverlay"); }, 10000))
             return -1.0;
         Sync();
@@ -174,6 +183,93 @@ void BM_Capture(benchmark::State& state, const e2e::XSession& session) {
     state.counters["memory_ratio"] = bench::Median(added) / budget;
 }
 
+// Windows of another client, in a grid of `columns` over the screen, mapped; they go with the
+// connection.
+xcb_connection_t* MapWindows(const QString& display, int count, int columns) {
+    xcb_connection_t* connection = xcb_connect(qPrintable(display), nullptr);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const int width = kScreen.width() / columns, height = kScreen.height() / (count / columns);
+    for (int i = 0; i < count; ++i) {
+        const xcb_window_t window = xcb_generate_id(connection);
+        const uint32_t white = screen->white_pixel;
+        xcb_create_window(
+            connection, XCB_COPY_FROM_PARENT, window, screen->root, int16_t(i % columns * width),
+            int16_t(i / columns * height), uint16_t(width - 20), uint16_t(height - 30), 0,
+            XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, &white);
+        xcb_map_window(connection, window);
+    }
+    xcb_flush(connection);
+    return connection;
+}
+
+void BM_Outline(benchmark::State& state, const e2e::XSession& session) {
+    constexpr int kWindows = 100, kColumns = 10;
+    xcb_connection_t* others = MapWindows(session.Display(), kWindows, kColumns);
+    const auto listed = [] {
+        return platform::ReadTopWindows().value_or(std::vector<platform::TopWindow>());
+    };
+    if (!bench::ProcessEventsUntil([&] { return listed().size() >= size_t(kWindows); }, 20000)) {
+        xcb_disconnect(others);
+        return state.SkipWithError("the window manager lists fewer windows");
+    }
+    const std::vector<platform::TopWindow> windows = listed();
+    QTemporaryDir folder;
+    app::Program program(folder.filePath(QStringLiteral("zuzerid.dat")));
+    program.Start();
+    bench::PaintWatch watch;
+    qApp->installEventFilter(&watch);
+    std::vector<double> overlay, reading, marks, outline;
+    const auto move = [&](QWidget* shown, QPoint at) {
+        watch.Forget();
+        const double start = bench::Now();
+        QMouseEvent event(QEvent::MouseMove, at, shown->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(shown, &event);
+        if (!bench::ProcessEventsUntil([&] { return watch.Painted(shown); }, 5000)) return -1.0;
+        Sync();
+        return 1000 * (bench::Now() - start);
+    };
+    int round = 0;
+    for (auto _ : state) {
+        double start = bench::Now();
+        listed();
+        reading.push_back(1000 * (bench::Now() - start));
+        watch.Forget();
+        start = bench::Now();
+        program.Capture(
+            false, [&](const QString& reason) { state.SkipWithError(qPrintable(reason)); },
+            [](const QString&) {});
+        if (!bench::ProcessEventsUntil([&] { return Shown(watch, "CaptureOverlay"); }, 10000)) {
+            return state.SkipWithError("no overlay");
+        }
+        Sync();
+        overlay.push_back(1000 * (bench::Now() - start));
+        QWidget* shown = Shown(watch, "CaptureOverlay");
+        for (int i = 0; i < 10; ++i, ++round) {
+            const QPoint at = windows[size_t(round * 7 % kWindows)].client.center();
+            if (move(shown, at) < 0) return state.SkipWithError("no outline");
+            // Nothing moves: the marks alone are drawn again.
+            const double plain = move(shown, at);
+            const double onto =
+                move(shown, windows[size_t((round * 7 + 3) % kWindows)].client.center());
+            if (plain < 0 || onto < 0) return state.SkipWithError("no outline");
+            marks.push_back(plain);
+            outline.push_back(onto);
+        }
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(shown, &escape);
+        bench::ProcessEventsUntil([&] { return !program.Capturing(); }, 10000);
+    }
+    xcb_disconnect(others);
+    const double read = bench::Median(reading);
+    state.counters["overlay_ms"] = bench::Median(overlay);
+    state.counters["windows_ms"] = read;
+    state.counters["windows_share"] = read / (bench::Median(overlay) - read);
+    state.counters["marks_ms"] = bench::Median(marks);
+    state.counters["outline_ms"] = bench::Median(outline);
+    state.counters["outline_ratio"] = bench::Median(outline) / bench::Median(marks);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -197,6 +293,11 @@ int main(int argc, char** argv) {
     QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
     benchmark::RegisterBenchmark("BM_Capture",
                                  [&](benchmark::State& state) { BM_Capture(state, *session); })
+        ->Iterations(smoke ? 1 : 15)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_Outline",
+                                 [&](benchmark::State& state) { BM_Outline(state, *session); })
         ->Iterations(smoke ? 1 : 15)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);

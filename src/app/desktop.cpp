@@ -36,13 +36,14 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
                  qPrintable(*failure));
     }
     tray_ = std::make_unique<TrayIcon>(program_.Board(), [this](CommandId id) {
-        if (id != CommandId::Capture) {
+        if (id != CommandId::Capture && id != CommandId::CaptureLast) {
             Run(id);
             return;
         }
         // The windows the menu covered repaint before the screen is frozen, or the capture
         // would hold the menu's ghost.
-        QTimer::singleShot(kMenuGoneMs, tray_->Menu(), [this] { Capture(); });
+        QTimer::singleShot(kMenuGoneMs, tray_->Menu(),
+                           [this, id] { Capture(id == CommandId::CaptureLast); });
     });
     if (launch.Paste()) {
         if (const std::optional<QString> failure = program_.Paste()) {
@@ -51,17 +52,37 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
                 pasted_text::HeldFormats(QGuiApplication::clipboard()->mimeData()));
         }
     }
-    if (launch.Capture()) Capture();
+    countdown_.setInterval(1000);
+    QObject::connect(&countdown_, &QTimer::timeout, [this] {
+        if (--secondsLeft_ > 0) {
+            if (tray_) tray_->ShowCountdown(secondsLeft_);
+            return;
+        }
+        countdown_.stop();
+        Capture(lastRegionCounted_);
+    });
+    if (launch.Capture()) Capture(launch.LastRegion(), launch.CaptureDelay());
 }
 
-void Desktop::Capture() {
+void Desktop::Capture(bool lastRegion, int delaySeconds) {
+    if (program_.Capturing() || countdown_.isActive()) return;
+    if (delaySeconds > 0) {
+        secondsLeft_ = delaySeconds;
+        lastRegionCounted_ = lastRegion;
+        if (tray_) tray_->ShowCountdown(secondsLeft_);
+        countdown_.start();
+        return;
+    }
     if (tray_) tray_->ShowIdle();
     // What keeps a capture from being made comes later than the start that asked for it: it
     // goes to standard error and the tray.
-    program_.Capture([this](const QString& failure) {
-        qWarning("vellora: --capture: %s", qPrintable(failure));
-        if (tray_) tray_->TellCaptureFailed(failure);
-    });
+    program_.Capture(
+        lastRegion,
+        [this](const QString& failure) {
+            qWarning("vellora: --capture: %s", qPrintable(failure));
+            if (tray_) tray_->TellCaptureFailed(failure);
+        },
+        [](const QString& note) { qWarning("vellora: --capture: %s", qPrintable(note)); });
 }
 
 Desktop::~Desktop() = default;
@@ -81,7 +102,10 @@ instance::Reply Desktop::Answer(const instance::Request& request) {
         case instance::Request::Kind::Paste:
             return Run(CommandId::Paste);
         case instance::Request::Kind::Capture:
-            return Run(CommandId::Capture);
+        case instance::Request::Kind::CaptureLast:
+            // Answered once the capture is under way, or counting down.
+            Capture(request.kind == instance::Request::Kind::CaptureLast, request.delaySeconds);
+            return {};
     }
     return {};
 }
@@ -146,6 +170,9 @@ instance::Reply Desktop::Run(CommandId id) {
         case CommandId::Capture:
             // Answered once the capture is under way, so that a key bound to it returns at once.
             Capture();
+            break;
+        case CommandId::CaptureLast:
+            Capture(true);
             break;
         case CommandId::ListPins:
             break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <memory>
 
 #include "app/core/commands.h"
@@ -29,12 +30,18 @@ private:
     // What each command of the command table does: the one place that says it, whichever road
     // (the tray, a later start) asked for it.
     instance::Reply Run(CommandId id);
-    void Capture();
+    // A capture of a part of the screen, or of the last rectangle again, once `delaySeconds`
+    // have passed, counted down in the tray. A capture asked for while one counts down or is
+    // under way asks for nothing.
+    void Capture(bool lastRegion = false, int delaySeconds = 0);
     instance::Reply AnswerBoard(const QString& board, const QByteArray& command);
 
     Program& program_;
     std::unique_ptr<InstanceServer> server_;
     std::unique_ptr<TrayIcon> tray_;
+    QTimer countdown_;
+    int secondsLeft_ = 0;
+    bool lastRegionCounted_ = false;
 };
 
 }  // namespace app

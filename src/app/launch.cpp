@@ -121,6 +121,8 @@ Launch::Launch(int argc, char* argv[]) {
             break;
         case CommandLine::Action::Capture:
             capture_ = true;
+            lastRegion_ = line.lastRegion;
+            captureDelay_ = line.delaySeconds;
             break;
         case CommandLine::Action::Run:
             break;
@@ -186,7 +188,14 @@ void Launch::Claim(const QByteArray& canonicalFolder) {
         request = {instance::Request::Kind::Board, {}, pinsCommand_.toLatin1(), board_.toUtf8()};
     }
     if (paste_) request = {instance::Request::Kind::Paste, {}, {}, {}};
-    if (capture_) request = {instance::Request::Kind::Capture, {}, {}, {}};
+    if (capture_) {
+        request = {
+            lastRegion_ ? instance::Request::Kind::CaptureLast : instance::Request::Kind::Capture,
+            {},
+            {},
+            {},
+            captureDelay_};
+    }
     const QDeadlineTimer deadline(kHandOverTimeMs);
     for (;;) {
         const Delivery delivery = SendRequest(server, request, deadline);

@@ -35,6 +35,9 @@ public:
     bool Paste() const { return paste_; }
     // Whether a capture of a part of the screen starts once the pinned pictures are back.
     bool Capture() const { return capture_; }
+    // For a capture: whether it takes the last captured rectangle again, and the seconds before.
+    bool LastRegion() const { return lastRegion_; }
+    int CaptureDelay() const { return captureDelay_; }
 
 private:
     void Claim(const QByteArray& canonicalFolder);
@@ -50,6 +53,8 @@ private:
     QString board_;        // for --board
     bool paste_ = false;
     bool capture_ = false;
+    bool lastRegion_ = false;
+    int captureDelay_ = 0;
     std::unique_ptr<InstanceLock> lock_;
 };
 

@@ -5,13 +5,16 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QCursor>
 #include <QFileInfo>
 #include <QTimer>
+#include <QToolTip>
 #include <QWidget>
 
 #include "about_box/about_box.h"
 #include "app/picture_opener.h"
 #include "app/save_failure_notice.h"
+#include "capture_window/aiming.h"
 #include "capture_window/capture_window.h"
 #include "capture_window/screen_source.h"
 #include "display_window/display_window.h"
@@ -24,6 +27,7 @@
 #include "pinned_window/pinned_window.h"
 #include "platform/core/file_path.h"
 #include "platform/core/twips.h"
+#include "platform/core/whole_file.h"
 #include "platform/gui/labels.h"
 #include "platform/pictures/pasted_picture.h"
 #include "platform/pictures/thumbnail_cache.h"
@@ -251,22 +255,78 @@ std::optional<QString> Program::TakeText(const QMimeData* data, bool later) {
     return std::nullopt;
 }
 
-void Program::Capture(const std::function<void(const QString&)>& failed) {
+void Program::Capture(bool lastRegion, const std::function<void(const QString&)>& failed,
+                      const std::function<void(const QString&)>& noted) {
     if (capture_) return;
+    std::optional<QRect> region;
+    if (lastRegion) {
+        const std::variant<QRect, QString> last = LastRegion();
+        if (const QString* why = std::get_if<QString>(&last)) {
+            failed(*why);
+            return;
+        }
+        region = std::get<QRect>(last);
+    }
     capture_ = std::make_unique<capture_window::Capture>(capture_window::MakeScreenSource());
     capture_window::Capture* capture = capture_.get();
-    QObject::connect(capture, &capture_window::Capture::captured, capture,
-                     [this, failed](const QImage& pixels, const QRectF& logical) {
-                         const std::optional<QString> failure = PinCaptured(pixels, logical);
-                         EndCapture();
-                         if (failure) failed(*failure);
-                     });
+    QObject::connect(
+        capture, &capture_window::Capture::captured, capture,
+        [this, failed](const QImage& pixels, const QRectF& logical, const QRect& device) {
+            const std::optional<QString> failure = PinCaptured(pixels, logical);
+            EndCapture();
+            if (failure) {
+                failed(*failure);
+                return;
+            }
+            if (device.isEmpty()) return;
+            const platform::WriteResult kept = platform::WriteOwnFile(
+                platform::FilePath::FromText(board_->List().Folder().LastRegionFile()),
+                capture_window::RegionText(device));
+            if (!kept.ok) failed(QStringLiteral("the region is not kept: %1").arg(kept.error));
+        });
     QObject::connect(capture, &capture_window::Capture::failed, capture,
                      [this, failed](const QString& reason) {
                          EndCapture();
                          if (!reason.isEmpty()) failed(reason);
                      });
-    capture->Start();
+    QObject::connect(capture, &capture_window::Capture::colourTaken, capture,
+                     [this](const QString& text) {
+                         EndCapture();
+                         CopyColour(text);
+                     });
+    QObject::connect(capture, &capture_window::Capture::noted, capture, noted);
+    if (region) {
+        capture->StartAt(*region);
+    } else {
+        capture->Start();
+    }
+}
+
+std::variant<QRect, QString> Program::LastRegion() const {
+    const QString name = board_->List().Folder().LastRegionFile();
+    // A few numbers: anything longer is not the program's.
+    constexpr qint64 kLongest = 256;
+    const platform::WholeFile file =
+        platform::ReadFile(platform::FilePath::FromText(name), kLongest, platform::Links::Refuse);
+    if (file.error == platform::ReadError::CannotOpen) {
+        return QStringLiteral("no region has been captured yet");
+    }
+    if (!file.bytes) {
+        return QStringLiteral("the last region's file %1 cannot be read: %2")
+            .arg(name, platform::DescribeReadError(file.error));
+    }
+    if (const std::optional<QRect> region = capture_window::RegionFromText(*file.bytes)) {
+        return *region;
+    }
+    return QStringLiteral("the last region's file %1 holds no rectangle").arg(name);
+}
+
+void Program::CopyColour(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    constexpr int kNoteMilliseconds = 3000;
+    QToolTip::showText(QCursor::pos(),
+                       QCoreApplication::translate("app::Program", "%1 をコピーしました").arg(text),
+                       nullptr, QRect(), kNoteMilliseconds);
 }
 
 void Program::PinShownPicture() {

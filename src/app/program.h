@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <variant>
 
 class QImage;
 class QMimeData;
@@ -82,10 +83,13 @@ public:
     // pasted_text::Draw) and its text kept beside it.
     std::optional<QString> TakePicture(const QMimeData* data, bool later = false);
     // Freezes the desktop and lets the user drag a part of it, which becomes a pin exactly where
-    // it was, its pixels kept as a PNG file in "captured" beside the data file. While a capture
-    // is under way another asks for nothing. `failed` hears why nothing was captured, later; not
-    // when the user cancelled.
-    void Capture(const std::function<void(const QString&)>& failed);
+    // it was, its pixels kept as a PNG file in "captured" beside the data file, and its rectangle
+    // in the last region's file; with `lastRegion`, that rectangle is taken again at once. A
+    // colour copied instead is told in a note by the pointer. While a capture is under way
+    // another asks for nothing. `failed` hears why nothing was captured, later; not when the
+    // user cancelled; `noted` hears a line about less taken than asked for.
+    void Capture(bool lastRegion, const std::function<void(const QString&)>& failed,
+                 const std::function<void(const QString&)>& noted);
     // Whether a capture is under way: from the call until its pin is on the desktop, or it ended.
     bool Capturing() const { return capture_ != nullptr; }
     // Ends the program at once: every window goes, nothing is saved.
@@ -116,6 +120,9 @@ private:
     std::optional<QString> TakeText(const QMimeData* data, bool later);
     // Writes the captured pixels into "captured" and pins them at `logical` (logical pixels).
     std::optional<QString> PinCaptured(const QImage& pixels, const QRectF& logical);
+    // The rectangle the last capture took, in the X screen's device pixels; why there is none.
+    std::variant<QRect, QString> LastRegion() const;
+    void CopyColour(const QString& text);
     // Pins the display window's picture, when it shows one: before any other picture comes.
     void PinShownPicture();
     void EndCapture();

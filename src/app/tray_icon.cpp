@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -147,7 +149,27 @@ void TrayIcon::TellCaptureFailed(const QString& reason) {
     if (icon_) icon_->setToolTip(QStringLiteral("Vellora - %1").arg(reason));
 }
 
+void TrayIcon::ShowCountdown(int seconds) {
+    if (!icon_) return;
+    icon_->setToolTip(
+        QStringLiteral("Vellora - %1").arg(tr("%n 秒後に画面を止めます", nullptr, seconds)));
+    // The count over the program's icon, where the tray shows no tooltip unasked.
+    QPixmap counted = icon::ProgramIcon().pixmap(64, 64);
+    {
+        QPainter painter(&counted);
+        QFont font = painter.font();
+        font.setPixelSize(40);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.fillRect(QRect(8, 8, 48, 48), QColor(0, 0, 0, 160));
+        painter.setPen(Qt::white);
+        painter.drawText(counted.rect(), Qt::AlignCenter, QString::number(seconds));
+    }
+    icon_->setIcon(QIcon(counted));
+}
+
 void TrayIcon::ShowIdle() {
+    if (icon_) icon_->setIcon(icon::ProgramIcon());
     if (icon_) icon_->setToolTip(IdleToolTip());
 }
 

@@ -45,6 +45,8 @@ public:
     // Tells the user in the tooltip why nothing was captured; ShowIdle takes it back.
     void TellCaptureFailed(const QString& reason);
     void ShowIdle();
+    // The seconds left before a capture, in the tooltip and the icon.
+    void ShowCountdown(int seconds);
     // The program's name, and what the start-up kept unread in the data file, if anything.
     QString IdleToolTip() const;
 

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWheelEvent>
 #include <cmath>
 #include <numeric>
 
@@ -23,6 +24,19 @@ constexpr int kZoom = 8;
 const QColor kDim(0, 0, 0, 96);
 const QColor kEdge(0, 160, 255);
 const QColor kLabel(32, 32, 32);
+// The outline's edges, in device pixels inside the rectangle a click takes.
+constexpr int kOutlineWidth = 2;
+// The line naming the keys fades in this many steps, this far apart.
+constexpr int kHintSteps = 6;
+constexpr int kHintStepMs = 50;
+
+QString HintText() {
+    return QCoreApplication::translate(
+        "capture_window::ScreenOverlay",
+        "クリック: ウィンドウ  ドラッグ: 範囲  Tab・ホイール: 枠あり→中身→画面  "
+        "矢印: 1 ピクセル (Shift で 10)  Enter: 始点・終点  Space: 範囲を移動  "
+        "C・Shift+C: 色をコピー  Esc: 取り消し");
+}
 
 // The steps, in device pixels, in which a window manager sizes a window at `scale`: Qt asks it to
 // size every window in steps of one logical pixel, the scale rounded, and most window managers do.
@@ -96,12 +110,47 @@ QRect ScreenOverlay::Device(const QRect& logical) const {
            QRect(QPoint(0, 0), screen_.device.size());
 }
 
-void ScreenOverlay::Changed(const QRect& selection, QPoint pointer) {
-    // The rectangle's edges, and the magnifier and its label on any side of the pointer.
-    const int reach = (2 * kReach + 1) * kZoom + 64;
-    const QRect around(pointer - QPoint(reach, reach), QSize(2 * reach, 2 * reach));
-    update(Local(selection).toAlignedRect().adjusted(-2, -2, 2, 2));
+void ScreenOverlay::Changed(const Shown& shown) {
+    // The rectangle, the outline's edges, and the magnifier and its label on any side of the
+    // pointer.
+    const int reach = (2 * kReach + 1) * kZoom + 160;
+    const QRect around(shown.pointer - QPoint(reach, reach), QSize(2 * reach, 2 * reach));
+    if (!shown.selection.isEmpty())
+        update(Local(shown.selection).toAlignedRect().adjusted(-2, -2, 2, 2));
+    for (const QRect& edge : OutlineEdges(shown.outline)) {
+        update(Local(edge.translated(screen_.device.topLeft()))
+                   .toAlignedRect()
+                   .adjusted(-1, -1, 1, 1));
+    }
     update(Local(around).toAlignedRect());
+}
+
+void ScreenOverlay::HintChanged() {
+    update(HintBox().toAlignedRect().adjusted(-1, -1, 1, 1));
+}
+
+QList<QRect> ScreenOverlay::OutlineEdges(const QRect& outline) const {
+    const QRect at =
+        outline.translated(-screen_.device.topLeft()) & QRect(QPoint(0, 0), screen_.device.size());
+    if (at.isEmpty()) return {};
+    const int across = std::min({kOutlineWidth, at.width(), at.height()});
+    return {QRect(at.topLeft(), QSize(at.width(), across)),
+            QRect(QPoint(at.left(), at.bottom() - across + 1), QSize(at.width(), across)),
+            QRect(at.topLeft(), QSize(across, at.height())),
+            QRect(QPoint(at.right() - across + 1, at.top()), QSize(across, at.height()))};
+}
+
+QRectF ScreenOverlay::HintBox() const {
+    const FrozenScreen* on = capture_.HintScreen();
+    if (!on || on->device != screen_.device) return {};
+    // Laid out once: the text is long, and every paint asks where it is.
+    if (hintSize_.isEmpty()) {
+        hintSize_ = QRectF(fontMetrics().boundingRect(HintText())).adjusted(-8, -4, 8, 4).size();
+    }
+    QRectF box(QPointF(), hintSize_);
+    box.moveTop(8);
+    box.moveLeft((width() - box.width()) / 2);
+    return box;
 }
 
 void ScreenOverlay::showEvent(QShowEvent* event) {
@@ -137,14 +186,30 @@ void ScreenOverlay::paintEvent(QPaintEvent* event) {
         for (const QRect& part : QRegion(rect()).subtracted(QRegion(inside))) {
             painter.fillRect(part, kDim);
         }
-        DrawMarks(painter);
+        DrawMarks(painter, rect());
         return;
     }
     ShowFrozenOnServer(event->region());
+    const QRect fading = capture_.HintOpacity() < 1 ? Device(HintBox().toAlignedRect()) &
+                                                          QRect(QPoint(0, 0), screen_.device.size())
+                                                    : QRect();
     // Each mark drawn whole into pixels of its own, which it covers, and put over the picture.
     for (const QRect& mark : Marks()) {
+        // Only what this paint is for: the others are on the screen already.
+        if (!event->region().intersects(
+                Local(mark.translated(screen_.device.topLeft())).toAlignedRect())) {
+            continue;
+        }
         QImage pixels(mark.size(), QImage::Format_RGB32);
         pixels.fill(kEdge);
+        if (mark == fading) {
+            // What the fading line lets through: the dimmed picture beneath it.
+            const QImage beneath = screen_.Pixels(mark);
+            if (beneath.size() == mark.size()) {
+                pixels = beneath.convertToFormat(QImage::Format_RGB32);
+                QPainter(&pixels).fillRect(pixels.rect(), kDim);
+            }
+        }
         pixels.setDevicePixelRatio(screen_.scale);
         pixels.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
         pixels.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
@@ -152,7 +217,7 @@ void ScreenOverlay::paintEvent(QPaintEvent* event) {
             QPainter painter(&pixels);
             painter.setFont(font());
             painter.translate(-QPointF(mark.topLeft()) / screen_.scale);
-            DrawMarks(painter);
+            DrawMarks(painter, Local(mark.translated(screen_.device.topLeft())));
         }
         platform::PutRgb32Pixels(this, *serverDepth_, pixels, mark.topLeft());
     }
@@ -185,6 +250,9 @@ QList<QRect> ScreenOverlay::Marks() const {
         marks << Device(box.toAlignedRect().adjusted(0, 0, 1, 1))
               << Device(LabelBox(fontMetrics(), LabelText(pointer), box).toAlignedRect());
     }
+    if (capture_.Selection().isEmpty()) marks << OutlineEdges(capture_.Outline());
+    const QRectF hint = HintBox();
+    if (!hint.isEmpty()) marks << Device(hint.toAlignedRect());
     const QRect all(QPoint(0, 0), screen_.device.size());
     QList<QRect> shown;
     for (const QRect& mark : marks) {
@@ -193,14 +261,33 @@ QList<QRect> ScreenOverlay::Marks() const {
     return shown;
 }
 
-void ScreenOverlay::DrawMarks(QPainter& painter) {
+void ScreenOverlay::DrawMarks(QPainter& painter, const QRectF& within) {
     const QRect selection = capture_.Selection();
     if (!selection.isEmpty()) {
         painter.setPen(QPen(kEdge, 0));
         painter.drawRect(Local(selection).adjusted(0, 0, -1 / screen_.scale, -1 / screen_.scale));
+    } else {
+        for (const QRect& edge : OutlineEdges(capture_.Outline())) {
+            painter.fillRect(Local(edge.translated(screen_.device.topLeft())), kEdge);
+        }
+    }
+    const QRectF hint = HintBox();
+    if (!hint.isEmpty() && hint.intersects(within)) {
+        painter.save();
+        painter.setOpacity(capture_.HintOpacity());
+        painter.fillRect(hint, kLabel);
+        painter.setPen(Qt::white);
+        painter.drawText(hint, Qt::AlignCenter, HintText());
+        painter.restore();
     }
     const QPoint pointer = capture_.Pointer();
-    if (screen_.device.contains(pointer)) DrawMagnifier(painter, pointer);
+    if (!screen_.device.contains(pointer)) return;
+    // The label lies above the box or below it, never farther than its own height.
+    const QRectF box = MagnifierBox(pointer);
+    constexpr qreal kLabelReach = 48;
+    if (box.adjusted(0, -kLabelReach, kLabelReach * 4, kLabelReach).intersects(within)) {
+        DrawMagnifier(painter, pointer);
+    }
 }
 
 QRectF ScreenOverlay::MagnifierBox(QPoint device) const {
@@ -220,12 +307,17 @@ QRectF ScreenOverlay::LabelBox(const QFontMetrics& metrics, const QString& text,
     return label;
 }
 
-// The size chosen so far, in device pixels, or where the corner would go.
+// The size chosen so far, in device pixels, or where the corner would go; and the colour under
+// the pointer.
 QString ScreenOverlay::LabelText(QPoint device) const {
     const QRect selection = capture_.Selection();
+    const QString colour = ColourText(Near(device).pixel(kReach, kReach), false);
     return selection.isEmpty()
-               ? QStringLiteral("%1, %2").arg(device.x()).arg(device.y())
-               : QStringLiteral("%1 × %2").arg(selection.width()).arg(selection.height());
+               ? QStringLiteral("%1, %2  %3").arg(device.x()).arg(device.y()).arg(colour)
+               : QStringLiteral("%1 × %2  %3")
+                     .arg(selection.width())
+                     .arg(selection.height())
+                     .arg(colour);
 }
 
 void ScreenOverlay::DrawMagnifier(QPainter& painter, QPoint device) {
@@ -243,7 +335,7 @@ void ScreenOverlay::DrawMagnifier(QPainter& painter, QPoint device) {
     painter.drawText(label, Qt::AlignCenter, text);
 }
 
-const QImage& ScreenOverlay::Near(QPoint device) {
+const QImage& ScreenOverlay::Near(QPoint device) const {
     if (near_.isNull() || nearAt_ != device) {
         near_ = screen_.Pixels(QRect(device - screen_.device.topLeft() - QPoint(kReach, kReach),
                                      QSize(2 * kReach + 1, 2 * kReach + 1)));
@@ -268,8 +360,20 @@ void ScreenOverlay::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) capture_.Release(DevicePoint(event->position()));
 }
 
+void ScreenOverlay::wheelEvent(QWheelEvent* event) {
+    // One step a notch, whichever way it turns.
+    constexpr int kNotch = 120;
+    wheel_ += std::abs(event->angleDelta().y()) + std::abs(event->angleDelta().x());
+    for (; wheel_ >= kNotch; wheel_ -= kNotch) capture_.StepAim();
+}
+
 void ScreenOverlay::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) capture_.Cancel();
+    if (event->isAutoRepeat() && event->key() == Qt::Key_Space) return;
+    if (!capture_.Key(event->key(), event->modifiers())) QWidget::keyPressEvent(event);
+}
+
+void ScreenOverlay::keyReleaseEvent(QKeyEvent* event) {
+    if (event->isAutoRepeat() || !capture_.KeyUp(event->key())) QWidget::keyReleaseEvent(event);
 }
 
 Capture::Capture(std::unique_ptr<capture_window::ScreenSource> source)
@@ -281,6 +385,8 @@ Capture::Capture(std::unique_ptr<capture_window::ScreenSource> source)
                 ended_ = true;
                 emit failed(reason);
             });
+    hintFade_.setInterval(kHintStepMs);
+    connect(&hintFade_, &QTimer::timeout, this, &Capture::FadeHint);
 }
 
 Capture::~Capture() = default;
@@ -289,20 +395,57 @@ void Capture::Start() {
     source_->Freeze();
 }
 
+void Capture::StartAt(const QRect& device) {
+    region_ = device;
+    source_->Freeze();
+}
+
 void Capture::ShowFrozen(const capture_window::FrozenDesktop& desktop) {
     desktop_ = desktop;
+    if (region_) {
+        TakeRegion();
+        return;
+    }
     for (capture_window::FrozenScreen& screen : desktop_.screens) {
         // The desktop portal's picture goes to the X server once, to be shown from there.
         if (!screen.server) screen.server = platform::ServerPicture::FromImage(screen.pixels);
         if (screen.server) screen.pixels = {};
         overlays_.push_back(std::make_unique<ScreenOverlay>(*this, screen));
     }
-    pointer_ = QCursor::pos();
+    pointer_ = hintFrom_ = QCursor::pos();
+    hintOn_ = ScreenAt(pointer_);
+    if (!hintOn_ && !desktop_.screens.isEmpty()) hintOn_ = &desktop_.screens.front();
+    outline_ = AimedAt();
     for (const auto& overlay : overlays_) {
         overlay->show();
         overlay->raise();
     }
     if (!overlays_.empty()) overlays_.front()->activateWindow();
+}
+
+void Capture::TakeRegion() {
+    QList<QRect> monitors;
+    for (const FrozenScreen& screen : desktop_.screens) monitors.append(screen.device);
+    const std::optional<QRect> shown = ClipToScreens(*region_, monitors);
+    if (!shown) {
+        ended_ = true;
+        emit failed(QStringLiteral("the last region lies on no monitor there is now"));
+        return;
+    }
+    if (*shown != *region_) {
+        emit noted(QStringLiteral("the last region lies partly off the monitors: %1×%2 of %3×%4 "
+                                  "pixels taken")
+                       .arg(shown->width())
+                       .arg(shown->height())
+                       .arg(region_->width())
+                       .arg(region_->height()));
+    }
+    // Placed on the monitor its top-left corner is on, or else on the first it touches.
+    const FrozenScreen* on = ScreenAt(shown->topLeft());
+    for (const FrozenScreen& screen : desktop_.screens) {
+        if (!on && screen.device.intersects(*shown)) on = &screen;
+    }
+    Take(*shown, *on);
 }
 
 void Capture::Picked(const QImage& picture) {
@@ -312,51 +455,102 @@ void Capture::Picked(const QImage& picture) {
     const qreal scale = screen ? screen->devicePixelRatio() : 1;
     QRectF logical(QPointF(), QSizeF(picture.size()) / scale);
     if (screen) logical.moveCenter(QRectF(screen->availableGeometry()).center());
-    emit captured(picture, logical);
+    emit captured(picture, logical, {});
+}
+
+const FrozenScreen* Capture::ScreenAt(QPoint device) const {
+    for (const FrozenScreen& screen : desktop_.screens) {
+        if (screen.device.contains(device)) return &screen;
+    }
+    return nullptr;
+}
+
+QRect Capture::ScreensBounds() const {
+    QRect all;
+    for (const FrozenScreen& screen : desktop_.screens) all |= screen.device;
+    return all;
+}
+
+QRect Capture::AimedAt() const {
+    const FrozenScreen* on = ScreenAt(pointer_);
+    if (!on) return {};
+    QRect aimed = on->device;
+    if (aim_ != Aim::Monitor) {
+        if (const platform::TopWindow* window = platform::TopmostAt(desktop_.windows, pointer_)) {
+            aimed = (aim_ == Aim::Framed ? window->framed : window->client) & ScreensBounds();
+        }
+    }
+    // What a drag from corner to corner would take.
+    return SnappedSelection(aimed.topLeft(), aimed.bottomRight() + QPoint(1, 1),
+                            on->device.topLeft(), on->scale);
 }
 
 void Capture::Press(QPoint device, const ScreenOverlay& on) {
     if (ended_) return;
+    const Shown old = Now();
     pressedOn_ = &on.Screen();
-    const QRect old = selection_;
-    const QPoint oldPointer = pointer_;
     pressed_ = pointer_ = device;
-    selection_ = QRect(device, QSize(0, 0));
-    Update(old, oldPointer);
+    farthest_ = 0;
+    selection_ = {};
+    Update(old);
 }
 
 void Capture::Move(QPoint device) {
     if (ended_) return;
-    const QRect old = selection_;
-    const QPoint oldPointer = pointer_;
+    const Shown old = Now();
+    if (moving_ && pressedOn_) pressed_ += device - pointer_;
     pointer_ = device;
     if (pressedOn_) {
+        const QPoint travel = device - pressed_;
+        farthest_ = std::max({farthest_, std::abs(travel.x()), std::abs(travel.y())});
+    }
+    if (pressedOn_ && !IsClick(farthest_, pressedOn_->scale)) {
+        // A drag from here on: the outline goes.
         selection_ =
             SnappedSelection(pressed_, device, pressedOn_->device.topLeft(), pressedOn_->scale);
+        outline_ = {};
+    } else {
+        outline_ = AimedAt();
     }
-    Update(old, oldPointer);
+    if (hintOn_ && hintOpacity_ == 1 && device != hintFrom_) hintFade_.start();
+    Update(old);
 }
 
 void Capture::Release(QPoint device) {
     if (ended_ || !pressedOn_) return;
     Move(device);
-    ended_ = true;
-    const QRect chosen = selection_;
-    // A click, or a line of one pixel: nothing the user meant to pin.
-    if (chosen.width() <= 1 || chosen.height() <= 1) {
+    const FrozenScreen& on = *pressedOn_;
+    if (IsClick(farthest_, on.scale)) {
+        // A click takes what the outline shows, placed on the monitor under the pointer.
+        const FrozenScreen* under = ScreenAt(pointer_);
+        if (outline_.isEmpty() || !under) {
+            ended_ = true;
+            emit failed({});
+            return;
+        }
+        Take(outline_, *under);
+        return;
+    }
+    // A line of one pixel: nothing the user meant to pin.
+    if (selection_.width() <= 1 || selection_.height() <= 1) {
+        ended_ = true;
         emit failed({});
         return;
     }
-    const qreal scale = pressedOn_->scale;
-    const QPointF origin = pressedOn_->device.topLeft();
-    const QPointF topLeft =
-        origin + QPointF(chosen.topLeft() - pressedOn_->device.topLeft()) / scale;
+    Take(selection_, on);
+}
+
+void Capture::Take(const QRect& chosen, const FrozenScreen& on) {
+    ended_ = true;
+    const qreal scale = on.scale;
+    const QPointF origin = on.device.topLeft();
+    const QPointF topLeft = origin + QPointF(chosen.topLeft() - on.device.topLeft()) / scale;
     const QImage pixels = desktop_.Copy(chosen);
     if (pixels.isNull()) {
         emit failed(QStringLiteral("the X server gave no picture of the screen"));
         return;
     }
-    emit captured(pixels, QRectF(topLeft, QSizeF(chosen.size()) / scale));
+    emit captured(pixels, QRectF(topLeft, QSizeF(chosen.size()) / scale), chosen);
 }
 
 void Capture::Cancel() {
@@ -365,10 +559,86 @@ void Capture::Cancel() {
     emit failed({});
 }
 
-void Capture::Update(const QRect& oldSelection, QPoint oldPointer) {
+void Capture::StepAim() {
+    if (ended_ || !selection_.isEmpty()) return;
+    const Shown old = Now();
+    aim_ = NextAim(aim_);
+    outline_ = AimedAt();
+    Update(old);
+}
+
+bool Capture::Key(int key, Qt::KeyboardModifiers modifiers) {
+    if (ended_) return false;
+    switch (key) {
+        case Qt::Key_Escape:
+            Cancel();
+            return true;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            StepAim();
+            return true;
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            MoveByKey(MovedByKey(pointer_, key, modifiers & Qt::ShiftModifier, ScreensBounds()));
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (pressedOn_) {
+                Release(pointer_);
+            } else if (const FrozenScreen* on = ScreenAt(pointer_)) {
+                for (const auto& overlay : overlays_) {
+                    if (overlay->Screen().device == on->device) Press(pointer_, *overlay);
+                }
+            }
+            return true;
+        case Qt::Key_Space:
+            moving_ = pressedOn_ != nullptr;
+            return true;
+        case Qt::Key_C:
+            TakeColour(modifiers & Qt::ShiftModifier);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool Capture::KeyUp(int key) {
+    if (key != Qt::Key_Space) return false;
+    moving_ = false;
+    return true;
+}
+
+void Capture::MoveByKey(QPoint device) {
+    Move(device);
+    // The X server's pointer follows, so that the mouse goes on from there; the motion it
+    // reports is where the capture's pointer is already.
+    platform::WarpPointer(device);
+}
+
+void Capture::TakeColour(bool asRgb) {
+    const QImage pixel = desktop_.Copy(QRect(pointer_, QSize(1, 1)));
+    if (pixel.isNull()) return;
+    ended_ = true;
+    emit colourTaken(ColourText(pixel.pixel(0, 0), asRgb));
+}
+
+void Capture::FadeHint() {
+    hintOpacity_ = std::max<qreal>(0, hintOpacity_ - 1.0 / kHintSteps);
+    if (hintOpacity_ <= 0) hintFade_.stop();
+    for (const auto& overlay : overlays_) overlay->HintChanged();
+    // Repainted once it is gone as well, where it was.
+    if (hintOpacity_ <= 0) {
+        hintOn_ = nullptr;
+    }
+}
+
+void Capture::Update(const Shown& old) {
+    const Shown now = Now();
     for (const auto& overlay : overlays_) {
-        overlay->Changed(oldSelection, oldPointer);
-        overlay->Changed(selection_, pointer_);
+        overlay->Changed(old);
+        overlay->Changed(now);
     }
 }
 

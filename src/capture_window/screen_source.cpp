@@ -79,6 +79,8 @@ public:
                 return;
             }
         }
+        // Read at once, as they stood when the pixels were taken.
+        desktop.windows = platform::ReadTopWindows().value_or(std::vector<platform::TopWindow>());
         if (!platform::CompositorRunning() || !AllBlack(desktop)) {
             emit frozen(desktop);
             return;

@@ -6,8 +6,10 @@
 #include <QRect>
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "platform/x11/server_picture.h"
+#include "platform/x11/top_windows.h"
 
 // Where the pixels of a screen capture come from: the X server's root window, or the desktop
 // portal's Screenshot under a Wayland session, where an X11 grab shows other programs' windows
@@ -30,6 +32,9 @@ struct FrozenScreen {
 
 struct FrozenDesktop {
     QList<FrozenScreen> screens;
+    // The top-level windows as they stood at the freeze, bottom-most first; none where no window
+    // list can be read (the desktop portal's picture), and the outline then takes monitors alone.
+    std::vector<platform::TopWindow> windows = {};
 
     // The pixels of `device` (device pixels of the X screen), taken from every monitor it
     // covers; what lies on none stays black. Null when the X server does not give them back.

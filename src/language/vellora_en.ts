@@ -19,7 +19,7 @@
        vellora --autostart on|off
        vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid|window
        vellora [--user-data | --data-dir DIR] --paste
-       vellora [--user-data | --data-dir DIR] --capture
+       vellora [--user-data | --data-dir DIR] --capture [last] [--delay SECONDS]
        vellora [--user-data | --data-dir DIR] --board NAME show|hide|toggle
 使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]
 
@@ -50,8 +50,16 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
                    クリップボードの画像を画像表示ｳｨﾝﾄﾞｳで開きます。
   --capture        a part of the screen, dragged with the mouse over the frozen
                    desktop: pinned exactly where it was and kept as a PNG file
-                   in &quot;captured&quot; in the data folder. Esc cancels.
+                   in &quot;captured&quot; in the data folder. Esc cancels. A click
+                   takes the window under the pointer; Tab and the wheel step
+                   to its client area and the monitor; C copies the colour.
                    画面の一部を張り付けます (Esc で取り消し)。
+  --capture last   the rectangle of the last capture again, without the
+                   overlay, as much of it as the monitors show now.
+                   前回の範囲をもう一度張り付けます。
+  --delay SECONDS  with --capture: the screen freezes that many seconds
+                   later (0 to 60).
+                   指定した秒数の後に画面を止めます。
   --pins list      every pinned picture, one a line: its state (shown, hidden,
                    waiting for its folder to appear, or saved when no Vellora
                    runs), its place and size in twips, and its file.
@@ -81,7 +89,7 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
        vellora --autostart on|off
        vellora [--user-data | --data-dir DIR] --pins list|hide|show|toggle|solid|window
        vellora [--user-data | --data-dir DIR] --paste
-       vellora [--user-data | --data-dir DIR] --capture
+       vellora [--user-data | --data-dir DIR] --capture [last] [--delay SECONDS]
        vellora [--user-data | --data-dir DIR] --board NAME show|hide|toggle
 
 Vellora pins %1 pictures onto the desktop.
@@ -103,7 +111,13 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
                    opened in the display window, ready to pin.
   --capture        a part of the screen, dragged with the mouse over the frozen
                    desktop: pinned exactly where it was and kept as a PNG file
-                   in &quot;captured&quot; in the data folder. Esc cancels.
+                   in &quot;captured&quot; in the data folder. Esc cancels. A click
+                   takes the window under the pointer; Tab and the wheel step
+                   to its client area and the monitor; C copies the colour.
+  --capture last   the rectangle of the last capture again, without the
+                   overlay, as much of it as the monitors show now.
+  --delay SECONDS  with --capture: the screen freezes that many seconds
+                   later (0 to 60).
   --pins list      every pinned picture, one a line: its state (shown, hidden,
                    waiting for its folder to appear, or saved when no Vellora
                    runs), its place and size in twips, and its file.
@@ -155,6 +169,17 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
         <source>終了</source>
         <translation>Quit</translation>
     </message>
+    <message>
+        <source>前回の範囲を張り付け</source>
+        <translation>Pin the Last Region Again</translation>
+    </message>
+</context>
+<context>
+    <name>app::Program</name>
+    <message>
+        <source>%1 をコピーしました</source>
+        <translation>Copied %1</translation>
+    </message>
 </context>
 <context>
     <name>app::SaveFailureNotice</name>
@@ -203,12 +228,23 @@ Reason: %2</translation>
         <source>ボードの表示</source>
         <translation>Boards</translation>
     </message>
+    <message numerus="yes">
+        <source>%n 秒後に画面を止めます</source>
+        <translation>
+            <numerusform>The screen freezes in %n second</numerusform>
+            <numerusform>The screen freezes in %n seconds</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>capture_window::ScreenOverlay</name>
     <message>
         <source>画面の一部を張り付け</source>
         <translation>Pin a Part of the Screen</translation>
+    </message>
+    <message>
+        <source>クリック: ウィンドウ  ドラッグ: 範囲  Tab・ホイール: 枠あり→中身→画面  矢印: 1 ピクセル (Shift で 10)  Enter: 始点・終点  Space: 範囲を移動  C・Shift+C: 色をコピー  Esc: 取り消し</source>
+        <translation>Click: the window  Drag: a region  Tab, wheel: framed → client area → monitor  Arrows: 1 pixel (10 with Shift)  Enter: start, end  Space: move the region  C, Shift+C: copy the colour  Esc: cancel</translation>
     </message>
 </context>
 <context>

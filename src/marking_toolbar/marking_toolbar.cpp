@@ -79,6 +79,8 @@ MarkingToolbar::MarkingToolbar(marks::Editor& editor, QUndoStack& history, QWidg
       editor_(editor),
       tools_(new QButtonGroup(this)) {
     setObjectName(QStringLiteral("MarkingToolbar"));
+    // Never shown, as the bar has no title bar: window rules and tests find it by it.
+    setWindowTitle(QStringLiteral("vellora-marking"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);

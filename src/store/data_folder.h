@@ -26,6 +26,8 @@ public:
     QString PinSettingsFile() const { return Beside(QStringLiteral("pin-settings.json")); }
     QString BoardsFile() const { return Beside(QStringLiteral("boards.json")); }
     QString RemovedPinsFile() const { return Beside(QStringLiteral("removed-pins.json")); }
+    // The rectangle the last capture took, for "--capture last".
+    QString LastRegionFile() const { return Beside(QStringLiteral("last-region.txt")); }
     // The program's folders: pictures taken from the clipboard or a drop, and from the screen;
     // the files of removed pins while they can be put back; recognised text; marks.
     QString PastedFolder() const { return Beside(QStringLiteral("pasted")); }

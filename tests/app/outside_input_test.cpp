@@ -29,6 +29,7 @@ TEST(InstanceMessage, RequestsAndRepliesComeBackAsSent) {
           Request{Request::Kind::Open, platform::FilePath(shiftJis), {}, {}},
           Request{Request::Kind::Pins, {}, "toggle", {}}, Request{Request::Kind::Paste, {}, {}, {}},
           Request{Request::Kind::Capture, {}, {}, {}},
+          Request{Request::Kind::CaptureLast, {}, {}, {}, 60},
 
           Request{Request::Kind::Board, {}, "hide", "仕事 2"}}) {
         QByteArray body;
@@ -56,6 +57,9 @@ TEST(InstanceMessage, MalformedRequestsAreRefused) {
         {"unknown request", Body({"vellora/1", "quit"})},
         {"show with a field more", Body({"vellora/1", "show", "/a.jpg"})},
         {"show with a trailing NUL", Body({"vellora/1", "show", ""})},
+        {"a capture's wait too long", Body({"vellora/1", "capture", "61"})},
+        {"a capture's wait of nothing", Body({"vellora/1", "capture-last", "0"})},
+        {"a capture's wait signed", Body({"vellora/1", "capture", "+5"})},
         {"open without a path", Body({"vellora/1", "open"})},
         {"open with an empty path", Body({"vellora/1", "open", ""})},
         {"open with a relative path", Body({"vellora/1", "open", "a.jpg"})},
@@ -150,6 +154,13 @@ TEST(CommandLine, OptionsChooseWhatTheRunDoes) {
         {{"vellora", "--paste", "--pins", "list"}, Action::Usage, app::DataPlace::CurrentFolder},
         {{"vellora", "--data-dir", "/d", "--capture"}, Action::Capture, app::DataPlace::Folder},
         {{"vellora", "--capture", "--paste"}, Action::Usage, app::DataPlace::CurrentFolder},
+        {{"vellora", "--capture", "last", "--delay", "60"},
+         Action::Capture,
+         app::DataPlace::CurrentFolder},
+        {{"vellora", "--capture", "--delay", "61"}, Action::Usage, app::DataPlace::CurrentFolder},
+        {{"vellora", "--capture", "--delay", "-1"}, Action::Usage, app::DataPlace::CurrentFolder},
+        {{"vellora", "--capture", "--delay", "2.5"}, Action::Usage, app::DataPlace::CurrentFolder},
+        {{"vellora", "--delay", "5"}, Action::Usage, app::DataPlace::CurrentFolder},
         {{"vellora", "--user-data", "--board", "仕事", "toggle"},
          Action::Board,
          app::DataPlace::UserData},
@@ -169,6 +180,9 @@ TEST(CommandLine, OptionsChooseWhatTheRunDoes) {
         }
     }
     EXPECT_EQ(app::ParseCommandLine({"vellora", "--board", "仕事", "show"}, "/").board, "仕事");
+    const app::CommandLine last =
+        app::ParseCommandLine({"vellora", "--capture", "last", "--delay", "7"}, "/");
+    EXPECT_TRUE(last.lastRegion && last.delaySeconds == 7 && last.pictures.isEmpty());
     EXPECT_EQ(app::ParseCommandLine({"vellora", "--data-dir", "../d"}, "/home/u").dataDir,
               QStringLiteral("/home/d"));
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "capture_window/capture_window.h"
 
@@ -28,14 +30,23 @@ QImage OnMonitors(const QRect& device) {
     return pixels;
 }
 
+// The two monitors, or one of `scale` filling the picture, with `windows` on them.
 class FrozenSource : public capture_window::ScreenSource {
 public:
+    explicit FrozenSource(std::vector<platform::TopWindow> windows = {}, qreal scale = 0)
+        : windows_(std::move(windows)), scale_(scale) {}
     void Freeze() override {
         const QImage whole = Whole();
-        emit frozen(
-            FrozenDesktop{{{QRect(0, 0, 100, 80), 1, whole.copy(0, 0, 100, 80), {}},
-                           {QRect(100, 0, 200, 160), 2, whole.copy(100, 0, 200, 160), {}}}});
+        FrozenDesktop desktop{{{QRect(0, 0, 100, 80), 1, whole.copy(0, 0, 100, 80), {}},
+                               {QRect(100, 0, 200, 160), 2, whole.copy(100, 0, 200, 160), {}}},
+                              windows_};
+        if (scale_ > 0) desktop.screens = {{whole.rect(), scale_, whole, {}}};
+        emit frozen(desktop);
     }
+
+private:
+    std::vector<platform::TopWindow> windows_;
+    qreal scale_;
 };
 
 struct Step {
@@ -109,6 +120,134 @@ TEST(Capture, ADragSnapsToPixelsAPinCanCover) {
     for (const auto& c : cases) {
         EXPECT_EQ(capture_window::SnappedSelection(c.from, c.to, c.origin, c.scale), c.device)
             << c.scale << " from " << c.from.x() << "," << c.from.y();
+    }
+}
+
+// A frame on the left monitor with a window over it, and a window on the right one at odd device
+// pixels, which a pin at a scale of 2 cannot cover.
+const std::vector<platform::TopWindow> kWindows{
+    {1, {10, 10, 50, 30}, {12, 20, 46, 18}},
+    {2, {30, 20, 40, 40}, {31, 30, 38, 29}},
+    {3, {111, 11, 61, 41}, {113, 21, 57, 29}},
+};
+
+// A click takes the outlined window, its client area or its monitor, as Tab and the wheel step
+// through them, snapped as a drag would be; a press that travels 4 pixels is a drag.
+TEST(Capture, AClickTakesTheOutlinedWindowAndTabStepsWhatIsOutlined) {
+    const struct {
+        Step click;
+        int tabs;
+        QRect device;
+        QPoint releaseBy = {};
+        bool wheel = false;
+    } cases[] = {
+        {{0, {15, 12}}, 0, {10, 10, 50, 30}},
+        {{0, {15, 12}}, 1, {12, 20, 46, 18}},
+        {{0, {15, 12}}, 2, {0, 0, 100, 80}},
+        {{0, {15, 12}}, 3, {10, 10, 50, 30}},
+        {{0, {15, 12}}, 1, {12, 20, 46, 18}, {}, true},
+        {{0, {35, 25}}, 0, {30, 20, 40, 40}},
+        {{0, {5, 5}}, 0, {0, 0, 100, 80}},
+        {{1, {10, 10}}, 0, {112, 12, 60, 40}},
+        {{0, {15, 12}}, 0, {10, 10, 50, 30}, {3, 3}},
+        {{0, {15, 12}}, 0, {15, 12, 4, 4}, {4, 4}},
+    };
+    for (const auto& c : cases) {
+        capture_window::Capture capture(std::make_unique<FrozenSource>(kWindows));
+        QSignalSpy captured(&capture, &capture_window::Capture::captured);
+        capture.Start();
+        QWidget* on = capture.Overlays()[c.click.overlay].get();
+        QTest::mouseMove(on, c.click.at);
+        for (int i = 0; i < c.tabs; ++i) {
+            if (c.wheel) {
+                QWheelEvent wheel(c.click.at, on->mapToGlobal(c.click.at), {}, {0, 120},
+                                  Qt::NoButton, {}, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(on, &wheel);
+            } else {
+                QTest::keyClick(on, Qt::Key_Tab);
+            }
+        }
+        QTest::mousePress(on, Qt::LeftButton, {}, c.click.at);
+        QTest::mouseMove(on, c.click.at + c.releaseBy);
+        QTest::mouseRelease(on, Qt::LeftButton, {}, c.click.at + c.releaseBy);
+        ASSERT_EQ(captured.size(), 1) << c.tabs;
+        EXPECT_EQ(captured[0][2].toRect(), c.device) << c.click.at.x() << " tabs " << c.tabs;
+        EXPECT_EQ(captured[0][0].value<QImage>(), OnMonitors(c.device));
+    }
+}
+
+// The arrows move the pointer by device pixels at any scale, Enter begins and ends a drag, and
+// Space held moves the whole rectangle.
+TEST(Capture, AWholeCaptureFromTheKeyboard) {
+    for (const qreal scale : {1.0, 1.5, 2.0}) {
+        capture_window::Capture capture(std::make_unique<FrozenSource>(kWindows, scale));
+        QSignalSpy captured(&capture, &capture_window::Capture::captured);
+        capture.Start();
+        QWidget* on = capture.Overlays()[0].get();
+        QTest::mouseMove(on, QPoint(20, 20));
+        const QPoint start = capture.Pointer();
+        QTest::keyClick(on, Qt::Key_Right);
+        QTest::keyClick(on, Qt::Key_Down, Qt::ShiftModifier);
+        EXPECT_EQ(capture.Pointer(), start + QPoint(1, 10)) << scale;
+        QTest::keyClick(on, Qt::Key_Return);
+        for (int i = 0; i < 3; ++i) QTest::keyClick(on, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyPress(on, Qt::Key_Space);
+        for (int i = 0; i < 5; ++i) QTest::keyClick(on, Qt::Key_Down);
+        QTest::keyRelease(on, Qt::Key_Space);
+        QTest::keyClick(on, Qt::Key_Down, Qt::ShiftModifier);
+        EXPECT_EQ(capture.Pointer(), start + QPoint(31, 25)) << scale;
+        QTest::keyClick(on, Qt::Key_Enter);
+        ASSERT_EQ(captured.size(), 1) << scale;
+        const QRect device = capture_window::SnappedSelection(start + QPoint(1, 15),
+                                                              start + QPoint(31, 25), {}, scale);
+        EXPECT_EQ(captured[0][2].toRect(), device) << scale;
+        EXPECT_EQ(captured[0][0].value<QImage>(), Whole().copy(device)) << scale;
+    }
+}
+
+TEST(Capture, CCopiesTheColourUnderThePointer) {
+    for (const auto& [modifiers, text] :
+         {std::pair(Qt::NoModifier, "#0A141E"), std::pair(Qt::ShiftModifier, "rgb(10, 20, 30)")}) {
+        capture_window::Capture capture(std::make_unique<FrozenSource>());
+        QSignalSpy taken(&capture, &capture_window::Capture::colourTaken);
+        QSignalSpy captured(&capture, &capture_window::Capture::captured);
+        capture.Start();
+        QTest::mouseMove(capture.Overlays()[0].get(), QPoint(10, 20));
+        QTest::keyClick(capture.Overlays()[0].get(), Qt::Key_C, modifiers);
+        ASSERT_EQ(taken.size(), 1);
+        EXPECT_EQ(taken[0][0].toString(), QLatin1String(text));
+        EXPECT_TRUE(captured.isEmpty());
+    }
+}
+
+// The last region again: what the monitors show of it, placed where it was, with a line when
+// some of it is gone; nothing when all of it is.
+TEST(Capture, TheLastRegionIsTakenAgainWithoutAnOverlay) {
+    const struct {
+        QRect region, device;
+        QRectF logical;
+        bool noted;
+    } cases[] = {
+        {{10, 10, 50, 30}, {10, 10, 50, 30}, {10, 10, 50, 30}, false},
+        {{250, 100, 100, 100}, {250, 100, 50, 60}, {175, 50, 25, 30}, true},
+        {{400, 400, 10, 10}, {}, {}, false},
+    };
+    for (const auto& c : cases) {
+        capture_window::Capture capture(std::make_unique<FrozenSource>());
+        QSignalSpy captured(&capture, &capture_window::Capture::captured);
+        QSignalSpy failed(&capture, &capture_window::Capture::failed);
+        QSignalSpy noted(&capture, &capture_window::Capture::noted);
+        capture.StartAt(c.region);
+        EXPECT_TRUE(capture.Overlays().empty());
+        EXPECT_EQ(noted.size(), c.noted ? 1 : 0);
+        if (c.device.isEmpty()) {
+            ASSERT_EQ(failed.size(), 1);
+            EXPECT_FALSE(failed[0][0].toString().isEmpty());
+            continue;
+        }
+        ASSERT_EQ(captured.size(), 1);
+        EXPECT_EQ(captured[0][0].value<QImage>(), Whole().copy(c.device));
+        EXPECT_EQ(captured[0][1].toRectF(), c.logical);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QStandardPaths>
 #include <algorithm>
+#include <functional>
 #include <tuple>
 
 #include "e2e_test.h"
@@ -52,9 +53,10 @@ protected:
         ASSERT_TRUE(session->WaitForWindow(QStringLiteral("Vellora"), 20000));
     }
     // vellora --capture, which exits at once with status 0.
-    bool RunCapture() const {
-        const FinishedRun run = RunToEnd(QStringLiteral(VELLORA_PROGRAM), work.path(),
-                                         Data() + QStringList{"--capture"}, session->Environment());
+    bool RunCapture(const QStringList& more = {}) const {
+        const FinishedRun run =
+            RunToEnd(QStringLiteral(VELLORA_PROGRAM), work.path(),
+                     Data() + QStringList{"--capture"} + more, session->Environment());
         EXPECT_TRUE(run.finished && run.exitCode == 0) << run.output.toStdString();
         return run.finished && run.exitCode == 0;
     }
@@ -64,14 +66,20 @@ protected:
     bool Drag(const QRect& rect) const {
         return session->Drag(rect.topLeft(), rect.bottomRight() + QPoint(1, 1));
     }
-    // Drags `dragged` over the overlay and expects one more pin: at exactly that rectangle, or
-    // with its corners within `slack` pixels of its corners, with exactly the pixels `screen` had
-    // there in its new file in "captured" and on the screen, and saved.
-    void CaptureAndExpect(const QRect& dragged, const QImage& screen, int slack = 0) {
+    // Drags `dragged` over the overlay, or captures as `capture` does, and expects one more pin:
+    // at exactly that rectangle, or with its corners within `slack` pixels of its corners, with
+    // exactly the pixels `screen` had there in its new file in "captured" and on the screen, and
+    // saved.
+    void CaptureAndExpect(const QRect& dragged, const QImage& screen, int slack = 0,
+                          const std::function<bool()>& capture = {}) {
         const QStringList before = Captured();
         const int pins = session->VisibleWindows(kPinned).size();
-        ASSERT_TRUE(BeginCapture());
-        ASSERT_TRUE(Drag(dragged));
+        if (capture) {
+            ASSERT_TRUE(capture());
+        } else {
+            ASSERT_TRUE(BeginCapture());
+            ASSERT_TRUE(Drag(dragged));
+        }
         const auto atDragged = [&](const WindowInfo& w) {
             return (w.rect.topLeft() - dragged.topLeft()).manhattanLength() <= slack &&
                    (w.rect.bottomRight() - dragged.bottomRight()).manhattanLength() <= slack;
@@ -108,6 +116,46 @@ protected:
         const QImage screen =
             session->SettledScreenshot(dragged.marginsAdded(QMargins(slack, slack, slack, slack)));
         ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(dragged, screen, slack));
+    }
+
+    // Another program's window at `rect`, once its frame has stopped changing: some window
+    // managers map a window before they frame and move it.
+    void OpenTarget(const QRect& rect, std::optional<WindowInfo>& target,
+                    std::optional<QRect>& framed) {
+        ASSERT_TRUE(session->OpenForeignWindow(QStringLiteral("snap target"), rect));
+        ASSERT_TRUE(target = session->WaitForWindow(QStringLiteral("snap target")));
+        ASSERT_TRUE(XSession::WaitUntil(
+            [&] {
+                const std::optional<QRect> before = framed;
+                framed = session->FrameRect(target->id);
+                return framed && framed == before;
+            },
+            5000, 300));
+    }
+    bool MoveTo(QPoint at) const {
+        bool ok = false;
+        session->Run(QStringLiteral("xdotool"),
+                     {"mousemove", QString::number(at.x()), QString::number(at.y())}, &ok);
+        return ok;
+    }
+    bool HidePins() const {
+        RunToEnd(QStringLiteral(VELLORA_PROGRAM), work.path(),
+                 Data() + QStringList{"--pins", "hide"}, session->Environment());
+        return session->WaitForNoWindow(kPinned, 5000);
+    }
+    // At `scale` a click pins the window within `slack` of its frame, on the pixels it shows.
+    void ClickAtScale(const QString& scale, int slack) {
+        session->AddEnvironment(QStringLiteral("QT_SCALE_FACTOR"), scale);
+        ASSERT_NO_FATAL_FAILURE(StartOnPattern());
+        std::optional<WindowInfo> target;
+        std::optional<QRect> framed;
+        ASSERT_NO_FATAL_FAILURE(OpenTarget(QRect(301, 201, 321, 241), target, framed));
+        const QPoint middle = target->rect.center();
+        const QImage screen =
+            session->SettledScreenshot(framed->marginsAdded(QMargins(slack, slack, slack, slack)));
+        ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(*framed, screen, slack, [&] {
+            return MoveTo(middle) && BeginCapture() && session->Click(middle);
+        }));
     }
 
     // The lines the stand-in portal printed, once there are `count`.
@@ -167,6 +215,68 @@ TEST_F(CaptureTest, AtAScaleOfTwoThePinKeepsTheDevicePixels) {
 
 TEST_F(CaptureTest, AtAScaleOfOneAndAHalfThePinKeepsTheDevicePixels) {
     ASSERT_NO_FATAL_FAILURE(CaptureAtScale(QStringLiteral("1.5"), QRect(101, 61, 241, 131), 6));
+}
+
+// Another program's window under the pointer: a click pins exactly its frame, Tab and a click its
+// client area, each with its pixels; after a restart "--capture last" takes that area again
+// without the overlay, and C copies the colour under the pointer.
+TEST_F(CaptureTest, AClickPinsTheWindowUnderThePointer) {
+    ASSERT_NO_FATAL_FAILURE(StartOnPattern());
+    std::optional<WindowInfo> target;
+    std::optional<QRect> framed;
+    ASSERT_NO_FATAL_FAILURE(OpenTarget(QRect(300, 200, 320, 240), target, framed));
+    const QRect client = *session->ClientRect(target->id);
+    const QPoint middle = client.center();
+    const QImage screen = session->SettledScreenshot(*framed);
+    ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(*framed, screen, 0, [&] {
+        return MoveTo(middle) && BeginCapture() && session->Click(middle);
+    }));
+    ASSERT_TRUE(HidePins());
+    ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(client, screen, 0, [&] {
+        return BeginCapture() && session->Key(QStringLiteral("Tab")) && session->Click(middle);
+    }));
+
+    session->StopProgram();
+    ASSERT_TRUE(session->StartProgram(QStringLiteral(VELLORA_PROGRAM), work.path(), Data()));
+    ASSERT_EQ(session->WaitForWindows(kPinned, 2, 20000).size(), 2);
+    ASSERT_TRUE(HidePins());
+    ASSERT_NO_FATAL_FAILURE(
+        CaptureAndExpect(client, screen, 0, [&] { return RunCapture({QStringLiteral("last")}); }));
+
+    // Under a compositing manager the frame's pixels are the same.
+    if (!QStandardPaths::findExecutable(QStringLiteral("xcompmgr")).isEmpty()) {
+        ASSERT_TRUE(HidePins());
+        compositor.setProcessEnvironment(session->Environment());
+        compositor.start(QStringLiteral("xcompmgr"), {});
+        ASSERT_TRUE(compositor.waitForStarted(5000));
+        // Drawn as the window manager draws the frame now, which may have lost the focus.
+        ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(
+            *framed, session->SettledScreenshot(*framed), 0,
+            [&] { return MoveTo(middle) && BeginCapture() && session->Click(middle); }));
+    }
+
+    ASSERT_TRUE(HidePins());
+    const QPoint plain(40, 1000);
+    const QRgb colour = session->SettledScreenshot(QRect(plain, QSize(1, 1))).pixel(plain);
+    const QStringList files = Captured();
+    ASSERT_TRUE(MoveTo(plain) && BeginCapture() && session->Key(QStringLiteral("c")));
+    const QString expected =
+        QStringLiteral("#%1").arg(colour & 0xFFFFFFU, 6, 16, QLatin1Char('0')).toUpper();
+    EXPECT_TRUE(XSession::WaitUntil(
+        [&] {
+            return session->Run("xclip", {"-o", "-selection", "clipboard"}) == expected.toLatin1();
+        },
+        5000));
+    EXPECT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
+    EXPECT_EQ(Captured(), files);
+}
+
+TEST_F(CaptureTest, AtAScaleOfTwoAClickPinsTheWindowOnItsPixels) {
+    ASSERT_NO_FATAL_FAILURE(ClickAtScale(QStringLiteral("2"), 2));
+}
+
+TEST_F(CaptureTest, AtAScaleOfOneAndAHalfAClickPinsTheWindowOnItsPixels) {
+    ASSERT_NO_FATAL_FAILURE(ClickAtScale(QStringLiteral("1.5"), 6));
 }
 
 // Two monitors side by side on one X screen: each gets an overlay, and a drag across the seam is

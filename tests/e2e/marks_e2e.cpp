@@ -13,6 +13,7 @@ namespace e2e {
 namespace {
 
 const QString kPinned = QStringLiteral("Form3");
+const QString kToolbar = QStringLiteral("vellora-marking");
 // The marks' first colour.
 constexpr QRgb kRed = 0xffe53935;
 // The pin: 400 x 300 pixels at (100, 100), its picture at its own size.
@@ -60,10 +61,12 @@ protected:
     void Mark(const QString& toolKey, QPoint from, QPoint to, int annotateFromEnd,
               bool done = true) const {
         ChooseFromMenu(annotateFromEnd);
+        ASSERT_TRUE(session->WaitForWindow(kToolbar, 10000)) << "no marking mode";
         ASSERT_TRUE(session->Key(toolKey));
         ASSERT_TRUE(session->Drag(kPin.topLeft() + from, kPin.topLeft() + to));
         if (done) {
             ASSERT_TRUE(session->Key(QStringLiteral("Return")));
+            ASSERT_TRUE(session->WaitForNoWindow(kToolbar, 10000)) << "the mode did not end";
         }
     }
     // What the marks folder holds, all files together.

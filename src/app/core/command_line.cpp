@@ -49,7 +49,9 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
     const QCommandLineOption paste(QStringLiteral("paste"), {});
     const QCommandLineOption capture(QStringLiteral("capture"), {});
     const QCommandLineOption board(QStringLiteral("board"), {}, QStringLiteral("NAME"));
-    parser.addOptions({help, version, userData, dataDir, autostart, pins, paste, capture, board});
+    const QCommandLineOption delay(QStringLiteral("delay"), {}, QStringLiteral("SECONDS"));
+    parser.addOptions(
+        {help, version, userData, dataDir, autostart, pins, paste, capture, board, delay});
 
     QStringList texts;
     for (const QByteArray& argument : arguments) texts.append(AsLatin1(argument));
@@ -98,7 +100,13 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
         line.pinsCommand = words.first();
         return line;
     }
-    for (const QString& text : parser.positionalArguments()) {
+    if (parser.isSet(delay) && !parser.isSet(capture)) {
+        return Usage(QStringLiteral("--delay goes with --capture"));
+    }
+    // "--capture last": the word stands where a picture would.
+    const bool lastRegion = parser.isSet(capture) &&
+                            parser.positionalArguments() == QStringList{QStringLiteral("last")};
+    for (const QString& text : lastRegion ? QStringList() : parser.positionalArguments()) {
         const QByteArray name = text.toLatin1();
         if (name.isEmpty()) return Usage(QStringLiteral("an empty picture name"));
         line.pictures.append(AbsoluteCleaned(name, currentFolder));
@@ -140,6 +148,15 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
                 "--capture takes no picture, no --paste, no --pins and no --autostart"));
         }
         line.action = CommandLine::Action::Capture;
+        line.lastRegion = lastRegion;
+        if (parser.isSet(delay)) {
+            bool whole = false;
+            line.delaySeconds = parser.value(delay).toInt(&whole);
+            if (!whole || line.delaySeconds < 0 || line.delaySeconds > kMaxCaptureDelay) {
+                return Usage(QStringLiteral("--delay takes whole seconds from 0 to %1")
+                                 .arg(kMaxCaptureDelay));
+            }
+        }
     }
     return line;
 }
@@ -159,7 +176,7 @@ QString HelpText() {
         "       vellora [--user-data | --data-dir DIR] --pins "
         "list|hide|show|toggle|solid|window\n"
         "       vellora [--user-data | --data-dir DIR] --paste\n"
-        "       vellora [--user-data | --data-dir DIR] --capture\n"
+        "       vellora [--user-data | --data-dir DIR] --capture [last] [--delay SECONDS]\n"
         "       vellora [--user-data | --data-dir DIR] --board NAME show|hide|toggle\n"
         "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
         "\n"
@@ -190,8 +207,16 @@ QString HelpText() {
         "                   クリップボードの画像を画像表示ｳｨﾝﾄﾞｳで開きます。\n"
         "  --capture        a part of the screen, dragged with the mouse over the frozen\n"
         "                   desktop: pinned exactly where it was and kept as a PNG file\n"
-        "                   in \"captured\" in the data folder. Esc cancels.\n"
+        "                   in \"captured\" in the data folder. Esc cancels. A click\n"
+        "                   takes the window under the pointer; Tab and the wheel step\n"
+        "                   to its client area and the monitor; C copies the colour.\n"
         "                   画面の一部を張り付けます (Esc で取り消し)。\n"
+        "  --capture last   the rectangle of the last capture again, without the\n"
+        "                   overlay, as much of it as the monitors show now.\n"
+        "                   前回の範囲をもう一度張り付けます。\n"
+        "  --delay SECONDS  with --capture: the screen freezes that many seconds\n"
+        "                   later (0 to 60).\n"
+        "                   指定した秒数の後に画面を止めます。\n"
         "  --pins list      every pinned picture, one a line: its state (shown, hidden,\n"
         "                   waiting for its folder to appear, or saved when no Vellora\n"
         "                   runs), its place and size in twips, and its file.\n"

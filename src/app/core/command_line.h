@@ -41,11 +41,18 @@ struct CommandLine {
     // "toggle").
     QString pinsCommand;
     QString board;  // --board
+    // For Action::Capture: "--capture last", the last captured rectangle again; and --delay,
+    // the seconds before the screen freezes.
+    bool lastRegion = false;
+    int delaySeconds = 0;
 };
 
 // `arguments` are argv's bytes, the program's name first; relative picture names are taken
 // from `currentFolder`.
 CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArray& currentFolder);
+
+// The most seconds --delay takes.
+inline constexpr int kMaxCaptureDelay = 60;
 
 // The commands --board takes.
 QStringList BoardCommands();

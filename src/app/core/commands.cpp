@@ -22,6 +22,8 @@ constexpr Command kCommands[] = {
      QT_TRANSLATE_NOOP("app::Commands", "張り付けた画像の一覧")},
     {CommandId::Capture, nullptr, "tray_capture", TrayPlace::AfterBoards,
      QT_TRANSLATE_NOOP("app::Commands", "画面の一部を張り付け")},
+    {CommandId::CaptureLast, nullptr, "tray_capture_last", TrayPlace::AfterBoards,
+     QT_TRANSLATE_NOOP("app::Commands", "前回の範囲を張り付け")},
     {CommandId::ListPins, "list", nullptr, TrayPlace::None, nullptr},
     {CommandId::Quit, nullptr, "tray_end", TrayPlace::Last,
      QT_TRANSLATE_NOOP("app::Commands", "終了")},

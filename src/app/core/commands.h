@@ -20,6 +20,7 @@ enum class CommandId {
     SolidPins,  // click-through off on every pin
     ShowPinList,
     Capture,
+    CaptureLast,  // the rectangle of the last capture again, without the overlay
     ListPins,
     Quit,
 };

@@ -33,7 +33,25 @@ constexpr struct {
     {Request::Kind::Show, "show"},
     {Request::Kind::Paste, "paste"},
     {Request::Kind::Capture, "capture"},
+    {Request::Kind::CaptureLast, "capture-last"},
 };
+
+// The kinds that may wait before they act.
+bool Delayed(Request::Kind kind) {
+    return kind == Request::Kind::Capture || kind == Request::Kind::CaptureLast;
+}
+
+// The seconds of a capture's wait: 1 to 60, in decimal digits.
+std::optional<int> DelayOf(const QByteArray& field) {
+    constexpr int kMostSeconds = 60;
+    if (field.isEmpty() || field.size() > 2 ||
+        !std::all_of(field.cbegin(), field.cend(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    const int seconds = field.toInt();
+    if (seconds < 1 || seconds > kMostSeconds) return std::nullopt;
+    return seconds;
+}
 
 // The word of a --pins or --board command.
 bool IsCommandWord(const QByteArray& command) {
@@ -69,7 +87,11 @@ FrameState ReadFrame(const QByteArray& received, QByteArray* body) {
 
 QByteArray EncodeRequest(const Request& request) {
     for (const auto& word : kWordRequests) {
-        if (word.kind == request.kind) return Join({kProtocol, word.word});
+        if (word.kind != request.kind) continue;
+        if (Delayed(request.kind) && request.delaySeconds > 0) {
+            return Join({kProtocol, word.word, QByteArray::number(request.delaySeconds)});
+        }
+        return Join({kProtocol, word.word});
     }
     switch (request.kind) {
         case Request::Kind::Open:
@@ -88,6 +110,11 @@ std::optional<Request> DecodeRequest(const QByteArray& body) {
     if (!fields) return std::nullopt;
     for (const auto& word : kWordRequests) {
         if (*fields == QList<QByteArray>{word.word}) return Request{word.kind, {}, {}, {}};
+        if (Delayed(word.kind) && fields->size() == 2 && fields->at(0) == word.word) {
+            const std::optional<int> seconds = DelayOf(fields->at(1));
+            if (!seconds) return std::nullopt;
+            return Request{word.kind, {}, {}, {}, *seconds};
+        }
     }
     if (fields->size() == 2 && fields->at(0) == "pins") {
         if (!IsCommandWord(fields->at(1))) return std::nullopt;

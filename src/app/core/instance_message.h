@@ -15,14 +15,17 @@ namespace app::instance {
 // Requests: ["vellora/1", "show"] brings the main window back; ["vellora/1", "open", PATH]
 // opens the picture at PATH (absolute) as the browser does; ["vellora/1", "pins", COMMAND]
 // does one of the --pins commands; ["vellora/1", "paste"] opens the clipboard's picture;
-// ["vellora/1", "capture"] starts a capture of a part of the screen;
+// ["vellora/1", "capture"] starts a capture of a part of the screen, ["vellora/1",
+// "capture-last"] takes the last captured rectangle again, either followed by the seconds to
+// wait before the screen freezes (1 to 60) when there are any;
 // ["vellora/1", "board", NAME, COMMAND] shows or hides the board NAME (UTF-8).
 struct Request {
-    enum class Kind { Show, Open, Pins, Paste, Capture, Board };
+    enum class Kind { Show, Open, Pins, Paste, Capture, CaptureLast, Board };
     Kind kind = Kind::Show;
     platform::FilePath picture;       // Open only
     QByteArray pinsCommand;           // Pins and Board: an ASCII word
     QByteArray board = QByteArray();  // Board only: the board's name in UTF-8
+    int delaySeconds = 0;             // Capture and CaptureLast
     bool operator==(const Request&) const = default;
 };
 

@@ -355,6 +355,14 @@ QImage GetRootPixels(const QRect& rect) {
     return connection ? GetRgb32Pixels(x11::RootWindow(connection), rect) : QImage();
 }
 
+void WarpPointer(QPoint device) {
+    xcb_connection_t* connection = Connection();
+    if (!connection) return;
+    xcb_warp_pointer(connection, XCB_WINDOW_NONE, x11::RootWindow(connection), 0, 0, 0, 0,
+                     int16_t(device.x()), int16_t(device.y()));
+    xcb_flush(connection);
+}
+
 bool OnX11Server() {
     return Connection() != nullptr;
 }

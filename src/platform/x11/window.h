@@ -76,6 +76,9 @@ QImage GetRgb32Pixels(uint32_t drawable, const QRect& rect);
 // The same of the root window of the program's X screen; null off X11.
 QImage GetRootPixels(const QRect& rect);
 
+// Moves the pointer to `device`, in the X screen's device pixels.
+void WarpPointer(QPoint device);
+
 // Whether the program talks to an X server: false on the offscreen platform and off X11.
 bool OnX11Server();
 
