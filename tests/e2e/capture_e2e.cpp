@@ -271,6 +271,18 @@ TEST_F(CaptureTest, AClickPinsTheWindowUnderThePointer) {
     EXPECT_EQ(Captured(), files);
 }
 
+// The arrows move the X server's pointer too, and its motion moves nothing a second time.
+TEST_F(CaptureTest, AWholeCaptureFromTheKeyboard) {
+    ASSERT_NO_FATAL_FAILURE(StartOnPattern());
+    const QRect rect(101, 103, 52, 31);
+    ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(rect, session->SettledScreenshot(rect), 0, [&] {
+        return MoveTo(rect.topLeft() - QPoint(1, 0)) && BeginCapture() &&
+               session->Key(QStringLiteral("Right Return shift+Right shift+Right shift+Right "
+                                           "shift+Right shift+Right shift+Down shift+Down "
+                                           "shift+Down Right Right Down Return"));
+    }));
+}
+
 TEST_F(CaptureTest, AtAScaleOfTwoAClickPinsTheWindowOnItsPixels) {
     ASSERT_NO_FATAL_FAILURE(ClickAtScale(QStringLiteral("2"), 2));
 }
