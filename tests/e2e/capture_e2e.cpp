@@ -271,6 +271,18 @@ TEST_F(CaptureTest, AClickPinsTheWindowUnderThePointer) {
     EXPECT_EQ(Captured(), files);
 }
 
+// The arrows move the X server's pointer too, and its motion moves nothing a second time.
+TEST_F(CaptureTest, AWholeCaptureFromTheKeyboard) {
+    ASSERT_NO_FATAL_FAILURE(StartOnPattern());
+    const QRect rect(101, 103, 52, 31);
+    ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(rect, session->SettledScreenshot(rect), 0, [&] {
+        return MoveTo(rect.topLeft() - QPoint(1, 0)) && BeginCapture() &&
+               session->Key(QStringLiteral("Right Return shift+Right shift+Right shift+Right "
+                                           "shift+Right shift+Right shift+Down shift+Down "
+                                           "shift+Down Right Right Down Return"));
+    }));
+}
+
 TEST_F(CaptureTest, AtAScaleOfTwoAClickPinsTheWindowOnItsPixels) {
     ASSERT_NO_FATAL_FAILURE(ClickAtScale(QStringLiteral("2"), 2));
 }
@@ -305,15 +317,22 @@ TEST_F(CaptureTest, ADragAcrossTwoMonitorsIsOnePin) {
     const QRect across(half - 120, 300, 240, 170);
     const QImage before = session->SettledScreenshot(across);
     // Each overlay shows its own monitor's part of the frozen screen, dimmed; the magnifier
-    // stays by the pointer, in the corner.
+    // stays by the pointer, in the corner, and the outline (stepped to the left monitor) runs
+    // along that monitor's edges, outside the band compared.
     session->Run(QStringLiteral("xdotool"), {"mousemove", "5", "5"});
     const QRect band(0, 300, screen.width(), 600);
     QImage dimmed = session->SettledScreenshot(band).convertToFormat(QImage::Format_RGB32);
     QPainter(&dimmed).fillRect(dimmed.rect(), QColor(0, 0, 0, 96));
     ASSERT_TRUE(RunCapture());
     ASSERT_TRUE(XSession::WaitUntil([&] { return OverlaysShown() == 2; }, 10000));
+    ASSERT_TRUE(session->Key(QStringLiteral("Tab Tab")));
     EXPECT_TRUE(XSession::WaitUntil(
-        [&] { return DifferingPixels(session->Screenshot(), dimmed, band, 2) == 0; }, 5000));
+        [&] {
+            const QImage shown = session->Screenshot();
+            return DifferingPixels(shown, dimmed, QRect(2, 300, half - 4, 600), 2) == 0 &&
+                   DifferingPixels(shown, dimmed, QRect(half, 300, half, 600), 2) == 0;
+        },
+        5000));
     ASSERT_TRUE(session->Key(QStringLiteral("Escape")));
     ASSERT_TRUE(XSession::WaitUntil([&] { return !OverlayShown(); }, 5000));
     ASSERT_NO_FATAL_FAILURE(CaptureAndExpect(across, before));
