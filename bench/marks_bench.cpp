@@ -168,7 +168,6 @@ void BM_RestoreWithMarks(benchmark::State& state) {
     // Both folders started once, so both have their settings file; the pins of one are given
     // marks by the program itself, kept as it keeps them.
     for (const auto& setting : {std::pair{&plain, 0}, std::pair{&marked, perPin}}) {
-
         // clang 16, and clang-tidy reads this file with clang 14.
         const QTemporaryDir* folder = setting.first;
         const int marksPerPin = setting.second;
