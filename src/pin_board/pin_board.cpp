@@ -462,11 +462,13 @@ void PinBoard::DragOut(pinned_window::PinnedWindow* window) {
         dragFolder_->filePath(QStringLiteral("%1-%2.png")
                                   .arg(name.isEmpty() ? QStringLiteral("pin") : name)
                                   .arg(++drags_));
+    // Encoded once: the file and the drag's own data are the same bytes.
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (!dragFolder_->isValid() || !picture->save(&buffer, "PNG") ||
-        platform::SavePicture(*picture, file)) {
+        !platform::WriteOwnFile(platform::FilePath::FromText(file), png, platform::Existing::Keep)
+             .ok) {
         qWarning("vellora: the picture cannot be dragged out: no file could be written for it");
         return;
     }
