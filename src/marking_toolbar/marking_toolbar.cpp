@@ -115,16 +115,16 @@ void MarkingToolbar::AddColors() {
         button->setIcon(Swatch(color));
         button->setToolTip(color.name());
         button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QToolButton::clicked, this, [this, color] { ChooseColor(color); });
+        connect(button, &QToolButton::clicked, this, [this, color] { editor_.SetColor(color); });
         layout()->addWidget(button);
     }
-    otherColor_ = new QToolButton(this);
-    otherColor_->setObjectName(QStringLiteral("otherColor"));
-    otherColor_->setText(QStringLiteral("…"));
-    otherColor_->setToolTip(tr("ほかの色..."));
-    otherColor_->setFocusPolicy(Qt::NoFocus);
-    connect(otherColor_, &QToolButton::clicked, this, &MarkingToolbar::ChooseOtherColor);
-    layout()->addWidget(otherColor_);
+    auto* otherColor = new QToolButton(this);
+    otherColor->setObjectName(QStringLiteral("otherColor"));
+    otherColor->setText(QStringLiteral("…"));
+    otherColor->setToolTip(tr("ほかの色..."));
+    otherColor->setFocusPolicy(Qt::NoFocus);
+    connect(otherColor, &QToolButton::clicked, this, &MarkingToolbar::ChooseOtherColor);
+    layout()->addWidget(otherColor);
 }
 
 void MarkingToolbar::AddWidths() {
@@ -162,14 +162,10 @@ void MarkingToolbar::ShowTool(Tool tool) {
     if (QAbstractButton* button = tools_->button(ButtonId(tool))) button->setChecked(true);
 }
 
-void MarkingToolbar::ChooseColor(const QColor& color) {
-    editor_.SetColor(color);
-}
-
 void MarkingToolbar::ChooseOtherColor() {
     // The desktop's own dialog where the platform has one.
     const QColor color = QColorDialog::getColor(editor_.Color(), this, tr("色の選択"));
-    if (color.isValid()) ChooseColor(color);
+    if (color.isValid()) editor_.SetColor(color);
 }
 
 void MarkingToolbar::PlaceBeside(const QRect& pinFrame) {

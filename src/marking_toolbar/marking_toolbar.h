@@ -30,12 +30,10 @@ private:
     void AddColors();
     void AddWidths();
     void AddHistory(QUndoStack& history);
-    void ChooseColor(const QColor& color);
     void ChooseOtherColor();
 
     marks::Editor& editor_;
     QButtonGroup* tools_;
-    QAbstractButton* otherColor_ = nullptr;
 };
 
 }  // namespace marking_toolbar
