@@ -22,6 +22,40 @@ int OpacityOf(const QJsonValue& value) {
 
 }  // namespace
 
+QJsonObject TransformObject(const platform::PictureTransform& transform) {
+    QJsonObject object;
+    if (transform.turns != 0) object.insert(QStringLiteral("turns"), transform.turns);
+    if (transform.mirrored) object.insert(QStringLiteral("mirrored"), true);
+    if (!transform.crop.isNull()) {
+        const QRect& c = transform.crop;
+        object.insert(QStringLiteral("crop"), QJsonArray{c.x(), c.y(), c.width(), c.height()});
+    }
+    return object;
+}
+
+platform::PictureTransform TransformOfObject(const QJsonValue& value) {
+    const QJsonObject object = value.toObject();
+    const QJsonValue turns = object.value(QStringLiteral("turns"));
+    const QJsonValue mirrored = object.value(QStringLiteral("mirrored"));
+    const QJsonValue crop = object.value(QStringLiteral("crop"));
+    platform::PictureTransform transform;
+    // Each part stands alone: one that is damaged is dropped, the others are kept.
+    if (turns.isDouble() && turns.toDouble() == turns.toInt() && turns.toInt() >= 0 &&
+        turns.toInt() < 4) {
+        transform.turns = turns.toInt();
+    }
+    transform.mirrored = mirrored.toBool(false);
+    const QJsonArray corners = crop.toArray();
+    if (corners.size() == 4 && std::all_of(corners.begin(), corners.end(), [](const QJsonValue& v) {
+            return v.isDouble() && v.toDouble() == v.toInt() && v.toInt() >= 0;
+        })) {
+        const QRect rect(corners[0].toInt(), corners[1].toInt(), corners[2].toInt(),
+                         corners[3].toInt());
+        if (!rect.isEmpty()) transform.crop = rect;
+    }
+    return transform;
+}
+
 QByteArray RecordKey(const QByteArray& path, const std::array<QString, 4>& geometry) {
     QByteArray key = path;
     for (const QString& text : geometry) key += '\0' + text.toUtf8();
@@ -47,6 +81,9 @@ QJsonObject PinObject(const PictureEntry& entry, const PinSettings& settings) {
     if (!settings.board.isEmpty()) object.insert(QStringLiteral("board"), settings.board);
     if (!settings.marks.isEmpty()) object.insert(QStringLiteral("marks"), settings.marks);
     if (!settings.showMarks) object.insert(QStringLiteral("showMarks"), false);
+    if (!settings.transform.IsIdentity()) {
+        object.insert(QStringLiteral("transform"), TransformObject(settings.transform));
+    }
     return object;
 }
 
@@ -69,6 +106,7 @@ std::optional<std::pair<PictureEntry, PinSettings>> PinOfObject(const QJsonObjec
                          .board = pin.value(QStringLiteral("board")).toString(),
                          .marks = pin.value(QStringLiteral("marks")).toString(),
                          .showMarks = pin.value(QStringLiteral("showMarks")).toBool(true),
+                         .transform = TransformOfObject(pin.value(QStringLiteral("transform"))),
                      }};
 }
 

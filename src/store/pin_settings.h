@@ -8,6 +8,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/core/picture_transform.h"
 #include "store/data_file.h"
 #include "store/data_folder.h"
 
@@ -36,6 +37,8 @@ struct PinSettings {
     QString marks = QString();
     // Whether the marks are drawn: the user may hide them for a while.
     bool showMarks = true;
+    // How the pin shows its picture: turned, mirrored, cropped. The file is never touched.
+    platform::PictureTransform transform = {};
 
     bool operator==(const PinSettings&) const = default;
 };
@@ -47,6 +50,9 @@ struct PinSettings {
 QByteArray RecordKey(const QByteArray& path, const std::array<QString, 4>& geometry);
 
 QJsonObject PinObject(const PictureEntry& entry, const PinSettings& settings);
+// A transform as the settings file writes it, and back: a damaged one reads as none.
+QJsonObject TransformObject(const platform::PictureTransform& transform);
+platform::PictureTransform TransformOfObject(const QJsonValue& value);
 std::optional<std::pair<PictureEntry, PinSettings>> PinOfObject(const QJsonObject& pin);
 
 // The whole file: one entry per pin, in the order given; unread lines have no settings.

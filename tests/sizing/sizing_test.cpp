@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "sizing/display_size.h"
+#include "sizing/pin_transform.h"
 #include "sizing/pin_zoom.h"
 #include "sizing/preview_size.h"
 
@@ -119,6 +120,64 @@ TEST(PinZoom, WheelNotchesZoomAroundTheCursorWithinTheLimits) {
         for (const int delta : c.deltas)
             pin = sizing::ZoomedPin(pin, c.cursor, notches.Take(delta), screen);
         EXPECT_EQ(pin, c.zoomed) << c.what;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+using platform::PictureTransform;
+using platform::TransformStep;
+
+TEST(RetransformedPin, KeepsTheScaleAndWhatStaysWhereItWas) {
+    const QSize upright(800, 600);
+    const QRectF screen(0, 0, 1920, 1080);
+    const PictureTransform none;
+    const PictureTransform right = platform::Stepped(none, TransformStep::TurnRight);
+    const PictureTransform flipped = platform::Stepped(none, TransformStep::FlipHorizontally);
+    const PictureTransform cropped{
+        .turns = 0, .mirrored = false, .crop = QRect(200, 100, 400, 300)};
+    const struct {
+        const char* name;
+        QRectF pin;
+        PictureTransform before, after;
+        QRectF placed;
+    } cases[] = {
+        {"turned about its centre", {100, 100, 400, 300}, none, right, {150, 50, 300, 400}},
+        {"turned back", {150, 50, 300, 400}, right, none, {100, 100, 400, 300}},
+        {"a flip keeps the rectangle", {100, 100, 400, 300}, none, flipped, {100, 100, 400, 300}},
+        {"turned off the bottom edge comes back",
+         {100, 800, 400, 280},
+         none,
+         right,
+         {160, 680, 280, 400}},
+        {"turned off the top comes back", {100, 0, 400, 300}, none, right, {150, 0, 300, 400}},
+        {"a pin the user put half off the screen stays as far off",
+         {1800, 500, 400, 300},
+         none,
+         right,
+         {1850, 450, 300, 400}},
+        // Half scale: the crop's 400 x 300 pixels show at 200 x 150, where they were.
+        {"cropped, the part kept does not move",
+         {100, 100, 400, 300},
+         none,
+         cropped,
+         {200, 150, 200, 150}},
+        {"reset, the part kept does not move",
+         {200, 150, 200, 150},
+         cropped,
+         none,
+         {100, 100, 400, 300}},
+        {"reset after a turn keeps the centre of the part kept",
+         {200, 150, 150, 200},
+         platform::Stepped(cropped, TransformStep::TurnRight),
+         none,
+         {75, 125, 400, 300}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sizing::RetransformedPin(c.pin, upright, c.before, c.after, screen), c.placed)
+            << c.name;
     }
 }
 

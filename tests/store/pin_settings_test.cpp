@@ -14,7 +14,11 @@ PictureEntry Entry(const QByteArray& path, const char* left = "1200") {
 }
 
 const PinSettings kDefaults, kFaint{20, true}, kAbove{80, false, true, true};
-const PinSettings kAll{40, true, true, true, true, true, QString(), "0123456789abcdef", false};
+const PinSettings kAll{40,        true,
+                       true,      true,
+                       true,      true,
+                       QString(), "0123456789abcdef",
+                       false,     {1, true, QRect(2, 3, 40, 50)}};
 
 TEST(PinSettings, EachRecordFindsWhatWasSavedForItsPathAndGeometryInOrderElseTheDefaults) {
     const QByteArray a = "/pics/a.jpg", b = "/写真/猫.gif";
@@ -55,6 +59,43 @@ TEST(PinSettings, EachRecordFindsWhatWasSavedForItsPathAndGeometryInOrderElseThe
         const QByteArray file = c.file.isNull() ? store::FormatPinSettings(c.saved) : c.file;
         EXPECT_EQ(store::MatchPinSettings(file, c.records), c.expected) << c.name << "\n"
                                                                         << file.toStdString();
+    }
+}
+
+// A pin's transform is one field of its settings: older files have none, and a damaged part of
+// it is dropped while the rest reads.
+TEST(PinSettings, TheTransformReadsBackAndADamagedPartOfItIsDropped) {
+    const struct {
+        const char* name;
+        const char* field;  // the "transform" value; null for none
+        platform::PictureTransform expected;
+    } cases[] = {
+        {"written before there were transforms", nullptr, {}},
+        {"every part",
+         R"({"turns": 3, "mirrored": true, "crop": [1, 2, 30, 40]})",
+         {3, true, QRect(1, 2, 30, 40)}},
+        {"turns out of range", R"({"turns": 4, "mirrored": true})", {0, true, QRect()}},
+        {"turns not whole",
+         R"({"turns": 1.5, "crop": [0, 0, 5, 5]})",
+         {0, false, QRect(0, 0, 5, 5)}},
+        {"a crop of three numbers", R"({"turns": 2, "crop": [1, 2, 3]})", {2, false, QRect()}},
+        {"a crop of no area", R"({"turns": 1, "crop": [1, 2, 0, 5]})", {1, false, QRect()}},
+        {"a crop off the picture's corner", R"({"crop": [-5, 2, 10, 5]})", {}},
+        {"not an object", R"("right")", {}},
+    };
+    for (const auto& c : cases) {
+        const QByteArray object =
+            QByteArray(R"({"path": "/p.png", "geometry": ["1200", "3400", "4500", "6000"])") +
+            (c.field ? QByteArray(R"(, "transform": )") + c.field : QByteArray()) + "}";
+        const QByteArray file = R"({"pins": [)" + object + "]}";
+        const QList<PinSettings> read = store::MatchPinSettings(file, {Entry("/p.png")});
+        ASSERT_EQ(read.size(), 1) << c.name;
+        EXPECT_EQ(read[0].transform, c.expected) << c.name;
+        // Written again, it reads back the same.
+        EXPECT_EQ(store::MatchPinSettings(store::FormatPinSettings({{Entry("/p.png"), read[0]}}),
+                                          {Entry("/p.png")})[0],
+                  read[0])
+            << c.name;
     }
 }
 
