@@ -644,6 +644,38 @@ Reason: %2</translation>
         <source>書き込みを消去</source>
         <translation>Clear Annotations</translation>
     </message>
+    <message>
+        <source>変形</source>
+        <translation>Transform</translation>
+    </message>
+    <message>
+        <source>右に90度回転</source>
+        <translation>Rotate Right</translation>
+    </message>
+    <message>
+        <source>左に90度回転</source>
+        <translation>Rotate Left</translation>
+    </message>
+    <message>
+        <source>180度回転</source>
+        <translation>Rotate 180°</translation>
+    </message>
+    <message>
+        <source>左右反転</source>
+        <translation>Flip Horizontally</translation>
+    </message>
+    <message>
+        <source>上下反転</source>
+        <translation>Flip Vertically</translation>
+    </message>
+    <message>
+        <source>切り抜き</source>
+        <translation>Crop</translation>
+    </message>
+    <message>
+        <source>変形を元に戻す</source>
+        <translation>Reset Transform</translation>
+    </message>
 </context>
 <context>
     <name>platform</name>

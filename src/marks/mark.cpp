@@ -134,6 +134,18 @@ Mark Mark::Moved(QPointF offset) const {
     return moved;
 }
 
+Mark Mark::Mapped(const QTransform& transform) const {
+    // Letters stay upright and unmirrored, where they can be read: the text's box goes where
+    // the transform takes its centre.
+    if (kind == Kind::Text) {
+        const QPointF centre = TextBox(*this).center();
+        return Moved(transform.map(centre) - centre);
+    }
+    Mark mapped = *this;
+    mapped.points = transform.map(points);
+    return mapped;
+}
+
 QList<int> Numbers(const QList<Mark>& marks) {
     QList<int> numbers;
     numbers.reserve(marks.size());

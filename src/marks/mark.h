@@ -6,6 +6,7 @@
 #include <QPolygonF>
 #include <QRectF>
 #include <QString>
+#include <QTransform>
 #include <optional>
 
 // The marks a user draws on a pin: arrows, boxes, text, numbers, mosaics. They are vectors in
@@ -58,6 +59,9 @@ struct Mark {
     QRectF Bounds() const;
     // The same mark moved by `offset`.
     Mark Moved(QPointF offset) const;
+    // The same mark where the picture's pixels go when the picture is turned, mirrored or cut
+    // (a transform without scaling).
+    Mark Mapped(const QTransform& transform) const;
 };
 
 // The letters of a text or number mark: the application's font at a pixel size that grows

@@ -56,6 +56,30 @@ private:
     QList<Mark> before_;
 };
 
+// Every mark moved with the picture under it, and what else the step changes along with them.
+class MapStep : public QUndoCommand {
+public:
+    MapStep(MarkSet& set, const QTransform& transform, std::function<void(bool)> alongside)
+        : set_(set), before_(set.Marks()), alongside_(std::move(alongside)) {
+        after_.reserve(before_.size());
+        for (const Mark& mark : before_) after_.append(mark.Mapped(transform));
+    }
+    void redo() override {
+        set_.ReplaceAll(after_);
+        if (alongside_) alongside_(true);
+    }
+    void undo() override {
+        set_.ReplaceAll(before_);
+        if (alongside_) alongside_(false);
+    }
+
+private:
+    MarkSet& set_;
+    QList<Mark> before_;
+    QList<Mark> after_;
+    std::function<void(bool)> alongside_;
+};
+
 QRectF BoundsOf(const QList<Mark>& marks) {
     QRectF bounds;
     for (const Mark& mark : marks) bounds |= mark.Bounds();
@@ -106,6 +130,10 @@ void MarkSet::ReplaceAt(int index, const Mark& mark) {
 void MarkSet::RemoveAt(int index) {
     const Mark gone = marks_.takeAt(index);
     emit changed(gone.Bounds() | (gone.kind == Kind::Number ? NumbersFrom(index) : QRectF()));
+}
+
+void MarkSet::MapAll(const QTransform& transform, std::function<void(bool redone)> alongside) {
+    history_.push(new MapStep(*this, transform, std::move(alongside)));
 }
 
 void MarkSet::ReplaceAll(const QList<Mark>& marks) {

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QRectF>
 #include <QUndoStack>
+#include <functional>
 
 #include "marks/mark.h"
 
@@ -25,6 +26,9 @@ public:
     void Change(int index, const Mark& mark);
     void Remove(int index);
     void Clear();
+    // Every mark taken where the transform takes the picture's pixels, as one step; `alongside`
+    // makes the rest of that change (true) or takes it back (false), after the marks.
+    void MapAll(const QTransform& transform, std::function<void(bool redone)> alongside);
 
     // What the steps do, and what undoing them does; not steps themselves.
     void InsertAt(int index, const Mark& mark);

@@ -34,6 +34,7 @@
 #include "platform/pictures/saved_picture.h"
 #include "platform/pictures/thumbnail_cache.h"
 #include "platform/x11/pin_state.h"
+#include "sizing/pin_transform.h"
 
 namespace pin_board {
 
@@ -53,7 +54,7 @@ void DecodeAhead(const pin_list::PinList& list, platform::PictureDecodes& decode
         if (pin.state != pin_list::PinState::Restoring || !store::FileExists(path)) continue;
         const QSize shown(platform::ControlPixels(pin.geometry.width),
                           platform::ControlPixels(pin.geometry.height));
-        decodes.Start(path, platform::DecodeTargetFor(shown, ratio));
+        decodes.Start(path, platform::DecodeTargetFor(shown, ratio), pin.settings.transform);
     }
 }
 
@@ -175,6 +176,8 @@ pinned_window::PinnedWindow* PinBoard::NewWindow() {
             [this, window] { ShowOriginalSize(window); });
     window->SetThumbnails(thumbnails_);
     connect(window, &PinnedWindow::zoomed, this, [this, window] { Zoomed(window); });
+    connect(window, &PinnedWindow::transformRequested, this,
+            [this, window](const platform::PictureTransform& after) { Transform(window, after); });
     return window;
 }
 
@@ -235,14 +238,16 @@ bool PinBoard::PlaceStored(pin_list::Pin& pin, platform::PictureDecodes& decodes
                  qPrintable(reason));
         return false;
     }
-    const platform::PictureLoad load = decodes.Take(pin.entry.path, window->DecodeTarget());
+    const platform::PictureLoad load =
+        decodes.Take(pin.entry.path, window->DecodeTarget(), pin.settings.transform);
     if (!load) {
         qWarning("vellora: %s is left out: %s", qPrintable(pin.entry.path.DisplayText()),
                  qPrintable(platform::DescribePictureError(load.error)));
         return false;
     }
-    window->SetPicture(load.picture);
+    // The settings first: the picture comes transformed as they say.
     window->SetSettings(pin.settings);
+    window->SetPicture(load.picture);
     window->SetMarks(list_->Marks().Of(pin.settings.marks));
     // Shown once the list says so: not while every pin is hidden.
     windows_.insert(pin.id, window.release());
@@ -316,12 +321,15 @@ void PinBoard::FollowIfAsked(pin_list::PinId id) {
 void PinBoard::ShowFollowedPicture(pinned_window::PinnedWindow* window,
                                    const platform::Picture& picture) {
     const pin_list::PinId id = IdOf(window);
-    const QSize natural = picture->NaturalSize();
-    if (!id || natural.isEmpty()) return;
+    if (!id || picture->UprightSize().isEmpty()) return;
+    window->SetPicture(picture);
+    // A crop that no longer fits the new picture is clipped, or dropped.
+    const platform::PictureTransform fitted = picture->Transform();
+    list_->ChangeSettings(id, [&fitted](store::PinSettings& s) { s.transform = fitted; });
     // Whole pixels, as the window is drawn: the width stays, the height takes the new shape.
+    const QSize natural = picture->NaturalSize();
     const int width = platform::ControlPixels(window->Width());
     const int height = std::max(1, qRound(double(width) * natural.height() / natural.width()));
-    window->SetPicture(picture);
     window->Place(window->Left(), window->Top(), window->Width(), platform::PixelsToTwips(height));
     list_->SetGeometry(id, window->Rect());
     // The new pixels first: the save waits for the disk.
@@ -331,8 +339,6 @@ void PinBoard::ShowFollowedPicture(pinned_window::PinnedWindow* window,
 
 void PinBoard::Pin(const Placement& placement) {
     pinned_window::PinnedWindow* window = NewWindow();
-    window->SetPicture(placement.picture);
-    window->Place(placement.rect);
     // The picture unpinned last comes back as this pin, with what the user chose for it, or was
     // let go for another picture.
     store::PinSettings settings;
@@ -341,6 +347,10 @@ void PinBoard::Pin(const Placement& placement) {
         list_->Forget(unpinned_->id);
         unpinned_.reset();
     }
+    // Its transform before its picture, which the display window showed transformed so.
+    window->SetSettings(settings);
+    window->SetPicture(placement.picture);
+    window->Place(placement.rect);
     DiscardUnpinned();
     const pin_list::PinId id = list_->Add(placement.path, window->Rect(), settings);
     windows_.insert(id, window);
@@ -367,6 +377,52 @@ void PinBoard::Unpin(pinned_window::PinnedWindow* window) {
     DiscardUnpinned();
     unpinned_ = list_->Unpin(id);
     emit unpinned(picture);
+}
+
+void PinBoard::Transform(pinned_window::PinnedWindow* window,
+                         const platform::PictureTransform& after) {
+    const pin_list::PinId id = IdOf(window);
+    const pin_list::Pin* pin = list_->Find(id);
+    if (!pin || !window->Picture() || pin->settings.transform == after) return;
+    const platform::PictureTransform before = pin->settings.transform;
+    const QSize upright = window->Picture()->UprightSize();
+    // One history for the pin: its marks' steps and its transforms'.
+    marks::MarkSet* set = list_->MarksToEdit(id);
+    pin = list_->Find(id);
+    if (!set || !pin) return;
+    const QString key = pin->settings.marks;
+    // The marks go where the picture's pixels go.
+    const QTransform moved = platform::ShownFromUprightMatrix(before, upright).inverted() *
+                             platform::ShownFromUprightMatrix(after, upright);
+    set->MapAll(moved, [this, key, before, after, upright](bool redone) {
+        Retransform(key, redone ? before : after, redone ? after : before, upright);
+    });
+    list_->Marks().SaveNow();
+}
+
+void PinBoard::Retransform(const QString& marksKey, const platform::PictureTransform& from,
+                           const platform::PictureTransform& to, QSize upright) {
+    // The pin of the history, wherever it is now: pinned again since, or gone.
+    for (auto it = windows_.cbegin(); it != windows_.cend(); ++it) {
+        const pin_list::Pin* pin = list_->Find(it.key());
+        if (!pin || pin->settings.marks != marksKey) continue;
+        pinned_window::PinnedWindow* window = it.value();
+        const QScreen* screen = window->screen();
+        const QRectF placed =
+            sizing::RetransformedPin(QRectF(window->OuterPixels()), upright, from, to,
+                                     screen ? QRectF(screen->availableGeometry()) : QRectF());
+        const pin_list::PinId id = it.key();
+        list_->ChangeSettings(id, [&to](store::PinSettings& s) { s.transform = to; });
+        window->Place(platform::PixelsToTwips(qRound(placed.left())),
+                      platform::PixelsToTwips(qRound(placed.top())),
+                      platform::PixelsToTwips(qRound(placed.width())),
+                      platform::PixelsToTwips(qRound(placed.height())));
+        list_->SetGeometry(id, window->Rect());
+        // The turned pixels first: the save waits for the disk.
+        window->repaint();
+        list_->Save();
+        return;
+    }
 }
 
 void PinBoard::Raise(pin_list::PinId id) {
@@ -425,7 +481,8 @@ std::optional<QImage> PinBoard::PictureLeaving(const pinned_window::PinnedWindow
     const pin_list::Pin* pin = list_->Find(IdOf(window));
     if (!pin || !window->Picture()) return std::nullopt;
     // The whole picture, not the smaller copy on show; that one when the file has gone.
-    const platform::PictureLoad whole = platform::LoadPicture(pin->entry.path);
+    const platform::PictureLoad whole =
+        platform::LoadPicture(pin->entry.path, {}, nullptr, pin->settings.transform);
     const QImage& pixels = whole ? whole.picture->Pixels() : window->Picture()->Pixels();
     const marks::MarkSet* marks = window->Marks();
     if (!marks || marks->IsEmpty() || !pin->settings.showMarks) return pixels;

@@ -187,6 +187,13 @@ private:
     // its marks when they are shown.
     std::optional<QImage> PictureLeaving(const pinned_window::PinnedWindow* window) const;
     void SaveAs(pinned_window::PinnedWindow* window);
+    // Turns, mirrors, crops or resets the window's picture: one step of the pin's history, which
+    // its marks share, so that undo takes back the last of either.
+    void Transform(pinned_window::PinnedWindow* window, const platform::PictureTransform& after);
+    // What the step does, and undoing it: the transform of the pin with these marks, and its
+    // rectangle, from one to the other.
+    void Retransform(const QString& marksKey, const platform::PictureTransform& from,
+                     const platform::PictureTransform& to, QSize upright);
     void DragOut(pinned_window::PinnedWindow* window);
 
     std::unique_ptr<pin_list::PinList> list_;

@@ -103,6 +103,8 @@ QVariant PinListModel::PinData(const platform::FilePath& shown, const platform::
             return BoardOf(settings);
         case MarksRole:
             return settings.showMarks ? settings.marks : QString();
+        case TransformRole:
+            return QVariant::fromValue(settings.transform);
         default:
             return {};
     }
@@ -119,7 +121,8 @@ QHash<int, QByteArray> PinListModel::roleNames() const {
                   {BoardRole, "board"},
                   {RemovedRole, "removed"},
                   {RemovedAtRole, "removedAt"},
-                  {MarksRole, "marks"}});
+                  {MarksRole, "marks"},
+                  {TransformRole, "transform"}});
     return names;
 }
 

@@ -23,6 +23,7 @@ public:
         RemovedRole,                // the index in PinList::RemovedPins(); -1 for a listed pin
         RemovedAtRole,              // when a removed pin was removed, a QDateTime (UTC)
         MarksRole,                  // the key of the pin's marks while they are shown; else empty
+        TransformRole,              // how the pin shows its picture, a platform::PictureTransform
     };
 
     explicit PinListModel(const PinList& list, QObject* parent = nullptr);

@@ -152,10 +152,10 @@ QVariant PinRows::data(const QModelIndex& index, int role) const {
 void PinRows::SetMarks(marks::MarksStore* marks) {
     if (marks_) marks_->disconnect(this);
     marks_ = marks;
-    markedOf_.clear();
+    shownOf_.clear();
     if (!marks_) return;
     connect(marks_, &marks::MarksStore::changed, this, [this](const QString& key) {
-        markedOf_.remove(key);
+        shownOf_.removeIf([&key](const auto& row) { return row.value().marks == key; });
         for (int row = 0; row < rowCount(); ++row) {
             const QModelIndex shown = index(row, 0);
             if (shown.data(pin_list::PinListModel::MarksRole).toString() == key) {
@@ -169,27 +169,41 @@ QPixmap PinRows::Thumbnail(const QModelIndex& index) const {
     const QByteArray file = index.data(pin_list::PinListModel::FileRole).toByteArray();
     const QImage& thumbnail = FileThumbnail(file);
     const QString key = index.data(pin_list::PinListModel::MarksRole).toString();
-    if (key.isEmpty() || thumbnail.isNull()) return QPixmap::fromImage(thumbnail);
-    return Marked(thumbnail, key);
+    const auto transform =
+        index.data(pin_list::PinListModel::TransformRole).value<platform::PictureTransform>();
+    if ((key.isEmpty() && transform.IsIdentity()) || thumbnail.isNull()) {
+        return QPixmap::fromImage(thumbnail);
+    }
+    const auto known = shownOf_.constFind(file);
+    if (known != shownOf_.cend() && known->thumbnail == thumbnail.cacheKey() &&
+        known->transform == transform && known->marks == key) {
+        return known->pixmap;
+    }
+    QPixmap shown = Shown(thumbnail, transform, key);
+    shownOf_.insert(file, {thumbnail.cacheKey(), transform, key, shown});
+    return shown;
 }
 
-QPixmap PinRows::Marked(const QImage& thumbnail, const QString& key) const {
-    const auto known = markedOf_.constFind(key);
-    if (known != markedOf_.cend() && known->first == thumbnail.cacheKey()) return known->second;
-    const marks::MarkSet* set = marks_ ? marks_->Of(key) : nullptr;
-    if (!set || set->IsEmpty()) return QPixmap::fromImage(thumbnail);
-    // Drawn as the pin draws them, in the picture's own pixels scaled to the row's.
-    const QSizeF natural = NaturalSizeOf(thumbnail);
-    QImage pixels = thumbnail.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    {
+QPixmap PinRows::Shown(const QImage& thumbnail, const platform::PictureTransform& transform,
+                       const QString& key) const {
+    // Turned and cut as the pin shows it, in the row's square.
+    const QSize upright = NaturalSizeOf(thumbnail).toSize();
+    const QSizeF natural = platform::ShownSize(transform, upright);
+    QImage pixels = platform::TransformedPixels(thumbnail, upright, transform)
+                        .scaled(natural.toSize().scaled(kThumbnailPixels, kThumbnailPixels,
+                                                        Qt::KeepAspectRatio),
+                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const marks::MarkSet* set = marks_ && !key.isEmpty() ? marks_->Of(key) : nullptr;
+    if (set && !set->IsEmpty()) {
+        // Drawn as the pin draws them, in the picture's own pixels scaled to the row's.
+        const QImage under = pixels;
         QPainter painter(&pixels);
         painter.scale(pixels.width() / natural.width(), pixels.height() / natural.height());
         marks::CoverCache covers;
-        marks::PaintMarks(painter, set->Marks(), marks::Canvas{thumbnail, natural}, covers);
+        marks::PaintMarks(painter, set->Marks(), marks::Canvas{under, natural}, covers);
     }
-    QPixmap marked = QPixmap::fromImage(pixels);
-    markedOf_.insert(key, {thumbnail.cacheKey(), marked});
-    return marked;
+    return QPixmap::fromImage(pixels);
 }
 
 const QImage& PinRows::FileThumbnail(const QByteArray& file) const {

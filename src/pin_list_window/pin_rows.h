@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "pin_list/pin_list_model.h"
+#include "platform/core/picture_transform.h"
 
 namespace marks {
 class MarksStore;
@@ -51,7 +52,9 @@ private:
     QPixmap Thumbnail(const QModelIndex& index) const;
     const QImage& FileThumbnail(const QByteArray& file) const;
     // The pin's marks drawn over its file's thumbnail, once a change of them or of it.
-    QPixmap Marked(const QImage& thumbnail, const QString& key) const;
+    // The row's picture as the pin shows it: transformed, with its marks.
+    QPixmap Shown(const QImage& thumbnail, const platform::PictureTransform& transform,
+                  const QString& key) const;
     void DecodeThumbnail(const QByteArray& file) const;
     void ThumbnailArrived(const QByteArray& file, const QImage& image);
     const QString& TextOf(const QByteArray& file) const;
@@ -67,8 +70,14 @@ private:
     mutable QSet<QByteArray> decoding_;
     mutable QHash<QByteArray, QString> textOf_;
     marks::MarksStore* marks_ = nullptr;
-    // By the marks' key, with the cache key of the thumbnail they were drawn over.
-    mutable QHash<QString, std::pair<qint64, QPixmap>> markedOf_;
+    struct ShownRow {
+        qint64 thumbnail;  // the QImage::cacheKey it was made from
+        platform::PictureTransform transform;
+        QString marks;
+        QPixmap pixmap;
+    };
+    // By file: the row of a pin shown transformed or marked.
+    mutable QHash<QByteArray, ShownRow> shownOf_;
 };
 
 // The state as the window says it.

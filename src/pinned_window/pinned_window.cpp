@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,6 +18,7 @@
 
 #include "marks/mark_set.h"
 #include "pinned_window/animation_player.h"
+#include "pinned_window/crop_mode.h"
 #include "pinned_window/marking_mode.h"
 #include "pinned_window/text_selection.h"
 #include "pinned_window/wheel_zoom.h"
@@ -64,8 +66,9 @@ PinnedWindow::PinnedWindow()
 }
 
 PinnedWindow::~PinnedWindow() {
-    // Before the picture goes: the mode still watches it.
+    // Before the picture goes: the modes still watch it.
     delete marking_;
+    delete crop_;
 }
 
 void PinnedWindow::Place(float left, float top, float width, float height) {
@@ -81,6 +84,11 @@ void PinnedWindow::SetPicture(platform::Picture picture) {
     if (selection_ && (!picture || picture->Path() != Picture()->Path() ||
                        text_recognition::IdentityOf(picture->Path()) != selectedFile_)) {
         EndTextSelection();
+    }
+    // Every picture the window is given, a sharper one of the wheel's or a followed file's
+    // included, is shown as the pin's settings transform it.
+    if (picture && picture->Transform() != settings_.transform) {
+        picture->SetTransform(settings_.transform);
     }
     picture_->SetPicture(std::move(picture));
     picture_->setVisible(true);
@@ -107,7 +115,16 @@ float PinnedWindow::PictureHeight() const {
 }
 
 void PinnedWindow::SetSettings(const store::PinSettings& settings) {
+    const bool transformed = settings.transform != settings_.transform;
     settings_ = settings;
+    if (transformed && Picture()) {
+        // Words and marks drawn for the picture as it was shown fit it no more.
+        EndTextSelection();
+        EndCrop();
+        Picture()->SetTransform(settings_.transform);
+        marked_.Drop();
+        RepaintPicture();
+    }
     platform::SetOpacity(this, settings_.opacity / 100.0);
     platform::SetClickThrough(this, settings_.clickThrough);
     platform::SetKeepAbove(this, settings_.keepAbove);
@@ -172,6 +189,7 @@ QMenu* PinnedWindow::BuildMenu() {
     menu->addSeparator();
     connect(item(menu, "originalSize", tr("元の大きさ")), &QAction::triggered, this,
             &PinnedWindow::originalSizeRequested);
+    AddTransformMenu(*menu);
     connect(item(menu, "copy", tr("画像をコピー")), &QAction::triggered, this,
             &PinnedWindow::copyRequested);
     connect(item(menu, "saveAs", tr("名前を付けて保存...")), &QAction::triggered, this,
@@ -216,12 +234,91 @@ QMenu* PinnedWindow::BuildMenu() {
     return menu;
 }
 
+void PinnedWindow::AddTransformMenu(QMenu& menu) {
+    using platform::TransformStep;
+    QMenu* transform = menu.addMenu(tr("変形"));
+    transform->setObjectName(QStringLiteral("transform"));
+    transform->setEnabled(bool(Picture()) && !marking_);
+    const struct {
+        const char* name;
+        const char* text;
+        TransformStep step;
+    } steps[] = {
+        {"turnRight", QT_TR_NOOP("右に90度回転"), TransformStep::TurnRight},
+        {"turnLeft", QT_TR_NOOP("左に90度回転"), TransformStep::TurnLeft},
+        {"turn180", QT_TR_NOOP("180度回転"), TransformStep::Turn180},
+        {"flipHorizontally", QT_TR_NOOP("左右反転"), TransformStep::FlipHorizontally},
+        {"flipVertically", QT_TR_NOOP("上下反転"), TransformStep::FlipVertically},
+    };
+    for (const auto& row : steps) {
+        QAction* action = transform->addAction(tr(row.text));
+        action->setObjectName(QLatin1String(row.name));
+        connect(action, &QAction::triggered, this, [this, step = row.step] {
+            emit transformRequested(platform::Stepped(settings_.transform, step));
+        });
+    }
+    transform->addSeparator();
+    QAction* crop = transform->addAction(tr("切り抜き"));
+    crop->setObjectName(QStringLiteral("crop"));
+    connect(crop, &QAction::triggered, this, &PinnedWindow::StartCrop);
+    QAction* reset = transform->addAction(tr("変形を元に戻す"));
+    reset->setObjectName(QStringLiteral("resetTransform"));
+    reset->setEnabled(!settings_.transform.IsIdentity());
+    connect(reset, &QAction::triggered, this,
+            [this] { emit transformRequested(platform::PictureTransform{}); });
+}
+
+void PinnedWindow::StartCrop() {
+    if (crop_ || !Picture()) return;
+    EndTextSelection();
+    crop_ = new CropMode(*this, *picture_, Picture()->NaturalSize());
+    connect(crop_, &CropMode::repaintRequested, this, &PinnedWindow::RepaintControlArea);
+    connect(crop_, &CropMode::cropped, this, [this](const QRectF& shown) {
+        const platform::Picture& picture = Picture();
+        const platform::PictureTransform before = settings_.transform;
+        EndCrop();
+        if (!picture) return;
+        const platform::PictureTransform after =
+            platform::Cropped(before, picture->UprightSize(), shown);
+        if (after != before) emit transformRequested(after);
+    });
+    connect(crop_, &CropMode::leaveRequested, this, &PinnedWindow::EndCrop);
+    activateWindow();
+    picture_->setFocus();
+    RepaintPicture();
+}
+
+void PinnedWindow::EndCrop() {
+    if (!crop_) return;
+    // Its own events may still be on the stack: it goes once they are done.
+    CropMode* mode = std::exchange(crop_, nullptr);
+    mode->Leave();
+    mode->deleteLater();
+    RepaintPicture();
+}
+
+void PinnedWindow::keyPressEvent(QKeyEvent* event) {
+    // The pin's history, its marks' and its transforms', outside the marking mode too.
+    if (marks_ && !marking_ && !crop_) {
+        if (event->matches(QKeySequence::Undo)) {
+            marks_->History().undo();
+            return;
+        }
+        if (event->matches(QKeySequence::Redo)) {
+            marks_->History().redo();
+            return;
+        }
+    }
+    TwipsWindow::keyPressEvent(event);
+}
+
 void PinnedWindow::DrawContents(QPainter& painter) {
     painter.fillRect(rect(), palette().color(QPalette::Window));
     if (picture_->Visible()) {
         const QRect target(picture_->mapTo(this, QPoint(0, 0)), picture_->size());
         DrawMarkedPicture(painter, target);
         if (selection_) selection_->Draw(painter, picture_->mapTo(this, QPoint(0, 0)));
+        if (crop_) crop_->Draw(painter, picture_->mapTo(this, QPoint(0, 0)));
     }
 }
 
@@ -246,7 +343,8 @@ void PinnedWindow::RequestText(std::function<void(const text_recognition::Recogn
             } else {
                 then(r);
             }
-        });
+        },
+        settings_.transform);
 }
 
 void PinnedWindow::CopyText() {
@@ -405,10 +503,11 @@ bool PinnedWindow::eventFilter(QObject* watched, QEvent* event) {
         selection_->setGeometry(picture_->rect());
     }
     if (watched == picture_ && event->type() == QEvent::Paint &&
-        ((animation_ && !animation_->Frame().isNull()) || MarksShown()) &&
+        ((animation_ && !animation_->Frame().isNull()) || MarksShown() || crop_) &&
         !testAttribute(Qt::WA_PaintOnScreen)) {
         QPainter painter(picture_);
         DrawMarkedPicture(painter, picture_->rect());
+        if (crop_) crop_->Draw(painter, QPoint(0, 0));
         return true;
     }
     if (watched == picture_ && !marking_ && DragOut(event)) return true;

@@ -33,6 +33,7 @@ namespace pinned_window {
 using SettingsChange = std::function<void(store::PinSettings&)>;
 
 class AnimationPlayer;
+class CropMode;
 class MarkingMode;
 class TextSelection;
 class WheelZoom;
@@ -93,6 +94,11 @@ public:
     void StartMarking(marks::MarkSet& set);
     void EndMarking();
     MarkingMode* Marking() const { return marking_; }
+    // The crop mode: a rectangle dragged over the picture, kept by Enter or a double-click
+    // inside it (transformRequested), left by Esc. Null while it is off.
+    void StartCrop();
+    void EndCrop();
+    CropMode* Crop() const { return crop_; }
 
     // An animated GIF plays while its setting asks for it and the window can be seen: not while
     // it is hidden, minimised, off every screen or, without a compositing manager, covered
@@ -116,6 +122,8 @@ signals:
     void settingsChangeRequested(const pinned_window::SettingsChange& change);
     // The wheel zoomed the window: its rectangle changed.
     void zoomed();
+    // The user turned, mirrored, cropped or reset the picture: the transform it asks for.
+    void transformRequested(const platform::PictureTransform& transform);
 
 protected:
     // A pinned window has no close command of its own; the window manager's is ignored.
@@ -127,8 +135,10 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void AddTransformMenu(QMenu& menu);
     // The picture with its marks when they are shown, else the picture alone.
     void DrawMarkedPicture(QPainter& painter, const QRect& target);
     void RepaintMarks(const QRectF& pictureArea);
@@ -169,6 +179,7 @@ private:
     marks::CoverCache covers_;  // for marks drawn straight onto the window
     MarkedPicture marked_;
     MarkingMode* marking_ = nullptr;
+    CropMode* crop_ = nullptr;
     std::optional<QPoint> dragOutFrom_;  // where a press with Ctrl held began
 };
 

@@ -43,8 +43,11 @@ void WheelZoom::Sharpen(platform::Picture source) {
         return;
     }
     if (thumbnails_) {
+        // A thumbnail stands for the file only untransformed.
         platform::PictureLoad cached =
-            platform::LoadCachedPicture(source->Path(), wanted, *thumbnails_);
+            source->Transform().IsIdentity()
+                ? platform::LoadCachedPicture(source->Path(), wanted, *thumbnails_)
+                : platform::PictureLoad{};
         if (cached && cached.picture->NaturalSize() == source->NaturalSize()) {
             standIn_.reset();
             window_->SetPicture(std::move(cached.picture));
@@ -53,16 +56,16 @@ void WheelZoom::Sharpen(platform::Picture source) {
     }
     // Drawn at once from the pixels on hand, at exactly the size shown so that painting does not
     // decode the file itself; the stand-in claims no origin, so no thumbnail is made of it.
-    standIn_ = std::make_shared<platform::PictureData>(
-        source->Path(), source->NaturalSize(),
+    standIn_ = source->StandIn(
         source->Pixels().scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     window_->SetPicture(standIn_);
     if (decode_) return;  // Decoded starts the next one
     decode_ = new QFutureWatcher<platform::PictureLoad>(this);
     connect(decode_, &QFutureWatcherBase::finished, this, &WheelZoom::Decoded);
-    decode_->setFuture(QtConcurrent::run([path = source->Path(), wanted, thumbnails = thumbnails_] {
-        return platform::LoadPicture(path, wanted, thumbnails);
-    }));
+    decode_->setFuture(QtConcurrent::run(
+        [path = source->Path(), wanted, thumbnails = thumbnails_, transform = source->Transform()] {
+            return platform::LoadPicture(path, wanted, thumbnails, transform);
+        }));
 }
 
 void WheelZoom::Decoded() {
@@ -73,7 +76,8 @@ void WheelZoom::Decoded() {
     // picture (the stand-in stays). A decode for a size the window had before more steps came
     // is still the best source for the next stand-in, or the picture itself when it suffices.
     if (!standIn_ || window_->Picture() != standIn_ || !load ||
-        load.picture->NaturalSize() != standIn_->NaturalSize()) {
+        load.picture->UprightSize() != standIn_->UprightSize() ||
+        load.picture->Transform() != standIn_->Transform()) {
         return;
     }
     Sharpen(load.picture);

@@ -10,6 +10,7 @@
 
 #include "platform/core/own_pictures.h"
 #include "platform/core/whole_file.h"
+#include "platform/pictures/picture.h"
 #include "text_recognition/code_reader.h"
 #include "text_recognition/tesseract_engine.h"
 
@@ -18,6 +19,34 @@ namespace text_recognition {
 namespace {
 
 // The file's picture at its full resolution, turned upright as it is shown.
+// Where the words of a transformed picture are cached and awaited: the path with its transform.
+platform::FilePath TransformedKey(const platform::FilePath& path,
+                                  const platform::PictureTransform& transform) {
+    if (transform.IsIdentity()) return path;
+    const QRect& c = transform.crop;
+    return platform::FilePath(path.Bytes() + QStringLiteral("\n%1 %2 %3 %4 %5 %6")
+                                                 .arg(transform.turns)
+                                                 .arg(int(transform.mirrored))
+                                                 .arg(c.x())
+                                                 .arg(c.y())
+                                                 .arg(c.width())
+                                                 .arg(c.height())
+                                                 .toLatin1());
+}
+
+// Words of the upright picture where the transform shows them; those outside a crop go.
+Words TransformedWords(const Words& words, QSize upright, const platform::PictureTransform& t) {
+    const QRect crop = platform::CropWithin(t, upright);
+    Words shown;
+    for (const Word& word : words) {
+        if (!crop.contains(word.box.center())) continue;
+        Word moved = word;
+        moved.box = platform::ShownFromUpright(t, upright, QRectF(word.box)).toAlignedRect();
+        shown.push_back(std::move(moved));
+    }
+    return shown;
+}
+
 std::optional<QImage> ReadPicture(const QByteArray& bytes) {
     QBuffer buffer;
     buffer.setData(bytes);
@@ -77,20 +106,23 @@ TextRecognizer::~TextRecognizer() {
 }
 
 void TextRecognizer::Recognise(const platform::FilePath& path, QObject* context,
-                               std::function<void(const Recognition&)> done) {
+                               std::function<void(const Recognition&)> done,
+                               const platform::PictureTransform& transform) {
     idle_->stop();
-    auto [waiters, first] = running_.try_emplace(path.Bytes());
+    const QByteArray key = TransformedKey(path, transform).Bytes();
+    auto [waiters, first] = running_.try_emplace(key);
     waiters->second.push_back({context, std::move(done)});
     if (!first) return;
-    QMetaObject::invokeMethod(worker_, [this, path] {
-        Recognition result = Run(path);
+    QMetaObject::invokeMethod(worker_, [this, path, transform, key] {
+        Recognition result = Run(path, transform);
         QMetaObject::invokeMethod(
-            this, [this, key = path.Bytes(), result = std::move(result)] { Finished(key, result); },
+            this, [this, key, result = std::move(result)] { Finished(key, result); },
             Qt::QueuedConnection);
     });
 }
 
-Recognition TextRecognizer::Run(const platform::FilePath& path) {
+Recognition TextRecognizer::Run(const platform::FilePath& path,
+                                const platform::PictureTransform& transform) {
     // The identity before the read: a file that changes while it is read is kept under its
     // old identity, which no later look-up matches.
     const std::optional<FileIdentity> identity = IdentityOf(path);
@@ -99,12 +131,24 @@ Recognition TextRecognizer::Run(const platform::FilePath& path) {
     if (!bytes) return {{}, QStringLiteral("the file cannot be read")};
     // A picture the program drew from a text needs no engine: its text is known.
     if (std::optional<KeptText> kept = kept_.Find(*bytes)) {
-        return {std::move(kept->words), {}, std::move(kept->text)};
+        if (transform.IsIdentity()) return {std::move(kept->words), {}, std::move(kept->text)};
+        // The text is still known; its words are where the pin shows them, and a crop keeps
+        // only those inside it.
+        const std::optional<QImage> picture = ReadPicture(*bytes);
+        Words shown = picture ? TransformedWords(kept->words, picture->size(), transform) : Words();
+        std::optional<QString> text =
+            transform.crop.isNull() ? std::optional<QString>(std::move(kept->text)) : std::nullopt;
+        return {std::move(shown), {}, std::move(text)};
     }
-    if (std::optional<Words> kept = cache_.Find(path, *identity)) return {std::move(*kept), {}};
+    // A transformed picture's words are kept apart from the file's own.
+    const platform::FilePath cacheKey = TransformedKey(path, transform);
+    if (std::optional<Words> kept = cache_.Find(cacheKey, *identity)) return {std::move(*kept), {}};
     if (!languages_) return {{}, QStringLiteral("no language data in %1").arg(settings_.dataPath)};
-    const std::optional<QImage> picture = ReadPicture(*bytes);
+    std::optional<QImage> picture = ReadPicture(*bytes);
     if (!picture) return {{}, QStringLiteral("the file is not a picture that can be read")};
+    if (!transform.IsIdentity()) {
+        picture = platform::TransformedPixels(*picture, picture->size(), transform);
+    }
     if (!engine_->Loaded()) {
         if (std::optional<QString> failure = engine_->Load(settings_.dataPath, *languages_)) {
             return {{}, failure};
@@ -118,7 +162,7 @@ Recognition TextRecognizer::Run(const platform::FilePath& path) {
     if (stopping_) return {{}, QStringLiteral("stopped")};
     ++engineRuns_;
     Words words = CodesThenText(std::move(codes), text);
-    cache_.Store(path, *identity, words);
+    cache_.Store(cacheKey, *identity, words);
     return {std::move(words), {}};
 }
 
@@ -172,7 +216,8 @@ void TextRecognizer::Finished(const QByteArray& path, const Recognition& result)
     const std::vector<Waiter> waiters = std::move(found->second);
     running_.erase(found);
     if (running_.empty()) idle_->start();
-    if (!result.failure) emit recognised(path);
+    // The file's own words: a transformed picture's are not what the search looks in.
+    if (!result.failure && !path.contains('\n')) emit recognised(path);
     for (const Waiter& waiter : waiters) {
         if (waiter.context) waiter.done(result);
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/core/file_path.h"
+#include "platform/core/picture_transform.h"
 #include "text_recognition/kept_text.h"
 #include "text_recognition/recognised_text.h"
 #include "text_recognition/text_cache.h"
@@ -59,9 +60,11 @@ public:
 
     // Recognises the file, read whole at its full resolution, and calls `done` on this object's
     // thread unless `context` went first. A request for a file whose recognition is running
-    // waits for that one and gets its result.
+    // waits for that one and gets its result. With a transform, the picture is read as a pin
+    // shows it (turned text reads upright), and the words' boxes are in its pixels so.
     void Recognise(const platform::FilePath& path, QObject* context,
-                   std::function<void(const Recognition&)> done);
+                   std::function<void(const Recognition&)> done,
+                   const platform::PictureTransform& transform = {});
 
     // The words recognised earlier in the file as it is now, if any; runs no recognition.
     std::optional<Words> CachedText(const platform::FilePath& path) const;
@@ -93,7 +96,7 @@ private:
         std::function<void(const Recognition&)> done;
     };
     // On the worker thread.
-    Recognition Run(const platform::FilePath& path);
+    Recognition Run(const platform::FilePath& path, const platform::PictureTransform& transform);
     void Finished(const QByteArray& path, const Recognition& result);
 
     RecognizerSettings settings_;

@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
 #include <QTest>
 
 #include "marks/mark_set.h"
@@ -98,6 +100,8 @@ void OpenMenu(QWidget* pin) {
 }
 
 void Choose(QWidget* pin, const char* item) {
+    // Menus left open would answer first, with the items as they were then.
+    qDeleteAll(pin->findChildren<QMenu*>(Qt::FindDirectChildrenOnly));
     OpenMenu(pin);
     MarksOnPin::Trigger(pin, item);
 }
@@ -144,3 +148,129 @@ TEST_F(MarksOnPin, TheMarkingModeTakesThePointerAndTheKeys) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 120 x 80 picture whose four quarters differ, so that every turn and flip shows.
+QImage Quarters() {
+    QImage image(120, 80, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QPainter painter(&image);
+    painter.fillRect(60, 0, 60, 40, Qt::green);
+    painter.fillRect(0, 40, 60, 40, Qt::blue);
+    painter.fillRect(60, 40, 60, 40, Qt::yellow);
+    painter.fillRect(10, 10, 20, 10, Qt::white);
+    return image;
+}
+
+QImage Shown(pinned_window::PinnedWindow* pin) {
+    return pin->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+// Turned and flipped from the menu, the pin shows the picture so at its own scale, about its
+// centre, and keeps it through a restart; the file is never touched.
+TEST_F(MarksOnPin, TurnsAndFlipsShowThePictureSoAndOutliveARestart) {
+    ASSERT_TRUE(Quarters().save(P("q.png")));
+    const QByteArray bytes = test_support::ReadBytes(P("q.png"));
+    const struct {
+        const char* name;
+        std::vector<const char*> items;
+        QTransform turn;
+        bool mirrored;
+        QRect rect;
+    } cases[] = {
+        {"right", {"turnRight"}, QTransform().rotate(90), false, {320, 280, 80, 120}},
+        {"left", {"turnLeft"}, QTransform().rotate(270), false, {320, 280, 80, 120}},
+        {"180", {"turn180"}, QTransform().rotate(180), false, {300, 300, 120, 80}},
+        {"horizontally", {"flipHorizontally"}, QTransform(), true, {300, 300, 120, 80}},
+        {"right, then horizontally",
+         {"turnRight", "flipHorizontally"},
+         QTransform().rotate(90),
+         true,
+         {320, 280, 80, 120}},
+        {"four right turns",
+         {"turnRight", "turnRight", "turnRight", "turnRight"},
+         QTransform(),
+         false,
+         {300, 300, 120, 80}},
+    };
+    for (const auto& c : cases) {
+        StartWith(Record("4500", "4500", "1800", "1200", P("q.png")));
+        pinned_window::PinnedWindow* pin = OnlyPin(*this);
+        ASSERT_NE(pin, nullptr) << c.name;
+        for (const char* item : c.items) Choose(pin, item);
+        const QImage expected = Quarters().transformed(c.turn).mirrored(c.mirrored, false);
+        EXPECT_EQ(pin->OuterPixels(), c.rect) << c.name;
+        EXPECT_EQ(Shown(pin), expected) << c.name;
+        Start();
+        pin = OnlyPin(*this);
+        ASSERT_NE(pin, nullptr) << c.name;
+        EXPECT_EQ(pin->OuterPixels(), c.rect) << c.name << ", after a restart";
+        EXPECT_EQ(Shown(pin), expected) << c.name << ", after a restart";
+        EXPECT_EQ(test_support::ReadBytes(P("q.png")), bytes) << c.name;
+        QFile::remove(P("pin-settings.json"));
+    }
+}
+
+// A crop dragged over the pin keeps that part where it was; a mark turns with the picture; one
+// history takes back both, in order; the reset brings back the whole picture.
+TEST_F(MarksOnPin, CropsAndTurnsShareTheHistoryOfTheMarks) {
+    ASSERT_TRUE(Quarters().save(P("q.png")));
+    StartWith(Record("4500", "4500", "1800", "1200", P("q.png")));
+    pinned_window::PinnedWindow* pin = OnlyPin(*this);
+    ASSERT_NE(pin, nullptr);
+    QWidget* picture = PictureOf(pin);
+    marks::MarkSet* set = Board().List().MarksToEdit(Board().List().At(0).id);
+    // Outside the part kept: hidden by the crop, and kept for the reset.
+    const marks::Mark box{.kind = marks::Kind::Rectangle,
+                          .points = {{100, 70}, {110, 75}},
+                          .color = Qt::black,
+                          .width = 2,
+                          .text = {}};
+    set->Add(box);
+
+    Choose(pin, "crop");
+    ASSERT_NE(pin->Crop(), nullptr);
+    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(picture, QPoint(40, 30));
+    QTest::mouseMove(picture, QPoint(70, 50));
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(70, 50));
+    // Moved by its inside, then kept with Enter.
+    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(40, 30));
+    QTest::mouseMove(picture, QPoint(45, 32));
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(45, 32));
+    Press(pin, Qt::Key_Return);
+    EXPECT_EQ(pin->Crop(), nullptr);
+    EXPECT_EQ(pin->OuterPixels(), QRect(315, 312, 60, 40));
+    EXPECT_EQ(Shown(pin), Quarters().copy(15, 12, 60, 40));
+    EXPECT_EQ(set->Marks()[0].points[0], QPointF(85, 58));
+
+    Choose(pin, "turnRight");
+    EXPECT_EQ(pin->OuterPixels(), QRect(325, 302, 40, 60));
+    EXPECT_EQ(set->Marks()[0].points[0], QPointF(-18, 85));
+    // Undone from the pin's own keys: the turn, the crop, then the mark.
+    Press(pin, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(pin->OuterPixels(), QRect(315, 312, 60, 40));
+    Press(pin, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(pin->OuterPixels(), QRect(300, 300, 120, 80));
+    EXPECT_EQ(set->Marks()[0], box);
+    Press(pin, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(set->IsEmpty());
+    Press(pin, Qt::Key_Y, Qt::ControlModifier);
+    Press(pin, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(pin->OuterPixels(), QRect(315, 312, 60, 40));
+
+    // Esc leaves a crop unchanged; the reset keeps the part shown where it is.
+    Choose(pin, "crop");
+    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(20, 20));
+    Press(pin, Qt::Key_Escape);
+    EXPECT_EQ(pin->OuterPixels(), QRect(315, 312, 60, 40));
+    Choose(pin, "resetTransform");
+    EXPECT_EQ(pin->OuterPixels(), QRect(300, 300, 120, 80));
+    EXPECT_TRUE(Board().Settings().at(0).transform.IsIdentity());
+    Choose(pin, "showMarks");
+    EXPECT_EQ(Shown(pin), Quarters());
+}

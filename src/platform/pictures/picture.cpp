@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace platform {
 
@@ -225,7 +226,7 @@ PictureData::PictureData(FilePath path, QSize naturalSize, QImage pixels,
     : path_(std::move(path)), natural_(naturalSize), pixels_(std::move(pixels)), origin_(origin) {}
 
 void PictureData::FitTo(QSize devicePixels) {
-    const QSize target = DecodeSizeFor(natural_, devicePixels);
+    const QSize target = DecodeSizeFor(NaturalSize(), devicePixels);
     if (target.isEmpty() || pixels_.size() == target) return;
     if (pixels_.width() >= target.width() && pixels_.height() >= target.height()) {
         pixels_ = pixels_.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -235,11 +236,90 @@ void PictureData::FitTo(QSize devicePixels) {
     // changed into something unreadable, the copy on hand stays and is stretched when drawn.
     const StampedBytes read = ReadStamped(path_, StampOf(path_));
     if (!read.bytes) return;
-    PictureBytes decoded = DecodePicture(*read.bytes, target);
+    PictureBytes decoded = DecodePicture(*read.bytes, UprightTarget(transform_, natural_, target));
     if (decoded.error != PictureError::None) return;
-    pixels_ = std::move(decoded.pixels);
     // A file that now holds a picture of another size is no longer the one this object shows.
     origin_ = decoded.natural == natural_ ? OriginOf(read.stamp, decoded.opaque) : std::nullopt;
+    if (transform_.IsIdentity() || decoded.natural != natural_) {
+        pixels_ = std::move(decoded.pixels);
+        return;
+    }
+    // Only the part shown is kept, however much of the picture the decode held.
+    pixels_ = TransformedPixels(decoded.pixels, natural_, transform_);
+    if (pixels_.size() != target) {
+        pixels_ = pixels_.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+}
+
+void PictureData::SetTransform(const PictureTransform& transform) {
+    const PictureTransform next = FittedTo(transform, natural_);
+    if (next == transform_) return;
+    const PictureTransform before = std::exchange(transform_, next);
+    if (pixels_.isNull()) return;
+    // The pixels on hand back as they were upright, within the crop they showed.
+    const QRect shownCrop = CropWithin(before, natural_);
+    // A mirrored transform undoes itself; turns alone are undone by turning back.
+    const PictureTransform undo{.turns = before.mirrored ? before.turns : (4 - before.turns) % 4,
+                                .mirrored = before.mirrored,
+                                .crop = QRect()};
+    const QImage uprightCrop = TransformedPixels(pixels_, pixels_.size(), undo);
+    const QRect nextCrop = CropWithin(next, natural_);
+    if (shownCrop.contains(nextCrop)) {
+        // A crop of the crop, or a turn: the pixels on hand hold all of it at its scale.
+        PictureTransform within = next;
+        within.crop = nextCrop.translated(-shownCrop.topLeft());
+        pixels_ = TransformedPixels(uprightCrop, shownCrop.size(), within);
+        return;
+    }
+    // A crop that grows: the part not on hand comes from the file, at the scale shown.
+    const double scale = double(uprightCrop.width()) / shownCrop.width();
+    const QSize target(std::max(1, int(std::lround(natural_.width() * scale))),
+                       std::max(1, int(std::lround(natural_.height() * scale))));
+    const StampedBytes read = ReadStamped(path_, StampOf(path_));
+    PictureBytes decoded = read.bytes ? DecodePicture(*read.bytes, target) : PictureBytes{};
+    if (decoded.error != PictureError::None || decoded.natural != natural_) {
+        // Drawn stretched until a readable file gives the rest (FitTo).
+        pixels_ = QImage();
+        return;
+    }
+    pixels_ = TransformedPixels(decoded.pixels, natural_, next);
+}
+
+std::shared_ptr<PictureData> PictureData::StandIn(QImage shownPixels) const {
+    auto standIn = std::make_shared<PictureData>(path_, natural_, QImage());
+    standIn->transform_ = transform_;
+    standIn->pixels_ = std::move(shownPixels);
+    return standIn;
+}
+
+QImage TransformedPixels(const QImage& uprightPixels, QSize upright,
+                         const PictureTransform& transform) {
+    if (uprightPixels.isNull() || upright.isEmpty()) return uprightPixels;
+    QImage pixels = uprightPixels;
+    const QRect crop = CropWithin(transform, upright);
+    if (crop.size() != upright) {
+        // The crop at the scale of the pixels on hand, in whole pixels.
+        const double sx = double(uprightPixels.width()) / upright.width();
+        const double sy = double(uprightPixels.height()) / upright.height();
+        const QRect scaled(
+            QPoint(int(std::lround(crop.left() * sx)), int(std::lround(crop.top() * sy))),
+            QPoint(int(std::lround((crop.right() + 1) * sx)) - 1,
+                   int(std::lround((crop.bottom() + 1) * sy)) - 1));
+        pixels = uprightPixels.copy(scaled.isEmpty() ? scaled.adjusted(0, 0, 1, 1) : scaled);
+    }
+    if (transform.turns % 4 != 0) {
+        // Qt turns by quarter turns exactly, pixel for pixel.
+        pixels = pixels.transformed(QTransform().rotate(90.0 * (transform.turns % 4)));
+    }
+    if (transform.mirrored) pixels = pixels.mirrored(true, false);
+    return pixels;
+}
+
+QTransform ShownFromUprightMatrix(const PictureTransform& transform, QSize upright) {
+    const QPointF origin = ShownFromUpright(transform, upright, QPointF(0, 0));
+    const QPointF x = ShownFromUpright(transform, upright, QPointF(1, 0)) - origin;
+    const QPointF y = ShownFromUpright(transform, upright, QPointF(0, 1)) - origin;
+    return QTransform(x.x(), x.y(), y.x(), y.y(), origin.x(), origin.y());
 }
 
 PictureBytes CheckPicture(const QByteArray& bytes) {
@@ -249,13 +329,25 @@ PictureBytes CheckPicture(const QByteArray& bytes) {
     return {PictureError::None, header.Upright(), {}, header.opaque};
 }
 
-PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize) {
+namespace {
+
+// DecodePicture for a picture shown through the transform at `shownSize`: decoded upright, at
+// the scale the transform's crop needs.
+PictureBytes DecodeUpright(const QByteArray& bytes, QSize shownSize,
+                           const PictureTransform& transform) {
     Header header;
     const PictureError error = Check(bytes, &header);
     if (error != PictureError::None) return {error, {}, {}};
+    const QSize decodeSize = UprightTarget(transform, header.Upright(), shownSize);
     QImage image = Decode(bytes, header, decodeSize);
     if (image.isNull()) return {PictureError::NotAPicture, {}, {}};
     return {PictureError::None, header.Upright(), std::move(image), header.opaque};
+}
+
+}  // namespace
+
+PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize) {
+    return DecodeUpright(bytes, decodeSize, {});
 }
 
 namespace {
@@ -274,11 +366,15 @@ PictureLoad FromCheckedThumbnail(const FilePath& path, FileStamp stamp, QSize de
 // LoadPicture with a cache: the file is read and checked as always, and only the decode is
 // saved. The file's status is taken before and after the read, so that a file that changed
 // meanwhile is neither matched with an old thumbnail nor given a thumbnail of other bytes.
-PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCache& thumbnails) {
+PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCache& thumbnails,
+                             const PictureTransform& transform) {
     const std::optional<FileStamp> before = StampOf(path);
-    // A thumbnail written after this very file was checked whole stands for the file.
-    if (before) {
-        if (PictureLoad checked = FromCheckedThumbnail(path, *before, decodeSize, thumbnails)) {
+    // A thumbnail written after this very file was checked whole stands for the file; the scale
+    // a crop needs is known only from the file's header.
+    if (before && transform.crop.isNull()) {
+        const QSize upright = transform.Sideways() ? decodeSize.transposed() : decodeSize;
+        if (PictureLoad checked = FromCheckedThumbnail(path, *before, upright, thumbnails)) {
+            checked.picture->SetTransform(transform);
             return checked;
         }
     }
@@ -289,12 +385,13 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
     const PictureError error = Check(bytes, &header);
     if (error != PictureError::None) return {nullptr, error};
     const QSize natural = header.Upright();
-    const QSize shown = DecodeSizeFor(natural, decodeSize);
+    const QSize shown = DecodeSizeFor(natural, UprightTarget(transform, natural, decodeSize));
     const auto picture = [&](QImage pixels) -> PictureLoad {
         if (pixels.isNull()) return {nullptr, PictureError::NotAPicture};
-        return {std::make_shared<PictureData>(path, natural, std::move(pixels),
-                                              OriginOf(read.stamp, header.opaque)),
-                PictureError::None};
+        auto data = std::make_shared<PictureData>(path, natural, std::move(pixels),
+                                                  OriginOf(read.stamp, header.opaque));
+        data->SetTransform(transform);
+        return {std::move(data), PictureError::None};
     };
     // Opaque still pictures only: a GIF is decoded whole anyway, and a thumbnail would lose a
     // picture's transparency.
@@ -321,13 +418,16 @@ PictureLoad LoadThroughCache(const FilePath& path, QSize decodeSize, ThumbnailCa
 
 }  // namespace
 
-PictureLoad LoadPicture(const FilePath& path, QSize decodeSize, ThumbnailCache* thumbnails) {
-    if (thumbnails) return LoadThroughCache(path, decodeSize, *thumbnails);
+PictureLoad LoadPicture(const FilePath& path, QSize decodeSize, ThumbnailCache* thumbnails,
+                        const PictureTransform& transform) {
+    if (thumbnails) return LoadThroughCache(path, decodeSize, *thumbnails, transform);
     const StampedBytes read = ReadStamped(path, StampOf(path));
     if (!read.bytes) return {nullptr, read.error};
-    PictureBytes decoded = DecodePicture(*read.bytes, decodeSize);
+    PictureBytes decoded = DecodeUpright(*read.bytes, decodeSize, transform);
     const bool opaque = decoded.opaque;
-    return Loaded(path, std::move(decoded), OriginOf(read.stamp, opaque));
+    PictureLoad load = Loaded(path, std::move(decoded), OriginOf(read.stamp, opaque));
+    if (load) load.picture->SetTransform(transform);
+    return load;
 }
 
 PictureLoad LoadCachedPicture(const FilePath& path, QSize decodeSize,
@@ -340,8 +440,12 @@ PictureLoad LoadCachedPicture(const FilePath& path, QSize decodeSize,
 bool StoreThumbnailOf(const PictureData& picture, QSize decodeSize, ThumbnailCache& thumbnails) {
     const std::optional<PictureOrigin>& origin = picture.Origin();
     const FilePath& path = picture.Path();
-    if (!origin || !origin->opaque || !thumbnails.Serves(path)) return false;
-    const QSize natural = picture.NaturalSize();
+    // Pixels transformed are no longer the file's.
+    if (!origin || !origin->opaque || !picture.Transform().IsIdentity() ||
+        !thumbnails.Serves(path)) {
+        return false;
+    }
+    const QSize natural = picture.UprightSize();
     const std::optional<int> classIndex =
         ThumbnailClassFrom(natural, picture.Pixels().size(), DecodeSizeFor(natural, decodeSize));
     // The pixels are still the file's only while its stamp is the one they were decoded at.
@@ -374,11 +478,15 @@ namespace {
 struct DecodeKey {
     FilePath path;
     QSize size;
+    PictureTransform transform;
     bool operator==(const DecodeKey&) const = default;
 };
 
 size_t qHash(const DecodeKey& key, size_t seed = 0) {
-    return qHashMulti(seed, key.path.Bytes(), key.size.width(), key.size.height());
+    const QRect& crop = key.transform.crop;
+    return qHashMulti(seed, key.path.Bytes(), key.size.width(), key.size.height(),
+                      key.transform.turns, key.transform.mirrored, crop.x(), crop.y(), crop.width(),
+                      crop.height());
 }
 
 }  // namespace
@@ -398,16 +506,21 @@ PictureDecodes::~PictureDecodes() {
     for (auto& future : started_->futures) future.waitForFinished();
 }
 
-void PictureDecodes::Start(const FilePath& path, QSize decodeSize) {
-    started_->futures.insert(DecodeKey{path, decodeSize},
-                             QtConcurrent::run([path, decodeSize, thumbnails = thumbnails_] {
-                                 return LoadPicture(path, decodeSize, thumbnails);
-                             }));
+void PictureDecodes::Start(const FilePath& path, QSize decodeSize,
+                           const PictureTransform& transform) {
+    started_->futures.insert(
+        DecodeKey{path, decodeSize, transform},
+        QtConcurrent::run([path, decodeSize, thumbnails = thumbnails_, transform] {
+            return LoadPicture(path, decodeSize, thumbnails, transform);
+        }));
 }
 
-PictureLoad PictureDecodes::Take(const FilePath& path, QSize decodeSize) {
-    const auto found = started_->futures.find(DecodeKey{path, decodeSize});
-    if (found == started_->futures.end()) return LoadPicture(path, decodeSize, thumbnails_);
+PictureLoad PictureDecodes::Take(const FilePath& path, QSize decodeSize,
+                                 const PictureTransform& transform) {
+    const auto found = started_->futures.find(DecodeKey{path, decodeSize, transform});
+    if (found == started_->futures.end()) {
+        return LoadPicture(path, decodeSize, thumbnails_, transform);
+    }
     QFuture<PictureLoad> future = found.value();
     started_->futures.erase(found);
     return future.result();

@@ -4,11 +4,13 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QTransform>
 #include <memory>
 #include <optional>
 
 #include "platform/core/file_path.h"
 #include "platform/core/picture_formats.h"
+#include "platform/core/picture_transform.h"
 #include "platform/core/thumbnail_rules.h"
 
 // Pictures: JPEG and GIF files, and from outside the browser PNG, WebP and BMP files, decoded
@@ -48,10 +50,22 @@ public:
                 std::optional<PictureOrigin> origin = std::nullopt);
 
     const FilePath& Path() const { return path_; }
-    // The picture's own size in pixels, upright (a photo's EXIF orientation applied).
-    QSize NaturalSize() const { return natural_; }
-    // The decoded copy, possibly smaller than the natural size; may be null before first use.
+    // The picture's own size in pixels as it is shown: upright (a photo's EXIF orientation
+    // applied), then transformed.
+    QSize NaturalSize() const { return ShownSize(transform_, natural_); }
+    // The file's picture upright, before the transform.
+    QSize UprightSize() const { return natural_; }
+    // The decoded copy as it is shown, possibly smaller than the natural size; may be null before
+    // first use.
     const QImage& Pixels() const { return pixels_; }
+
+    // How the picture is shown (a pin's crop, turns and mirror). Changing it turns, mirrors or
+    // cuts the pixels on hand; only a crop that grows reads the file again, at the same scale.
+    const PictureTransform& Transform() const { return transform_; }
+    void SetTransform(const PictureTransform& transform);
+    // The same picture with other pixels as shown: a quick stand-in while sharper ones are
+    // decoded. It claims no origin, so no thumbnail is made of it.
+    std::shared_ptr<PictureData> StandIn(QImage shownPixels) const;
     // Where the pixels came from; none when that is not known (the file changed while it was
     // read, or the pixels came from elsewhere). Kept up to date by FitTo.
     const std::optional<PictureOrigin>& Origin() const { return origin_; }
@@ -66,6 +80,7 @@ private:
     QSize natural_;
     QImage pixels_;
     std::optional<PictureOrigin> origin_;
+    PictureTransform transform_;
 };
 
 using Picture = std::shared_ptr<PictureData>;
@@ -93,14 +108,23 @@ PictureBytes CheckPicture(const QByteArray& bytes);
 // wanted no larger than its EXIF thumbnail, and of the same shape, comes from the thumbnail.
 PictureBytes DecodePicture(const QByteArray& bytes, QSize decodeSize = {});
 
+// Pixels decoded upright (of a picture of `upright` pixels, at any scale) as the transform shows
+// them: the crop cut out at that scale, turned and mirrored.
+QImage TransformedPixels(const QImage& uprightPixels, QSize upright,
+                         const PictureTransform& transform);
+// The transform's mapping of the upright picture's pixels onto the shown picture's.
+QTransform ShownFromUprightMatrix(const PictureTransform& transform, QSize upright);
+
 // Reads the file and decodes it as DecodePicture does. With a thumbnail cache, a photo whose
 // current thumbnail covers `decodeSize` comes from the thumbnail: without reading the file when
 // this program wrote that thumbnail after checking this very file whole, otherwise after the
 // file was read and checked, so that which pictures are shown never depends on the cache.
 // Without one, the decode is made at the size of the thumbnail class that covers `decodeSize`,
-// and that thumbnail is written behind the caller's back.
+// and that thumbnail is written behind the caller's back. With a transform, the picture comes
+// transformed and `decodeSize` is the size it is shown at.
 PictureLoad LoadPicture(const FilePath& path, QSize decodeSize = {},
-                        ThumbnailCache* thumbnails = nullptr);
+                        ThumbnailCache* thumbnails = nullptr,
+                        const PictureTransform& transform = {});
 // The picture from a thumbnail that stands for the file (one this program wrote after checking
 // this very file whole, see LoadPicture), without reading the file: milliseconds, where a decode
 // of a large photo takes a tenth of a second or more. Null, with no error, when there is none.
@@ -132,10 +156,11 @@ public:
     PictureDecodes& operator=(const PictureDecodes&) = delete;
 
     // Starts loading the file at `decodeSize`, as LoadPicture does, on a worker thread.
-    void Start(const FilePath& path, QSize decodeSize);
-    // The result of a decode started for this path and size (each one is taken once), or,
-    // when none was started, LoadPicture's now.
-    PictureLoad Take(const FilePath& path, QSize decodeSize);
+    void Start(const FilePath& path, QSize decodeSize, const PictureTransform& transform = {});
+    // The result of a decode started for this path, size and transform (each one is taken
+    // once), or, when none was started, LoadPicture's now.
+    PictureLoad Take(const FilePath& path, QSize decodeSize,
+                     const PictureTransform& transform = {});
 
 private:
     struct Started;
