@@ -411,15 +411,19 @@ void PinBoard::Retransform(const QString& marksKey, const platform::PictureTrans
         const QRectF placed =
             sizing::RetransformedPin(QRectF(window->OuterPixels()), upright, from, to,
                                      screen ? QRectF(screen->availableGeometry()) : QRectF());
-        const pin_list::PinId id = it.key();
-        list_->ChangeSettings(id, [&to](store::PinSettings& s) { s.transform = to; });
+        // The turned pixels first, then the list, which the window then already follows: its
+        // saves wait for the disk.
+        store::PinSettings settings = pin->settings;
+        settings.transform = to;
+        window->SetSettings(settings);
         window->Place(platform::PixelsToTwips(qRound(placed.left())),
                       platform::PixelsToTwips(qRound(placed.top())),
                       platform::PixelsToTwips(qRound(placed.width())),
                       platform::PixelsToTwips(qRound(placed.height())));
-        list_->SetGeometry(id, window->Rect());
-        // The turned pixels first: the save waits for the disk.
         window->repaint();
+        const pin_list::PinId id = it.key();
+        list_->SetGeometry(id, window->Rect());
+        list_->SetSettings(id, settings);
         list_->Save();
         return;
     }

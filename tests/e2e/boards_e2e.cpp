@@ -226,10 +226,10 @@ TEST_F(BoardsTest, ANewPinKeepsItsBoardWhenItsMenuChangesASetting) {
     ASSERT_TRUE(session->Click(pin->rect.center()));
     ASSERT_TRUE(XSession::WaitUntil(
         [&] { return session->VisibleWindows(QStringLiteral("Form3")).size() == 2; }, 5000));
-    // "常に手前に表示", the twelfth item from the menu's end once the disabled ones are passed.
+    // "常に手前に表示", the thirteenth item from the menu's end once the disabled ones are passed.
     ASSERT_TRUE(session->Click(pin->rect.center(), 3));
     ASSERT_TRUE(XSession::WaitUntil([&] { return !session->VisiblePopups().isEmpty(); }, 5000));
-    ASSERT_TRUE(session->Key(QStringLiteral("Up Up Up Up Up Up Up Up Up Up Up Up Return")));
+    ASSERT_TRUE(session->Key(QStringLiteral("Up Up Up Up Up Up Up Up Up Up Up Up Up Return")));
     EXPECT_TRUE(XSession::WaitUntil(
         [&] { return ReadBytes(Path("pin-settings.json")).contains("\"keepAbove\": true"); },
         5000));

@@ -209,6 +209,14 @@ TEST_F(MarksOnPin, TurnsAndFlipsShowThePictureSoAndOutliveARestart) {
         ASSERT_NE(pin, nullptr) << c.name;
         EXPECT_EQ(pin->OuterPixels(), c.rect) << c.name << ", after a restart";
         EXPECT_EQ(Shown(pin), expected) << c.name << ", after a restart";
+        // The display window is given the picture as the pin showed it, and pins it so again.
+        const pin_board::Placement again{PathOf("q.png"), pin->Picture(), pin->Rect()};
+        Board().Unpin(pin);
+        EXPECT_EQ(again.picture->NaturalSize(), c.rect.size()) << c.name;
+        Board().Pin(again);
+        pin = OnlyPin(*this);
+        ASSERT_NE(pin, nullptr) << c.name;
+        EXPECT_EQ(Shown(pin), expected) << c.name << ", pinned again";
         EXPECT_EQ(test_support::ReadBytes(P("q.png")), bytes) << c.name;
         QFile::remove(P("pin-settings.json"));
     }
