@@ -378,6 +378,7 @@ QString PinnedWindow::CodeCopiedNote(text_recognition::Code code) {
 void PinnedWindow::StartTextSelection() {
     RequestText([this](const text_recognition::Recognition& r) {
         EndTextSelection();
+        EndCrop();
         selectedFile_ = text_recognition::IdentityOf(Picture()->Path());
         selection_ = new TextSelection(picture_, r.words, Picture()->NaturalSize());
         connect(selection_, &TextSelection::copyRequested, this, &PinnedWindow::CopySelectedText);
@@ -633,6 +634,7 @@ void PinnedWindow::RepaintControlArea(const QRectF& control) {
 void PinnedWindow::StartMarking(marks::MarkSet& set) {
     if (marking_ || !Picture()) return;
     EndTextSelection();
+    EndCrop();
     SetMarks(&set);
     marking_ = new MarkingMode(*this, *picture_, Picture()->NaturalSize(), set);
     connect(marking_, &MarkingMode::doneRequested, this, &PinnedWindow::EndMarking);

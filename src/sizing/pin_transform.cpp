@@ -21,6 +21,14 @@ double BackOnto(double low, double high, double wasLow, double wasHigh, double s
     return shift;
 }
 
+// A position rounded to a whole pixel, a half going toward where the edge was: a turn and the
+// turn back then round the opposite ways, and give back the rectangle they started from.
+double RoundedFrom(double position, double was) {
+    const double below = std::floor(position);
+    if (position - below != 0.5) return std::round(position);
+    return position > was ? below : below + 1;
+}
+
 }  // namespace
 
 QRectF RetransformedPin(const QRectF& pin, QSize upright, const PictureTransform& before,
@@ -47,9 +55,11 @@ QRectF RetransformedPin(const QRectF& pin, QSize upright, const PictureTransform
     const QPointF on(pin.left() + was.x() * pin.width() / shownBefore.width(),
                      pin.top() + was.y() * pin.height() / shownBefore.height());
     const QPointF will = platform::ShownFromUpright(after, upright, centre);
-    QRectF placed(QPointF(std::round(on.x() - will.x() * shownSize.width() / shownAfter.width()),
-                          std::round(on.y() - will.y() * shownSize.height() / shownAfter.height())),
-                  QSizeF(shownSize));
+    QRectF placed(
+        QPointF(
+            RoundedFrom(on.x() - will.x() * shownSize.width() / shownAfter.width(), pin.left()),
+            RoundedFrom(on.y() - will.y() * shownSize.height() / shownAfter.height(), pin.top())),
+        QSizeF(shownSize));
 
     if (before.turns != after.turns && !screen.isEmpty()) {
         placed.translate(BackOnto(placed.left(), placed.right(), pin.left(), pin.right(),

@@ -181,4 +181,30 @@ TEST(RetransformedPin, KeepsTheScaleAndWhatStaysWhereItWas) {
     }
 }
 
+// Sides of odd difference put the centre on a half pixel: four turns still give back the
+// rectangle they started from, whatever the scale.
+TEST(RetransformedPin, FourTurnsGiveBackTheFirstRectangle) {
+    const QRectF screen(0, 0, 1920, 1080);
+    const struct {
+        QSize upright;
+        QRectF pin;
+    } cases[] = {
+        {{401, 300}, {100, 100, 401, 300}},
+        {{802, 600}, {100, 100, 297, 222}},
+        {{1000, 999}, {333, 40, 1000, 999}},
+        {{7, 4000}, {640, 10, 1, 571}},
+    };
+    for (const auto& c : cases) {
+        PictureTransform t;
+        QRectF pin = c.pin;
+        for (int turn = 0; turn < 4; ++turn) {
+            const PictureTransform next = platform::Stepped(t, TransformStep::TurnRight);
+            pin = sizing::RetransformedPin(pin, c.upright, t, next, screen);
+            t = next;
+            EXPECT_EQ(pin.size(), turn % 2 ? c.pin.size() : c.pin.size().transposed());
+        }
+        EXPECT_EQ(pin, c.pin) << c.upright.width() << "x" << c.upright.height();
+    }
+}
+
 }  // namespace
