@@ -170,54 +170,41 @@ QImage Shown(pinned_window::PinnedWindow* pin) {
 }  // namespace
 
 // Turned and flipped from the menu, the pin shows the picture so at its own scale, about its
-// centre, and keeps it through a restart; the file is never touched.
-TEST_F(MarksOnPin, TurnsAndFlipsShowThePictureSoAndOutliveARestart) {
+// centre; unpinned, the display window is given it so and pins it so again. The file is never
+// touched.
+TEST_F(MarksOnPin, TurnsAndFlipsShowThePictureSoAndStaySoWhenPinnedAgain) {
     ASSERT_TRUE(Quarters().save(P("q.png")));
     const QByteArray bytes = test_support::ReadBytes(P("q.png"));
     const struct {
-        const char* name;
-        std::vector<const char*> items;
-        QTransform turn;
+        const char* items;  // the menu items chosen, in turn
+        int degrees;
         bool mirrored;
         QRect rect;
     } cases[] = {
-        {"right", {"turnRight"}, QTransform().rotate(90), false, {320, 280, 80, 120}},
-        {"left", {"turnLeft"}, QTransform().rotate(270), false, {320, 280, 80, 120}},
-        {"180", {"turn180"}, QTransform().rotate(180), false, {300, 300, 120, 80}},
-        {"horizontally", {"flipHorizontally"}, QTransform(), true, {300, 300, 120, 80}},
-        {"right, then horizontally",
-         {"turnRight", "flipHorizontally"},
-         QTransform().rotate(90),
-         true,
-         {320, 280, 80, 120}},
-        {"four right turns",
-         {"turnRight", "turnRight", "turnRight", "turnRight"},
-         QTransform(),
-         false,
-         {300, 300, 120, 80}},
+        {"turnRight", 90, false, {320, 280, 80, 120}},
+        {"flipHorizontally", 0, true, {300, 300, 120, 80}},
+        {"flipVertically turnLeft", 270, true, {320, 280, 80, 120}},
+        {"turnRight flipHorizontally", 90, true, {320, 280, 80, 120}},
+        {"turnRight turnRight turnRight turnRight", 0, false, {300, 300, 120, 80}},
     };
     for (const auto& c : cases) {
         StartWith(Record("4500", "4500", "1800", "1200", P("q.png")));
         pinned_window::PinnedWindow* pin = OnlyPin(*this);
-        ASSERT_NE(pin, nullptr) << c.name;
-        for (const char* item : c.items) Choose(pin, item);
-        const QImage expected = Quarters().transformed(c.turn).mirrored(c.mirrored, false);
-        EXPECT_EQ(pin->OuterPixels(), c.rect) << c.name;
-        EXPECT_EQ(Shown(pin), expected) << c.name;
-        Start();
-        pin = OnlyPin(*this);
-        ASSERT_NE(pin, nullptr) << c.name;
-        EXPECT_EQ(pin->OuterPixels(), c.rect) << c.name << ", after a restart";
-        EXPECT_EQ(Shown(pin), expected) << c.name << ", after a restart";
-        // The display window is given the picture as the pin showed it, and pins it so again.
+        ASSERT_NE(pin, nullptr) << c.items;
+        for (const QString& item : QString::fromLatin1(c.items).split(u' ')) {
+            Choose(pin, item.toLatin1().constData());
+        }
+        const QImage expected =
+            Quarters().transformed(QTransform().rotate(c.degrees)).mirrored(c.mirrored, false);
+        EXPECT_EQ(pin->OuterPixels(), c.rect) << c.items;
+        EXPECT_EQ(Shown(pin), expected) << c.items;
         const pin_board::Placement again{PathOf("q.png"), pin->Picture(), pin->Rect()};
         Board().Unpin(pin);
-        EXPECT_EQ(again.picture->NaturalSize(), c.rect.size()) << c.name;
+        EXPECT_EQ(again.picture->NaturalSize(), c.rect.size()) << c.items;
         Board().Pin(again);
-        pin = OnlyPin(*this);
-        ASSERT_NE(pin, nullptr) << c.name;
-        EXPECT_EQ(Shown(pin), expected) << c.name << ", pinned again";
-        EXPECT_EQ(test_support::ReadBytes(P("q.png")), bytes) << c.name;
+        ASSERT_NE(OnlyPin(*this), nullptr) << c.items;
+        EXPECT_EQ(Shown(OnlyPin(*this)), expected) << c.items << ", pinned again";
+        EXPECT_EQ(test_support::ReadBytes(P("q.png")), bytes) << c.items;
         QFile::remove(P("pin-settings.json"));
     }
 }
