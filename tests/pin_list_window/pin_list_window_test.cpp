@@ -140,6 +140,11 @@ TEST_F(PinListWindowTest, ThumbnailsKeepThePicturesShape) {
         const QVariant thumbnail = view->model()->index(row, 0).data(Qt::DecorationRole);
         EXPECT_EQ(thumbnail.value<QPixmap>().size(), shapes[row]) << row;
     }
+    // A pin turned on its side shows so in its row.
+    Board().List().ChangeSettings(Board().List().At(0).id,
+                                  [](store::PinSettings& s) { s.transform.turns = 1; });
+    EXPECT_EQ(view->model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>().size(),
+              shapes[1]);
 }
 
 // A pin made moments ago has no thumbnail in the cache yet: its row shows one all the same,
