@@ -226,8 +226,9 @@ void PinnedWindow::DrawContents(QPainter& painter) {
 }
 
 bool PinnedWindow::TextAvailable() const {
-    return textRecognizer && textRecognizer->Available() && Picture() &&
-           !Picture()->Path().IsEmpty();
+    // A pin drawn from a text gives that back without recognising anything.
+    return textRecognizer && Picture() && !Picture()->Path().IsEmpty() &&
+           (textRecognizer->Available() || textRecognizer->HasKeptText(Picture()->Path()));
 }
 
 void PinnedWindow::RequestText(std::function<void(const text_recognition::Recognition&)> then) {
