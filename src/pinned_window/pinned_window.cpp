@@ -23,6 +23,7 @@
 #include "platform/gui/controls.h"
 #include "platform/x11/pin_state.h"
 #include "platform/x11/visibility.h"
+#include "text_recognition/code_reader.h"
 #include "text_recognition/text_recognizer.h"
 
 namespace pinned_window {
@@ -258,24 +259,11 @@ void PinnedWindow::CopyText() {
             CopyToClipboard(*r.keptText);
         } else if (r.words.size() == 1 && r.words[0].code != text_recognition::Code::None) {
             QGuiApplication::clipboard()->setText(r.words[0].text);
-            ShowNote(CodeCopiedNote(r.words[0].code));
+            ShowNote(text_recognition::CopiedNote(r.words[0].code));
         } else {
             CopyToClipboard(text_recognition::TextOf(r.words));
         }
     });
-}
-
-QString PinnedWindow::CodeCopiedNote(text_recognition::Code code) {
-    switch (code) {
-        case text_recognition::Code::QR:
-            return tr("QRコードの内容をコピーしました");
-        case text_recognition::Code::DataMatrix:
-            return tr("Data Matrixコードの内容をコピーしました");
-        case text_recognition::Code::Barcode:
-        case text_recognition::Code::None:
-            break;
-    }
-    return tr("バーコードの内容をコピーしました");
 }
 
 void PinnedWindow::StartTextSelection() {

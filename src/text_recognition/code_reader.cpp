@@ -2,6 +2,7 @@
 
 #include <ZXing/ReadBarcode.h>
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <algorithm>
 
@@ -97,6 +98,21 @@ QImage WithoutCodes(const QImage& picture, const Words& codes) {
     // A margin of a few modules: the quiet zone's edge reads as a letter as readily.
     for (const Word& code : codes) painter.fillRect(code.box.adjusted(-4, -4, 4, 4), Qt::white);
     return cleared;
+}
+
+QString CopiedNote(Code code) {
+    switch (code) {
+        case Code::QR:
+            return QCoreApplication::translate("text_recognition",
+                                               "QRコードの内容をコピーしました");
+        case Code::DataMatrix:
+            return QCoreApplication::translate("text_recognition",
+                                               "Data Matrixコードの内容をコピーしました");
+        case Code::Barcode:
+        case Code::None:
+            break;
+    }
+    return QCoreApplication::translate("text_recognition", "バーコードの内容をコピーしました");
 }
 
 }  // namespace text_recognition
