@@ -112,7 +112,7 @@ PngWrites::~PngWrites() {
 
 Pasted PngWrites::Start(const QImage& image, Encoder encode, const QString& folder, Ended ended,
                         const QDateTime& now) {
-    const Pasted named = NewPngFile(folder, now, [this](const QByteArray& path) {
+    Pasted named = NewPngFile(folder, now, [this](const QByteArray& path) {
         return writes_.count(path) != 0 || failed_.count(path) != 0;
     });
     if (!named) return named;
@@ -136,7 +136,7 @@ Pasted PngWrites::Start(const QImage& image, Encoder encode, const QString& fold
 }
 
 std::optional<PasteFailure> PngWrites::Wait(const FilePath& file) {
-    const QByteArray key = file.Bytes();
+    const QByteArray& key = file.Bytes();
     if (const auto running = writes_.find(key); running != writes_.end()) {
         running->second.watcher->waitForFinished();
         End(key);
