@@ -60,6 +60,27 @@ protected:
         ADD_FAILURE() << "not read: " << word.toStdString();
         return {};
     }
+    // The pin of the text, pasted and pinned; null when it did not come.
+    pinned_window::PinnedWindow* PinOfPaste(const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        EXPECT_EQ(program->Paste(), std::nullopt);
+        Display().Pin();
+        if (PinnedWindows().size() != 1) return nullptr;
+        pinned_window::PinnedWindow* pin = PinnedWindows().at(0);
+        file_ = pin->Picture()->Path();
+        natural_ = pin->Picture()->NaturalSize();
+        return pin;
+    }
+    // What "文字を認識してコピー" puts on the clipboard.
+    static QString CopiedText(pinned_window::PinnedWindow* pin) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->clear();
+        if (!Choose(pin, "copyText") ||
+            !QTest::qWaitFor([&] { return !clipboard->text().isEmpty(); }, 60'000)) {
+            return {};
+        }
+        return clipboard->text();
+    }
     // Drags over the layer from word to word, each pair giving what it selects.
     void ExpectDrags(pinned_window::TextSelection* layer,
                      std::initializer_list<std::array<const char*, 3>> drags) const {
@@ -77,11 +98,8 @@ protected:
 TEST_F(PinTextTest, CopiesAndSelectsTheWordsOfThePin) {
     if (!text_recognition::LanguagesIn(text_recognition::DefaultDataPath())) GTEST_SKIP();
     QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
     pinned_window::PinnedWindow* pin = PinOfText();
-    ASSERT_TRUE(Choose(pin, "copyText"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !clipboard->text().isEmpty(); }, 60'000));
-    EXPECT_EQ(clipboard->text(), "alpha beta gamma\ndelta epsilon");
+    EXPECT_EQ(CopiedText(pin), "alpha beta gamma\ndelta epsilon");
 
     ASSERT_TRUE(Choose(pin, "selectText"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return pin->Selection() != nullptr; }, 60'000));
@@ -105,18 +123,11 @@ TEST_F(PinTextTest, CopiesAndSelectsTheWordsOfThePin) {
 TEST_F(PinTextTest, APastedTextIsAPinThatGivesItsTextBackAsItWas) {
     if (!text_recognition::LanguagesIn(text_recognition::DefaultDataPath())) GTEST_SKIP();
     StartWith({});
-    QClipboard* clipboard = QGuiApplication::clipboard();
     const QString text = QStringLiteral("name\tsize\n  индекс {}\nمرحبا 東京\n");
-    clipboard->setText(text);
-    ASSERT_EQ(program->Paste(), std::nullopt);
-    Display().Pin();
-    ASSERT_EQ(PinnedWindows().size(), 1u);
-    pinned_window::PinnedWindow* pin = PinnedWindows().at(0);
+    pinned_window::PinnedWindow* pin = PinOfPaste(text);
+    ASSERT_TRUE(pin);
     EXPECT_TRUE(pin->Picture()->Path().DisplayText().startsWith(P("pasted/")));
-    clipboard->clear();
-    ASSERT_TRUE(Choose(pin, "copyText"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !clipboard->text().isEmpty(); }, 60'000));
-    EXPECT_EQ(clipboard->text(), text);
+    EXPECT_EQ(CopiedText(pin), text);
     EXPECT_EQ(program->TextRecognizer().EngineRuns(), 0);
     // The list's search finds it by its text.
     program->ShowPinList();
@@ -128,7 +139,7 @@ TEST_F(PinTextTest, APastedTextIsAPinThatGivesItsTextBackAsItWas) {
     // What cannot be pinned is named.
     auto* other = new QMimeData;
     other->setData(QStringLiteral("application/x-other"), "x");
-    clipboard->setMimeData(other);
+    QGuiApplication::clipboard()->setMimeData(other);
     EXPECT_EQ(program->Paste(),
               QStringLiteral("the clipboard holds application/x-other, which cannot be pinned"));
 }
@@ -140,19 +151,10 @@ TEST_F(PinTextTest, APastedTextNeedsNoLanguageData) {
     StartWith({});
     qunsetenv("TESSDATA_PREFIX");
     ASSERT_FALSE(program->TextRecognizer().Available());
-    QClipboard* clipboard = QGuiApplication::clipboard();
     const QString text = QStringLiteral("alpha beta gamma\ndelta  epsilon\n");
-    clipboard->setText(text);
-    ASSERT_EQ(program->Paste(), std::nullopt);
-    Display().Pin();
-    ASSERT_EQ(PinnedWindows().size(), 1u);
-    pinned_window::PinnedWindow* pin = PinnedWindows().at(0);
-    file_ = pin->Picture()->Path();
-    natural_ = pin->Picture()->NaturalSize();
-    clipboard->clear();
-    ASSERT_TRUE(Choose(pin, "copyText"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !clipboard->text().isEmpty(); }, 10'000));
-    EXPECT_EQ(clipboard->text(), text);
+    pinned_window::PinnedWindow* pin = PinOfPaste(text);
+    ASSERT_TRUE(pin);
+    EXPECT_EQ(CopiedText(pin), text);
     ASSERT_TRUE(Choose(pin, "selectText"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return pin->Selection() != nullptr; }, 10'000));
     ExpectDrags(pin->Selection(), {{"beta", "delta", "beta gamma\ndelta"},
