@@ -57,13 +57,11 @@ QImage Ean13(const char* digits) {
 
 // A code of `text` made by ZXing's own writer, at least `size` with its quiet zone.
 QImage Written(ZXing::BarcodeFormat format, const QString& text, QSize size) {
-    const ZXing::BitMatrix bits = ZXing::MultiFormatWriter(format).setMargin(12).encode(
-        text.toStdString(), size.width(), size.height());
-    QImage picture(bits.width(), bits.height(), QImage::Format_RGB32);
-    for (int y = 0; y < bits.height(); ++y) {
-        for (int x = 0; x < bits.width(); ++x) picture.setPixel(x, y, bits.get(x, y) ? 0 : ~0u);
-    }
-    return picture;
+    const ZXing::Matrix<uint8_t> bits =
+        ZXing::ToMatrix<uint8_t>(ZXing::MultiFormatWriter(format).setMargin(12).encode(
+            text.toStdString(), size.width(), size.height()));
+    return QImage(bits.data(), bits.width(), bits.height(), bits.width(), QImage::Format_Grayscale8)
+        .copy();
 }
 
 QImage OnScreen(const QImage& code, QPoint at, QSize size = QSize(1280, 720)) {
@@ -88,10 +86,6 @@ TEST(CodeReaderTest, ReadsEachCodeExactly) {
         Code kind;
         const char* note;
     } rows[] = {
-        {qr, "https://example.org/path?q=1", Code::QR, kQr},
-        {qr, "WIFI:T:WPA;S:Home Net;P:pa55 word;;", Code::QR, kQr},
-        {qr, "東京都千代田区", Code::QR, kQr},
-        {qr, "line one\nline two", Code::QR, kQr},
         {zxing(ZXing::BarcodeFormat::DataMatrix, {160, 160}), "Vellora 0042 pin", Code::DataMatrix,
          "Data Matrixコードの内容をコピーしました"},
         {zxing(ZXing::BarcodeFormat::Code128, {420, 100}), "VEL-0042/pin", Code::Barcode, kBarcode},
@@ -100,15 +94,16 @@ TEST(CodeReaderTest, ReadsEachCodeExactly) {
         {zxing(ZXing::BarcodeFormat::UPCE, {300, 100}), "01234565", Code::Barcode, kBarcode},
         {[](const QString& text) { return Ean13(text.toLatin1().constData()); }, "4006381333931",
          Code::Barcode, kBarcode},
+        // Last: without qrencode they are left out.
+        {qr, "https://example.org/path?q=1", Code::QR, kQr},
+        {qr, "WIFI:T:WPA;S:Home Net;P:pa55 word;;", Code::QR, kQr},
+        {qr, "東京都千代田区", Code::QR, kQr},
+        {qr, "line one\nline two", Code::QR, kQr},
     };
-    bool withoutQrencode = false;
     for (const auto& row : rows) {
         const QString text = QString::fromUtf8(row.text);
         const std::optional<QImage> code = row.make(text);
-        if (!code) {
-            withoutQrencode = true;
-            continue;
-        }
+        if (!code) GTEST_SKIP() << "qrencode is not installed";
         const QPoint at(300, 40);
         const Words read = ReadCodes(OnScreen(*code, at));
         ASSERT_EQ(read.size(), 1u) << row.text;
@@ -118,7 +113,6 @@ TEST(CodeReaderTest, ReadsEachCodeExactly) {
         // Its box is the code's, in the picture's pixels.
         EXPECT_TRUE(QRect(at, code->size()).contains(read[0].box.center())) << row.text;
     }
-    if (withoutQrencode) GTEST_SKIP() << "qrencode is not installed: its rows were left out";
 }
 
 }  // namespace
