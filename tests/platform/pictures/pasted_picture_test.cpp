@@ -71,8 +71,7 @@ TEST(DeleteOwnPictureIfUnnamed, DeletesOnlyAnUnnamedFileInTheProgramsOwnFolders)
     EXPECT_TRUE(QFileInfo::exists(folder.Path("other/photo.jpg")));
 }
 
-// The gated encoder holds its write until the test lets it go.
-QSemaphore gate;
+QSemaphore gate;  // holds the gated encoder's write until the test lets it go
 std::optional<QByteArray> GatedPng(const QImage& image) {
     gate.acquire();
     return platform::EncodePng(image);
