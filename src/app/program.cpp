@@ -3,7 +3,6 @@
 #include <malloc.h>
 
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QCursor>
 #include <QFileInfo>
@@ -82,6 +81,8 @@ Program::Program(const QString& dataFile, const QString& thumbnailFolder)
 }
 
 Program::~Program() {
+    // Every window is still there to hear how a write ended.
+    board_->WaitForWrites();
     delete pinListWindow_.data();
     // The recognizer outlives the windows (see the members); no pin asks it anything more.
     pinned_window::PinnedWindow::SetTextRecognizer(nullptr);
@@ -123,11 +124,7 @@ display_window::DisplayWindow& Program::DisplayWindow() {
             window, &display_window::DisplayWindow::browserRequested, window,
             [this](bool hideOffered) { MainWindow().SetShownWithHideOffered(true, hideOffered); });
         QObject::connect(window, &display_window::DisplayWindow::browserNeededIfHidden, window,
-                         [this] {
-                             if (!MainWindow().isVisible()) {
-                                 MainWindow().SetShownWithHideOffered(true, false);
-                             }
-                         });
+                         [this] { ShowBrowserIfHidden(); });
         ConnectCommands(window, help::HelpSection::DisplayWindow);
         QObject::connect(window, &display_window::DisplayWindow::pasteRequested, window,
                          [this] { PasteFromWindow(); });
@@ -233,26 +230,40 @@ std::optional<QString> Program::TakeText(const QMimeData* data, bool later) {
     }
     const pasted_text::TextPicture drawn =
         pasted_text::Draw(*content, pasted_text::LookUnderPointer());
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!platform::WriteFlatPng(buffer, drawn.picture)) {
-        return QStringLiteral("the text cannot be encoded as PNG");
-    }
-    const platform::Pasted written =
-        platform::WriteNewPng(png, board_->List().Folder().PastedFolder());
-    if (!written) return written.failure->reason;
-    // Without its text the pin would be a picture of text like any other: recognised, not
-    // given back as it was. It is pinned all the same.
-    textRecognizer_->Keep(written.file, png, {drawn.text, drawn.words});
+    // On the screen from the pixels drawn, while its file is written; the text is kept under
+    // the file's bytes once they are on the disk.
+    const platform::Pasted named = board_->WritePasted(
+        drawn.picture, platform::FlatPngOf,
+        [this, kept = text_recognition::KeptText{drawn.text, drawn.words}](
+            const platform::PngWritten& written) { PastedWritten(written, kept); });
+    if (!named) return named.failure->reason;
     if (!later) {
-        opener_->OpenDrawn(written.file, drawn.picture);
+        opener_->OpenDrawn(named.file, drawn.picture);
         return std::nullopt;
     }
-    QTimer::singleShot(0, board_.get(), [this, file = written.file, pixels = drawn.picture] {
+    QTimer::singleShot(0, board_.get(), [this, file = named.file, pixels = drawn.picture] {
         opener_->OpenDrawn(file, pixels);
     });
     return std::nullopt;
+}
+
+void Program::PastedWritten(const platform::PngWritten& written,
+                            const text_recognition::KeptText& kept) {
+    if (!written.failure) {
+        // Without its text the pin would be a picture of text like any other: recognised, not
+        // given back as it was. It is pinned all the same.
+        textRecognizer_->Keep(written.file, written.png, kept);
+        return;
+    }
+    qWarning("vellora: paste: %s", qPrintable(written.failure->reason));
+    // Nothing is left to pin: the picture on show goes, as when it is closed.
+    if (!displayWindow_ || displayWindow_->ShownPath() != written.file) return;
+    displayWindow_->Unload();
+    if (board_->IsEmpty()) ShowBrowserIfHidden();
+}
+
+void Program::ShowBrowserIfHidden() {
+    if (!MainWindow().isVisible()) MainWindow().SetShownWithHideOffered(true, false);
 }
 
 void Program::Capture(bool lastRegion, const std::function<void(const QString&)>& failed,
@@ -360,6 +371,8 @@ void Program::EndCapture() {
 }
 
 void Program::Quit() {
+    // No pasted picture is cut short: its file is whole, or not there at all.
+    board_->WaitForWrites();
     for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
     quitAction_();
 }

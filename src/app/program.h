@@ -36,11 +36,13 @@ class PinListWindow;
 namespace platform {
 class FilePath;
 class ThumbnailCache;
+struct PngWritten;
 }  // namespace platform
 
 namespace text_recognition {
 class TextRecognizer;
-}
+struct KeptText;
+}  // namespace text_recognition
 
 namespace app {
 
@@ -92,7 +94,8 @@ public:
                  const std::function<void(const QString&)>& noted);
     // Whether a capture is under way: from the call until its pin is on the desktop, or it ended.
     bool Capturing() const { return capture_ != nullptr; }
-    // Ends the program at once: every window goes, nothing is saved.
+    // Ends the program at once: every window goes, nothing is saved; files being written are
+    // finished first.
     void Quit();
     // What Quit does once the windows are gone; the event loop's end unless tests replace it.
     void SetQuitAction(std::function<void()> action) { quitAction_ = std::move(action); }
@@ -118,6 +121,11 @@ private:
     // Opens the picture of the page, colour or text the data holds, written into "pasted", as
     // TakePicture does; why not, if not.
     std::optional<QString> TakeText(const QMimeData* data, bool later);
+    // The file of a pasted text is written: its text is kept; or it is not, and its picture,
+    // if on show, goes.
+    void PastedWritten(const platform::PngWritten& written, const text_recognition::KeptText& kept);
+    // The main window back when it was hidden, so that a window is left to reach the program by.
+    void ShowBrowserIfHidden();
     // Writes the captured pixels into "captured" and pins them at `logical` (logical pixels).
     std::optional<QString> PinCaptured(const QImage& pixels, const QRectF& logical);
     // The rectangle the last capture took, in the X screen's device pixels; why there is none.

@@ -602,18 +602,6 @@ Reason: %2</translation>
         <translation>The text could not be recognized</translation>
     </message>
     <message>
-        <source>QRコードの内容をコピーしました</source>
-        <translation>Copied the QR code&apos;s contents</translation>
-    </message>
-    <message>
-        <source>Data Matrixコードの内容をコピーしました</source>
-        <translation>Copied the Data Matrix code&apos;s contents</translation>
-    </message>
-    <message>
-        <source>バーコードの内容をコピーしました</source>
-        <translation>Copied the barcode&apos;s contents</translation>
-    </message>
-    <message>
         <source>文字が見つかりませんでした</source>
         <translation>No text found</translation>
     </message>
@@ -697,6 +685,21 @@ Reason: %2</translation>
     <message>
         <source>Velloraについて...</source>
         <translation>About Vellora</translation>
+    </message>
+</context>
+<context>
+    <name>text_recognition</name>
+    <message>
+        <source>QRコードの内容をコピーしました</source>
+        <translation>Copied the QR code&apos;s contents</translation>
+    </message>
+    <message>
+        <source>Data Matrixコードの内容をコピーしました</source>
+        <translation>Copied the Data Matrix code&apos;s contents</translation>
+    </message>
+    <message>
+        <source>バーコードの内容をコピーしました</source>
+        <translation>Copied the barcode&apos;s contents</translation>
     </message>
 </context>
 </TS>

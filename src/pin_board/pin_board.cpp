@@ -63,6 +63,7 @@ void DecodeAhead(const pin_list::PinList& list, platform::PictureDecodes& decode
 PinBoard::PinBoard(const QString& dataFile, platform::ThumbnailCache* thumbnails)
     : list_(std::make_unique<pin_list::PinList>(dataFile)),
       thumbnails_(thumbnails),
+      writes_(std::make_unique<platform::PngWrites>()),
       made_(std::make_unique<QObjectCleanupHandler>()),
       mountWatch_(std::make_unique<platform::MountWatch>()),
       compositorWatch_(std::make_unique<platform::CompositorWatch>()),
@@ -338,6 +339,9 @@ void PinBoard::ShowFollowedPicture(pinned_window::PinnedWindow* window,
 }
 
 void PinBoard::Pin(const Placement& placement) {
+    // The file first: the record that names it is saved with the pin. Why a file was not
+    // written was told as its write ended.
+    if (writes_->Wait(placement.path)) return;
     pinned_window::PinnedWindow* window = NewWindow();
     // The picture unpinned last comes back as this pin, with what the user chose for it, or was
     // let go for another picture.
@@ -450,7 +454,14 @@ void PinBoard::DeletePin(pin_list::PinId id) {
     list_->Remove(id);
 }
 
+platform::Pasted PinBoard::WritePasted(const QImage& pixels, platform::PngWrites::Encoder encode,
+                                       platform::PngWrites::Ended ended) {
+    return writes_->Start(pixels, encode, list_->Folder().PastedFolder(), std::move(ended));
+}
+
 void PinBoard::Delete(const platform::FilePath& file) {
+    // Not before it is written, or the write would bring it back.
+    writes_->Wait(file);
     if (unpinned_ && (file.IsEmpty() || unpinned_->entry.path == file)) {
         DiscardUnpinned();
     } else if (Save().ok) {

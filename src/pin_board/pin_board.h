@@ -14,6 +14,7 @@
 #include "pin_list/pin_list.h"
 #include "platform/core/file_path.h"
 #include "platform/core/thumbnail_rules.h"
+#include "platform/pictures/pasted_picture.h"
 #include "platform/pictures/picture.h"
 #include "store/data_file.h"
 #include "store/pin_settings.h"
@@ -115,8 +116,17 @@ public:
     // Every pin's settings, in list order, waiting ones included.
     QList<store::PinSettings> Settings() const;
     // Pins the picture at the placement, lists it and saves the list. The picture unpinned last,
-    // pinned again, keeps what the user chose for it.
+    // pinned again, keeps what the user chose for it. A file WritePasted is still writing is
+    // waited for; one it could not write is no pin.
     void Pin(const Placement& placement);
+    // Writes a picture the program drew into "pasted" as a new PNG file, encoded by `encode`,
+    // behind the caller's back (see platform::PngWrites::Start): the file is named at once, for
+    // the picture to be shown meanwhile, and `ended` hears how the write went. Pinning the file
+    // and deleting it wait for the write.
+    platform::Pasted WritePasted(const QImage& pixels, platform::PngWrites::Encoder encode,
+                                 platform::PngWrites::Ended ended);
+    // Waits for every write WritePasted started: before the program ends.
+    void WaitForWrites() { writes_->WaitForAll(); }
     // Whether `path` is the picture unpinned last, neither pinned again nor removed: the one the
     // display window shows.
     bool IsUnpinned(const platform::FilePath& path) const {
@@ -132,7 +142,7 @@ public:
     // The picture unpinned last is removed: the list is saved without it, and it goes into the
     // recently removed list with its place, size, settings and board (its file too, when
     // pasted or captured). A `file` shown without having been pinned, when pasted or captured (see
-    // platform::DeleteOwnPictureIfUnnamed), is deleted once no pin names it.
+    // platform::DeleteOwnPictureIfUnnamed), is deleted once no pin names it and it is written.
     void Delete(const platform::FilePath& file = {});
     // The picture unpinned last goes into the recently removed list, as Delete does.
     void DiscardUnpinned();
@@ -198,6 +208,7 @@ private:
 
     std::unique_ptr<pin_list::PinList> list_;
     platform::ThumbnailCache* thumbnails_;
+    std::unique_ptr<platform::PngWrites> writes_;
     QHash<pin_list::PinId, pinned_window::PinnedWindow*> windows_;
     QElapsedTimer restoreEvents_;
     int restoreEventsEvery_ = 100;

@@ -25,6 +25,7 @@
 #include "platform/gui/controls.h"
 #include "platform/x11/pin_state.h"
 #include "platform/x11/visibility.h"
+#include "text_recognition/code_reader.h"
 #include "text_recognition/text_recognizer.h"
 
 namespace pinned_window {
@@ -323,8 +324,9 @@ void PinnedWindow::DrawContents(QPainter& painter) {
 }
 
 bool PinnedWindow::TextAvailable() const {
-    return textRecognizer && textRecognizer->Available() && Picture() &&
-           !Picture()->Path().IsEmpty();
+    // A pin drawn from a text gives that back without recognising anything.
+    return textRecognizer && Picture() && !Picture()->Path().IsEmpty() &&
+           (textRecognizer->Available() || textRecognizer->HasKeptText(Picture()->Path()));
 }
 
 void PinnedWindow::RequestText(std::function<void(const text_recognition::Recognition&)> then) {
@@ -355,24 +357,11 @@ void PinnedWindow::CopyText() {
             CopyToClipboard(*r.keptText);
         } else if (r.words.size() == 1 && r.words[0].code != text_recognition::Code::None) {
             QGuiApplication::clipboard()->setText(r.words[0].text);
-            ShowNote(CodeCopiedNote(r.words[0].code));
+            ShowNote(text_recognition::CopiedNote(r.words[0].code));
         } else {
             CopyToClipboard(text_recognition::TextOf(r.words));
         }
     });
-}
-
-QString PinnedWindow::CodeCopiedNote(text_recognition::Code code) {
-    switch (code) {
-        case text_recognition::Code::QR:
-            return tr("QRコードの内容をコピーしました");
-        case text_recognition::Code::DataMatrix:
-            return tr("Data Matrixコードの内容をコピーしました");
-        case text_recognition::Code::Barcode:
-        case text_recognition::Code::None:
-            break;
-    }
-    return tr("バーコードの内容をコピーしました");
 }
 
 void PinnedWindow::StartTextSelection() {

@@ -157,8 +157,6 @@ private:
     void RequestText(std::function<void(const text_recognition::Recognition&)> then);
     void CopySelectedText();
     // Puts the text on the clipboard and says near the pin how many characters it holds.
-    // The note after a code's contents alone were copied, naming its kind.
-    static QString CodeCopiedNote(text_recognition::Code code);
     void CopyToClipboard(const QString& text);
     void ShowNote(const QString& text);
 

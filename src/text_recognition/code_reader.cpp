@@ -2,6 +2,7 @@
 
 #include <ZXing/ReadBarcode.h>
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <algorithm>
 
@@ -56,20 +57,40 @@ Words ReadCodes(const QImage& picture) {
     const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(),
                                 ZXing::ImageFormat::Lum, static_cast<int>(grey.bytesPerLine()));
     Words codes;
-    const auto read = [&](const ZXing::DecodeHints& hints) {
-        for (const ZXing::Result& result : ZXing::ReadBarcodes(view, hints)) {
+    // `part` lies `top` pixels down the picture. A code found again is the same code.
+    const auto read = [&](const ZXing::ImageView& part, int top, const ZXing::DecodeHints& hints) {
+        for (const ZXing::Result& result : ZXing::ReadBarcodes(part, hints)) {
             if (!result.isValid()) continue;
-            codes.push_back({QString::fromStdString(result.text()), BoxOf(result.position()), 0,
-                             CodeOf(result.format())});
+            const QRect box = BoxOf(result.position()).translated(0, top);
+            const auto same = [&box](const Word& code) { return code.box.contains(box.center()); };
+            if (std::any_of(codes.begin(), codes.end(), same)) continue;
+            codes.push_back(
+                {QString::fromStdString(result.text()), box, 0, CodeOf(result.format())});
         }
     };
     // Screenshots and photos are rarely upright enough for a barcode's single line; the harder
     // search costs tens of milliseconds beside the engine's seconds.
-    read(ZXing::DecodeHints().setFormats(matrix).setTryHarder(true).setTryRotate(true));
+    const ZXing::DecodeHints matrixHints =
+        ZXing::DecodeHints().setFormats(matrix).setTryHarder(true).setTryRotate(true);
+    read(view, 0, matrixHints);
+    // ZXing 1.4 looks for a Data Matrix code only across the middle row of what it is given:
+    // strips of the picture, each around another row, find one anywhere. At each spacing of
+    // those rows, strips up to four spacings high hold the codes one to two spacings high.
+    const ZXing::DecodeHints stripHints =
+        ZXing::DecodeHints(matrixHints).setFormats(ZXing::BarcodeFormat::DataMatrix);
+    constexpr int kSmallestSpacing = 32;  // pixels: a code of 10 x 10 modules of 3 pixels
+    const int height = grey.height();
+    for (int spacing = kSmallestSpacing; spacing < height; spacing *= 2) {
+        for (int middle = spacing; middle < height; middle += spacing) {
+            const int half = std::min({2 * spacing, middle, height - middle});
+            read(view.cropped(0, middle - half, grey.width(), 2 * half), middle - half, stripHints);
+        }
+    }
     // Debian's ZXing 1.4 aborts (a failed assertion in Result::operator==) when it sets one
     // barcode found on several scan lines beside another to weed out doubles: barcodes are
     // searched for one at a time.
-    read(ZXing::DecodeHints()
+    read(view, 0,
+         ZXing::DecodeHints()
              .setFormats(linear)
              .setTryHarder(true)
              .setTryRotate(true)
@@ -97,6 +118,21 @@ QImage WithoutCodes(const QImage& picture, const Words& codes) {
     // A margin of a few modules: the quiet zone's edge reads as a letter as readily.
     for (const Word& code : codes) painter.fillRect(code.box.adjusted(-4, -4, 4, 4), Qt::white);
     return cleared;
+}
+
+QString CopiedNote(Code code) {
+    switch (code) {
+        case Code::QR:
+            return QCoreApplication::translate("text_recognition",
+                                               "QRコードの内容をコピーしました");
+        case Code::DataMatrix:
+            return QCoreApplication::translate("text_recognition",
+                                               "Data Matrixコードの内容をコピーしました");
+        case Code::Barcode:
+        case Code::None:
+            break;
+    }
+    return QCoreApplication::translate("text_recognition", "バーコードの内容をコピーしました");
 }
 
 }  // namespace text_recognition

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 
 #include "text_recognition/recognised_text.h"
 
@@ -16,5 +17,7 @@ Words CodesThenText(Words codes, const Words& text);
 // The picture with each code's box painted over in white, so that the engine does not read
 // its modules as letters.
 QImage WithoutCodes(const QImage& picture, const Words& codes);
+// The note after a code's contents alone were copied, naming its kind.
+QString CopiedNote(Code code);
 
 }  // namespace text_recognition

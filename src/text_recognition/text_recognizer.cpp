@@ -187,27 +187,34 @@ void TextRecognizer::Keep(const platform::FilePath& path, const QByteArray& pict
     });
 }
 
+const std::optional<QString>& TextRecognizer::KeptTextOf(const platform::FilePath& path,
+                                                         const FileIdentity& identity) const {
+    auto found = known_.find(path.Bytes());
+    if (found == known_.end() || found->second.identity != identity) {
+        std::optional<QString> text;
+        if (const std::optional<QByteArray> bytes = platform::ReadWholeFile(path)) {
+            if (std::optional<KeptText> kept = kept_.Find(*bytes)) text = std::move(kept->text);
+        }
+        found = known_.insert_or_assign(path.Bytes(), KnownEntry{identity, std::move(text)}).first;
+    }
+    return found->second.text;
+}
+
 QString TextRecognizer::KnownText(const platform::FilePath& path,
                                   const QStringList& ownFolders) const {
     const std::optional<FileIdentity> identity = IdentityOf(path);
     if (!identity) return {};
     if (platform::IsInFolders(path, ownFolders)) {
-        auto found = known_.find(path.Bytes());
-        if (found == known_.end() || found->second.identity != *identity) {
-            std::optional<KeptText> kept;
-            if (const std::optional<QByteArray> bytes = platform::ReadWholeFile(path)) {
-                kept = kept_.Find(*bytes);
-            }
-            found = known_
-                        .insert_or_assign(
-                            path.Bytes(),
-                            KnownEntry{*identity, kept ? std::optional(kept->text) : std::nullopt})
-                        .first;
-        }
-        if (found->second.text) return *found->second.text;
+        if (const std::optional<QString>& kept = KeptTextOf(path, *identity)) return *kept;
     }
     const std::optional<Words> words = cache_.Find(path, *identity);
     return words ? TextOf(*words) : QString();
+}
+
+bool TextRecognizer::HasKeptText(const platform::FilePath& path) const {
+    if (!path.FileName().toLower().endsWith(".png")) return false;
+    const std::optional<FileIdentity> identity = IdentityOf(path);
+    return identity && KeptTextOf(path, *identity).has_value();
 }
 
 void TextRecognizer::Finished(const QByteArray& path, const Recognition& result) {

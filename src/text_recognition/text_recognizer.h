@@ -72,6 +72,10 @@ public:
     // it, else its words recognised earlier; empty when neither is known. Reads and hashes a
     // file in one of `ownFolders` once for each state of it.
     QString KnownText(const platform::FilePath& path, const QStringList& ownFolders) const;
+    // Whether the file is a PNG the program drew from a text it keeps (see Keep), which
+    // Recognise gives back without the language data. Reads and hashes the file once for each
+    // state of it.
+    bool HasKeptText(const platform::FilePath& path) const;
 
     // Keeps the text that the picture file at `path`, whose bytes are `picture`, was drawn
     // from, with where its words are drawn: recognition then gives these back, and the search
@@ -97,6 +101,9 @@ private:
     };
     // On the worker thread.
     Recognition Run(const platform::FilePath& path, const platform::PictureTransform& transform);
+    // The text the file in this state was drawn from, read and hashed once for each state.
+    const std::optional<QString>& KeptTextOf(const platform::FilePath& path,
+                                             const FileIdentity& identity) const;
     void Finished(const QByteArray& path, const Recognition& result);
 
     RecognizerSettings settings_;

@@ -1,5 +1,5 @@
-// The text of a pin: copied from its menu, selected on the pin itself, and nothing offered
-// where the language data is missing.
+// The text of a pin: copied from its menu, selected on the pin itself, and where the language
+// data is missing offered only for a pin drawn from a text.
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <array>
+#include <initializer_list>
 
 #include "app/program.h"
 #include "display_window/display_window.h"
@@ -30,6 +32,7 @@ protected:
                                                          QStringLiteral("Liberation Sans"), 28);
         picture.save(P("text.png"));
         natural_ = picture.size();
+        file_ = PathOf("text.png");
         StartWith(Record("0", "0", QString::number(natural_.width() * 15 / 2),
                          QString::number(natural_.height() * 15 / 2), P("text.png")));
         return PinnedWindows().at(0);
@@ -46,9 +49,8 @@ protected:
     }
     // The middle of the word as recognised, on the selection layer.
     QPoint Middle(const QWidget* layer, const QString& word) const {
-        const text_recognition::Words words = program->TextRecognizer()
-                                                  .CachedText(PathOf("text.png"))
-                                                  .value_or(text_recognition::Words{});
+        const text_recognition::Words words =
+            program->TextRecognizer().CachedText(file_).value_or(text_recognition::Words{});
         for (const auto& w : words) {
             if (w.text == word) {
                 return {w.box.center().x() * layer->width() / natural_.width(),
@@ -58,34 +60,51 @@ protected:
         ADD_FAILURE() << "not read: " << word.toStdString();
         return {};
     }
+    // The pin of the text, pasted and pinned; null when it did not come.
+    pinned_window::PinnedWindow* PinOfPaste(const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        EXPECT_EQ(program->Paste(), std::nullopt);
+        Display().Pin();
+        if (PinnedWindows().size() != 1) return nullptr;
+        pinned_window::PinnedWindow* pin = PinnedWindows().at(0);
+        file_ = pin->Picture()->Path();
+        natural_ = pin->Picture()->NaturalSize();
+        return pin;
+    }
+    // What "文字を認識してコピー" puts on the clipboard.
+    static QString CopiedText(pinned_window::PinnedWindow* pin) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->clear();
+        const bool copied = Choose(pin, "copyText") &&
+                            QTest::qWaitFor([&] { return !clipboard->text().isEmpty(); }, 60'000);
+        return copied ? clipboard->text() : QString();
+    }
+    // Drags over the layer from word to word, each pair giving what it selects.
+    void ExpectDrags(pinned_window::TextSelection* layer,
+                     std::initializer_list<std::array<const char*, 3>> drags) const {
+        for (const auto& [from, to, selected] : drags) {
+            QTest::mousePress(layer, Qt::LeftButton, {}, Middle(layer, from));
+            QTest::mouseMove(layer, Middle(layer, to));
+            QTest::mouseRelease(layer, Qt::LeftButton, {}, Middle(layer, to));
+            EXPECT_EQ(layer->SelectedText(), selected) << from << " to " << to;
+        }
+    }
     QSize natural_;
+    platform::FilePath file_;
 };
 
 TEST_F(PinTextTest, CopiesAndSelectsTheWordsOfThePin) {
     if (!text_recognition::LanguagesIn(text_recognition::DefaultDataPath())) GTEST_SKIP();
     QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
     pinned_window::PinnedWindow* pin = PinOfText();
-    ASSERT_TRUE(Choose(pin, "copyText"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !clipboard->text().isEmpty(); }, 60'000));
-    EXPECT_EQ(clipboard->text(), "alpha beta gamma\ndelta epsilon");
+    EXPECT_EQ(CopiedText(pin), "alpha beta gamma\ndelta epsilon");
 
     ASSERT_TRUE(Choose(pin, "selectText"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return pin->Selection() != nullptr; }, 60'000));
     pinned_window::TextSelection* layer = pin->Selection();
-    const struct {
-        const char *from, *to, *selected;
-    } drags[] = {
-        {"beta", "delta", "beta gamma\ndelta"},
-        {"epsilon", "gamma", "gamma\ndelta epsilon"},
-        {"beta", "beta", "beta"},
-    };
-    for (const auto& drag : drags) {
-        QTest::mousePress(layer, Qt::LeftButton, {}, Middle(layer, drag.from));
-        QTest::mouseMove(layer, Middle(layer, drag.to));
-        QTest::mouseRelease(layer, Qt::LeftButton, {}, Middle(layer, drag.to));
-        EXPECT_EQ(layer->SelectedText(), drag.selected) << drag.from << " to " << drag.to;
-    }
+    ExpectDrags(layer, {{"beta", "delta", "beta gamma\ndelta"},
+                        {"epsilon", "gamma", "gamma\ndelta epsilon"},
+                        {"beta", "beta", "beta"}});
     // A double-click selects a word and leaves the pin pinned.
     QTest::mouseDClick(layer, Qt::LeftButton, {}, Middle(layer, "delta"));
     EXPECT_EQ(layer->SelectedText(), "delta");
@@ -102,18 +121,11 @@ TEST_F(PinTextTest, CopiesAndSelectsTheWordsOfThePin) {
 TEST_F(PinTextTest, APastedTextIsAPinThatGivesItsTextBackAsItWas) {
     if (!text_recognition::LanguagesIn(text_recognition::DefaultDataPath())) GTEST_SKIP();
     StartWith({});
-    QClipboard* clipboard = QGuiApplication::clipboard();
     const QString text = QStringLiteral("name\tsize\n  индекс {}\nمرحبا 東京\n");
-    clipboard->setText(text);
-    ASSERT_EQ(program->Paste(), std::nullopt);
-    Display().Pin();
-    ASSERT_EQ(PinnedWindows().size(), 1u);
-    pinned_window::PinnedWindow* pin = PinnedWindows().at(0);
+    pinned_window::PinnedWindow* pin = PinOfPaste(text);
+    ASSERT_TRUE(pin);
     EXPECT_TRUE(pin->Picture()->Path().DisplayText().startsWith(P("pasted/")));
-    clipboard->clear();
-    ASSERT_TRUE(Choose(pin, "copyText"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !clipboard->text().isEmpty(); }, 60'000));
-    EXPECT_EQ(clipboard->text(), text);
+    EXPECT_EQ(CopiedText(pin), text);
     EXPECT_EQ(program->TextRecognizer().EngineRuns(), 0);
     // The list's search finds it by its text.
     program->ShowPinList();
@@ -125,9 +137,24 @@ TEST_F(PinTextTest, APastedTextIsAPinThatGivesItsTextBackAsItWas) {
     // What cannot be pinned is named.
     auto* other = new QMimeData;
     other->setData(QStringLiteral("application/x-other"), "x");
-    clipboard->setMimeData(other);
+    QGuiApplication::clipboard()->setMimeData(other);
     EXPECT_EQ(program->Paste(),
               QStringLiteral("the clipboard holds application/x-other, which cannot be pinned"));
+}
+
+TEST_F(PinTextTest, APastedTextIsCopiedAndSelectedWithoutLanguageData) {
+    qputenv("TESSDATA_PREFIX", QFile::encodeName(P("no-data")));
+    StartWith({});
+    qunsetenv("TESSDATA_PREFIX");
+    ASSERT_FALSE(program->TextRecognizer().Available());
+    const QString text = QStringLiteral("alpha beta gamma\ndelta  epsilon\n");
+    pinned_window::PinnedWindow* pin = PinOfPaste(text);
+    ASSERT_TRUE(pin);
+    EXPECT_EQ(CopiedText(pin), text);
+    ASSERT_TRUE(Choose(pin, "selectText"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pin->Selection() != nullptr; }, 10'000));
+    ExpectDrags(pin->Selection(), {{"beta", "delta", "beta gamma\ndelta"},
+                                   {"epsilon", "gamma", "gamma\ndelta epsilon"}});
 }
 
 TEST_F(PinTextTest, WithoutLanguageDataTheItemsAreDisabled) {

@@ -1,9 +1,12 @@
+#include <ZXing/BitMatrix.h>
+#include <ZXing/MultiFormatWriter.h>
 #include <gtest/gtest.h>
 
 #include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "text_recognition/code_reader.h"
 
@@ -52,6 +55,15 @@ QImage Ean13(const char* digits) {
     return picture;
 }
 
+// A code of `text` made by ZXing's own writer, at least `size` with its quiet zone.
+QImage Written(ZXing::BarcodeFormat format, const QString& text, QSize size) {
+    const ZXing::Matrix<uint8_t> bits =
+        ZXing::ToMatrix<uint8_t>(ZXing::MultiFormatWriter(format).setMargin(12).encode(
+            text.toStdString(), size.width(), size.height()));
+    return QImage(bits.data(), bits.width(), bits.height(), bits.width(), QImage::Format_Grayscale8)
+        .copy();
+}
+
 QImage OnScreen(const QImage& code, QPoint at, QSize size = QSize(1280, 720)) {
     QImage screen(size, QImage::Format_RGB32);
     screen.fill(QColor(240, 240, 240));
@@ -61,21 +73,46 @@ QImage OnScreen(const QImage& code, QPoint at, QSize size = QSize(1280, 720)) {
 }
 
 TEST(CodeReaderTest, ReadsEachCodeExactly) {
-    for (const char* text : {"https://example.org/path?q=1", "WIFI:T:WPA;S:Home Net;P:pa55 word;;",
-                             "東京都千代田区", "line one\nline two"}) {
-        const std::optional<QImage> code = QrCode(QString::fromUtf8(text));
+    using Make = std::function<std::optional<QImage>(const QString&)>;
+    const Make qr = [](const QString& text) { return QrCode(text); };
+    const auto zxing = [](ZXing::BarcodeFormat format, QSize size) -> Make {
+        return [=](const QString& text) { return Written(format, text, size); };
+    };
+    const char* const kQr = "QRコードの内容をコピーしました";
+    const char* const kBarcode = "バーコードの内容をコピーしました";
+    const struct {
+        Make make;
+        const char* text;
+        Code kind;
+        const char* note;
+    } rows[] = {
+        {zxing(ZXing::BarcodeFormat::DataMatrix, {160, 160}), "Vellora 0042 pin", Code::DataMatrix,
+         "Data Matrixコードの内容をコピーしました"},
+        {zxing(ZXing::BarcodeFormat::Code128, {420, 100}), "VEL-0042/pin", Code::Barcode, kBarcode},
+        {zxing(ZXing::BarcodeFormat::EAN8, {300, 100}), "96385074", Code::Barcode, kBarcode},
+        {zxing(ZXing::BarcodeFormat::UPCA, {400, 100}), "036000291452", Code::Barcode, kBarcode},
+        {zxing(ZXing::BarcodeFormat::UPCE, {300, 100}), "01234565", Code::Barcode, kBarcode},
+        {[](const QString& text) { return Ean13(text.toLatin1().constData()); }, "4006381333931",
+         Code::Barcode, kBarcode},
+        // Last: without qrencode they are left out.
+        {qr, "https://example.org/path?q=1", Code::QR, kQr},
+        {qr, "WIFI:T:WPA;S:Home Net;P:pa55 word;;", Code::QR, kQr},
+        {qr, "東京都千代田区", Code::QR, kQr},
+        {qr, "line one\nline two", Code::QR, kQr},
+    };
+    for (const auto& row : rows) {
+        const QString text = QString::fromUtf8(row.text);
+        const std::optional<QImage> code = row.make(text);
         if (!code) GTEST_SKIP() << "qrencode is not installed";
-        const Words read = ReadCodes(OnScreen(*code, QPoint(300, 200)));
-        ASSERT_EQ(read.size(), 1u) << text;
-        EXPECT_EQ(read[0].text, QString::fromUtf8(text));
-        EXPECT_EQ(read[0].code, Code::QR);
+        const QPoint at(300, 40);
+        const Words read = ReadCodes(OnScreen(*code, at));
+        ASSERT_EQ(read.size(), 1u) << row.text;
+        EXPECT_EQ(read[0].text, text);
+        EXPECT_EQ(read[0].code, row.kind) << row.text;
+        EXPECT_EQ(CopiedNote(read[0].code), QString::fromUtf8(row.note)) << row.text;
         // Its box is the code's, in the picture's pixels.
-        EXPECT_TRUE(QRect(QPoint(300, 200), code->size()).contains(read[0].box.center()));
+        EXPECT_TRUE(QRect(at, code->size()).contains(read[0].box.center())) << row.text;
     }
-    const Words barcode = ReadCodes(OnScreen(Ean13("4006381333931"), QPoint(100, 400)));
-    ASSERT_EQ(barcode.size(), 1u);
-    EXPECT_EQ(barcode[0].text, QStringLiteral("4006381333931"));
-    EXPECT_EQ(barcode[0].code, Code::Barcode);
 }
 
 }  // namespace

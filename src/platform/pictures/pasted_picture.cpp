@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QMimeData>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "platform/core/whole_file.h"
 #include "platform/pictures/picture.h"
@@ -55,16 +56,34 @@ bool DeleteIfUnnamed(const FilePath& file, const QStringList& ownFolders,
     return ::unlink(file.Bytes().constData()) == 0;
 }
 
-// A name made from the date and time that no file in the folder has yet.
-QString FreeName(const QDir& folder, const QDateTime& now) {
+// A path in the folder (made when missing) named from the date and time, that no file there
+// has yet nor `named` says is taken.
+Pasted NewPngFile(const QString& folderName, const QDateTime& now,
+                  const std::function<bool(const QByteArray&)>& named) {
+    const QDir folder(folderName);
+    if (!folder.mkpath(QStringLiteral("."))) {
+        return Failed(PasteError::NotWritten, QStringLiteral("cannot make %1").arg(folderName));
+    }
     const QString stem = now.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
     QString name = stem + QStringLiteral(".png");
     // A dangling link is a name taken too.
-    const auto taken = [&folder](const QString& name) {
-        return folder.exists(name) || QFileInfo(folder.filePath(name)).isSymLink();
+    const auto taken = [&](const QString& name) {
+        return folder.exists(name) || QFileInfo(folder.filePath(name)).isSymLink() ||
+               (named && named(QFile::encodeName(folder.filePath(name))));
     };
     for (int n = 2; taken(name); ++n) name = QStringLiteral("%1-%2.png").arg(stem).arg(n);
-    return name;
+    return {FilePath(QFile::encodeName(folder.filePath(name))), std::nullopt};
+}
+
+// Writes the bytes as the new file, never over a file of that name nor through a link someone
+// left there.
+Pasted WriteAsNew(const FilePath& file, const QByteArray& png) {
+    const WriteResult written = WriteOwnFile(file, png, Existing::Keep);
+    if (!written.ok) {
+        return Failed(PasteError::NotWritten,
+                      QStringLiteral("cannot write: %1").arg(written.error));
+    }
+    return {file, std::nullopt};
 }
 
 }  // namespace
@@ -83,19 +102,64 @@ std::optional<QByteArray> EncodePng(const QImage& image) {
 }
 
 Pasted WriteNewPng(const QByteArray& png, const QString& folderName, const QDateTime& now) {
-    const QDir folder(folderName);
-    if (!folder.mkpath(QStringLiteral("."))) {
-        return Failed(PasteError::NotWritten, QStringLiteral("cannot make %1").arg(folderName));
+    const Pasted named = NewPngFile(folderName, now, {});
+    return named ? WriteAsNew(named.file, png) : named;
+}
+
+PngWrites::~PngWrites() {
+    for (auto& [key, write] : writes_) write.watcher->waitForFinished();
+}
+
+Pasted PngWrites::Start(const QImage& image, Encoder encode, const QString& folder, Ended ended,
+                        const QDateTime& now) {
+    Pasted named = NewPngFile(folder, now, [this](const QByteArray& path) {
+        return writes_.count(path) != 0 || failed_.count(path) != 0;
+    });
+    if (!named) return named;
+    const QByteArray key = named.file.Bytes();
+    auto* watcher = new QFutureWatcher<PngWritten>(this);
+    writes_.emplace(key, Write{watcher, std::move(ended)});
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, key] { End(key); });
+    watcher->setFuture(QtConcurrent::run([file = named.file, image, encode]() -> PngWritten {
+        const std::optional<QByteArray> png = encode(image);
+        if (!png) {
+            return {file,
+                    {},
+                    PasteFailure{PasteError::NotWritten,
+                                 QStringLiteral("the picture cannot be encoded as PNG")}};
+        }
+        const Pasted written = WriteAsNew(file, *png);
+        if (!written) return {file, {}, written.failure};
+        return {file, *png, std::nullopt};
+    }));
+    return named;
+}
+
+std::optional<PasteFailure> PngWrites::Wait(const FilePath& file) {
+    const QByteArray& key = file.Bytes();
+    if (const auto running = writes_.find(key); running != writes_.end()) {
+        running->second.watcher->waitForFinished();
+        End(key);
     }
-    const QString name = folder.filePath(FreeName(folder, now));
-    // Never over a file of that name, nor through a link someone left there.
-    const WriteResult written =
-        WriteOwnFile(FilePath(QFile::encodeName(name)), png, Existing::Keep);
-    if (!written.ok) {
-        return Failed(PasteError::NotWritten,
-                      QStringLiteral("cannot write: %1").arg(written.error));
-    }
-    return {FilePath(QFile::encodeName(name)), std::nullopt};
+    const auto failed = failed_.find(key);
+    if (failed == failed_.end()) return std::nullopt;
+    return failed->second;
+}
+
+void PngWrites::WaitForAll() {
+    while (!writes_.empty()) Wait(FilePath(writes_.begin()->first));
+}
+
+void PngWrites::End(const QByteArray& key) {
+    const auto found = writes_.find(key);
+    if (found == writes_.end()) return;
+    const Write write = std::move(found->second);
+    writes_.erase(found);
+    const PngWritten written = write.watcher->result();
+    // Its finished signal may be what called.
+    write.watcher->deleteLater();
+    if (written.failure) failed_.emplace(key, *written.failure);
+    if (write.ended) write.ended(written);
 }
 
 bool MayHoldPicture(const QMimeData* data) {

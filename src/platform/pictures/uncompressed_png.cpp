@@ -3,6 +3,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <QBuffer>
 #include <QIODevice>
 #include <QImage>
 #include <QSysInfo>
@@ -92,6 +93,14 @@ bool WriteUncompressedPng(QIODevice& out, const QImage& image,
 
 bool WriteFlatPng(QIODevice& out, const QImage& image) {
     return WritePng(out, image, {}, true);
+}
+
+std::optional<QByteArray> FlatPngOf(const QImage& image) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!WriteFlatPng(buffer, image)) return std::nullopt;
+    return png;
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <optional>
 #include <utility>
 
 class QImage;
@@ -23,5 +24,7 @@ bool WriteUncompressedPng(QIODevice& out, const QImage& image,
 // unfiltered, compressed by runs at zlib's fastest level. A 342 x 789 picture of text takes a
 // fraction of Qt's writer's time at its fastest level, and still a tenth of the raw size.
 bool WriteFlatPng(QIODevice& out, const QImage& image);
+// The bytes WriteFlatPng writes; none when libpng fails.
+std::optional<QByteArray> FlatPngOf(const QImage& image);
 
 }  // namespace platform

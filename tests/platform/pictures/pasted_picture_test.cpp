@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
+#include <QTest>
 
 #include "platform/pictures/pasted_picture.h"
 #include "support/test_files.h"
@@ -67,6 +69,45 @@ TEST(DeleteOwnPictureIfUnnamed, DeletesOnlyAnUnnamedFileInTheProgramsOwnFolders)
     EXPECT_FALSE(platform::DeleteOwnPictureIfUnnamed(photo, {linked}, {}));
     EXPECT_FALSE(platform::DeleteOwnPictureIfUnnamed(PathOf(linked + "/photo.jpg"), {linked}, {}));
     EXPECT_TRUE(QFileInfo::exists(folder.Path("other/photo.jpg")));
+}
+
+QSemaphore gate;  // holds the gated encoder's write until the test lets it go
+std::optional<QByteArray> GatedPng(const QImage& image) {
+    gate.acquire();
+    return platform::EncodePng(image);
+}
+
+// A picture written behind the caller's back is named at once, never as another write is, and
+// its end heard once, with the bytes then in the file. A write refused (a link put in the file's
+// place) says why every time it is asked, and the object going lets a write end whole.
+TEST(PngWrites, NamesAtOnceAndTellsHowEachWriteEnded) {
+    InTemporaryFolder folder;
+    const QImage picture = test_support::PatternImage(QSize(64, 48));
+    const QString pasted = folder.Path("pasted");
+    const QDateTime now = QDateTime::currentDateTime();
+    std::vector<platform::PngWritten> heard;
+    const auto hear = [&](const platform::PngWritten& written) { heard.push_back(written); };
+    auto writes = std::make_unique<platform::PngWrites>();
+    const platform::Pasted first = writes->Start(picture, platform::EncodePng, pasted, hear, now);
+    const platform::Pasted refused = writes->Start(picture, GatedPng, pasted, hear, now);
+    ASSERT_TRUE(first && refused);
+    EXPECT_NE(first.file, refused.file);
+    EXPECT_FALSE(writes->Wait(first.file));
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(test_support::ReadBytes(QFile::decodeName(first.file.Bytes())), heard[0].png);
+
+    ASSERT_TRUE(QFile::link(folder.Path("elsewhere.png"), QFile::decodeName(refused.file.Bytes())));
+    gate.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heard.size() == 2; }));
+    EXPECT_TRUE(heard[1].failure && writes->Wait(refused.file) && writes->Wait(refused.file));
+    EXPECT_FALSE(QFileInfo::exists(folder.Path("elsewhere.png")));
+
+    const platform::Pasted last = writes->Start(picture, GatedPng, pasted, hear, now);
+    gate.release();
+    writes.reset();
+    EXPECT_EQ(QImage(QFile::decodeName(last.file.Bytes())).convertToFormat(picture.format()),
+              picture);
+    EXPECT_EQ(heard.size(), 2u);
 }
 
 }  // namespace
