@@ -118,6 +118,18 @@ TEST_F(PinTextTest, CopiesAndSelectsTheWordsOfThePin) {
     EXPECT_TRUE(PinnedWindows().empty());
 }
 
+// Text on its side reads once the pin is turned upright.
+TEST_F(PinTextTest, ATurnedPinIsReadAsItIsShown) {
+    if (!text_recognition::LanguagesIn(text_recognition::DefaultDataPath())) GTEST_SKIP();
+    const QImage text =
+        test_support::TextPicture({"alpha beta gamma"}, QStringLiteral("Liberation Sans"), 28);
+    ASSERT_TRUE(text.transformed(QTransform().rotate(270)).save(P("side.png")));
+    StartWith(Record("0", "0", QString::number(text.height() * 15),
+                     QString::number(text.width() * 15), P("side.png")));
+    ASSERT_TRUE(Choose(PinnedWindows().at(0), "turnRight"));
+    EXPECT_EQ(CopiedText(PinnedWindows().at(0)), "alpha beta gamma");
+}
+
 TEST_F(PinTextTest, APastedTextIsAPinThatGivesItsTextBackAsItWas) {
     if (!text_recognition::LanguagesIn(text_recognition::DefaultDataPath())) GTEST_SKIP();
     StartWith({});
