@@ -31,6 +31,7 @@
 #include "pinned_window/marking_mode.h"
 #include "pinned_window/pinned_window.h"
 #include "platform/pictures/picture.h"
+#include "program_runs.h"
 
 namespace {
 
@@ -142,65 +143,37 @@ void BM_ManyMarks(benchmark::State& state) {
     }
 }
 
-// The restore of the folder's data file in a child, its seconds in the first slot.
-void Restore(const QString& folder, int records, bench::ChildTimes& times) {
-    QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
-    if (!QDir::setCurrent(folder)) return times.Fail("cannot enter the folder");
-    const double start = bench::Now();
-    app::Program program(QStringLiteral("zuzerid.dat"), QString());
-    program.Start();
-    times.seconds[0] = bench::Now() - start;
-    if (program.Board().Count() != records) return times.Fail("not every pin came back");
-    times.ok = true;
-}
-
 void BM_RestoreWithMarks(benchmark::State& state) {
     const int records = smoke ? 3 : 100;
     const int perPin = smoke ? 5 : 50;
-    const QStringList photos = bench::PhotoFiles({1200, 800}, 10);
-    QTemporaryDir plain, marked;
-    if (photos.isEmpty() || !plain.isValid() || !marked.isValid())
+    bench::RestorePair folders;
+    if (!folders.Make(bench::PhotoFiles({1200, 800}, 10), records))
         return state.SkipWithError("no photos or folders");
-    for (const QTemporaryDir* folder : {&plain, &marked}) {
-        if (bench::EnterWithDataFile(folder->path(), bench::DataFile(photos, records)))
-            return state.SkipWithError("no data file");
-    }
     // Both folders started once, so both have their settings file; the pins of one are given
     // marks by the program itself, kept as it keeps them.
-    for (const auto& setting : {std::pair{&plain, 0}, std::pair{&marked, perPin}}) {
+    for (const auto& setting :
+         {std::pair{folders.plain.path(), 0}, std::pair{folders.other.path(), perPin}}) {
         // clang 16, and clang-tidy reads this file with clang 14.
-        const QTemporaryDir* folder = setting.first;
         const int marksPerPin = setting.second;
-        const bench::ChildResult setUp = bench::RunInChild([&](bench::ChildTimes& times) {
-            QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
-            if (!QDir::setCurrent(folder->path())) return times.Fail("cannot enter the folder");
-            app::Program program(QStringLiteral("zuzerid.dat"), QString());
-            program.Start();
-            pin_list::PinList& list = program.Board().List();
-            for (int row = 0; marksPerPin > 0 && row < list.Count(); ++row) {
-                marks::MarkSet* set = list.MarksToEdit(list.At(row).id);
-                for (int n = 0; n < marksPerPin; ++n) set->Add(MixedMark(n + row, {1200, 800}));
-            }
-            list.Marks().SaveNow();
-            times.ok = true;
-        });
+        const bench::ChildResult setUp = bench::WithProgramIn(
+            setting.first, [&](app::Program& program, bench::ChildTimes& times) {
+                pin_list::PinList& list = program.Board().List();
+                for (int row = 0; marksPerPin > 0 && row < list.Count(); ++row) {
+                    marks::MarkSet* set = list.MarksToEdit(list.At(row).id);
+                    for (int n = 0; n < marksPerPin; ++n) {
+                        set->Add(MixedMark(n + row, {1200, 800}));
+                    }
+                }
+                list.Marks().SaveNow();
+                times.ok = true;
+            });
         if (!setUp.times.ok) return state.SkipWithError(setUp.times.error);
     }
-    // In turns, each first every other time, and the medians: a busy moment costs one sample.
-    std::vector<double> plainSeconds, markedSeconds;
-    for (auto _ : state) {
-        for (const bool markedFirst :
-             {plainSeconds.size() % 2 == 1, plainSeconds.size() % 2 == 0}) {
-            const QTemporaryDir& folder = markedFirst ? marked : plain;
-            const bench::ChildResult run = bench::RunInChild(
-                [&](bench::ChildTimes& times) { Restore(folder.path(), records, times); });
-            if (!run.times.ok) return state.SkipWithError("a restore failed");
-            (markedFirst ? markedSeconds : plainSeconds).push_back(run.times.seconds[0]);
-        }
-    }
-    state.counters["plain_s"] = bench::Median(plainSeconds);
-    state.counters["marked_s"] = bench::Median(markedSeconds);
-    state.counters["time_ratio"] = bench::Median(markedSeconds) / bench::Median(plainSeconds);
+    const auto seconds = bench::TakeTurnsRestoring(state, folders, records);
+    if (!seconds) return;
+    state.counters["plain_s"] = seconds->first;
+    state.counters["marked_s"] = seconds->second;
+    state.counters["time_ratio"] = seconds->second / seconds->first;
 }
 
 void BM_MarksMemory(benchmark::State& state) {

@@ -14,8 +14,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QDir>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <utility>
@@ -25,6 +23,7 @@
 #include "pin_board/pin_board.h"
 #include "pinned_window/pinned_window.h"
 #include "platform/pictures/picture.h"
+#include "program_runs.h"
 
 namespace {
 
@@ -33,13 +32,13 @@ bool smoke = false;
 using platform::PictureTransform;
 using platform::TransformStep;
 
-// The one pin of a program started in `folder`, or null.
+// The one pin of a program, or null.
 pinned_window::PinnedWindow* OnlyPin(app::Program& program) {
     const auto windows = program.Board().Windows();
     return windows.size() == 1 ? windows.front() : nullptr;
 }
 
-// A program in a folder whose data file pins one 24-megapixel photo at 1200 x 800.
+// A folder whose data file pins one 24-megapixel photo at 1200 x 800.
 struct OnePin {
     QTemporaryDir folder;
     QString photo;
@@ -56,31 +55,29 @@ void BM_Turn(benchmark::State& state) {
     OnePin one;
     if (!one.Ready()) return state.SkipWithError("no photo or folder");
     for (auto _ : state) {
-        const bench::ChildResult child = bench::RunInChild([&](bench::ChildTimes& times) {
-            QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
-            app::Program program(QStringLiteral("zuzerid.dat"), QString());
-            program.Start();
-            pinned_window::PinnedWindow* pin = OnlyPin(program);
-            if (!pin) return times.Fail("the photo was not pinned");
-            const QSize shown = pin->DecodeTarget();
-            // In turns, a decode then a turn, and the medians.
-            std::vector<double> turns, decodes;
-            for (int n = 0; n < (smoke ? 2 : 9); ++n) {
-                double start = bench::Now();
-                const platform::PictureLoad load =
-                    platform::LoadPicture(platform::FilePath::FromText(one.photo), shown);
-                decodes.push_back(bench::Now() - start);
-                if (!load) return times.Fail("the photo did not decode");
-                start = bench::Now();
-                emit pin->transformRequested(
-                    platform::Stepped(pin->Settings().transform,
-                                      n % 2 ? TransformStep::TurnLeft : TransformStep::TurnRight));
-                turns.push_back(bench::Now() - start);
-            }
-            times.seconds[0] = bench::Median(turns);
-            times.seconds[1] = bench::Median(decodes);
-            times.ok = true;
-        });
+        const bench::ChildResult child = bench::WithProgramIn(
+            one.folder.path(), [&](app::Program& program, bench::ChildTimes& times) {
+                pinned_window::PinnedWindow* pin = OnlyPin(program);
+                if (!pin) return times.Fail("the photo was not pinned");
+                const QSize shown = pin->DecodeTarget();
+                // In turns, a decode then a turn, and the medians.
+                std::vector<double> turns, decodes;
+                for (int n = 0; n < (smoke ? 2 : 9); ++n) {
+                    double start = bench::Now();
+                    const platform::PictureLoad load =
+                        platform::LoadPicture(platform::FilePath::FromText(one.photo), shown);
+                    decodes.push_back(bench::Now() - start);
+                    if (!load) return times.Fail("the photo did not decode");
+                    start = bench::Now();
+                    emit pin->transformRequested(platform::Stepped(
+                        pin->Settings().transform,
+                        n % 2 ? TransformStep::TurnLeft : TransformStep::TurnRight));
+                    turns.push_back(bench::Now() - start);
+                }
+                times.seconds[0] = bench::Median(turns);
+                times.seconds[1] = bench::Median(decodes);
+                times.ok = true;
+            });
         if (!child.times.ok) return state.SkipWithError(child.times.error);
         state.counters["turn_ms"] = child.times.seconds[0] * 1000;
         state.counters["decode_ms"] = child.times.seconds[1] * 1000;
@@ -88,92 +85,62 @@ void BM_Turn(benchmark::State& state) {
     }
 }
 
-void Restore(const QString& folder, int records, bench::ChildTimes& times) {
-    QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
-    if (!QDir::setCurrent(folder)) return times.Fail("cannot enter the folder");
-    const double start = bench::Now();
-    app::Program program(QStringLiteral("zuzerid.dat"), QString());
-    program.Start();
-    times.seconds[0] = bench::Now() - start;
-    if (program.Board().Count() != records) return times.Fail("not every pin came back");
-    times.ok = true;
-}
-
 void BM_RestoreTransformed(benchmark::State& state) {
     const int records = smoke ? 4 : 100;
-    const QStringList photos = bench::PhotoFiles({1200, 800}, 10);
-    QTemporaryDir plain, transformed;
-    if (photos.isEmpty() || !plain.isValid() || !transformed.isValid())
+    bench::RestorePair folders;
+    if (!folders.Make(bench::PhotoFiles({1200, 800}, 10), records))
         return state.SkipWithError("no photos or folders");
-    for (const QTemporaryDir* folder : {&plain, &transformed}) {
-        if (bench::EnterWithDataFile(folder->path(), bench::DataFile(photos, records)))
-            return state.SkipWithError("no data file");
-    }
     // Both folders started once, so both have their settings file; every other pin of one is
     // turned or cropped by the program itself, kept as it keeps them.
-    for (const QTemporaryDir* folder : {&plain, &transformed}) {
-        const bool transform = folder == &transformed;
-        const bench::ChildResult setUp = bench::RunInChild([&](bench::ChildTimes& times) {
-            QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
-            if (!QDir::setCurrent(folder->path())) return times.Fail("cannot enter the folder");
-            app::Program program(QStringLiteral("zuzerid.dat"), QString());
-            program.Start();
-            const auto windows = program.Board().Windows();
-            for (qsizetype n = 0; transform && n < windows.size(); n += 2) {
+    for (const QTemporaryDir* folder : {&folders.plain, &folders.other}) {
+        const bool transform = folder == &folders.other;
+        const bench::ChildResult setUp = bench::WithProgramIn(
+            folder->path(), [&](app::Program& program, bench::ChildTimes& times) {
+                const auto windows = program.Board().Windows();
                 const PictureTransform turned =
                     platform::Stepped(PictureTransform{}, TransformStep::TurnRight);
                 const PictureTransform cropped{
                     .turns = 0, .mirrored = false, .crop = QRect(300, 200, 600, 400)};
-                emit windows[n]->transformRequested(n % 4 ? cropped : turned);
-            }
-            times.ok = true;
-        });
+                for (qsizetype n = 0; transform && n < windows.size(); n += 2) {
+                    emit windows[n]->transformRequested(n % 4 ? cropped : turned);
+                }
+                times.ok = true;
+            });
         if (!setUp.times.ok) return state.SkipWithError(setUp.times.error);
     }
-    std::vector<double> plainSeconds, transformedSeconds;
-    for (auto _ : state) {
-        for (const bool transformedFirst :
-             {plainSeconds.size() % 2 == 1, plainSeconds.size() % 2 == 0}) {
-            const QTemporaryDir& folder = transformedFirst ? transformed : plain;
-            const bench::ChildResult run = bench::RunInChild(
-                [&](bench::ChildTimes& times) { Restore(folder.path(), records, times); });
-            if (!run.times.ok) return state.SkipWithError("a restore failed");
-            (transformedFirst ? transformedSeconds : plainSeconds).push_back(run.times.seconds[0]);
-        }
-    }
-    state.counters["plain_s"] = bench::Median(plainSeconds);
-    state.counters["transformed_s"] = bench::Median(transformedSeconds);
-    state.counters["time_ratio"] = bench::Median(transformedSeconds) / bench::Median(plainSeconds);
+    const auto seconds = bench::TakeTurnsRestoring(state, folders, records);
+    if (!seconds) return;
+    state.counters["plain_s"] = seconds->first;
+    state.counters["transformed_s"] = seconds->second;
+    state.counters["time_ratio"] = seconds->second / seconds->first;
 }
 
 void BM_CropMemory(benchmark::State& state) {
     OnePin one;
     if (!one.Ready()) return state.SkipWithError("no photo or folder");
     for (auto _ : state) {
-        const bench::ChildResult child = bench::RunInChild([&](bench::ChildTimes& times) {
-            QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
-            app::Program program(QStringLiteral("zuzerid.dat"), QString());
-            program.Start();
-            pinned_window::PinnedWindow* pin = OnlyPin(program);
-            if (!pin || !pin->Picture()) return times.Fail("the photo was not pinned");
-            // The middle quarter of the picture as shown, then the pin at 1200 x 800.
-            const QSize natural = pin->Picture()->NaturalSize();
-            emit pin->transformRequested(
-                platform::Cropped({}, natural,
-                                  QRectF(natural.width() / 4.0, natural.height() / 4.0,
-                                         natural.width() / 2.0, natural.height() / 2.0)));
-            pin->Place(pin->Left(), pin->Top(), 18000, 12000);
-            const QSize target = pin->DecodeTarget();
-            pin->Picture()->FitTo(target);
-            const auto megabytes = [](QSize size) {
-                return double(size.width()) * size.height() * 4 / (1 << 20);
-            };
-            times.megabytes[0] = double(pin->Picture()->Pixels().sizeInBytes()) / (1 << 20);
-            times.megabytes[1] = megabytes(target);
-            // The whole picture at the scale the crop is shown at.
-            times.megabytes[2] = megabytes(target * 2);
-            times.ok = pin->Picture()->NaturalSize() == natural / 2;
-        });
+        const bench::ChildResult child = bench::WithProgramIn(
+            one.folder.path(), [&](app::Program& program, bench::ChildTimes& times) {
+                pinned_window::PinnedWindow* pin = OnlyPin(program);
+                if (!pin || !pin->Picture()) return times.Fail("the photo was not pinned");
+                // The middle quarter of the picture as shown, then the pin at 1200 x 800.
+                const QSize natural = pin->Picture()->NaturalSize();
+                emit pin->transformRequested(
+                    platform::Cropped({}, natural,
+                                      QRectF(natural.width() / 4.0, natural.height() / 4.0,
+                                             natural.width() / 2.0, natural.height() / 2.0)));
+                pin->Place(pin->Left(), pin->Top(), 18000, 12000);
+                const QSize target = pin->DecodeTarget();
+                pin->Picture()->FitTo(target);
+                const auto megabytes = [](QSize size) {
+                    return double(size.width()) * size.height() * 4 / (1 << 20);
+                };
+                times.megabytes[0] = double(pin->Picture()->Pixels().sizeInBytes()) / (1 << 20);
+                times.megabytes[1] = megabytes(target);
+                // The whole picture at the scale the crop is shown at.
+                times.megabytes[2] = megabytes(target * 2);
+                times.ok = pin->Picture()->NaturalSize() == natural / 2;
+            });
         if (!child.times.ok) return state.SkipWithError("the crop was not made");
         state.counters["kept_MB"] = child.times.megabytes[0];
         state.counters["window_MB"] = child.times.megabytes[1];
