@@ -36,6 +36,15 @@ text_recognition::TextRecognizer* textRecognizer = nullptr;
 // How long a note stays near the pin.
 constexpr int kNoteMilliseconds = 4000;
 
+// Ends the mode and lets go of it: its own events may still be on the stack, so it goes once
+// they are done.
+template <typename Mode>
+void LeaveLater(Mode*& mode) {
+    Mode* left = std::exchange(mode, nullptr);
+    left->Leave();
+    left->deleteLater();
+}
+
 }  // namespace
 
 void PinnedWindow::SetTextRecognizer(text_recognition::TextRecognizer* recognizer) {
@@ -291,10 +300,7 @@ void PinnedWindow::StartCrop() {
 
 void PinnedWindow::EndCrop() {
     if (!crop_) return;
-    // Its own events may still be on the stack: it goes once they are done.
-    CropMode* mode = std::exchange(crop_, nullptr);
-    mode->Leave();
-    mode->deleteLater();
+    LeaveLater(crop_);
     RepaintPicture();
 }
 
@@ -633,10 +639,7 @@ void PinnedWindow::StartMarking(marks::MarkSet& set) {
 
 void PinnedWindow::EndMarking() {
     if (!marking_) return;
-    // The mode's own events may still be on the stack: it goes once they are done.
-    MarkingMode* mode = std::exchange(marking_, nullptr);
-    mode->Leave();
-    mode->deleteLater();
+    LeaveLater(marking_);
     RepaintPicture();
     emit markingEnded();
 }
