@@ -45,8 +45,9 @@ TEST(Preferences, WrittenAndReadBack) {
     EXPECT_FALSE(read.OutlineWindow());
     EXPECT_EQ(read.CopyFolder(), QStringLiteral("/home/u/Pictures"));
     EXPECT_EQ(read.RecognitionLanguages(), QStringLiteral("eng"));
-    EXPECT_EQ(read.Json().value(QStringLiteral("shortcuts")).toObject().value(QStringLiteral("paste")),
-              QStringLiteral(""));
+    EXPECT_EQ(
+        read.Json().value(QStringLiteral("shortcuts")).toObject().value(QStringLiteral("paste")),
+        QStringLiteral(""));
 }
 
 // A missing or damaged file gives the defaults with a line saying why; fields it cannot read,
@@ -58,8 +59,8 @@ TEST(Preferences, DamagedAndUnknownFieldsKept) {
         bool noted;
     } files[] = {{{}, true}, {"{not json", true}, {"[1, 2]", true}, {"{}", false}};
     for (const auto& f : files) {
-        const QString path = f.bytes.isEmpty() ? dir.filePath(QStringLiteral("none.json"))
-                                               : Write(dir, f.bytes);
+        const QString path =
+            f.bytes.isEmpty() ? dir.filePath(QStringLiteral("none.json")) : Write(dir, f.bytes);
         const preferences::Loaded loaded = preferences::Load(path);
         EXPECT_EQ(bool(loaded.note), f.noted) << f.bytes.constData();
         EXPECT_EQ(loaded.preferences.Key(QStringLiteral("capture")), QKeySequence(Qt::Key_F1));
