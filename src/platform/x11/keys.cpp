@@ -117,7 +117,7 @@ uint16_t NumLockMask(std::span<const uint8_t> modifierMap, int perModifier,
                      std::span<const uint8_t> numLockCodes) {
     for (int row = 0; row < 8; ++row) {
         for (int i = 0; i < perModifier; ++i) {
-            const size_t at = size_t(row * perModifier + i);
+            const size_t at = size_t(row) * size_t(perModifier) + size_t(i);
             if (at >= modifierMap.size() || modifierMap[at] == 0) continue;
             if (std::find(numLockCodes.begin(), numLockCodes.end(), modifierMap[at]) !=
                 numLockCodes.end()) {
@@ -185,6 +185,13 @@ uint16_t KeyGrabs::ReadNumLockMask() const {
 void KeyGrabs::GrabAll() {
     numLock_ = ReadNumLockMask();
     states_.assign(keys_.size(), GrabState::None);
+    struct Asked {
+        size_t index;
+        std::vector<Held> mine;
+        std::vector<xcb_void_cookie_t> cookies;
+    };
+    // Every grab of every key is sent before the first answer is awaited: one round trip.
+    std::vector<Asked> asked;
     for (size_t index = 0; index < keys_.size(); ++index) {
         const KeyOrRefusal x = XKeyOf(keys_[index]);
         if (!x.key) {
@@ -192,43 +199,45 @@ void KeyGrabs::GrabAll() {
                 x.refusal == KeyRefusal::Empty ? GrabState::None : GrabState::CannotGrab;
             continue;
         }
-        const bool twice = std::find(keys_.begin(), keys_.begin() + qsizetype(index),
-                                     keys_[index]) != keys_.begin() + qsizetype(index);
-        std::unique_ptr<uint8_t[], decltype(&std::free)> codes(
-            xcb_key_symbols_get_keycode(symbols_, x.key->keysym), &std::free);
-        std::vector<Held> mine;
-        for (const uint8_t* code = codes.get(); !twice && code && *code != 0; ++code) {
-            mine.push_back({*code, x.key->modifiers, int(index)});
-        }
-        if (mine.empty()) {
-            states_[index] = twice ? GrabState::Twice : GrabState::CannotGrab;
+        const auto before = keys_.begin() + qsizetype(index);
+        if (std::find(keys_.begin(), before, keys_[index]) != before) {
+            states_[index] = GrabState::Twice;
             continue;
         }
-        // Every grab is sent before the first answer is awaited: one round trip for the key.
-        std::vector<xcb_void_cookie_t> cookies;
-        for (const Held& held : mine) {
-            for (const uint16_t modifiers : WithLocks(held.modifiers, numLock_)) {
-                cookies.push_back(xcb_grab_key_checked(connection_, 1, root_, modifiers,
-                                                       held.keycode, XCB_GRAB_MODE_ASYNC,
-                                                       XCB_GRAB_MODE_ASYNC));
+        std::unique_ptr<uint8_t[], decltype(&std::free)> codes(
+            xcb_key_symbols_get_keycode(symbols_, x.key->keysym), &std::free);
+        Asked key{index, {}, {}};
+        for (const uint8_t* code = codes.get(); code && *code != 0; ++code) {
+            key.mine.push_back({*code, x.key->modifiers, int(index)});
+            for (const uint16_t modifiers : WithLocks(x.key->modifiers, numLock_)) {
+                key.cookies.push_back(xcb_grab_key_checked(connection_, 1, root_, modifiers, *code,
+                                                           XCB_GRAB_MODE_ASYNC,
+                                                           XCB_GRAB_MODE_ASYNC));
             }
         }
+        if (key.mine.empty()) {
+            states_[index] = GrabState::CannotGrab;
+            continue;
+        }
+        asked.push_back(std::move(key));
+    }
+    for (const Asked& key : asked) {
         bool taken = false;
-        for (const xcb_void_cookie_t cookie : cookies) {
+        for (const xcb_void_cookie_t cookie : key.cookies) {
             if (Reply error{xcb_request_check(connection_, cookie), &std::free}) taken = true;
         }
         if (taken) {
-            // Only the combinations this program holds are let go.
-            for (const Held& held : mine) {
+            // The combinations this program got are let go; the other client's stay its own.
+            for (const Held& held : key.mine) {
                 for (const uint16_t modifiers : WithLocks(held.modifiers, numLock_)) {
                     xcb_ungrab_key(connection_, held.keycode, root_, modifiers);
                 }
             }
-            states_[index] = GrabState::Taken;
+            states_[key.index] = GrabState::Taken;
             continue;
         }
-        held_.insert(held_.end(), mine.begin(), mine.end());
-        states_[index] = GrabState::Held;
+        held_.insert(held_.end(), key.mine.begin(), key.mine.end());
+        states_[key.index] = GrabState::Held;
     }
     xcb_flush(connection_);
 }
