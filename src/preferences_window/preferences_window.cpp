@@ -71,11 +71,8 @@ QWidget* PreferencesWindow::CreateKeys() {
                     preferences_.SetKey(command, key);
                     Changed();
                 });
+        // The edit tells its empty key as it tells any other.
         connect(clear, &QPushButton::clicked, edit, &QKeySequenceEdit::clear);
-        connect(clear, &QPushButton::clicked, this, [this, command = row.command] {
-            preferences_.SetKey(command, QKeySequence());
-            Changed();
-        });
         edits_.append(edit);
         notes_.append(note);
     }
