@@ -9,6 +9,7 @@
 #include "platform/core/quit_signals.h"
 #include "platform/pictures/thumbnail_cache.h"
 #include "platform/x11/display.h"
+#include "preferences/preferences.h"
 
 int main(int argc, char* argv[]) {
     // Help, the version and start at login end here without a display, as does a start for a
@@ -22,15 +23,24 @@ int main(int argc, char* argv[]) {
                      "session\n");
         return 2;
     }
+    // Named first: the configuration folder is named after the program.
+    QApplication::setApplicationName(QStringLiteral("Vellora"));
+    preferences::Loaded preferences = preferences::Load(preferences::FilePath());
+    if (preferences.note) std::fprintf(stderr, "vellora: %s\n", qPrintable(*preferences.note));
+    if (preferences.preferences.UiLanguage() != preferences::Language::Desktop) {
+        language::Choose(preferences.preferences.UiLanguage() == preferences::Language::English
+                             ? language::Language::English
+                             : language::Language::Japanese);
+    }
     // The arguments were the program's own: none of them is taken for one of Qt's options.
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
     language::InstallTranslator();
-    QApplication::setApplicationName(QStringLiteral("Vellora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.vellora.Vellora"));
     QApplication::setQuitOnLastWindowClosed(false);
-    app::Program program(launch.DataFile(), platform::ThumbnailCache::DesktopRoot());
-    app::Desktop desktop(program, launch);
+    app::Program program(launch.DataFile(), platform::ThumbnailCache::DesktopRoot(),
+                         preferences.preferences.RecognitionLanguages());
+    app::Desktop desktop(program, launch, std::move(preferences.preferences));
     // A logout's SIGTERM, or Ctrl+C, ends the program as its own "終了" does.
     platform::QuitSignals quitSignals;
     QObject::connect(&quitSignals, &platform::QuitSignals::received, &application,

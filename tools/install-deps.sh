@@ -10,7 +10,7 @@ run_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libqt6concurrent6 qt6-qpa-plugins libgl-dev libxcb1-dev
   libexif-dev libpng-dev zlib1g-dev
   qt6-image-formats-plugins
-  libxcb-xfixes0-dev libxcb-shape0-dev libxcb-render0-dev
+  libxcb-xfixes0-dev libxcb-shape0-dev libxcb-render0-dev libxcb-keysyms1-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation
   xdg-utils
   # Text in pins: Tesseract's library and its Japanese (horizontal and vertical) and English data.

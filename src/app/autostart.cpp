@@ -71,6 +71,11 @@ std::optional<QString> Write(const QString& path, const QByteArray& text) {
 
 }  // namespace
 
+bool StartsAtLogin() {
+    const QString path = EntryPath();
+    return !path.isEmpty() && QFile::exists(path);
+}
+
 int SetStartAtLogin(bool on) {
     const QString path = EntryPath();
     if (path.isEmpty()) {

@@ -6,13 +6,17 @@
 #include <QMenu>
 #include <QTimer>
 
+#include "app/autostart.h"
 #include "app/launch.h"
+#include "app/own_keys.h"
 #include "app/program.h"
 #include "app/single_instance.h"
 #include "app/tray_icon.h"
 #include "pasted_text/clipboard_text.h"
 #include "pin_board/pin_board.h"
 #include "pin_list/listing.h"
+#include "preferences_window/preferences_window.h"
+#include "text_recognition/tesseract_engine.h"
 
 namespace app {
 
@@ -23,7 +27,8 @@ constexpr int kMenuGoneMs = 150;
 
 }  // namespace
 
-Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
+Desktop::Desktop(Program& program, const Launch& launch, preferences::Preferences preferences)
+    : program_(program), preferences_(std::move(preferences)) {
     // Listening before the restore: a start meanwhile waits for its answer rather than finding
     // nobody there.
     if (!launch.ServerPath().isEmpty()) {
@@ -45,6 +50,23 @@ Desktop::Desktop(Program& program, const Launch& launch) : program_(program) {
         QTimer::singleShot(kMenuGoneMs, tray_->Menu(),
                            [this, id] { Capture(id == CommandId::CaptureLast); });
     });
+    ApplyPreferences();
+    // A press carries out its command as the tray's menu does, without a menu to wait for.
+    keys_ = std::make_unique<OwnKeys>([this](CommandId id) {
+        if (id == CommandId::Capture || id == CommandId::CaptureLast) {
+            Capture(id == CommandId::CaptureLast);
+        } else {
+            Run(id);
+        }
+    });
+    keys_->Grab(preferences_);
+    const QStringList taken = keys_->Taken();
+    for (const QString& key : taken) {
+        qWarning("vellora: the key %s is held by another program; Vellora goes without it",
+                 qPrintable(key));
+    }
+    if (!taken.isEmpty()) tray_->TellKeysTaken(taken);
+    if (launch.Preferences()) ShowPreferences();
     if (launch.Paste()) {
         if (const std::optional<QString> failure = program_.Paste()) {
             qWarning("vellora: --paste: %s", qPrintable(*failure));
@@ -101,6 +123,8 @@ instance::Reply Desktop::Answer(const instance::Request& request) {
             return AnswerBoard(QString::fromUtf8(request.board), request.pinsCommand);
         case instance::Request::Kind::Paste:
             return Run(CommandId::Paste);
+        case instance::Request::Kind::Preferences:
+            return Run(CommandId::ShowPreferences);
         case instance::Request::Kind::Capture:
         case instance::Request::Kind::CaptureLast:
             // Answered once the capture is under way, or counting down.
@@ -176,11 +200,53 @@ instance::Reply Desktop::Run(CommandId id) {
             break;
         case CommandId::ListPins:
             break;
+        case CommandId::ShowPreferences:
+            ShowPreferences();
+            break;
         case CommandId::Quit:
             program_.Quit();
             break;
     }
     return {};
+}
+
+void Desktop::ShowPreferences() {
+    if (!preferencesWindow_) {
+        QList<preferences_window::KeyRow> rows;
+        for (const Command* command : OwnKeys::KeyCommands()) {
+            rows.append({QLatin1String(command->keyName), CommandText(*command)});
+        }
+        preferences_window::Hooks hooks{[this] { PreferencesChanged(); },
+                                        [] { return StartsAtLogin(); },
+                                        [](bool on) { SetStartAtLogin(on); }};
+        preferencesWindow_ = std::make_unique<preferences_window::PreferencesWindow>(
+            preferences_, rows,
+            preferences_window::InstalledLanguages(text_recognition::DefaultDataPath()),
+            std::move(hooks));
+        preferencesWindow_->ShowKeyNotes(keys_->Notes());
+        preferencesWindow_->ShowKeysElsewhere(keys_->Elsewhere());
+    }
+    preferencesWindow_->show();
+    preferencesWindow_->raise();
+    preferencesWindow_->activateWindow();
+}
+
+void Desktop::PreferencesChanged() {
+    const QString path = preferences::FilePath();
+    if (const std::optional<QString> failure = preferences::Save(preferences_, path)) {
+        qWarning("vellora: %s: %s", qPrintable(path), qPrintable(*failure));
+    }
+    keys_->Grab(preferences_);
+    if (preferencesWindow_) preferencesWindow_->ShowKeyNotes(keys_->Notes());
+    ApplyPreferences();
+}
+
+void Desktop::ApplyPreferences() {
+    store::PinSettings settings;
+    settings.keepAbove = preferences_.NewPinsAbove();
+    settings.opacity = preferences_.NewPinsOpacity();
+    program_.Board().SetNewPinSettings(settings);
+    program_.SetCaptureChoices(preferences_.OutlineWindow(), preferences_.CopyFolder());
 }
 
 }  // namespace app

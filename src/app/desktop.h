@@ -5,10 +5,16 @@
 
 #include "app/core/commands.h"
 #include "app/core/instance_message.h"
+#include "preferences/preferences.h"
+
+namespace preferences_window {
+class PreferencesWindow;
+}
 
 namespace app {
 
 class InstanceServer;
+class OwnKeys;
 class Launch;
 class Program;
 class TrayIcon;
@@ -18,8 +24,8 @@ class TrayIcon;
 // back, and keeps an icon in the system tray where the desktop has one.
 class Desktop {
 public:
-    // Starts the program (Program::Start) and everything around it.
-    Desktop(Program& program, const Launch& launch);
+    // Starts the program (Program::Start) and everything around it, as the preferences say.
+    Desktop(Program& program, const Launch& launch, preferences::Preferences preferences);
     ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
@@ -35,10 +41,17 @@ private:
     // under way asks for nothing.
     void Capture(bool lastRegion = false, int delaySeconds = 0);
     instance::Reply AnswerBoard(const QString& board, const QByteArray& command);
+    void ShowPreferences();
+    // A preference changed in the window: saved, and applied where it can be at once.
+    void PreferencesChanged();
+    void ApplyPreferences();
 
     Program& program_;
     std::unique_ptr<InstanceServer> server_;
     std::unique_ptr<TrayIcon> tray_;
+    preferences::Preferences preferences_;
+    std::unique_ptr<OwnKeys> keys_;
+    std::unique_ptr<preferences_window::PreferencesWindow> preferencesWindow_;
     QTimer countdown_;
     int secondsLeft_ = 0;
     bool lastRegionCounted_ = false;

@@ -119,6 +119,9 @@ Launch::Launch(int argc, char* argv[]) {
         case CommandLine::Action::Paste:
             paste_ = true;
             break;
+        case CommandLine::Action::Preferences:
+            preferences_ = true;
+            break;
         case CommandLine::Action::Capture:
             capture_ = true;
             lastRegion_ = line.lastRegion;
@@ -188,6 +191,7 @@ void Launch::Claim(const QByteArray& canonicalFolder) {
         request = {instance::Request::Kind::Board, {}, pinsCommand_.toLatin1(), board_.toUtf8()};
     }
     if (paste_) request = {instance::Request::Kind::Paste, {}, {}, {}};
+    if (preferences_) request = {instance::Request::Kind::Preferences, {}, {}, {}};
     if (capture_) {
         request = {
             lastRegion_ ? instance::Request::Kind::CaptureLast : instance::Request::Kind::Capture,

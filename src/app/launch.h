@@ -33,6 +33,7 @@ public:
     const platform::FilePath& Picture() const { return picture_; }
     // Whether the clipboard's picture is to be opened once the pinned pictures are back.
     bool Paste() const { return paste_; }
+    bool Preferences() const { return preferences_; }
     // Whether a capture of a part of the screen starts once the pinned pictures are back.
     bool Capture() const { return capture_; }
     // For a capture: whether it takes the last captured rectangle again, and the seconds before.
@@ -52,6 +53,7 @@ private:
     QString pinsCommand_;  // for --pins and --board; empty otherwise
     QString board_;        // for --board
     bool paste_ = false;
+    bool preferences_ = false;
     bool capture_ = false;
     bool lastRegion_ = false;
     int captureDelay_ = 0;

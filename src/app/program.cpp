@@ -39,8 +39,10 @@ namespace app {
 
 namespace {
 
-text_recognition::RecognizerSettings RecognizerSettingsOf(const store::DataFolder& folder) {
+text_recognition::RecognizerSettings RecognizerSettingsOf(const store::DataFolder& folder,
+                                                          const QString& languages) {
     text_recognition::RecognizerSettings settings;
+    settings.languages = languages;
     settings.cacheFolder = folder.TextFolder();
     settings.keptFolder = folder.KeptTextFolder();
     settings.dataPath = text_recognition::DefaultDataPath();
@@ -49,12 +51,13 @@ text_recognition::RecognizerSettings RecognizerSettingsOf(const store::DataFolde
 
 }  // namespace
 
-Program::Program(const QString& dataFile, const QString& thumbnailFolder)
+Program::Program(const QString& dataFile, const QString& thumbnailFolder,
+                 const QString& recognitionLanguages)
     : thumbnails_(thumbnailFolder.isEmpty()
                       ? nullptr
                       : std::make_unique<platform::ThumbnailCache>(thumbnailFolder)),
       textRecognizer_(std::make_unique<text_recognition::TextRecognizer>(
-          RecognizerSettingsOf(store::DataFolder(dataFile)))),
+          RecognizerSettingsOf(store::DataFolder(dataFile), recognitionLanguages))),
       board_(std::make_unique<pin_board::PinBoard>(dataFile, thumbnails_.get())),
       saveFailureNotice_(std::make_unique<SaveFailureNotice>(dataFile)),
       help_(std::make_unique<help::Help>()),
@@ -280,6 +283,7 @@ void Program::Capture(bool lastRegion, const std::function<void(const QString&)>
     }
     capture_ = std::make_unique<capture_window::Capture>(capture_window::MakeScreenSource());
     capture_window::Capture* capture = capture_.get();
+    capture->AimAtWindows(outlineWindow_);
     QObject::connect(
         capture, &capture_window::Capture::captured, capture,
         [this, failed](const QImage& pixels, const QRectF& logical, const QRect& device) {
@@ -352,6 +356,14 @@ std::optional<QString> Program::PinCaptured(const QImage& pixels, const QRectF& 
     const platform::Pasted written =
         platform::WriteNewPng(*png, board_->List().Folder().CapturedFolder());
     if (!written) return written.failure->reason;
+    if (!copyFolder_.isEmpty()) {
+        // The copy is the user's: the pin and its own file do not wait on it.
+        const platform::Pasted copied = platform::WriteNewPng(*png, copyFolder_);
+        if (!copied) {
+            qWarning("vellora: the captured picture is not copied to %s: %s",
+                     qPrintable(copyFolder_), qPrintable(copied.failure->reason));
+        }
+    }
     pin_board::Placement placement;
     placement.path = written.file;
     // The pixels on hand are the file's: the pin shows them as they are, at its own size.

@@ -56,7 +56,9 @@ class Program {
 public:
     // Pictures are loaded through the thumbnail cache in `thumbnailFolder` (for the program
     // ThumbnailCache::DesktopRoot()); none when it is empty.
-    explicit Program(const QString& dataFile, const QString& thumbnailFolder = {});
+    // `recognitionLanguages`: Tesseract's, as the preferences name them; the default when empty.
+    explicit Program(const QString& dataFile, const QString& thumbnailFolder = {},
+                     const QString& recognitionLanguages = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -92,6 +94,13 @@ public:
     // user cancelled; `noted` hears a line about less taken than asked for.
     void Capture(bool lastRegion, const std::function<void(const QString&)>& failed,
                  const std::function<void(const QString&)>& noted);
+    // How captures go from now on: whether the overlay first outlines the window under the
+    // pointer (or else its monitor), and a folder each captured picture is also copied to
+    // (none when empty).
+    void SetCaptureChoices(bool outlineWindow, const QString& copyFolder) {
+        outlineWindow_ = outlineWindow;
+        copyFolder_ = copyFolder;
+    }
     // Whether a capture is under way: from the call until its pin is on the desktop, or it ended.
     bool Capturing() const { return capture_ != nullptr; }
     // Ends the program at once: every window goes, nothing is saved; files being written are
@@ -148,6 +157,8 @@ private:
     // Made when asked for and gone when closed, with its thumbnails.
     QPointer<pin_list_window::PinListWindow> pinListWindow_;
     std::unique_ptr<capture_window::Capture> capture_;
+    bool outlineWindow_ = true;
+    QString copyFolder_;
     std::function<void()> quitAction_;
 };
 

@@ -173,9 +173,18 @@ void TrayIcon::ShowIdle() {
     if (icon_) icon_->setToolTip(IdleToolTip());
 }
 
+void TrayIcon::TellKeysTaken(const QStringList& keys) {
+    keysTaken_ = tr("ほかのプログラムが使っているキー: %1").arg(keys.join(QStringLiteral(", ")));
+    if (!icon_) return;
+    icon_->setToolTip(QStringLiteral("Vellora - %1").arg(keysTaken_));
+    keysTaken_.clear();
+}
+
 void TrayIcon::CreateIcon() {
     icon_ = std::make_unique<QSystemTrayIcon>(icon::ProgramIcon());
-    icon_->setToolTip(IdleToolTip());
+    icon_->setToolTip(keysTaken_.isEmpty() ? IdleToolTip()
+                                           : QStringLiteral("Vellora - %1").arg(keysTaken_));
+    keysTaken_.clear();
     icon_->setContextMenu(menu_.get());
     QObject::connect(
         icon_.get(), &QSystemTrayIcon::activated, icon_.get(),

@@ -45,6 +45,8 @@ public:
     // Tells the user in the tooltip why nothing was captured; ShowIdle takes it back.
     void TellCaptureFailed(const QString& reason);
     void ShowIdle();
+    // Tells once, in the tooltip, which keys another program holds.
+    void TellKeysTaken(const QStringList& keys);
     // The seconds left before a capture, in the tooltip and the icon.
     void ShowCountdown(int seconds);
     // The program's name, and what the start-up kept unread in the data file, if anything.
@@ -66,6 +68,7 @@ private:
     std::unique_ptr<QSystemTrayIcon> icon_;
     std::unique_ptr<QTimer> lookForTray_;
     int checksLeft_ = 0;
+    QString keysTaken_;  // told when the icon is made, if it is not there yet
 };
 
 }  // namespace app

@@ -559,6 +559,10 @@ void Capture::Cancel() {
     emit failed({});
 }
 
+void Capture::AimAtWindows(bool windows) {
+    aim_ = windows ? Aim::Framed : Aim::Monitor;
+}
+
 void Capture::StepAim() {
     if (ended_ || !selection_.isEmpty()) return;
     const Shown old = Now();

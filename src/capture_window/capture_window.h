@@ -108,6 +108,9 @@ public:
     ~Capture() override;
 
     void Start();
+    // Whether a capture's outline first takes the window under the pointer, or its monitor;
+    // Tab and the wheel step on from there. Before Start.
+    void AimAtWindows(bool windows);
     // Takes `device` (the X screen's device pixels) at once, without an overlay: as much of it
     // as the monitors show now.
     void StartAt(const QRect& device);

@@ -1,29 +1,23 @@
 #include "capture_window/portal_screenshot.h"
 
 #include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QUrl>
 #include <QWidget>
 
 namespace capture_window {
 
-namespace {
-
-const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
-
-}  // namespace
-
-PortalScreenSource::PortalScreenSource() : bus_(QDBusConnection::sessionBus()) {}
-
-PortalScreenSource::~PortalScreenSource() {
-    Disconnect();
+PortalScreenSource::PortalScreenSource() : bus_(QDBusConnection::sessionBus()), request_(bus_) {
+    connect(&request_, &platform::PortalRequest::responded, this, &PortalScreenSource::Responded);
+    connect(&request_, &platform::PortalRequest::callFailed, this, [this](const QString& error) {
+        if (focus_) focus_->hide();
+        emit failed(QStringLiteral("no desktop portal answers (%1): the screen cannot be captured")
+                        .arg(error));
+    });
 }
 
+PortalScreenSource::~PortalScreenSource() = default;
+
 void PortalScreenSource::Responded(uint response, const QVariantMap& results) {
-    Disconnect();
     if (focus_) focus_->hide();
     if (response != 0 && !interactive_) {
         // Refused without asking, or never allowed yet: the desktop's picker asks the user.
@@ -62,51 +56,15 @@ void PortalScreenSource::Ask(bool interactive) {
     focus_->show();
     focus_->raise();
     focus_->activateWindow();
-    const QString token = QStringLiteral("vellora%1").arg(++requests_);
-    // The request's object path is known before the call: listening first, no answer is
-    // missed however fast it comes.
-    QString sender = bus_.baseService().mid(1);
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    Listen(QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token));
+    const QString token = platform::PortalRequest::NextToken();
     QDBusMessage call = QDBusMessage::createMethodCall(
-        kPortalService, QStringLiteral("/org/freedesktop/portal/desktop"),
+        platform::kPortalService, platform::kPortalPath,
         QStringLiteral("org.freedesktop.portal.Screenshot"), QStringLiteral("Screenshot"));
     call << QStringLiteral("x11:%1").arg(focus_->winId(), 0, 16)
          << QVariantMap{{QStringLiteral("handle_token"), token},
                         {QStringLiteral("interactive"), interactive},
                         {QStringLiteral("modal"), true}};
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this](QDBusPendingCallWatcher* done) {
-                done->deleteLater();
-                const QDBusPendingReply<QDBusObjectPath> reply = *done;
-                if (reply.isError()) {
-                    Disconnect();
-                    if (focus_) focus_->hide();
-                    emit failed(QStringLiteral("no desktop portal answers (%1): the screen "
-                                               "cannot be captured")
-                                    .arg(reply.error().name()));
-                } else if (reply.value().path() != request_) {
-                    // An older portal chooses the path itself.
-                    Disconnect();
-                    Listen(reply.value().path());
-                }
-            });
-}
-
-// From any sender: the portal's owner is looked up on the side, and an answer that comes
-// before the lookup would be dropped. The path names this connection and the request.
-void PortalScreenSource::Listen(const QString& path) {
-    request_ = path;
-    bus_.connect(QString(), request_, kRequest, QStringLiteral("Response"), this,
-                 SLOT(Responded(uint, QVariantMap)));
-}
-
-void PortalScreenSource::Disconnect() {
-    if (request_.isEmpty()) return;
-    bus_.disconnect(QString(), request_, kRequest, QStringLiteral("Response"), this,
-                    SLOT(Responded(uint, QVariantMap)));
-    request_.clear();
+    request_.Send(call, token);
 }
 
 }  // namespace capture_window

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "capture_window/screen_source.h"
+#include "platform/portal/portal_request.h"
 
 class QWidget;
 
@@ -22,20 +23,15 @@ public:
 
     void Freeze() override { Ask(false); }
 
-private slots:
+private:
     // The request's answer: 0 with the picture's URI, 1 when the user cancelled, 2 when the
     // portal would not.
     void Responded(uint response, const QVariantMap& results);
-
-private:
     void Ask(bool interactive);
-    void Listen(const QString& path);
-    void Disconnect();
 
     QDBusConnection bus_;
-    QString request_;
+    platform::PortalRequest request_;
     bool interactive_ = false;
-    int requests_ = 0;
     std::unique_ptr<QWidget> focus_;
 };
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QTranslator>
+#include <optional>
 
 namespace language {
 
@@ -36,8 +37,24 @@ Language LanguageFor(const QStringList& uiLanguages) {
     return QLocale(first).language() == QLocale::Japanese ? Language::Japanese : Language::English;
 }
 
+namespace {
+
+std::optional<Language>& Chosen() {
+    static std::optional<Language> chosen;
+    return chosen;
+}
+
+}  // namespace
+
+void Choose(Language language) {
+    Chosen() = language;
+}
+
 Language Current() {
-    static const Language current = LanguageFor(QLocale::system().uiLanguages());
+    static const Language current = [] {
+        if (Chosen() && qEnvironmentVariableIsEmpty("LANGUAGE")) return *Chosen();
+        return LanguageFor(QLocale::system().uiLanguages());
+    }();
     return current;
 }
 

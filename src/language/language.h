@@ -14,8 +14,12 @@ enum class Language { Japanese, English };
 // user prefers first.
 Language LanguageFor(const QStringList& uiLanguages);
 
+// The language the user chose in the preferences, for this run: called before Current() is
+// first asked, it wins over the desktop's locale, but not over a LANGUAGE that is set.
+void Choose(Language language);
+
 // The language of this run, from QLocale::system().uiLanguages() (LANGUAGE, LC_ALL, LC_MESSAGES
-// and LANG), read once.
+// and LANG) or the choice, read once.
 Language Current();
 
 // Installs the English texts into the application object when the run's language is English;

@@ -21,6 +21,7 @@
        vellora [--user-data | --data-dir DIR] --paste
        vellora [--user-data | --data-dir DIR] --capture [last] [--delay SECONDS]
        vellora [--user-data | --data-dir DIR] --board NAME show|hide|toggle
+       vellora [--user-data | --data-dir DIR] --preferences
 使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]
 
 Vellora pins %1 pictures onto the desktop.
@@ -57,6 +58,9 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
   --capture last   the rectangle of the last capture again, without the
                    overlay, as much of it as the monitors show now.
                    前回の範囲をもう一度張り付けます。
+  --preferences    the preferences window (keys, language, new pins, ...),
+                   opened in the running Vellora or in a new one.
+                   設定ウィンドウを開きます。
   --delay SECONDS  with --capture: the screen freezes that many seconds
                    later (0 to 60).
                    指定した秒数の後に画面を止めます。
@@ -91,6 +95,7 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
        vellora [--user-data | --data-dir DIR] --paste
        vellora [--user-data | --data-dir DIR] --capture [last] [--delay SECONDS]
        vellora [--user-data | --data-dir DIR] --board NAME show|hide|toggle
+       vellora [--user-data | --data-dir DIR] --preferences
 
 Vellora pins %1 pictures onto the desktop.
 
@@ -116,6 +121,8 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
                    to its client area and the monitor; C copies the colour.
   --capture last   the rectangle of the last capture again, without the
                    overlay, as much of it as the monitors show now.
+  --preferences    the preferences window (keys, language, new pins, ...),
+                   opened in the running Vellora or in a new one.
   --delay SECONDS  with --capture: the screen freezes that many seconds
                    later (0 to 60).
   --pins list      every pinned picture, one a line: its state (shown, hidden,
@@ -172,6 +179,25 @@ brings the running one&apos;s main window back, or opens PICTURE in it, and ends
     <message>
         <source>前回の範囲を張り付け</source>
         <translation>Pin the Last Region Again</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Preferences</translation>
+    </message>
+</context>
+<context>
+    <name>app::OwnKeys</name>
+    <message>
+        <source>ほかのプログラムが使っているキーです</source>
+        <translation>Another program holds this key</translation>
+    </message>
+    <message>
+        <source>このキーは使えません</source>
+        <translation>This key cannot be used</translation>
+    </message>
+    <message>
+        <source>「%1」と同じキーです</source>
+        <translation>The same key as &quot;%1&quot;</translation>
     </message>
 </context>
 <context>
@@ -234,6 +260,10 @@ Reason: %2</translation>
             <numerusform>The screen freezes in %n second</numerusform>
             <numerusform>The screen freezes in %n seconds</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>ほかのプログラムが使っているキー: %1</source>
+        <translation>Keys another program holds: %1</translation>
     </message>
 </context>
 <context>
@@ -700,6 +730,77 @@ Reason: %2</translation>
     <message>
         <source>バーコードの内容をコピーしました</source>
         <translation>Copied the barcode&apos;s contents</translation>
+    </message>
+</context>
+<context>
+    <name>preferences_window::PreferencesWindow</name>
+    <message>
+        <source>設定</source>
+        <translation>Preferences</translation>
+    </message>
+    <message>
+        <source>キー</source>
+        <translation>Keys</translation>
+    </message>
+    <message>
+        <source>消去</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>このデスクトップではキーを保持できません。デスクトップの設定で、キーに「vellora --capture」などのコマンドを割り当ててください。</source>
+        <translation>Vellora cannot hold keys on this desktop. Bind a key to a command such as &quot;vellora --capture&quot; in the desktop&apos;s own settings.</translation>
+    </message>
+    <message>
+        <source>全般</source>
+        <translation>General</translation>
+    </message>
+    <message>
+        <source>デスクトップに従う</source>
+        <translation>Follow the desktop</translation>
+    </message>
+    <message>
+        <source>次の起動から有効になります。</source>
+        <translation>Takes effect at the next start.</translation>
+    </message>
+    <message>
+        <source>言語</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>ログイン時に起動する</source>
+        <translation>Start at login</translation>
+    </message>
+    <message>
+        <source>新しい画像と取り込み</source>
+        <translation>New pins and captures</translation>
+    </message>
+    <message>
+        <source>新しい画像を常に手前に表示する</source>
+        <translation>Keep new pins above other windows</translation>
+    </message>
+    <message>
+        <source>新しい画像の不透明度</source>
+        <translation>Opacity of new pins</translation>
+    </message>
+    <message>
+        <source>取り込むときにポインタの下のウィンドウを囲む</source>
+        <translation>Outline the window under the pointer when capturing</translation>
+    </message>
+    <message>
+        <source>コピーしない</source>
+        <translation>Not copied</translation>
+    </message>
+    <message>
+        <source>選択...</source>
+        <translation>Choose...</translation>
+    </message>
+    <message>
+        <source>取り込んだ画像のコピー先</source>
+        <translation>Also copy captured pictures to</translation>
+    </message>
+    <message>
+        <source>文字認識の言語</source>
+        <translation>Text recognition languages</translation>
     </message>
 </context>
 </TS>

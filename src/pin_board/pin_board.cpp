@@ -345,7 +345,7 @@ void PinBoard::Pin(const Placement& placement) {
     pinned_window::PinnedWindow* window = NewWindow();
     // The picture unpinned last comes back as this pin, with what the user chose for it, or was
     // let go for another picture.
-    store::PinSettings settings;
+    store::PinSettings settings = newPinSettings_;
     if (IsUnpinned(placement.path)) {
         settings = unpinned_->settings;
         list_->Forget(unpinned_->id);

@@ -101,6 +101,9 @@ public:
     bool Restore();
     // What the restore kept unread, for people: empty when every line read.
     const QString& UnreadNote() const { return list_->UnreadNote(); }
+    // The settings a picture pinned from now on starts with (the preferences' keep-above and
+    // opacity); a picture unpinned and pinned again keeps its own.
+    void SetNewPinSettings(const store::PinSettings& settings) { newPinSettings_ = settings; }
     // Pins every waiting picture whose folder has appeared, or drops it as the restore would
     // when its file is not a picture there; saves when anything changed.
     void LookForWaitingFolders();
@@ -229,6 +232,7 @@ private:
     // The files pictures are dragged out as, gone with the program.
     std::unique_ptr<QTemporaryDir> dragFolder_;
     int drags_ = 0;
+    store::PinSettings newPinSettings_;
 };
 
 }  // namespace pin_board

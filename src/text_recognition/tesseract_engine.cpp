@@ -10,6 +10,8 @@
 #include "text_recognition/written_text.h"
 
 #include <QFileInfo>
+#include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <vector>
@@ -71,6 +73,16 @@ std::optional<QString> LanguagesIn(const QString& dataPath) {
     if (!HasLanguage(dataPath, "jpn") || !HasLanguage(dataPath, "eng")) return std::nullopt;
     return HasLanguage(dataPath, "jpn_vert") ? QStringLiteral("jpn+eng+jpn_vert")
                                              : QStringLiteral("jpn+eng");
+}
+
+std::optional<QString> LanguagesIn(const QString& dataPath, const QString& chosen) {
+    const QStringList names = chosen.split(u'+', Qt::SkipEmptyParts);
+    const bool installed =
+        !names.isEmpty() && std::all_of(names.begin(), names.end(), [&](const QString& name) {
+            return HasLanguage(dataPath, name.toLatin1().constData());
+        });
+    if (!installed || chosen == QLatin1String("jpn+eng")) return LanguagesIn(dataPath);
+    return chosen;
 }
 
 TesseractEngine::TesseractEngine() = default;

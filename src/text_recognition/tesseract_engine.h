@@ -22,6 +22,9 @@ QString DefaultDataPath();
 // The languages the folder's data allows, as Tesseract names them: "jpn+eng", with "+jpn_vert"
 // where vertical Japanese is installed too; none when Japanese or English is missing.
 std::optional<QString> LanguagesIn(const QString& dataPath);
+// The languages the user chose ("jpn+eng", "eng", ...) when the folder holds each one's data;
+// the default ones otherwise, and for the default choice "jpn+eng" itself.
+std::optional<QString> LanguagesIn(const QString& dataPath, const QString& chosen);
 
 class TesseractEngine {
 public:

@@ -66,7 +66,7 @@ constexpr int kWorkerNice = 5;
 TextRecognizer::TextRecognizer(RecognizerSettings settings, QObject* parent)
     : QObject(parent),
       settings_(std::move(settings)),
-      languages_(LanguagesIn(settings_.dataPath)),
+      languages_(LanguagesIn(settings_.dataPath, settings_.languages)),
       cache_(settings_.cacheFolder),
       kept_(settings_.keptFolder),
       thread_(new QThread(this)),

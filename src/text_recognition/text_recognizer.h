@@ -33,6 +33,8 @@ struct RecognizerSettings {
     std::chrono::milliseconds idleUnload = std::chrono::minutes(5);
     // Where the texts that pins were drawn from are kept (see KeptTexts); none are without one.
     QString keptFolder = {};
+    // The languages the user chose (see LanguagesIn); the default ones when empty.
+    QString languages = {};
 };
 
 struct Recognition {

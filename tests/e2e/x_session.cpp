@@ -168,6 +168,8 @@ QProcessEnvironment XSession::Environment() const {
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), TempPath(QStringLiteral("runtime")));
     // The program writes the desktop's thumbnails: into the session's folder, not the user's.
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), TempPath(QStringLiteral("cache")));
+    // Its preferences (preferences.json, the keys it grabs) too.
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), TempPath(QStringLiteral("config")));
     // icewm's own configuration folder: the user's must not change what the tests see.
     environment.insert(QStringLiteral("ICEWM_PRIVCFG"), TempPath(QStringLiteral("icewm")));
     // Another session's settings must not leak in: no scaling, no session manager.

@@ -50,8 +50,9 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
     const QCommandLineOption capture(QStringLiteral("capture"), {});
     const QCommandLineOption board(QStringLiteral("board"), {}, QStringLiteral("NAME"));
     const QCommandLineOption delay(QStringLiteral("delay"), {}, QStringLiteral("SECONDS"));
-    parser.addOptions(
-        {help, version, userData, dataDir, autostart, pins, paste, capture, board, delay});
+    const QCommandLineOption preferences(QStringLiteral("preferences"), {});
+    parser.addOptions({help, version, userData, dataDir, autostart, pins, paste, capture, board,
+                       delay, preferences});
 
     QStringList texts;
     for (const QByteArray& argument : arguments) texts.append(AsLatin1(argument));
@@ -141,6 +142,13 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QByteArra
         }
         line.action = CommandLine::Action::Paste;
     }
+    if (parser.isSet(preferences)) {
+        if (parser.isSet(autostart) || parser.isSet(pins) || parser.isSet(paste) ||
+            parser.isSet(capture) || !line.pictures.isEmpty()) {
+            return Usage(QStringLiteral("--preferences takes no other command and no picture"));
+        }
+        line.action = CommandLine::Action::Preferences;
+    }
     if (parser.isSet(capture)) {
         if (parser.isSet(autostart) || parser.isSet(pins) || parser.isSet(paste) ||
             !line.pictures.isEmpty()) {
@@ -178,6 +186,7 @@ QString HelpText() {
         "       vellora [--user-data | --data-dir DIR] --paste\n"
         "       vellora [--user-data | --data-dir DIR] --capture [last] [--delay SECONDS]\n"
         "       vellora [--user-data | --data-dir DIR] --board NAME show|hide|toggle\n"
+        "       vellora [--user-data | --data-dir DIR] --preferences\n"
         "使い方: vellora [--user-data | --data-dir ﾌｫﾙﾀﾞ] [画像...]\n"
         "\n"
         "Vellora pins %1 pictures onto the desktop.\n"
@@ -214,6 +223,9 @@ QString HelpText() {
         "  --capture last   the rectangle of the last capture again, without the\n"
         "                   overlay, as much of it as the monitors show now.\n"
         "                   前回の範囲をもう一度張り付けます。\n"
+        "  --preferences    the preferences window (keys, language, new pins, ...),\n"
+        "                   opened in the running Vellora or in a new one.\n"
+        "                   設定ウィンドウを開きます。\n"
         "  --delay SECONDS  with --capture: the screen freezes that many seconds\n"
         "                   later (0 to 60).\n"
         "                   指定した秒数の後に画面を止めます。\n"

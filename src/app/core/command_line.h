@@ -28,6 +28,7 @@ struct CommandLine {
         Paste,
         Capture,
         Board,
+        Preferences,
         Usage
     };
     Action action = Action::Run;

@@ -6,9 +6,9 @@
 #include <span>
 
 // The program's commands on every pin at once and on its windows, as one table: a command is
-// one row, and every road to it (the tray's menu, a later start's "--pins WORD", and keys and
-// preferences to come) reads the row. What each does is said once, by its id, where the program
-// is (app::Desktop::Run).
+// one row, and every road to it (the tray's menu, a later start's "--pins WORD", and the program's
+// own keys) reads the row. What each does is said once, by its id, where the program is
+// (app::Desktop::Run).
 namespace app {
 
 enum class CommandId {
@@ -22,6 +22,7 @@ enum class CommandId {
     Capture,
     CaptureLast,  // the rectangle of the last capture again, without the overlay
     ListPins,
+    ShowPreferences,
     Quit,
 };
 
@@ -35,9 +36,14 @@ struct Command {
     TrayPlace tray;
     const char* text;        // its words in a menu, in Japanese; English through the translation
     bool checkable = false;  // a menu item that shows the state it toggles
+    // Its name in preferences.json's "shortcuts", for a command a key of the program's own can
+    // run; none when null.
+    const char* keyName = nullptr;
 };
 
 std::span<const Command> Commands();
+// The row of a key's name in preferences.json; null when no command has it.
+const Command* CommandOfKeyName(const QString& name);
 // The row of a --pins word; null when no command has it.
 const Command* CommandOfWord(const QByteArray& word);
 const Command& CommandOf(CommandId id);

@@ -34,6 +34,7 @@ constexpr struct {
     {Request::Kind::Paste, "paste"},
     {Request::Kind::Capture, "capture"},
     {Request::Kind::CaptureLast, "capture-last"},
+    {Request::Kind::Preferences, "preferences"},
 };
 
 // The kinds that may wait before they act.

@@ -18,9 +18,10 @@ namespace app::instance {
 // ["vellora/1", "capture"] starts a capture of a part of the screen, ["vellora/1",
 // "capture-last"] takes the last captured rectangle again, either followed by the seconds to
 // wait before the screen freezes (1 to 60) when there are any;
-// ["vellora/1", "board", NAME, COMMAND] shows or hides the board NAME (UTF-8).
+// ["vellora/1", "board", NAME, COMMAND] shows or hides the board NAME (UTF-8);
+// ["vellora/1", "preferences"] opens the preferences window.
 struct Request {
-    enum class Kind { Show, Open, Pins, Paste, Capture, CaptureLast, Board };
+    enum class Kind { Show, Open, Pins, Paste, Capture, CaptureLast, Board, Preferences };
     Kind kind = Kind::Show;
     platform::FilePath picture;       // Open only
     QByteArray pinsCommand;           // Pins and Board: an ASCII word
