@@ -718,21 +718,6 @@ Reason: %2</translation>
     </message>
 </context>
 <context>
-    <name>text_recognition</name>
-    <message>
-        <source>QRコードの内容をコピーしました</source>
-        <translation>Copied the QR code&apos;s contents</translation>
-    </message>
-    <message>
-        <source>Data Matrixコードの内容をコピーしました</source>
-        <translation>Copied the Data Matrix code&apos;s contents</translation>
-    </message>
-    <message>
-        <source>バーコードの内容をコピーしました</source>
-        <translation>Copied the barcode&apos;s contents</translation>
-    </message>
-</context>
-<context>
     <name>preferences_window::PreferencesWindow</name>
     <message>
         <source>設定</source>
@@ -801,6 +786,21 @@ Reason: %2</translation>
     <message>
         <source>文字認識の言語</source>
         <translation>Text recognition languages</translation>
+    </message>
+</context>
+<context>
+    <name>text_recognition</name>
+    <message>
+        <source>QRコードの内容をコピーしました</source>
+        <translation>Copied the QR code&apos;s contents</translation>
+    </message>
+    <message>
+        <source>Data Matrixコードの内容をコピーしました</source>
+        <translation>Copied the Data Matrix code&apos;s contents</translation>
+    </message>
+    <message>
+        <source>バーコードの内容をコピーしました</source>
+        <translation>Copied the barcode&apos;s contents</translation>
     </message>
 </context>
 </TS>
