@@ -10,7 +10,7 @@ namespace {
 using preferences::Preferences;
 
 QString Write(const QTemporaryDir& dir, const QByteArray& bytes) {
-    const QString path = dir.filePath(QStringLiteral("preferences.json"));
+    QString path = dir.filePath(QStringLiteral("preferences.json"));
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
