@@ -47,6 +47,7 @@
 #include "platform/pictures/pasted_picture.h"
 #include "platform/x11/top_windows.h"
 #include "window_watch.h"
+#include "x_bench_session.h"
 #include "x_session.h"
 
 namespace {
@@ -274,20 +275,9 @@ void BM_Outline(benchmark::State& state, const e2e::XSession& session) {
 
 int main(int argc, char** argv) {
     const bool smoke = bench::TakeFlag(&argc, argv, "--vellora_smoke");
-    const QStringList missing = e2e::XSession::MissingTools();
-    if (!missing.isEmpty()) {
-        std::fprintf(stderr, "not installed: %s\n", qPrintable(missing.join(QLatin1Char(' '))));
-        return 0;
-    }
-    auto session = std::make_unique<e2e::XSession>(kScreen);
-    if (!session->Ok()) {
-        std::fprintf(stderr, "no X session: %s\n", qPrintable(session->Error()));
-        return 1;
-    }
-    const QProcessEnvironment environment = session->Environment();
-    for (const QString& name : environment.keys()) {
-        setenv(qPrintable(name), qPrintable(environment.value(name)), 1);
-    }
+    bench::XBenchSession x = bench::StartXBenchSession(kScreen);
+    if (!x.session) return x.exitCode;
+    e2e::XSession* session = x.session.get();
     // The harness made an application object for its QProcess calls; this one has windows.
     delete QCoreApplication::instance();
     QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());

@@ -31,6 +31,7 @@
 #include "bench_support.h"
 #include "preferences/preferences.h"
 #include "window_watch.h"
+#include "x_bench_session.h"
 #include "x_session.h"
 
 namespace {
@@ -135,20 +136,8 @@ void BM_Keys(benchmark::State& state) {
 
 int main(int argc, char** argv) {
     const bool smoke = bench::TakeFlag(&argc, argv, "--vellora_smoke");
-    const QStringList missing = e2e::XSession::MissingTools();
-    if (!missing.isEmpty()) {
-        std::fprintf(stderr, "not installed: %s\n", qPrintable(missing.join(QLatin1Char(' '))));
-        return 0;
-    }
-    auto session = std::make_unique<e2e::XSession>(kScreen);
-    if (!session->Ok()) {
-        std::fprintf(stderr, "no X session: %s\n", qPrintable(session->Error()));
-        return 1;
-    }
-    const QProcessEnvironment environment = session->Environment();
-    for (const QString& name : environment.keys()) {
-        setenv(qPrintable(name), qPrintable(environment.value(name)), 1);
-    }
+    bench::XBenchSession x = bench::StartXBenchSession(kScreen);
+    if (!x.session) return x.exitCode;
     delete QCoreApplication::instance();
     QApplication application(bench::ApplicationArgc(), bench::ApplicationArgv());
     QApplication::setQuitOnLastWindowClosed(false);
